@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// What the main window asks of the desktop beyond its own controls: the
+// blocking input and message boxes, the busy pointer, running pending events
+// from inside a handler, and ending the program. Tests put a scripted one in
+// its place.
+class Desktop
+{
+public:
+    virtual ~Desktop() = default;
+
+    // The typed text, or an empty text when the box was cancelled.
+    virtual QString inputBox(const QString& prompt, const QString& title) = 0;
+    virtual void messageBox(const QString& text, const QString& title) = 0;
+    virtual void setBusy(bool busy) = 0;
+    virtual void processEvents() = 0;
+    // Ends the program at once: no window sees another event.
+    virtual void quit() = 0;
+};

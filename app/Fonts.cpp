@@ -1,0 +1,11 @@
+#include "app/Fonts.h"
+
+#include <QFont>
+#include <QString>
+
+void installFontSubstitutions()
+{
+    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
+    QFont::insertSubstitution(QStringLiteral("Times New Roman cyr"),
+                              QStringLiteral("Liberation Serif"));
+}

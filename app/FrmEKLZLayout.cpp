@@ -1,0 +1,134 @@
+// The main window's controls, their places in twips, the start-up load step
+// and the resize rule.
+#include "app/FrmEKLZ.h"
+
+#include "grid/GridWidget.h"
+#include "grid/Twips.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <array>
+#include <limits>
+
+namespace {
+
+const QColor buttonFace(224, 224, 224);
+
+QFont sansSerif(bool bold)
+{
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPointSizeF(8.25);
+    font.setBold(bold);
+    return font;
+}
+
+} // namespace
+
+const QString FrmEKLZ::headerFormatText = QStringLiteral(
+    "^Зав. № ЭКЛЗ |^Рег. № ЭКЛЗ  |^Дата актив. |^Дата блок. |^Модель  ККМ  |^№  ККМ     "
+    "|^Владелец            ");
+
+void FrmEKLZ::placeControl(QWidget* control, QRect twips)
+{
+    control->setGeometry(Twips::toPixels(twips));
+}
+
+QPushButton* FrmEKLZ::addButton(const char* name, const QString& caption, QRect twips)
+{
+    auto* button = new QPushButton(caption, this);
+    button->setObjectName(QLatin1String(name));
+    button->setFont(sansSerif(true));
+    button->setAutoDefault(false);
+    QPalette face = button->palette();
+    face.setColor(QPalette::Button, buttonFace);
+    button->setPalette(face);
+    placeControl(button, twips);
+    return button;
+}
+
+void FrmEKLZ::createControls()
+{
+    setWindowTitle(QStringLiteral("Palomet"));
+    setFont(sansSerif(false));
+    resize(Twips::toPixels(QSize(10575, 4995)));
+
+    CmdPrint = addButton("CmdPrint", QStringLiteral("Печать"), {7920, 120, 855, 615});
+    CmdSave = addButton("CmdSave", QStringLiteral("Сохранить изменения"), {5280, 720, 1335, 615});
+    CmdEdit = addButton("CmdEdit", QStringLiteral("Ввод"), {6840, 120, 855, 615});
+    CmdSaveAs = addButton("CmdSaveAs", QStringLiteral("Сохранить как"), {5280, 120, 1335, 615});
+    CmdZagruz = addButton("CmdZagruz", QStringLiteral("Открыть журнал"), {3960, 720, 1335, 615});
+    CmdSearh = addButton("CmdSearh", QStringLiteral("Поиск"), {2640, 720, 1335, 615});
+    CmdZArch = addButton("CmdZArch", QStringLiteral("Загрузить архив"), {3960, 120, 1335, 615});
+    CmdSortC = addButton("CmdSortC", QStringLiteral("Переместить колонки"), {2640, 120, 1335, 615});
+    CmdAddS = addButton("CmdAddS", QStringLiteral("Добавить строку"), {1560, 720, 1095, 615});
+    CmdDelS = addButton("CmdDelS", QStringLiteral(" Удалить строку"), {1560, 120, 1095, 615});
+    CmdAddC = addButton("CmdAddC", QStringLiteral("Добавить колонку"), {480, 720, 1095, 615});
+    CmdDelC = addButton("CmdDelC", QStringLiteral("Удалить колонку"), {480, 120, 1095, 615});
+    CmdProd = addButton("CmdProd", QStringLiteral("Выход"), {9120, 120, 855, 615});
+
+    TxtVvod = new QLineEdit(this);
+    TxtVvod->setObjectName(QStringLiteral("TxtVvod"));
+    TxtVvod->setMaxLength(std::numeric_limits<int>::max());
+    placeControl(TxtVvod, {6840, 840, 3135, 435});
+
+    MSFGAZ.setFont(sansSerif(false));
+    MSFGAZ.setCols(7);
+    MSFGAZ.move(480, 1560);
+    MSFGAZ.setWidth(9615);
+    MSFGAZ.setHeight(3255);
+    gridWidget_ = new GridWidget(MSFGAZ, this);
+    gridWidget_->setObjectName(QStringLiteral("MSFGAZ"));
+    const QPalette system = palette();
+    gridWidget_->setColors({system.color(QPalette::Base), system.color(QPalette::Text),
+                            QColor(255, 255, 192), system.color(QPalette::ButtonText),
+                            QColor(255, 128, 128), QColor(192, 255, 255), QColor(128, 128, 128),
+                            QColor(192, 192, 192), Qt::black});
+
+    // The overlay: a frameless line edit laid exactly over the cell being edited.
+    txtDataEntry = new QLineEdit(QStringLiteral("Text1"), this);
+    txtDataEntry->setObjectName(QStringLiteral("txtDataEntry"));
+    txtDataEntry->setFrame(false);
+    txtDataEntry->setTextMargins(0, 0, 0, 0);
+    txtDataEntry->setMaxLength(std::numeric_limits<int>::max());
+    placeControl(txtDataEntry, {120, 2280, 255, 285});
+    txtDataEntry->hide();
+
+    setTabOrder();
+}
+
+void FrmEKLZ::setTabOrder()
+{
+    const std::array<QWidget*, 16> order = {TxtVvod,  CmdProd,   gridWidget_, CmdDelC,
+                                            CmdDelS,  CmdAddC,   CmdAddS,     CmdZArch,
+                                            CmdZagruz, CmdSortC, CmdSave,     CmdEdit,
+                                            CmdSearh, txtDataEntry, CmdSaveAs, CmdPrint};
+    for (size_t i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+void FrmEKLZ::Form_Load()
+{
+    headerFormat = headerFormatText;
+    MSFGAZ.setFormatString(headerFormat);
+    MSFGAZ.setColWidth(0, 1500);
+    MSFGAZ.setRowHeight(0, 300);
+    TxtVvod->setText(QString());
+}
+
+void FrmEKLZ::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void FrmEKLZ::Form_Resize()
+{
+    // Computed in single precision; a negative size is refused by the grid,
+    // which then keeps its size in that dimension.
+    const QSize client = Twips::fromPixels(size());
+    const float width = static_cast<float>(client.width()) - 850.0f;
+    const float height = static_cast<float>(client.height()) - 1900.0f;
+    MSFGAZ.setWidth(static_cast<int>(width));
+    MSFGAZ.setHeight(static_cast<int>(height));
+}

@@ -1,0 +1,45 @@
+#include "app/QtDesktop.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <cstdio>
+#include <cstdlib>
+
+QString QtDesktop::inputBox(const QString& prompt, const QString& title)
+{
+    bool accepted = false;
+    const QString text =
+        QInputDialog::getText(mainWindow_, title, prompt, QLineEdit::Normal, QString(), &accepted);
+    return accepted ? text : QString();
+}
+
+void QtDesktop::messageBox(const QString& text, const QString& title)
+{
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, mainWindow_);
+    box.exec();
+}
+
+void QtDesktop::setBusy(bool busy)
+{
+    if (busy == busy_)
+        return;
+    busy_ = busy;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void QtDesktop::processEvents()
+{
+    QCoreApplication::processEvents();
+}
+
+void QtDesktop::quit()
+{
+    // Every save has been committed by the time anything can quit, so nothing
+    // is left to flush but the standard streams.
+    std::fflush(nullptr);
+    std::_Exit(EXIT_SUCCESS);
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "app/Desktop.h"
+
+#include <QPointer>
+
+class QtDesktop : public Desktop
+{
+public:
+    // Boxes are centred on the main window once it is known.
+    void setMainWindow(QWidget* window) { mainWindow_ = window; }
+
+    QString inputBox(const QString& prompt, const QString& title) override;
+    void messageBox(const QString& text, const QString& title) override;
+    void setBusy(bool busy) override;
+    void processEvents() override;
+    void quit() override;
+
+private:
+    QPointer<QWidget> mainWindow_;
+    bool busy_ = false;
+};

@@ -1,0 +1,50 @@
+#include "app/Fonts.h"
+#include "app/FrmEKLZ.h"
+#include "app/QtDesktop.h"
+#include "grid/Twips.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QScreen>
+#include <QStyleFactory>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// Qt aborts when it cannot reach a display; say so plainly instead.
+bool displayReachable()
+{
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
+        return true;
+    const QString display = qEnvironmentVariable("DISPLAY");
+    if (display.isEmpty())
+        return false;
+    if (!display.startsWith(u':'))
+        return true; // a remote display: only Qt can tell
+    const QString number = display.mid(1).section(u'.', 0, 0);
+    return QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X") + number);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (!displayReachable()) {
+        std::fprintf(stderr, "palomet: no display to show the window on (DISPLAY is unset or "
+                             "unreachable); start it from a desktop session.\n");
+        return EXIT_FAILURE;
+    }
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    installFontSubstitutions();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        Twips::setLogicalDpi(screen->logicalDotsPerInch());
+
+    QtDesktop desktop;
+    // The program folder is the executable's own: thisyear.csv and Archive live there.
+    FrmEKLZ window(desktop, QCoreApplication::applicationDirPath());
+    desktop.setMainWindow(&window);
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,170 @@
+#pragma once
+
+#include "grid/PackedRow.h"
+
+#include <QFont>
+#include <QObject>
+#include <QRect>
+#include <QString>
+#include <vector>
+
+// The register grid as the rest of the program sees it: rows and columns of
+// plain texts, a current cell with a selection, a header row and the geometry of
+// the cells in twips. It owns all state; GridWidget only draws it and turns the
+// mouse and the focus into the events below.
+//
+// Row 0 is the one fixed (header) row; there is no fixed column. Indices out of
+// range are refused: getters answer empty, setters return false and change
+// nothing.
+//
+// LeaveCell is raised before every change of the current cell made through
+// setRow/setCol or by the user. Changes of shape (Rows, Cols, AddItem,
+// RemoveItem, ColPosition) keep the current cell inside the grid without
+// raising it, so a pending edit survives them.
+class FlexGrid : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int FixedRows = 1;
+    static constexpr int defaultColWidth = 960;
+    static constexpr int textMargin = 45; // between a cell's border and its text
+
+    explicit FlexGrid(QObject* parent = nullptr);
+
+    // Shape. Counts include the header row; growing appends empty rows or
+    // columns at the end, shrinking drops them from the end.
+    int Rows() const { return static_cast<int>(rows_.size()); }
+    bool setRows(int count);
+    int Cols() const { return static_cast<int>(columns_.size()); }
+    bool setCols(int count);
+    void AddItem(const QString& text);
+    bool RemoveItem(int row);
+    bool setColPosition(int index, int position);
+
+    // Current cell and the selection's opposite corner. Setting Row or Col
+    // collapses the selection in that direction onto the current cell.
+    int Row() const { return row_; }
+    bool setRow(int row);
+    int Col() const { return col_; }
+    bool setCol(int col);
+    int RowSel() const { return rowSel_; }
+    bool setRowSel(int row);
+    int ColSel() const { return colSel_; }
+    bool setColSel(int col);
+
+    // Texts.
+    QString Text() const;
+    void setText(const QString& text);
+    QString TextMatrix(int row, int col) const;
+    QStringView cellText(int row, int col) const;
+    bool setTextMatrix(int row, int col, QStringView text);
+    // Stores one register line (fields split at ';') as the texts of a row.
+    bool setRowFromLine(int row, QStringView line);
+    // "^Caption|<Caption|>Caption": row 0's texts, the columns' alignment and
+    // widths measured from the captions, trailing blanks included.
+    void setFormatString(const QString& format);
+    Qt::Alignment ColAlignment(int col) const;
+
+    // Generic ascending sort (mode 1): two keys that both read as numbers
+    // compare by value, others as texts. Keys are columns Col..ColSel; with
+    // Row equal to RowSel every row below the header is sorted.
+    void setSort(int mode);
+
+    // Sizes in twips.
+    int ColWidth(int col) const;
+    bool setColWidth(int col, int twips);
+    int RowHeight(int row) const;
+    bool setRowHeight(int row, int twips);
+
+    // Scrolling: the first non-fixed row and the first column on screen.
+    int TopRow() const { return topRow_; }
+    void setTopRow(int row);
+    int LeftCol() const { return leftCol_; }
+    void setLeftCol(int col);
+    int maxTopRow() const;
+    int maxLeftCol() const;
+    void scrollIntoView(int row, int col);
+
+    // The cell under the pointer at the last mouse event, -1 when none.
+    int MouseRow() const { return mouseRow_; }
+    int MouseCol() const { return mouseCol_; }
+
+    // The current cell's rectangle relative to the grid, in twips. Reading it
+    // scrolls the current cell into view first.
+    QRect currentCellRect();
+    int CellLeft() { return currentCellRect().left(); }
+    int CellTop() { return currentCellRect().top(); }
+    int CellWidth() { return currentCellRect().width(); }
+    int CellHeight() { return currentCellRect().height(); }
+
+    // Where the grid stands in its window, in twips. Negative sizes are refused.
+    int Left() const { return place_.left(); }
+    int Top() const { return place_.top(); }
+    int Width() const { return place_.width(); }
+    int Height() const { return place_.height(); }
+    void move(int left, int top);
+    bool setWidth(int twips);
+    bool setHeight(int twips);
+    bool Visible() const { return visible_; }
+    void setVisible(bool visible);
+    void Refresh();
+
+    QFont font() const { return font_; }
+    void setFont(const QFont& font);
+
+    // What the widget reports: the scrolling area's size without scroll bars,
+    // and what the user does with the mouse, the keys and the focus.
+    void setViewportSize(int widthTwips, int heightTwips);
+    int rowAt(int yTwips) const;
+    int colAt(int xTwips) const;
+    int rowTop(int row) const;
+    int colLeft(int col) const;
+    void userPress(int row, int col);
+    void userDrag(int row, int col);
+    void userRelease(int row, int col);
+    void userMoveTo(int row, int col);
+    void userFocusIn();
+
+signals:
+    void LeaveCell();
+    void MouseUp();
+    void Click();
+    void GotFocus();
+
+    void contentChanged(); // texts, selection or scrolling: repaint
+    void placeChanged();   // position, size, visibility or column widths
+    void refreshRequested();
+
+private:
+    struct GridRow
+    {
+        PackedRow cells;
+        int height = 0;
+    };
+    struct Column
+    {
+        int width = defaultColWidth;
+        Qt::Alignment alignment = Qt::AlignLeft;
+    };
+
+    bool validCell(int row, int col) const;
+    bool changeCurrentCell(int row, int col);
+    void keepInside();
+    int measuredWidth(const QString& caption) const;
+
+    std::vector<GridRow> rows_;
+    std::vector<Column> columns_;
+    int row_ = 1;
+    int col_ = 0;
+    int rowSel_ = 1;
+    int colSel_ = 0;
+    int topRow_ = 1;
+    int leftCol_ = 0;
+    int mouseRow_ = -1;
+    int mouseCol_ = -1;
+    int defaultRowHeight_ = 240;
+    QRect place_;
+    QSize viewport_;
+    bool visible_ = true;
+    QFont font_;
+};

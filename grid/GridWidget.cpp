@@ -1,0 +1,213 @@
+#include "grid/GridWidget.h"
+
+#include "grid/FlexGrid.h"
+#include "grid/Twips.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+GridWidget::GridWidget(FlexGrid& grid, QWidget* parent)
+    : QAbstractScrollArea(parent)
+    , grid_(grid)
+{
+    setFrameShape(QFrame::NoFrame);
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    setFont(grid_.font());
+    const QPalette pal = palette();
+    colors_ = {pal.color(QPalette::Base),   pal.color(QPalette::Text),
+               pal.color(QPalette::Window), pal.color(QPalette::ButtonText),
+               pal.color(QPalette::Highlight), pal.color(QPalette::HighlightedText),
+               pal.color(QPalette::Dark),   pal.color(QPalette::Mid),
+               Qt::black};
+
+    connect(&grid_, &FlexGrid::contentChanged, this, &GridWidget::scheduleRepaint);
+    connect(&grid_, &FlexGrid::refreshRequested, viewport(), qOverload<>(&QWidget::repaint));
+    connect(&grid_, &FlexGrid::placeChanged, this, &GridWidget::followPlace);
+    followPlace();
+}
+
+void GridWidget::setColors(const Colors& colors)
+{
+    colors_ = colors;
+    scheduleRepaint();
+}
+
+void GridWidget::followPlace()
+{
+    setFont(grid_.font());
+    const QRect place(grid_.Left(), grid_.Top(), grid_.Width(), grid_.Height());
+    setGeometry(Twips::toPixels(place));
+    setVisible(grid_.Visible());
+    scheduleRepaint();
+}
+
+void GridWidget::scheduleRepaint()
+{
+    // Many changes in one handler (a load, a pass, a walk over the cells)
+    // cost one repaint, done when the event loop next runs.
+    if (repaintPending_)
+        return;
+    repaintPending_ = true;
+    viewport()->update();
+}
+
+void GridWidget::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    grid_.setViewportSize(Twips::fromPixels(viewport()->width()),
+                          Twips::fromPixels(viewport()->height()));
+}
+
+void GridWidget::syncScrollBars()
+{
+    syncing_ = true;
+    verticalScrollBar()->setRange(FlexGrid::FixedRows, grid_.maxTopRow());
+    verticalScrollBar()->setPageStep(std::max(1, grid_.Rows() / 100));
+    verticalScrollBar()->setValue(grid_.TopRow());
+    horizontalScrollBar()->setRange(0, grid_.maxLeftCol());
+    horizontalScrollBar()->setPageStep(1);
+    horizontalScrollBar()->setValue(grid_.LeftCol());
+    syncing_ = false;
+}
+
+void GridWidget::scrollContentsBy(int, int)
+{
+    if (syncing_)
+        return;
+    grid_.setTopRow(verticalScrollBar()->value());
+    grid_.setLeftCol(horizontalScrollBar()->value());
+}
+
+int GridWidget::rowAtPixel(int y) const
+{
+    return grid_.rowAt(Twips::fromPixels(y));
+}
+
+int GridWidget::colAtPixel(int x) const
+{
+    return grid_.colAt(Twips::fromPixels(x));
+}
+
+void GridWidget::paintCell(QPainter& painter, int row, int col, const QRect& rect)
+{
+    const bool fixed = row < FlexGrid::FixedRows;
+    const int top = std::min(grid_.Row(), grid_.RowSel());
+    const int bottom = std::max(grid_.Row(), grid_.RowSel());
+    const int left = std::min(grid_.Col(), grid_.ColSel());
+    const int right = std::max(grid_.Col(), grid_.ColSel());
+    const bool current = row == grid_.Row() && col == grid_.Col();
+    const bool selected = !fixed && !current && row >= top && row <= bottom && col >= left &&
+                          col <= right;
+
+    QColor back = fixed ? colors_.backFixed : (selected ? colors_.backSel : colors_.back);
+    QColor fore = fixed ? colors_.foreFixed : (selected ? colors_.foreSel : colors_.fore);
+    painter.fillRect(rect, back);
+    painter.setPen(fixed ? colors_.gridLinesFixed : colors_.gridLines);
+    painter.drawLine(rect.topRight(), rect.bottomRight());
+    painter.drawLine(rect.bottomLeft(), rect.bottomRight());
+
+    const int margin = Twips::toPixels(FlexGrid::textMargin);
+    const QRect textRect = rect.adjusted(margin, 0, -margin, 0);
+    painter.setPen(fore);
+    painter.drawText(textRect, static_cast<int>(grid_.ColAlignment(col) | Qt::AlignVCenter),
+                     grid_.cellText(row, col).toString());
+    if (current && hasFocus()) {
+        painter.setPen(QPen(fore, 1, Qt::DotLine));
+        painter.drawRect(rect.adjusted(1, 1, -2, -2));
+    }
+}
+
+void GridWidget::paintEvent(QPaintEvent*)
+{
+    repaintPending_ = false;
+    syncScrollBars();
+    QPainter painter(viewport());
+    painter.fillRect(viewport()->rect(), colors_.backBkg);
+    const int width = viewport()->width();
+    const int height = viewport()->height();
+
+    auto paintRow = [&](int row, int y, int rowHeight) {
+        int x = 0;
+        for (int col = grid_.LeftCol(); col < grid_.Cols() && x < width; ++col) {
+            const int colWidth = Twips::toPixels(grid_.ColWidth(col));
+            if (colWidth > 0)
+                paintCell(painter, row, col, QRect(x, y, colWidth, rowHeight));
+            x += colWidth;
+        }
+    };
+    const int headerHeight = Twips::toPixels(grid_.RowHeight(0));
+    int y = headerHeight;
+    for (int row = grid_.TopRow(); row < grid_.Rows() && y < height; ++row) {
+        const int rowHeight = Twips::toPixels(grid_.RowHeight(row));
+        paintRow(row, y, rowHeight);
+        y += rowHeight;
+    }
+    paintRow(0, 0, headerHeight);
+}
+
+void GridWidget::mousePressEvent(QMouseEvent* event)
+{
+    const QPoint pos = event->position().toPoint();
+    grid_.userPress(rowAtPixel(pos.y()), colAtPixel(pos.x()));
+    dragging_ = true;
+}
+
+void GridWidget::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!dragging_)
+        return;
+    const QPoint pos = event->position().toPoint();
+    const int row = rowAtPixel(pos.y());
+    const int col = colAtPixel(pos.x());
+    if (row >= 0 && col >= 0)
+        grid_.userDrag(row, col);
+}
+
+void GridWidget::mouseReleaseEvent(QMouseEvent* event)
+{
+    dragging_ = false;
+    const QPoint pos = event->position().toPoint();
+    grid_.userRelease(rowAtPixel(pos.y()), colAtPixel(pos.x()));
+}
+
+void GridWidget::keyPressEvent(QKeyEvent* event)
+{
+    const int visibleRows = std::max(1, grid_.maxTopRow() > 1
+                                            ? Twips::fromPixels(viewport()->height()) /
+                                                  std::max(1, grid_.RowHeight(1))
+                                            : grid_.Rows());
+    int row = grid_.Row();
+    int col = grid_.Col();
+    switch (event->key()) {
+    case Qt::Key_Up: --row; break;
+    case Qt::Key_Down: ++row; break;
+    case Qt::Key_Left: --col; break;
+    case Qt::Key_Right: ++col; break;
+    case Qt::Key_PageUp: row -= visibleRows; break;
+    case Qt::Key_PageDown: row += visibleRows; break;
+    case Qt::Key_Home:
+        if (event->modifiers() & Qt::ControlModifier)
+            row = FlexGrid::FixedRows;
+        col = 0;
+        break;
+    case Qt::Key_End:
+        if (event->modifiers() & Qt::ControlModifier)
+            row = grid_.Rows() - 1;
+        col = grid_.Cols() - 1;
+        break;
+    default:
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
+    grid_.userMoveTo(row, col);
+}
+
+void GridWidget::focusInEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    scheduleRepaint();
+    grid_.userFocusIn();
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QColor>
+
+class FlexGrid;
+
+// Draws a FlexGrid and turns the mouse, the keys and the focus into its user
+// actions. Holds no cell state of its own: everything it shows is read from
+// the grid at paint time, and changes arrive as one coalesced repaint.
+class GridWidget : public QAbstractScrollArea
+{
+    Q_OBJECT
+public:
+    struct Colors
+    {
+        QColor back;
+        QColor fore;
+        QColor backFixed;
+        QColor foreFixed;
+        QColor backSel;
+        QColor foreSel;
+        QColor backBkg;
+        QColor gridLines;
+        QColor gridLinesFixed;
+    };
+
+    explicit GridWidget(FlexGrid& grid, QWidget* parent = nullptr);
+
+    void setColors(const Colors& colors);
+    const Colors& colors() const { return colors_; }
+
+    // Follows the grid's place and visibility (given in twips).
+    void followPlace();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    void scheduleRepaint();
+    void syncScrollBars();
+    void paintCell(QPainter& painter, int row, int col, const QRect& rect);
+    int rowAtPixel(int y) const;
+    int colAtPixel(int x) const;
+
+    FlexGrid& grid_;
+    Colors colors_;
+    bool repaintPending_ = false;
+    bool syncing_ = false;
+    bool dragging_ = false;
+};

@@ -1,0 +1,133 @@
+#include "grid/PackedRow.h"
+
+#include <QVarLengthArray>
+
+namespace {
+
+constexpr char16_t longFlag = 0x8000;
+
+} // namespace
+
+void PackedRow::appendCell(QString& packed, QStringView text)
+{
+    const qsizetype length = text.size();
+    if (length < longFlag) {
+        packed.append(QChar(static_cast<char16_t>(length)));
+    } else {
+        packed.append(QChar(static_cast<char16_t>(longFlag | (length >> 15))));
+        packed.append(QChar(static_cast<char16_t>(length & 0x7fff)));
+    }
+    packed.append(text);
+}
+
+PackedRow PackedRow::fromLine(QStringView line)
+{
+    PackedRow row;
+    row.packed_.reserve(line.size() + 8);
+    qsizetype start = 0;
+    for (;;) {
+        const qsizetype end = line.indexOf(u';', start);
+        if (end < 0)
+            break;
+        appendCell(row.packed_, line.sliced(start, end - start));
+        start = end + 1;
+    }
+    if (start < line.size())
+        appendCell(row.packed_, line.sliced(start));
+    return row;
+}
+
+bool PackedRow::locate(int column, Span& span) const
+{
+    const char16_t* data = reinterpret_cast<const char16_t*>(packed_.constData());
+    const qsizetype size = packed_.size();
+    qsizetype pos = 0;
+    for (int c = 0; pos < size; ++c) {
+        qsizetype length = data[pos];
+        qsizetype textStart = pos + 1;
+        if (length & longFlag) {
+            length = ((length & 0x7fff) << 15) | data[pos + 1];
+            textStart = pos + 2;
+        }
+        if (c == column) {
+            span = {pos, textStart, length};
+            return true;
+        }
+        pos = textStart + length;
+    }
+    return false;
+}
+
+int PackedRow::cellCount() const
+{
+    int count = 0;
+    Span span{};
+    while (locate(count, span))
+        ++count;
+    return count;
+}
+
+QStringView PackedRow::cell(int column) const
+{
+    Span span{};
+    if (!locate(column, span))
+        return {};
+    return QStringView(packed_).sliced(span.textStart, span.length);
+}
+
+void PackedRow::setCell(int column, QStringView text)
+{
+    Span span{};
+    if (locate(column, span)) {
+        QString replacement;
+        appendCell(replacement, text);
+        packed_.replace(span.start, span.textStart - span.start + span.length, replacement);
+        return;
+    }
+    if (text.isEmpty())
+        return; // cells past the stored ones are empty already
+    for (int c = cellCount(); c < column; ++c)
+        appendCell(packed_, QStringView());
+    appendCell(packed_, text);
+}
+
+void PackedRow::truncate(int columns)
+{
+    Span span{};
+    if (locate(columns, span))
+        packed_.truncate(span.start);
+}
+
+void PackedRow::insertCell(int column)
+{
+    Span span{};
+    if (locate(column, span))
+        packed_.insert(span.start, QChar(u'\0'));
+}
+
+void PackedRow::removeCell(int column)
+{
+    Span span{};
+    if (locate(column, span))
+        packed_.remove(span.start, span.textStart - span.start + span.length);
+}
+
+void PackedRow::moveCell(int from, int to)
+{
+    if (from == to)
+        return;
+    const QString text = cell(from).toString();
+    const int count = cellCount();
+    if (from >= count && to >= count)
+        return; // both empty and unstored
+    if (from < count)
+        removeCell(from);
+    Span span{};
+    if (locate(to, span)) {
+        QString encoded;
+        appendCell(encoded, text);
+        packed_.insert(span.start, encoded);
+    } else {
+        setCell(to, text);
+    }
+}

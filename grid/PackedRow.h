@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+// The cells of one grid row, packed into a single string: each cell is its
+// length followed by its characters. A register of a million entries then costs
+// one allocation per row instead of one per cell. Cells past the stored ones
+// read as empty, so growing the column count touches no row.
+//
+// A length below 0x8000 takes one character; a longer one takes two, the first
+// with its top bit set.
+class PackedRow
+{
+public:
+    PackedRow() = default;
+
+    // The fields of one register line, split at every ';'. The characters after
+    // the last ';' form one more field.
+    static PackedRow fromLine(QStringView line);
+
+    int cellCount() const;
+    QStringView cell(int column) const;
+    void setCell(int column, QStringView text);
+
+    void truncate(int columns);
+    void insertCell(int column);
+    void removeCell(int column);
+    void moveCell(int from, int to);
+
+private:
+    struct Span
+    {
+        qsizetype start; // index of the length prefix
+        qsizetype textStart;
+        qsizetype length;
+    };
+    bool locate(int column, Span& span) const;
+    static void appendCell(QString& packed, QStringView text);
+
+    QString packed_;
+};

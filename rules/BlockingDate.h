@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QStringView>
+#include <optional>
+
+// An EKLZ blocks on the first day of the month in which the day 426 days after
+// its activation falls.
+namespace BlockingDate {
+
+constexpr int daysToBlock = 426;
+
+// An activation date as typed: day.month.year with a one- or two-digit day and
+// month and a four-digit year, blanks around it allowed. Anything else, or a
+// day that does not exist, is no date.
+std::optional<QDate> readDate(QStringView text);
+
+// The blocking date of an activation date; nullopt when it would fall past
+// the year 9999.
+std::optional<QDate> fromActivation(QDate activation);
+
+// dd.mm.yyyy, as the register stores dates.
+QString format(QDate date);
+
+// Column 3's text for column 2's text, or nullopt when column 2 holds no date.
+std::optional<QString> forActivationText(QStringView activation);
+
+} // namespace BlockingDate

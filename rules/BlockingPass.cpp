@@ -1,0 +1,26 @@
+#include "rules/BlockingPass.h"
+
+#include "grid/FlexGrid.h"
+#include "rules/BlockingDate.h"
+
+namespace {
+constexpr int activationColumn = 2;
+constexpr int blockingColumn = 3;
+} // namespace
+
+void runBlockingPass(FlexGrid& grid, const std::function<void()>& yieldToEvents)
+{
+    const int endRow = grid.Rows() - 1;
+    for (int row = 1; row <= endRow; ++row) {
+        if (row >= grid.Rows())
+            continue; // rows were removed while we yielded
+        const QStringView activation = grid.cellText(row, activationColumn);
+        if (activation.isEmpty())
+            return;
+        const auto blocking = BlockingDate::forActivationText(activation);
+        if (!blocking)
+            continue;
+        yieldToEvents();
+        grid.setTextMatrix(row, blockingColumn, *blocking);
+    }
+}

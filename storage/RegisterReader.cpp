@@ -1,0 +1,62 @@
+#include "storage/RegisterReader.h"
+
+#include "grid/FlexGrid.h"
+#include "storage/RegisterFormat.h"
+
+#include <QFile>
+#include <QStringDecoder>
+
+namespace RegisterReader {
+
+namespace {
+constexpr qint64 blockSize = 1 << 20;
+}
+
+Status readLines(const QString& path, const std::function<void(QStringView)>& onLine)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return Status::CannotOpen;
+    QStringDecoder decoder("windows-1251");
+    QString pending;
+    QByteArray block(blockSize, Qt::Uninitialized);
+    for (;;) {
+        const qint64 got = file.read(block.data(), blockSize);
+        if (got < 0)
+            return Status::ReadFailed;
+        const bool atEnd = got == 0;
+        pending += decoder.decode(QByteArrayView(block.constData(), got));
+        const auto consumed = RegisterFormat::splitLines(pending, atEnd, onLine);
+        if (!consumed)
+            return Status::LineTooLong;
+        pending.remove(0, *consumed);
+        if (atEnd)
+            return Status::Ok;
+    }
+}
+
+Status loadInto(FlexGrid& grid, const QString& path)
+{
+    int lastColumn = 0;
+    const Status status = readLines(path, [&](QStringView line) {
+        const int row = grid.Rows() - 1;
+        const int needed = static_cast<int>(line.count(u';')) + 1;
+        if (needed > grid.Cols())
+            grid.setCols(needed);
+        grid.setRowFromLine(row, line);
+        lastColumn = needed - 1;
+        grid.AddItem(QString());
+    });
+    if (status != Status::Ok) {
+        grid.setRow(grid.Rows() - 1);
+        return status;
+    }
+    grid.setRows(grid.Rows() - 1);
+    if (grid.Rows() > FlexGrid::FixedRows) {
+        grid.setRow(grid.Rows() - 1);
+        grid.setCol(lastColumn);
+    }
+    return Status::Ok;
+}
+
+} // namespace RegisterReader

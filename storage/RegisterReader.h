@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+#include <functional>
+
+class FlexGrid;
+
+// Reads a register file line by line, a block at a time, so that a file of a
+// million entries never sits in memory twice.
+namespace RegisterReader {
+
+enum class Status { Ok, CannotOpen, ReadFailed, LineTooLong };
+
+Status readLines(const QString& path, const std::function<void(QStringView)>& onLine);
+
+// The reading loop shared by the register and the archives: every line of the
+// file becomes the next entry row of the grid, whose columns grow to the widest
+// line. On success the empty row appended after the last line is removed again
+// and the current cell rests on the last entry, in the column where its line
+// ended. On failure the grid keeps the rows read so far and the row that was
+// being filled.
+Status loadInto(FlexGrid& grid, const QString& path);
+
+} // namespace RegisterReader

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "app/Desktop.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+#include <functional>
+
+// A desktop whose input boxes answer from a script, whose message boxes are
+// recorded instead of shown, and whose quit is only counted.
+class ScriptedDesktop : public Desktop
+{
+public:
+    struct Message
+    {
+        QString text;
+        QString title;
+    };
+
+    QStringList answers;            // taken from the front; empty text once used up
+    QStringList prompts;            // every input box's prompt, in order
+    std::vector<Message> messages;  // every message box, in order
+    std::vector<bool> busyChanges;  // every change of the pointer, busy or not
+    int quits = 0;
+    // Runs inside processEvents, before the real pending events: lets a test
+    // act in the middle of a handler that yields.
+    std::function<void()> duringYield;
+
+    QString inputBox(const QString& prompt, const QString& title) override;
+    void messageBox(const QString& text, const QString& title) override;
+    void setBusy(bool busy) override;
+    void processEvents() override;
+    void quit() override { ++quits; }
+};

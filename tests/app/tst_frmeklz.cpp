@@ -1,0 +1,225 @@
+#include "WindowFixture.h"
+#include "app/Fonts.h"
+
+#include <QDir>
+
+class TestFrmEKLZ : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { installFontSubstitutions(); }
+    void startsWithTheHeaderAndOneEmptyEntry();
+    void buttonsStandWhereTheyBelong_data();
+    void buttonsStandWhereTheyBelong();
+    void tabOrderSkipsTheHiddenOverlay();
+    void resizeRuleKeepsTheMargins_data();
+    void resizeRuleKeepsTheMargins();
+    void openLoadsAndDerivesBlockingDates();
+    void openWithoutFileLeavesOneEmptyEntry();
+    void failedLoadShowsItsMessage_data();
+    void failedLoadShowsItsMessage();
+    void pendingEditNeverLandsInTheLoadedRegister();
+    void closeBoxEndsAtOnce();
+};
+
+void TestFrmEKLZ::startsWithTheHeaderAndOneEmptyEntry()
+{
+    WindowFixture f;
+    QCOMPARE(f.window->windowTitle(), QStringLiteral("Palomet"));
+    QVERIFY(!f.window->windowIcon().isNull());
+    QCOMPARE(Twips::fromPixels(f.window->size()), QSize(10575, 4995));
+    FlexGrid& grid = f.grid();
+    QCOMPARE(grid.Rows(), 2);
+    QCOMPARE(grid.Cols(), 7);
+    QCOMPARE(grid.TextMatrix(0, 0), QStringLiteral("Зав. № ЭКЛЗ "));
+    QCOMPARE(grid.TextMatrix(0, 6), QStringLiteral("Владелец            "));
+    for (int c = 0; c < 7; ++c)
+        QCOMPARE(grid.ColAlignment(c), Qt::AlignHCenter);
+    QCOMPARE(grid.ColWidth(0), 1500);
+    QCOMPARE(grid.RowHeight(0), 300);
+    QVERIFY(grid.ColWidth(6) > grid.ColWidth(3)); // twelve trailing blanks
+    QCOMPARE(QRect(grid.Left(), grid.Top(), grid.Width(), grid.Height()),
+             QRect(480, 1560, 9725, 3095));
+    QCOMPARE(f.window->gridWidget()->geometry(), Twips::toPixels(QRect(480, 1560, 9725, 3095)));
+
+    QLineEdit* input = f.lineEdit("TxtVvod");
+    QCOMPARE(input->text(), QString());
+    QTRY_VERIFY(input->hasFocus());
+    QVERIFY(f.overlay()->isHidden());
+    QCOMPARE(f.overlay()->text(), QStringLiteral("Text1"));
+    QVERIFY(!f.window->isGridEdited());
+}
+
+void TestFrmEKLZ::buttonsStandWhereTheyBelong_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QRect>("twips");
+    QTest::newRow("print") << "CmdPrint" << "Печать" << QRect(7920, 120, 855, 615);
+    QTest::newRow("save") << "CmdSave" << "Сохранить изменения" << QRect(5280, 720, 1335, 615);
+    QTest::newRow("delete row") << "CmdDelS" << " Удалить строку" << QRect(1560, 120, 1095, 615);
+    QTest::newRow("exit") << "CmdProd" << "Выход" << QRect(9120, 120, 855, 615);
+    QTest::newRow("input line") << "TxtVvod" << "" << QRect(6840, 840, 3135, 435);
+}
+
+void TestFrmEKLZ::buttonsStandWhereTheyBelong()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    QFETCH(QRect, twips);
+    WindowFixture f;
+    auto* control = f.window->findChild<QWidget*>(name);
+    QVERIFY(control);
+    QCOMPARE(control->geometry(), Twips::toPixels(twips));
+    if (auto* button = qobject_cast<QPushButton*>(control)) {
+        QCOMPARE(button->text(), caption);
+        QVERIFY(button->font().bold());
+        QCOMPARE(button->font().pointSizeF(), 8.25);
+        QCOMPARE(button->palette().color(QPalette::Button), QColor(224, 224, 224));
+        QVERIFY(!button->isDefault() && !button->autoDefault());
+    }
+    QCOMPARE(f.window->findChildren<QPushButton*>().size(), 13);
+}
+
+void TestFrmEKLZ::tabOrderSkipsTheHiddenOverlay()
+{
+    WindowFixture f;
+    QWidget* input = f.lineEdit("TxtVvod");
+    input->setFocus();
+    QStringList visited;
+    QWidget* current = input;
+    for (int i = 0; i < 15; ++i) {
+        QTest::keyClick(current, Qt::Key_Tab);
+        current = QApplication::focusWidget();
+        visited.append(current->objectName());
+    }
+    QCOMPARE(visited, (QStringList{"CmdProd", "MSFGAZ", "CmdDelC", "CmdDelS", "CmdAddC", "CmdAddS",
+                                   "CmdZArch", "CmdZagruz", "CmdSortC", "CmdSave", "CmdEdit",
+                                   "CmdSearh", "CmdSaveAs", "CmdPrint", "TxtVvod"}));
+}
+
+void TestFrmEKLZ::resizeRuleKeepsTheMargins_data()
+{
+    QTest::addColumn<QSize>("client");
+    QTest::addColumn<QSize>("grid");
+    QTest::newRow("larger") << QSize(15000, 9000) << QSize(14150, 7100);
+    QTest::newRow("just above the margins") << QSize(1200, 1905) << QSize(350, 5);
+    QTest::newRow("minimised to nothing") << QSize(0, 0) << QSize(9725, 3095);
+    QTest::newRow("too narrow") << QSize(600, 4500) << QSize(9725, 2600);
+    QTest::newRow("too low") << QSize(3000, 1500) << QSize(2150, 3095);
+}
+
+void TestFrmEKLZ::resizeRuleKeepsTheMargins()
+{
+    QFETCH(QSize, client);
+    QFETCH(QSize, grid);
+    WindowFixture f;
+    f.window->resize(Twips::toPixels(client));
+    QTRY_COMPARE(Twips::fromPixels(f.window->size()), client);
+    QTRY_COMPARE(QSize(f.grid().Width(), f.grid().Height()), grid);
+    QCOMPARE(QPoint(f.grid().Left(), f.grid().Top()), QPoint(480, 1560));
+    QCOMPARE(f.button("CmdProd")->geometry(), Twips::toPixels(QRect(9120, 120, 855, 615)));
+}
+
+void TestFrmEKLZ::openLoadsAndDerivesBlockingDates()
+{
+    WindowFixture f;
+    f.writeRegister(QStringLiteral("1;100;15.01.2009;;ЭКР 2102К;7;Иванов;\r\n"
+                                   "2;200;29.02.2008;01.01.2000;АМС-100К;8;Петров;\r\n"
+                                   "3;300;;01.01.2000;;;;\r\n"));
+    f.press("CmdZagruz");
+    FlexGrid& grid = f.grid();
+    QCOMPARE(grid.Rows(), 4);
+    QCOMPARE(grid.Cols(), 8);
+    QCOMPARE(grid.TextMatrix(1, 3), QStringLiteral("01.03.2010"));
+    QCOMPARE(grid.TextMatrix(2, 3), QStringLiteral("01.04.2009"));
+    QCOMPARE(grid.TextMatrix(3, 3), QStringLiteral("01.01.2000"));
+    QCOMPARE(grid.TextMatrix(1, 6), QStringLiteral("Иванов"));
+    QCOMPARE(grid.TextMatrix(0, 2), QStringLiteral("Дата актив. "));
+    QCOMPARE(grid.Row(), 3);
+    QCOMPARE(grid.Col(), 7);
+    QVERIFY(f.desktop.messages.empty());
+    QCOMPARE(f.desktop.busyChanges, (std::vector<bool>{true, false}));
+    QVERIFY(!f.window->isGridEdited());
+
+    // Opening twice gives the same grid.
+    f.press("CmdZagruz");
+    QCOMPARE(grid.Rows(), 4);
+    QCOMPARE(grid.Cols(), 8);
+    QCOMPARE(grid.TextMatrix(2, 4), QStringLiteral("АМС-100К"));
+}
+
+void TestFrmEKLZ::openWithoutFileLeavesOneEmptyEntry()
+{
+    WindowFixture f;
+    f.grid().setTextMatrix(1, 0, QStringLiteral("old"));
+    f.press("CmdZagruz");
+    QCOMPARE(f.grid().Rows(), 2);
+    QCOMPARE(f.grid().Cols(), 7);
+    QCOMPARE(f.grid().TextMatrix(1, 0), QString());
+    QVERIFY(f.desktop.messages.empty());
+
+    f.writeBytes(QByteArray());
+    f.press("CmdZagruz");
+    QCOMPARE(f.grid().Rows(), 1);
+    QVERIFY(f.desktop.messages.empty());
+}
+
+void TestFrmEKLZ::failedLoadShowsItsMessage_data()
+{
+    QTest::addColumn<bool>("directory");
+    QTest::addColumn<int>("rowsLeft");
+    QTest::newRow("a folder named thisyear.csv") << true << 2;
+    QTest::newRow("a line too long") << false << 3;
+}
+
+void TestFrmEKLZ::failedLoadShowsItsMessage()
+{
+    QFETCH(bool, directory);
+    QFETCH(int, rowsLeft);
+    WindowFixture f;
+    if (directory)
+        QVERIFY(QDir(f.folder.path()).mkdir(QStringLiteral("thisyear.csv")));
+    else
+        f.writeBytes("a;b;15.01.2009;old;\r\n" + QByteArray(40000, 'x') + "\r\n");
+    f.press("CmdZagruz");
+    QCOMPARE(f.desktop.messages.size(), size_t{1});
+    QCOMPARE(f.desktop.messages[0].text, QStringLiteral("Не могу найти thisyear.csv."));
+    QCOMPARE(f.desktop.messages[0].title, QStringLiteral("Palomet"));
+    QCOMPARE(f.grid().Rows(), rowsLeft);
+    // No pass after a failed load.
+    QCOMPARE(f.grid().TextMatrix(1, 3), directory ? QString() : QStringLiteral("old"));
+    QCOMPARE(f.desktop.busyChanges.back(), false);
+}
+
+void TestFrmEKLZ::pendingEditNeverLandsInTheLoadedRegister()
+{
+    WindowFixture f;
+    f.writeRegister(QStringLiteral("a;b;;;;;;\r\nc;d;;;;;;\r\n"));
+    f.press("CmdZagruz");
+    f.clickCell(1, 1);
+    QVERIFY(f.overlay()->isVisible());
+    f.type(f.overlay(), QStringLiteral("ПРАВКА"));
+    f.press("CmdZagruz");
+    QVERIFY(f.overlay()->isHidden());
+    for (int r = 0; r < f.grid().Rows(); ++r)
+        for (int c = 0; c < f.grid().Cols(); ++c)
+            QVERIFY(!f.grid().TextMatrix(r, c).contains(QStringLiteral("ПРАВКА")));
+    QCOMPARE(f.grid().TextMatrix(1, 1), QStringLiteral("b"));
+    QCOMPARE(f.grid().TextMatrix(0, 1), QStringLiteral("Рег. № ЭКЛЗ  "));
+}
+
+void TestFrmEKLZ::closeBoxEndsAtOnce()
+{
+    WindowFixture f;
+    f.clickCell(1, 0);
+    QVERIFY(f.window->isGridEdited());
+    f.window->close();
+    QCOMPARE(f.desktop.quits, 1);
+    QVERIFY(f.desktop.prompts.isEmpty());
+    QVERIFY(f.desktop.messages.empty());
+    QVERIFY(!QFile::exists(f.path(QStringLiteral("thisyear.csv"))));
+}
+
+QTEST_MAIN(TestFrmEKLZ)
+#include "tst_frmeklz.moc"

@@ -1,0 +1,92 @@
+#include "grid/PackedRow.h"
+
+#include <QTest>
+
+class TestPackedRow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void fromLineSplitsAtEverySemicolon_data();
+    void fromLineSplitsAtEverySemicolon();
+    void longCellsKeepTheirLength();
+    void editsKeepTheOtherCells();
+    void moveShiftsTheCellsBetween();
+};
+
+void TestPackedRow::fromLineSplitsAtEverySemicolon_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QStringList>("cells");
+    QTest::newRow("written by us") << QStringLiteral("a;b;;d;") << QStringList{"a", "b", "", "d"};
+    QTest::newRow("no closing semicolon") << QStringLiteral("A;B") << QStringList{"A", "B"};
+    QTest::newRow("empty line") << QString() << QStringList{};
+    QTest::newRow("blanks kept") << QStringLiteral(" x ; y;") << QStringList{" x ", " y"};
+    QTest::newRow("only semicolons") << QStringLiteral(";;;") << QStringList{"", "", ""};
+}
+
+void TestPackedRow::fromLineSplitsAtEverySemicolon()
+{
+    QFETCH(QString, line);
+    QFETCH(QStringList, cells);
+    const PackedRow row = PackedRow::fromLine(line);
+    QCOMPARE(row.cellCount(), cells.size());
+    for (int c = 0; c < cells.size(); ++c)
+        QCOMPARE(row.cell(c).toString(), cells[c]);
+    QVERIFY(row.cell(static_cast<int>(cells.size()) + 3).isEmpty());
+}
+
+void TestPackedRow::longCellsKeepTheirLength()
+{
+    PackedRow row;
+    const QString big(70000, u'Ж');
+    row.setCell(1, big);
+    row.setCell(2, QStringLiteral("after"));
+    QCOMPARE(row.cell(0).size(), 0);
+    QCOMPARE(row.cell(1).size(), big.size());
+    QCOMPARE(row.cell(1), big);
+    QCOMPARE(row.cell(2), u"after");
+    row.setCell(1, QStringLiteral("short"));
+    QCOMPARE(row.cell(1), u"short");
+    QCOMPARE(row.cell(2), u"after");
+}
+
+void TestPackedRow::editsKeepTheOtherCells()
+{
+    PackedRow row = PackedRow::fromLine(u"a;b;c;d");
+    row.setCell(1, QStringLiteral("longer text"));
+    row.setCell(6, QStringLiteral("far"));
+    QCOMPARE(row.cell(0), u"a");
+    QCOMPARE(row.cell(1), u"longer text");
+    QCOMPARE(row.cell(3), u"d");
+    QCOMPARE(row.cell(5), u"");
+    QCOMPARE(row.cell(6), u"far");
+    row.insertCell(0);
+    QCOMPARE(row.cell(0), u"");
+    QCOMPARE(row.cell(1), u"a");
+    row.removeCell(0);
+    row.truncate(2);
+    QCOMPARE(row.cellCount(), 2);
+    QCOMPARE(row.cell(2), u"");
+}
+
+void TestPackedRow::moveShiftsTheCellsBetween()
+{
+    PackedRow row = PackedRow::fromLine(u"0;1;2;3;4");
+    row.moveCell(4, 1);
+    QCOMPARE(row.cell(0), u"0");
+    QCOMPARE(row.cell(1), u"4");
+    QCOMPARE(row.cell(2), u"1");
+    QCOMPARE(row.cell(4), u"3");
+    row.moveCell(1, 4);
+    for (int c = 0; c < 5; ++c)
+        QCOMPARE(row.cell(c), QString::number(c));
+
+    PackedRow shortRow = PackedRow::fromLine(u"a;b");
+    shortRow.moveCell(6, 0); // an unstored (empty) cell moves to the front
+    QCOMPARE(shortRow.cell(0), u"");
+    QCOMPARE(shortRow.cell(1), u"a");
+    QCOMPARE(shortRow.cell(2), u"b");
+}
+
+QTEST_GUILESS_MAIN(TestPackedRow)
+#include "tst_packedrow.moc"

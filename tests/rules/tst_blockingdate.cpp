@@ -1,0 +1,161 @@
+#include "grid/FlexGrid.h"
+#include "rules/BlockingDate.h"
+#include "rules/BlockingPass.h"
+
+#include <QTest>
+
+namespace {
+
+// A register grid whose column 2 holds the given activation dates.
+void fillActivations(FlexGrid& grid, const QStringList& dates)
+{
+    grid.setCols(7);
+    grid.setRows(static_cast<int>(dates.size()) + 1);
+    for (int i = 0; i < dates.size(); ++i) {
+        grid.setTextMatrix(i + 1, 2, dates[i]);
+        grid.setTextMatrix(i + 1, 3, QStringLiteral("old"));
+    }
+}
+
+QStringList blockingColumn(const FlexGrid& grid)
+{
+    QStringList texts;
+    for (int r = 1; r < grid.Rows(); ++r)
+        texts.append(grid.TextMatrix(r, 3));
+    return texts;
+}
+
+} // namespace
+
+class TestBlockingDate : public QObject
+{
+    Q_OBJECT
+private slots:
+    void workedValues_data();
+    void workedValues();
+    void readsLooseFormsButNoImpossibleDates_data();
+    void readsLooseFormsButNoImpossibleDates();
+    void passStopsAtTheFirstEmptyActivation();
+    void passSkipsRowsWithoutADate();
+    void passYieldsOncePerComputedRow();
+    void passSurvivesRowsRemovedWhileYielding();
+    void nestedPassRunsToItsEnd();
+};
+
+void TestBlockingDate::workedValues_data()
+{
+    QTest::addColumn<QString>("activation");
+    QTest::addColumn<QString>("blocking");
+    QTest::newRow("mid-month") << "15.01.2009" << "01.03.2010";
+    QTest::newRow("new year's eve") << "31.12.2008" << "01.03.2010";
+    QTest::newRow("leap day") << "29.02.2008" << "01.04.2009";
+    QTest::newRow("month end") << "31.10.2008" << "01.12.2009";
+    QTest::newRow("year rollover") << "01.11.2008" << "01.01.2010";
+    QTest::newRow("next year's january") << "05.11.2009" << "01.01.2011";
+    QTest::newRow("over a leap day") << "01.01.2012" << "01.03.2013";
+}
+
+void TestBlockingDate::workedValues()
+{
+    QFETCH(QString, activation);
+    QFETCH(QString, blocking);
+    QCOMPARE(BlockingDate::forActivationText(activation), std::optional<QString>(blocking));
+}
+
+void TestBlockingDate::readsLooseFormsButNoImpossibleDates_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QDate>("date");
+    QTest::newRow("one-digit day and month") << "5.1.2009" << QDate(2009, 1, 5);
+    QTest::newRow("blanks around") << "  15.01.2009 " << QDate(2009, 1, 15);
+    QTest::newRow("31 February") << "31.02.2009" << QDate();
+    QTest::newRow("29 February, no leap year") << "29.02.2009" << QDate();
+    QTest::newRow("month 13") << "01.13.2009" << QDate();
+    QTest::newRow("two-digit year") << "01.01.09" << QDate();
+    QTest::newRow("word") << "скоро" << QDate();
+    QTest::newRow("with a time") << "01.01.2009 10:00" << QDate();
+    QTest::newRow("blanks only") << "   " << QDate();
+    QTest::newRow("other separator") << "01/01/2009" << QDate();
+    QTest::newRow("year zero") << "01.01.0000" << QDate();
+}
+
+void TestBlockingDate::readsLooseFormsButNoImpossibleDates()
+{
+    QFETCH(QString, text);
+    QFETCH(QDate, date);
+    const auto read = BlockingDate::readDate(text);
+    QCOMPARE(read.value_or(QDate()), date);
+}
+
+void TestBlockingDate::passStopsAtTheFirstEmptyActivation()
+{
+    FlexGrid grid;
+    fillActivations(grid, {"15.01.2009", "31.10.2008", "", "01.11.2008"});
+    runBlockingPass(grid, [] {});
+    QCOMPARE(blockingColumn(grid), (QStringList{"01.03.2010", "01.12.2009", "old", "old"}));
+
+    FlexGrid headerOnly;
+    headerOnly.setRows(1);
+    runBlockingPass(headerOnly, [] {});
+    QCOMPARE(headerOnly.Rows(), 1);
+}
+
+void TestBlockingDate::passSkipsRowsWithoutADate()
+{
+    FlexGrid grid;
+    fillActivations(grid, {"31.02.2009", "скоро", "05.11.2009", "31.12.9999"});
+    runBlockingPass(grid, [] {});
+    QCOMPARE(blockingColumn(grid), (QStringList{"old", "old", "01.01.2011", "old"}));
+}
+
+void TestBlockingDate::passYieldsOncePerComputedRow()
+{
+    FlexGrid grid;
+    fillActivations(grid, {"15.01.2009", "bad", "05.11.2009", ""});
+    int yields = 0;
+    runBlockingPass(grid, [&] {
+        ++yields;
+        // The row being computed is written only after the yield.
+        QCOMPARE(grid.TextMatrix(yields == 1 ? 1 : 3, 3), QStringLiteral("old"));
+    });
+    QCOMPARE(yields, 2);
+}
+
+void TestBlockingDate::passSurvivesRowsRemovedWhileYielding()
+{
+    FlexGrid grid;
+    fillActivations(grid, {"15.01.2009", "15.01.2009", "15.01.2009", "15.01.2009", "15.01.2009"});
+    int yields = 0;
+    runBlockingPass(grid, [&] {
+        if (++yields == 2) {
+            grid.setRows(3); // two entries left
+            grid.setCols(3); // and column 3 gone
+        }
+    });
+    QCOMPARE(grid.Rows(), 3);
+    QCOMPARE(grid.Cols(), 3);
+    QCOMPARE(grid.TextMatrix(1, 3), QString());
+    QCOMPARE(yields, 2);
+}
+
+void TestBlockingDate::nestedPassRunsToItsEnd()
+{
+    FlexGrid grid;
+    fillActivations(grid, {"15.01.2009", "31.10.2008", "01.11.2008"});
+    int depth = 0;
+    int nested = 0;
+    std::function<void()> yield = [&] {
+        if (depth == 0 && nested == 0) {
+            ++depth;
+            ++nested;
+            runBlockingPass(grid, yield);
+            --depth;
+        }
+    };
+    runBlockingPass(grid, yield);
+    QCOMPARE(nested, 1);
+    QCOMPARE(blockingColumn(grid), (QStringList{"01.03.2010", "01.12.2009", "01.01.2010"}));
+}
+
+QTEST_MAIN(TestBlockingDate)
+#include "tst_blockingdate.moc"

@@ -1,0 +1,170 @@
+#include "grid/FlexGrid.h"
+#include "storage/RegisterFormat.h"
+#include "storage/RegisterReader.h"
+
+#include <QFile>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+using Rows = std::vector<QStringList>;
+
+QByteArray cp1251(const QString& text)
+{
+    QStringEncoder encoder("windows-1251");
+    return encoder.encode(text);
+}
+
+QString writeFile(const QTemporaryDir& dir, const QByteArray& bytes)
+{
+    const QString path = dir.filePath(QStringLiteral("thisyear.csv"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write the test file");
+    return path;
+}
+
+} // namespace
+
+class TestRegisterFormat : public QObject
+{
+    Q_OBJECT
+private slots:
+    void lineEnds_data();
+    void lineEnds();
+    void everyByteSurvivesDecoding();
+    void crlfSplitAcrossBlocksIsOneLineEnd();
+    void lineLengthLimit();
+    void loadGrowsTheGridToTheWidestLine();
+    void loadOfOurOwnFileGivesEightColumns();
+    void failedLoadKeepsTheRowsRead();
+    void missingFileOrFolderIsAFailure();
+};
+
+void TestRegisterFormat::lineEnds_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<Rows>("rows");
+    QTest::newRow("CR LF, last line ended") << QByteArray("a;b;\r\nc;\r\n")
+                                            << Rows{{"a", "b", ""}, {"c", ""}};
+    QTest::newRow("last line without end") << QByteArray("a;\r\nA;B") << Rows{{"a", ""}, {"A", "B"}};
+    QTest::newRow("lone CR ends a line") << QByteArray("x\ry\r") << Rows{{"x"}, {"y"}};
+    QTest::newRow("LF alone is a character") << QByteArray("p;\nq;\n") << Rows{{"p", "\nq", "\n"}};
+    QTest::newRow("empty line in the middle") << QByteArray("1;\r\n\r\n2;\r\n")
+                                              << Rows{{"1", ""}, {""}, {"2", ""}};
+    QTest::newRow("empty file") << QByteArray() << Rows{};
+    QTest::newRow("blanks kept") << QByteArray(" a ;  ;\r\n") << Rows{{" a ", "  ", ""}};
+    QTest::newRow("CR CR LF") << QByteArray("a\r\r\nb") << Rows{{"a"}, {""}, {"b"}};
+}
+
+void TestRegisterFormat::lineEnds()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(Rows, rows);
+    const auto parsed = RegisterFormat::parse(bytes);
+    QVERIFY(parsed);
+    QCOMPARE(*parsed, rows);
+}
+
+void TestRegisterFormat::everyByteSurvivesDecoding()
+{
+    QByteArray all;
+    for (int b = 0; b < 256; ++b)
+        all.append(static_cast<char>(b));
+    const QString text = RegisterFormat::decode(all);
+    QCOMPARE(text.size(), 256);
+    QCOMPARE(cp1251(text), all);
+    QCOMPARE(text[0xC0], QChar(u'А'));
+    QCOMPARE(text[0xB9], QChar(u'№'));
+}
+
+void TestRegisterFormat::crlfSplitAcrossBlocksIsOneLineEnd()
+{
+    QStringList lines;
+    auto collect = [&](QStringView line) { lines.append(line.toString()); };
+    const auto first = RegisterFormat::splitLines(u"one\r", false, collect);
+    QVERIFY(first);
+    QCOMPARE(*first, 0); // the CR waits for a possible LF
+    const auto second = RegisterFormat::splitLines(u"one\r\ntwo", false, collect);
+    QCOMPARE(*second, 5);
+    QCOMPARE(lines, QStringList{"one"});
+    RegisterFormat::splitLines(u"two", true, collect);
+    QCOMPARE(lines, (QStringList{"one", "two"}));
+}
+
+void TestRegisterFormat::lineLengthLimit()
+{
+    const QByteArray longest(RegisterFormat::maxLineLength, 'x');
+    QVERIFY(RegisterFormat::parse(longest + "\r\n"));
+    QVERIFY(RegisterFormat::parse(longest));
+    QVERIFY(!RegisterFormat::parse(longest + "x\r\n"));
+    QVERIFY(!RegisterFormat::parse(longest + "x"));
+}
+
+void TestRegisterFormat::loadGrowsTheGridToTheWidestLine()
+{
+    QTemporaryDir dir;
+    const QString path =
+        writeFile(dir, cp1251(QStringLiteral("A;B\r\n0;1;2;3;4;5;6;7;8;9\r\nЖ;\r\n")));
+    FlexGrid grid;
+    grid.setCols(7);
+    grid.setRows(1);
+    grid.AddItem(QString());
+    QCOMPARE(RegisterReader::loadInto(grid, path), RegisterReader::Status::Ok);
+    QCOMPARE(grid.Rows(), 4);
+    QCOMPARE(grid.Cols(), 10);
+    QCOMPARE(grid.TextMatrix(1, 1), QStringLiteral("B"));
+    QCOMPARE(grid.TextMatrix(1, 9), QString());
+    QCOMPARE(grid.TextMatrix(2, 9), QStringLiteral("9"));
+    QCOMPARE(grid.TextMatrix(3, 0), QStringLiteral("Ж"));
+    // The current cell rests where the last line ended.
+    QCOMPARE(grid.Row(), 3);
+    QCOMPARE(grid.Col(), 1);
+}
+
+void TestRegisterFormat::loadOfOurOwnFileGivesEightColumns()
+{
+    QTemporaryDir dir;
+    const QString line = QStringLiteral("1234;5678;15.01.2009;01.03.2010;ЭЛВЕС-МК;42;ООО Ромашка;\r\n");
+    const QString path = writeFile(dir, cp1251(line + line + line));
+    FlexGrid grid;
+    grid.setCols(7);
+    grid.setRows(1);
+    grid.AddItem(QString());
+    QCOMPARE(RegisterReader::loadInto(grid, path), RegisterReader::Status::Ok);
+    QCOMPARE(grid.Rows(), 4);
+    QCOMPARE(grid.Cols(), 8);
+    QCOMPARE(grid.TextMatrix(2, 6), QStringLiteral("ООО Ромашка"));
+    QCOMPARE(grid.TextMatrix(0, 7), QString());
+    QCOMPARE(grid.Col(), 7);
+}
+
+void TestRegisterFormat::failedLoadKeepsTheRowsRead()
+{
+    QTemporaryDir dir;
+    const QByteArray tooLong(RegisterFormat::maxLineLength + 1, 'y');
+    const QString path = writeFile(dir, "a;\r\nb;\r\n" + tooLong + "\r\nc;\r\n");
+    FlexGrid grid;
+    grid.setCols(7);
+    grid.setRows(1);
+    grid.AddItem(QString());
+    QCOMPARE(RegisterReader::loadInto(grid, path), RegisterReader::Status::LineTooLong);
+    // Two rows read and the (empty) row that was being filled.
+    QCOMPARE(grid.Rows(), 4);
+    QCOMPARE(grid.TextMatrix(2, 0), QStringLiteral("b"));
+    QCOMPARE(grid.TextMatrix(3, 0), QString());
+}
+
+void TestRegisterFormat::missingFileOrFolderIsAFailure()
+{
+    QTemporaryDir dir;
+    FlexGrid grid;
+    QCOMPARE(RegisterReader::loadInto(grid, dir.filePath(QStringLiteral("none.csv"))),
+             RegisterReader::Status::CannotOpen);
+    QVERIFY(RegisterReader::loadInto(grid, dir.path()) != RegisterReader::Status::Ok);
+}
+
+QTEST_MAIN(TestRegisterFormat)
+#include "tst_registerformat.moc"
