@@ -2,6 +2,7 @@
 // and the resize rule.
 #include "app/FrmEKLZ.h"
 
+#include "app/CommandButton.h"
 #include "grid/GridWidget.h"
 #include "grid/Twips.h"
 
@@ -36,7 +37,7 @@ void FrmEKLZ::placeControl(QWidget* control, QRect twips)
 
 QPushButton* FrmEKLZ::addButton(const char* name, const QString& caption, QRect twips)
 {
-    auto* button = new QPushButton(caption, this);
+    auto* button = new CommandButton(caption, this);
     button->setObjectName(QLatin1String(name));
     button->setFont(sansSerif(true));
     button->setAutoDefault(false);

@@ -1,0 +1,22 @@
+#include "app/CommandButton.h"
+
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+void CommandButton::paintEvent(QPaintEvent*)
+{
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    painter.drawControl(QStyle::CE_PushButtonBevel, option);
+
+    const QRect contents = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+    const int flags = Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic;
+    painter.drawItemText(contents, flags, option.palette, isEnabled(), text(), QPalette::ButtonText);
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = style()->subElementRect(QStyle::SE_PushButtonFocusRect, &option, this);
+        painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+    }
+}
