@@ -23,6 +23,9 @@ GridWidget::GridWidget(FlexGrid& grid, QWidget* parent)
                pal.color(QPalette::Dark),   pal.color(QPalette::Mid),
                Qt::black};
 
+    repaintTimer_.setSingleShot(true);
+    connect(&repaintTimer_, &QTimer::timeout, viewport(), qOverload<>(&QWidget::update));
+    sinceLastPaint_.start();
     connect(&grid_, &FlexGrid::contentChanged, this, &GridWidget::scheduleRepaint);
     connect(&grid_, &FlexGrid::refreshRequested, viewport(), qOverload<>(&QWidget::repaint));
     connect(&grid_, &FlexGrid::placeChanged, this, &GridWidget::followPlace);
@@ -46,12 +49,10 @@ void GridWidget::followPlace()
 
 void GridWidget::scheduleRepaint()
 {
-    // Many changes in one handler (a load, a pass, a walk over the cells)
-    // cost one repaint, done when the event loop next runs.
-    if (repaintPending_)
+    constexpr qint64 frameMs = 16;
+    if (repaintTimer_.isActive())
         return;
-    repaintPending_ = true;
-    viewport()->update();
+    repaintTimer_.start(static_cast<int>(std::max<qint64>(0, frameMs - sinceLastPaint_.elapsed())));
 }
 
 void GridWidget::resizeEvent(QResizeEvent* event)
@@ -122,7 +123,7 @@ void GridWidget::paintCell(QPainter& painter, int row, int col, const QRect& rec
 
 void GridWidget::paintEvent(QPaintEvent*)
 {
-    repaintPending_ = false;
+    sinceLastPaint_.restart();
     syncScrollBars();
     QPainter painter(viewport());
     painter.fillRect(viewport()->rect(), colors_.backBkg);

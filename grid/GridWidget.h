@@ -2,12 +2,16 @@
 
 #include <QAbstractScrollArea>
 #include <QColor>
+#include <QElapsedTimer>
+#include <QTimer>
 
 class FlexGrid;
 
 // Draws a FlexGrid and turns the mouse, the keys and the focus into its user
 // actions. Holds no cell state of its own: everything it shows is read from
-// the grid at paint time, and changes arrive as one coalesced repaint.
+// the grid at paint time. Changes are coalesced into at most one repaint per
+// frame, so a pass that writes a cell and yields on every row does not paint
+// on every row.
 class GridWidget : public QAbstractScrollArea
 {
     Q_OBJECT
@@ -52,7 +56,8 @@ private:
 
     FlexGrid& grid_;
     Colors colors_;
-    bool repaintPending_ = false;
+    QTimer repaintTimer_;
+    QElapsedTimer sinceLastPaint_;
     bool syncing_ = false;
     bool dragging_ = false;
 };

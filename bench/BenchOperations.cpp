@@ -1,0 +1,90 @@
+#include "BenchOperations.h"
+
+#include "RegisterGenerator.h"
+#include "app/Fonts.h"
+#include "app/FrmEKLZ.h"
+#include "app/QtDesktop.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <sys/resource.h>
+
+namespace {
+
+double peakMegabytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+// The program folder of one measurement, with its register written.
+struct Setup
+{
+    QTemporaryDir folder;
+    QtDesktop desktop;
+    FrmEKLZ window;
+
+    explicit Setup(int entries)
+        : window(desktop, folder.path())
+    {
+        QFile file(folder.filePath(QStringLiteral("thisyear.csv")));
+        const QByteArray bytes = generateRegister(entries);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write the register");
+        desktop.setMainWindow(&window);
+        window.show();
+        QCoreApplication::processEvents();
+    }
+
+    void press(const char* name)
+    {
+        window.findChild<QPushButton*>(QLatin1String(name))->click();
+    }
+};
+
+using Operation = std::function<void(Setup&)>;
+
+Operation operationNamed(const QString& name)
+{
+    if (name == QLatin1String("open"))
+        return [](Setup& setup) { setup.press("CmdZagruz"); };
+    return {};
+}
+
+} // namespace
+
+QList<BenchRow> benchRows()
+{
+    return {{QStringLiteral("open"), 32766}, {QStringLiteral("open"), 1000000}};
+}
+
+int runOperation(const QString& operation, int entries, int runs, int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    installFontSubstitutions();
+    const Operation run = operationNamed(operation);
+    if (!run)
+        return 2;
+
+    Setup setup(entries);
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        run(setup);
+        times.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+        QCoreApplication::processEvents();
+    }
+    std::sort(times.begin(), times.end());
+    std::printf("%-28s %10d %10.1f %10.1f %10.1f %10.1f\n", qPrintable(operation), entries,
+                times[times.size() / 2], times.front(), times.back(), peakMegabytes());
+    return 0;
+}
