@@ -9,3 +9,11 @@ void installFontSubstitutions()
     QFont::insertSubstitution(QStringLiteral("Times New Roman cyr"),
                               QStringLiteral("Liberation Serif"));
 }
+
+QFont msSansSerif(double points, bool bold)
+{
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}

@@ -2,20 +2,14 @@
 
 #include "app/AppIcon.h"
 #include "app/Desktop.h"
+#include "app/Dialog.h"
 #include "grid/GridWidget.h"
 #include "grid/Twips.h"
 #include "rules/BlockingPass.h"
-#include "storage/RegisterReader.h"
 
 #include <QCloseEvent>
-#include <QDir>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
-
-namespace {
-const QString programTitle = QStringLiteral("Palomet");
-}
 
 FrmEKLZ::FrmEKLZ(Desktop& desktop, QString programFolder, QWidget* parent)
     : QWidget(parent)
@@ -26,6 +20,9 @@ FrmEKLZ::FrmEKLZ(Desktop& desktop, QString programFolder, QWidget* parent)
     createControls();
 
     connect(CmdZagruz, &QPushButton::clicked, this, &FrmEKLZ::CmdZagruz_Click);
+    connect(CmdSave, &QPushButton::clicked, this, &FrmEKLZ::CmdSave_Click);
+    connect(CmdSaveAs, &QPushButton::clicked, this, &FrmEKLZ::CmdSaveAs_Click);
+    connect(CmdProd, &QPushButton::clicked, this, &FrmEKLZ::CmdProd_Click);
     connect(&MSFGAZ, &FlexGrid::Click, this, &FrmEKLZ::MSFGAZ_Click);
     connect(&MSFGAZ, &FlexGrid::LeaveCell, this, &FrmEKLZ::MSFGAZ_LeaveCell);
     connect(&MSFGAZ, &FlexGrid::GotFocus, this, &FrmEKLZ::MSFGAZ_GotFocus);
@@ -34,7 +31,10 @@ FrmEKLZ::FrmEKLZ(Desktop& desktop, QString programFolder, QWidget* parent)
     TxtVvod->setFocus();
 }
 
-FrmEKLZ::~FrmEKLZ() = default;
+FrmEKLZ::~FrmEKLZ()
+{
+    delete dialog_;
+}
 
 void FrmEKLZ::closeEvent(QCloseEvent* event)
 {
@@ -48,33 +48,47 @@ void FrmEKLZ::CmdZagruz_Click()
     loadgrid();
 }
 
-void FrmEKLZ::resetGrid()
+void FrmEKLZ::CmdSave_Click()
 {
-    MSFGAZ.setCols(7);
-    MSFGAZ.setRows(1);
-    MSFGAZ.AddItem(QString());
-    headerFormat = headerFormatText;
-    MSFGAZ.setFormatString(headerFormat);
+    SaveGridn();
 }
 
-void FrmEKLZ::loadgrid()
+void FrmEKLZ::CmdSaveAs_Click()
 {
-    desktop_.setBusy(true);
-    // A pending overlay edit goes into the contents being replaced, never into
-    // the header or into a loaded entry.
-    CommitCellEdit();
-    resetGrid();
-    const QString path = QDir(programFolder_).filePath(QStringLiteral("thisyear.csv"));
-    bool loaded = true;
-    if (QFileInfo::exists(path))
-        loaded = RegisterReader::loadInto(MSFGAZ, path) == RegisterReader::Status::Ok;
-    if (loaded) {
-        blocdata();
-        desktop_.setBusy(false);
-    } else {
-        desktop_.setBusy(false);
-        desktop_.messageBox(QStringLiteral("Не могу найти thisyear.csv."), programTitle);
+    SaveAsGridn();
+}
+
+void FrmEKLZ::CmdProd_Click()
+{
+    if (!gridEdited) {
+        close();
+        return;
     }
+    if (dialog_) {
+        dialog_->raise();
+        dialog_->activateWindow();
+        return;
+    }
+    dialog_ = new Dialog;
+    connect(dialog_, &Dialog::saveAndEnd, this, &FrmEKLZ::OKButton_Click);
+    connect(dialog_, &Dialog::endWithoutSaving, this, &FrmEKLZ::CancelButton_Click);
+    dialog_->show();
+}
+
+void FrmEKLZ::OKButton_Click()
+{
+    const bool saved = SaveGridn();
+    dialog_->close();
+    // A register that could not be saved keeps the program open: the user has
+    // been told why and can mend it.
+    if (saved)
+        desktop_.quit();
+}
+
+void FrmEKLZ::CancelButton_Click()
+{
+    dialog_->close();
+    desktop_.quit();
 }
 
 void FrmEKLZ::blocdata()

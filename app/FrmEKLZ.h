@@ -2,10 +2,12 @@
 
 #include "grid/FlexGrid.h"
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
 class Desktop;
+class Dialog;
 class GridWidget;
 class QLineEdit;
 class QPushButton;
@@ -29,10 +31,15 @@ public:
 
     static const QString headerFormatText;
 
+    static const QString programTitle;
+
     // Shared procedures.
     void loadgrid();
     void blocdata();
     void CommitCellEdit();
+    // Both saves tell the user what went wrong and answer whether they saved.
+    bool SaveGridn();
+    bool SaveAsGridn();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -47,7 +54,13 @@ private:
     void Form_Resize();
     void resetGrid();
 
+    bool saveTo(const QString& path);
     void CmdZagruz_Click();
+    void CmdSave_Click();
+    void CmdSaveAs_Click();
+    void CmdProd_Click();
+    void OKButton_Click();
+    void CancelButton_Click();
     void MSFGAZ_Click();
     void MSFGAZ_LeaveCell();
     void MSFGAZ_GotFocus();
@@ -72,6 +85,8 @@ private:
     QPushButton* CmdAddC = nullptr;
     QPushButton* CmdDelC = nullptr;
     QPushButton* CmdProd = nullptr;
+
+    QPointer<Dialog> dialog_;
 
     QString headerFormat;
     bool gridEdited = false;

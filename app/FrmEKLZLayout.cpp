@@ -3,6 +3,7 @@
 #include "app/FrmEKLZ.h"
 
 #include "app/CommandButton.h"
+#include "app/Fonts.h"
 #include "grid/GridWidget.h"
 #include "grid/Twips.h"
 
@@ -15,14 +16,6 @@
 namespace {
 
 const QColor buttonFace(224, 224, 224);
-
-QFont sansSerif(bool bold)
-{
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPointSizeF(8.25);
-    font.setBold(bold);
-    return font;
-}
 
 } // namespace
 
@@ -39,7 +32,7 @@ QPushButton* FrmEKLZ::addButton(const char* name, const QString& caption, QRect 
 {
     auto* button = new CommandButton(caption, this);
     button->setObjectName(QLatin1String(name));
-    button->setFont(sansSerif(true));
+    button->setFont(msSansSerif(8.25, true));
     button->setAutoDefault(false);
     QPalette face = button->palette();
     face.setColor(QPalette::Button, buttonFace);
@@ -51,7 +44,7 @@ QPushButton* FrmEKLZ::addButton(const char* name, const QString& caption, QRect 
 void FrmEKLZ::createControls()
 {
     setWindowTitle(QStringLiteral("Palomet"));
-    setFont(sansSerif(false));
+    setFont(msSansSerif(8.25, false));
     resize(Twips::toPixels(QSize(10575, 4995)));
 
     CmdPrint = addButton("CmdPrint", QStringLiteral("Печать"), {7920, 120, 855, 615});
@@ -73,7 +66,7 @@ void FrmEKLZ::createControls()
     TxtVvod->setMaxLength(std::numeric_limits<int>::max());
     placeControl(TxtVvod, {6840, 840, 3135, 435});
 
-    MSFGAZ.setFont(sansSerif(false));
+    MSFGAZ.setFont(msSansSerif(8.25, false));
     MSFGAZ.setCols(7);
     MSFGAZ.move(480, 1560);
     MSFGAZ.setWidth(9615);

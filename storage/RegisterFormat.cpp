@@ -1,8 +1,40 @@
 #include "storage/RegisterFormat.h"
 
 #include <QStringDecoder>
+#include <array>
 
 namespace RegisterFormat {
+
+namespace {
+
+// Windows-1251 as Qt decodes it, turned round: the byte for every character
+// that has one. Built once from the decoder, so reading and writing agree.
+struct EncodingTable
+{
+    std::array<quint8, 0x10000> byte{};
+    std::array<bool, 0x10000> encodable{};
+
+    EncodingTable()
+    {
+        for (int b = 0; b < 256; ++b) {
+            const char raw = static_cast<char>(b);
+            const QString decoded = decode(QByteArrayView(&raw, 1));
+            if (decoded.size() != 1)
+                continue;
+            const char16_t unit = decoded[0].unicode();
+            byte[unit] = static_cast<quint8>(b);
+            encodable[unit] = true;
+        }
+    }
+};
+
+const EncodingTable& table()
+{
+    static const EncodingTable instance;
+    return instance;
+}
+
+} // namespace
 
 QString decode(QByteArrayView bytes)
 {
@@ -53,6 +85,45 @@ std::optional<std::vector<QStringList>> parse(QByteArrayView bytes)
     if (!consumed)
         return std::nullopt;
     return rows;
+}
+
+std::optional<qsizetype> firstUnwritable(QStringView text)
+{
+    const EncodingTable& codes = table();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i].unicode();
+        if (unit == u';' || unit == u'\r' || unit == u'\n' || !codes.encodable[unit])
+            return i;
+    }
+    return std::nullopt;
+}
+
+char32_t characterAt(QStringView text, qsizetype position)
+{
+    const QChar first = text[position];
+    if (first.isHighSurrogate() && position + 1 < text.size() && text[position + 1].isLowSurrogate())
+        return QChar::surrogateToUcs4(first, text[position + 1]);
+    return first.unicode();
+}
+
+void appendEncoded(QByteArray& out, QStringView text)
+{
+    const EncodingTable& codes = table();
+    const qsizetype start = out.size();
+    out.resize(start + text.size());
+    char* target = out.data() + start;
+    for (QChar ch : text)
+        *target++ = static_cast<char>(codes.byte[ch.unicode()]);
+}
+
+void appendLine(QByteArray& out, const QStringList& fields)
+{
+    for (int c = 0; c < savedColumns; ++c) {
+        if (c < fields.size())
+            appendEncoded(out, fields[c]);
+        out.append(';');
+    }
+    out.append("\r\n");
 }
 
 } // namespace RegisterFormat

@@ -35,4 +35,22 @@ QStringList splitFields(QStringView line);
 // The whole file as rows of fields; nullopt when a line is too long.
 std::optional<std::vector<QStringList>> parse(QByteArrayView bytes);
 
+// Columns 0 to 6 of every entry are written; the rest never reach the file.
+constexpr int savedColumns = 7;
+
+// The position of the first character in a cell text that the file cannot
+// carry unchanged: a ';' or a line end (they would split the cell) or a
+// character with no Windows-1251 code. nullopt when the whole text is fine.
+std::optional<qsizetype> firstUnwritable(QStringView text);
+
+// The character at that position, a surrogate pair taken whole.
+char32_t characterAt(QStringView text, qsizetype position);
+
+// Appends text in Windows-1251; the text must have passed firstUnwritable.
+void appendEncoded(QByteArray& out, QStringView text);
+
+// One line as written: savedColumns fields, each followed by ';', then CR LF.
+// Missing fields are written empty, fields past savedColumns not at all.
+void appendLine(QByteArray& out, const QStringList& fields);
+
 } // namespace RegisterFormat

@@ -1,0 +1,245 @@
+#include "FileSystemHelpers.h"
+#include "grid/FlexGrid.h"
+#include "storage/ArchiveName.h"
+#include "storage/RegisterFormat.h"
+#include "storage/RegisterReader.h"
+#include "storage/RegisterWriter.h"
+
+#include <QSignalSpy>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QByteArray cp1251(const QString& text)
+{
+    QStringEncoder encoder("windows-1251");
+    return encoder.encode(text);
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeAll(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+// A grid holding the given rows below a header.
+void fill(FlexGrid& grid, int cols, const std::vector<QStringList>& rows)
+{
+    grid.setCols(cols);
+    grid.setRows(static_cast<int>(rows.size()) + 1);
+    for (size_t r = 0; r < rows.size(); ++r)
+        for (int c = 0; c < rows[r].size(); ++c)
+            grid.setTextMatrix(static_cast<int>(r) + 1, c, rows[r][c]);
+}
+
+} // namespace
+
+class TestRegisterWriter : public QObject
+{
+    Q_OBJECT
+private slots:
+    void writesSevenFieldsPerLine_data();
+    void writesSevenFieldsPerLine();
+    void walksTheCurrentCellOverEveryCell();
+    void loadSaveLoadSaveGivesTheSameBytes();
+    void everyByteSurvivesASave();
+    void refusesCellsTheFileCannotCarry_data();
+    void refusesCellsTheFileCannotCarry();
+    void failuresLeaveTheOldFileWhole();
+    void fullDiskLeavesTheOldFileWhole();
+    void archiveNames_data();
+    void archiveNames();
+};
+
+void TestRegisterWriter::writesSevenFieldsPerLine_data()
+{
+    QTest::addColumn<int>("cols");
+    QTest::addColumn<std::vector<QStringList>>("rows");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("header only") << 7 << std::vector<QStringList>{} << QByteArray();
+    QTest::newRow("empty entry") << 7 << std::vector<QStringList>{{}} << QByteArray(";;;;;;;\r\n");
+    QTest::newRow("ten columns, three lost")
+        << 10 << std::vector<QStringList>{{"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"}}
+        << QByteArray("0;1;2;3;4;5;6;\r\n");
+    QTest::newRow("three columns, four empty")
+        << 3 << std::vector<QStringList>{{"a", "b", "c"}} << QByteArray("a;b;c;;;;;\r\n");
+    QTest::newRow("blanks and cyrillic kept")
+        << 8 << std::vector<QStringList>{{" Ж ", "№"}, {"", "", "", "", "", "", "Иванов"}}
+        << cp1251(QStringLiteral(" Ж ;№;;;;;;\r\n;;;;;;Иванов;\r\n"));
+}
+
+void TestRegisterWriter::writesSevenFieldsPerLine()
+{
+    QFETCH(int, cols);
+    QFETCH(std::vector<QStringList>, rows);
+    QFETCH(QByteArray, bytes);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("thisyear.csv"));
+    FlexGrid grid;
+    fill(grid, cols, rows);
+    QVERIFY(RegisterWriter::save(grid, path).saved());
+    QCOMPARE(readAll(path), bytes);
+}
+
+void TestRegisterWriter::walksTheCurrentCellOverEveryCell()
+{
+    QTemporaryDir dir;
+    FlexGrid grid;
+    fill(grid, 8, {{"a"}, {"b"}, {"c"}});
+    grid.setRow(2);
+    grid.setCol(7);
+    QSignalSpy leave(&grid, &FlexGrid::LeaveCell);
+    QVERIFY(RegisterWriter::save(grid, dir.filePath(QStringLiteral("x.csv"))).saved());
+    QCOMPARE(grid.Row(), 3);
+    QCOMPARE(grid.Col(), 6);
+    QCOMPARE(leave.count(), 3 * 8); // per row: onto the row, back to column 0, then six steps
+}
+
+void TestRegisterWriter::loadSaveLoadSaveGivesTheSameBytes()
+{
+    QTemporaryDir dir;
+    const QString first = dir.filePath(QStringLiteral("first.csv"));
+    const QString second = dir.filePath(QStringLiteral("second.csv"));
+    const QByteArray original = cp1251(QStringLiteral(
+        "8710000101;0001234567;15.01.2009;01.03.2010;ЭКР 2102К;102345;ООО Ромашка;\r\n"
+        ";;;;;;;\r\n"
+        " lead;trail ;29.02.2008;01.04.2009;АМС-100К;7;ИП Иванов И.И.;\r\n"));
+    writeAll(first, original);
+    for (const QString& target : {first, second}) {
+        FlexGrid grid;
+        grid.setCols(7);
+        grid.setRows(1);
+        grid.AddItem(QString());
+        QCOMPARE(RegisterReader::loadInto(grid, first), RegisterReader::Status::Ok);
+        QCOMPARE(grid.Cols(), 8);
+        QVERIFY(RegisterWriter::save(grid, target).saved());
+        QCOMPARE(readAll(target), original);
+    }
+}
+
+void TestRegisterWriter::everyByteSurvivesASave()
+{
+    // Every byte but the three that structure the file.
+    QByteArray all;
+    for (int b = 0; b < 256; ++b)
+        if (b != ';' && b != '\r' && b != '\n')
+            all.append(static_cast<char>(b));
+    QTemporaryDir dir;
+    FlexGrid grid;
+    fill(grid, 7, {{RegisterFormat::decode(all)}});
+    const QString path = dir.filePath(QStringLiteral("bytes.csv"));
+    QVERIFY(RegisterWriter::save(grid, path).saved());
+    QCOMPARE(readAll(path), all + ";;;;;;;\r\n");
+}
+
+void TestRegisterWriter::refusesCellsTheFileCannotCarry_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<uint>("character");
+    QTest::newRow("semicolon") << QStringLiteral("a;b") << uint(';');
+    QTest::newRow("line feed") << QStringLiteral("a\nb") << uint('\n');
+    QTest::newRow("carriage return") << QStringLiteral("a\rb") << uint('\r');
+    QTest::newRow("no windows-1251 code") << QStringLiteral("€uro ✓") << uint(0x2713);
+    QTest::newRow("outside the BMP") << QStringLiteral("x😀") << uint(0x1F600);
+}
+
+void TestRegisterWriter::refusesCellsTheFileCannotCarry()
+{
+    QFETCH(QString, text);
+    QFETCH(uint, character);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("thisyear.csv"));
+    writeAll(path, "old;;;;;;;\r\n");
+    FlexGrid grid;
+    fill(grid, 7, {{"fine"}, {"", "", "", "", text}});
+    const auto outcome = RegisterWriter::save(grid, path);
+    QCOMPARE(outcome.kind, RegisterWriter::Outcome::Kind::CellUnwritable);
+    QCOMPARE(outcome.row, 2);
+    QCOMPARE(outcome.col, 4);
+    QCOMPARE(uint(outcome.character), character);
+    QCOMPARE(readAll(path), QByteArray("old;;;;;;;\r\n"));
+    QCOMPARE(grid.TextMatrix(2, 4), text);
+    QCOMPARE(grid.Row(), 2); // left on the cell to mend
+    QCOMPARE(grid.Col(), 4);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"thisyear.csv"});
+}
+
+void TestRegisterWriter::failuresLeaveTheOldFileWhole()
+{
+    QTemporaryDir dir;
+    FlexGrid grid;
+    fill(grid, 7, {{"new"}});
+
+    const QString folder = dir.filePath(QStringLiteral("folder"));
+    QVERIFY(QDir().mkdir(folder));
+    QVERIFY(RegisterWriter::save(grid, folder).kind == RegisterWriter::Outcome::Kind::CannotOpen);
+
+    const QString missing = dir.filePath(QStringLiteral("no/such/folder.csv"));
+    QCOMPARE(RegisterWriter::save(grid, missing).kind, RegisterWriter::Outcome::Kind::CannotOpen);
+
+    const QString readOnly = dir.filePath(QStringLiteral("readonly.csv"));
+    writeAll(readOnly, "old;;;;;;;\r\n");
+    {
+        ReadOnlyGuard guard(readOnly);
+        if (!guard.ok())
+            QSKIP("cannot make a file read-only here");
+        QVERIFY(!RegisterWriter::save(grid, readOnly).saved());
+    }
+    QCOMPARE(readAll(readOnly), QByteArray("old;;;;;;;\r\n"));
+}
+
+void TestRegisterWriter::fullDiskLeavesTheOldFileWhole()
+{
+    QTemporaryDir dir;
+    SmallFileSystem disk(dir.path(), 64);
+    if (!disk.mounted())
+        QSKIP("mounting a small file system needs root");
+    const QString path = dir.filePath(QStringLiteral("thisyear.csv"));
+    const QByteArray old(40 * 1024, 'o');
+    writeAll(path, old);
+    FlexGrid grid;
+    fill(grid, 7, std::vector<QStringList>(2000, QStringList{"8710000101", "0001234567", "15.01.2009"}));
+    const auto outcome = RegisterWriter::save(grid, path);
+    QCOMPARE(outcome.kind, RegisterWriter::Outcome::Kind::WriteFailed);
+    QCOMPARE(readAll(path), old);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"thisyear.csv"});
+}
+
+void TestRegisterWriter::archiveNames_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("inside");
+    QTest::addColumn<QString>("file");
+    QTest::newRow("year") << "2009" << true << "2009.csv";
+    QTest::newRow("latin") << "arch" << true << "ARCH.csv";
+    QTest::newRow("cyrillic") << "архив" << true << "АРХИВ.csv";
+    QTest::newRow("typed extension") << "2009.csv" << true << "2009.CSV.csv";
+    QTest::newRow("slash") << "../thisyear" << false << "";
+    QTest::newRow("backslash") << "a\\b" << false << "";
+    QTest::newRow("dot") << "." << false << "";
+    QTest::newRow("dot dot") << ".." << false << "";
+    QTest::newRow("tab") << "a\tb" << false << "";
+    QTest::newRow("dots inside are fine") << "a..b" << true << "A..B.csv";
+}
+
+void TestRegisterWriter::archiveNames()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, inside);
+    QFETCH(QString, file);
+    QCOMPARE(ArchiveName::staysInside(typed.toUpper()), inside);
+    if (inside)
+        QCOMPARE(ArchiveName::fileName(typed), file);
+}
+
+QTEST_MAIN(TestRegisterWriter)
+#include "tst_registerwriter.moc"
