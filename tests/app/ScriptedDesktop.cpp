@@ -19,11 +19,8 @@ void ScriptedDesktop::setBusy(bool busy)
 
 void ScriptedDesktop::processEvents()
 {
-    if (duringYield) {
-        // Only once per assignment, like a queued event.
-        auto action = std::move(duringYield);
-        duringYield = nullptr;
-        action();
-    }
+    ++yields;
+    if (duringYield)
+        duringYield(yields);
     QCoreApplication::processEvents();
 }

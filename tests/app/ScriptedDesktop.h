@@ -22,9 +22,10 @@ public:
     std::vector<Message> messages;  // every message box, in order
     std::vector<bool> busyChanges;  // every change of the pointer, busy or not
     int quits = 0;
-    // Runs inside processEvents, before the real pending events: lets a test
-    // act in the middle of a handler that yields.
-    std::function<void()> duringYield;
+    // Runs inside every processEvents, before the real pending events, with
+    // the number of that yield: lets a test act in the middle of a handler.
+    std::function<void(int)> duringYield;
+    int yields = 0;
 
     QString inputBox(const QString& prompt, const QString& title) override;
     void messageBox(const QString& text, const QString& title) override;

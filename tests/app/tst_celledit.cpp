@@ -1,0 +1,175 @@
+#include "WindowFixture.h"
+#include "app/Fonts.h"
+
+namespace {
+const QString sample = QStringLiteral("1;100;15.01.2009;01.03.2010;ЭКР;7;Иванов;\r\n"
+                                      "2;200;31.10.2008;01.12.2009;АМС;8;Петров;\r\n");
+}
+
+class TestCellEdit : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { installFontSubstitutions(); }
+    void overlayCoversTheClickedCell();
+    void clickingAnotherCellCommitsTheFirst();
+    void clickingAgainWithoutTypingKeepsTheText();
+    void emptiedOverlayCommitsAnEmptyCell();
+    void keysDoNotCommitOrCancel();
+    void saveCommitsThePendingEditFirst();
+    void clickMarksTheRegisterAndRunsThePass();
+    void overlayShowsTheBlockingDateThePassWrote();
+    void nestedClickDuringThePassIsSafe();
+};
+
+void TestCellEdit::overlayCoversTheClickedCell()
+{
+    WindowFixture f;
+    f.writeRegister(sample);
+    f.press("CmdZagruz");
+    f.clickCell(2, 4);
+    QLineEdit* overlay = f.overlay();
+    QVERIFY(overlay->isVisible());
+    QTRY_VERIFY(overlay->hasFocus());
+    QCOMPARE(overlay->text(), QStringLiteral("АМС"));
+    FlexGrid& grid = f.grid();
+    const QRect cell(grid.Left() + grid.colLeft(4), grid.Top() + grid.rowTop(2), grid.ColWidth(4),
+                     grid.RowHeight(2));
+    QCOMPARE(overlay->geometry(), Twips::toPixels(cell));
+    QVERIFY(!overlay->hasFrame());
+}
+
+void TestCellEdit::clickingAnotherCellCommitsTheFirst()
+{
+    WindowFixture f;
+    f.writeRegister(sample);
+    f.press("CmdZagruz");
+    f.clickCell(1, 4);
+    f.overlay()->selectAll();
+    WindowFixture::type(f.overlay(), QStringLiteral("Меркурий"));
+    f.clickCell(2, 6);
+    QCOMPARE(f.grid().TextMatrix(1, 4), QStringLiteral("Меркурий"));
+    QCOMPARE(f.grid().TextMatrix(2, 4), QStringLiteral("АМС"));
+    QVERIFY(f.overlay()->isVisible());
+    QCOMPARE(f.overlay()->text(), QStringLiteral("Петров"));
+}
+
+void TestCellEdit::clickingAgainWithoutTypingKeepsTheText()
+{
+    WindowFixture f;
+    f.writeRegister(sample);
+    f.press("CmdZagruz");
+    f.clickCell(1, 6);
+    f.clickCell(1, 6);
+    QCOMPARE(f.grid().TextMatrix(1, 6), QStringLiteral("Иванов"));
+    QVERIFY(f.overlay()->isVisible());
+    QCOMPARE(f.overlay()->text(), QStringLiteral("Иванов"));
+    QVERIFY(f.window->isGridEdited());
+}
+
+void TestCellEdit::emptiedOverlayCommitsAnEmptyCell()
+{
+    WindowFixture f;
+    f.writeRegister(sample);
+    f.press("CmdZagruz");
+    f.clickCell(1, 0);
+    f.overlay()->selectAll();
+    QTest::keyClick(f.overlay(), Qt::Key_Delete);
+    f.clickCell(2, 0);
+    QCOMPARE(f.grid().TextMatrix(1, 0), QString());
+}
+
+void TestCellEdit::keysDoNotCommitOrCancel()
+{
+    WindowFixture f;
+    f.writeRegister(sample);
+    f.press("CmdZagruz");
+    f.clickCell(1, 5);
+    WindowFixture::type(f.overlay(), QStringLiteral("9"));
+    QTest::keyClick(f.overlay(), Qt::Key_Return);
+    QTest::keyClick(f.overlay(), Qt::Key_Escape);
+    QVERIFY(f.overlay()->isVisible());
+    QCOMPARE(f.grid().TextMatrix(1, 5), QStringLiteral("7"));
+    // Moving the focus to a button keeps the edit pending, too.
+    QTest::keyClick(f.overlay(), Qt::Key_Tab);
+    QVERIFY(f.overlay()->isVisible());
+    QCOMPARE(f.overlay()->text(), QStringLiteral("79"));
+}
+
+void TestCellEdit::saveCommitsThePendingEditFirst()
+{
+    WindowFixture f;
+    f.writeRegister(sample);
+    f.press("CmdZagruz");
+    f.clickCell(2, 6);
+    f.overlay()->selectAll();
+    WindowFixture::type(f.overlay(), QStringLiteral("Сидоров"));
+    f.press("CmdSave");
+    QVERIFY(f.overlay()->isHidden());
+    QCOMPARE(f.grid().TextMatrix(2, 6), QStringLiteral("Сидоров"));
+    QVERIFY(f.readBytes().contains(QByteArray(QStringEncoder("windows-1251").encode(QStringLiteral(";Сидоров;\r\n")))));
+    // Even with the current cell at row 1, column 0, where the walk starts.
+    f.clickCell(1, 0);
+    f.overlay()->selectAll();
+    WindowFixture::type(f.overlay(), QStringLiteral("first"));
+    f.press("CmdSave");
+    QVERIFY(f.readBytes().startsWith("first;100;"));
+    QVERIFY(f.window->isGridEdited()); // saving does not clear it
+}
+
+void TestCellEdit::clickMarksTheRegisterAndRunsThePass()
+{
+    WindowFixture f;
+    f.writeRegister(sample);
+    f.press("CmdZagruz");
+    f.grid().setTextMatrix(2, 2, QStringLiteral("05.11.2009"));
+    QCOMPARE(f.grid().TextMatrix(2, 3), QStringLiteral("01.12.2009")); // not yet
+    QVERIFY(!f.window->isGridEdited());
+    f.clickCell(1, 1);
+    QVERIFY(f.window->isGridEdited());
+    QCOMPARE(f.grid().TextMatrix(2, 3), QStringLiteral("01.01.2011"));
+}
+
+void TestCellEdit::overlayShowsTheBlockingDateThePassWrote()
+{
+    WindowFixture f;
+    f.writeRegister(sample);
+    f.press("CmdZagruz");
+    // A new activation date typed into row 1, then a click on its blocking date.
+    f.clickCell(1, 2);
+    f.overlay()->selectAll();
+    WindowFixture::type(f.overlay(), QStringLiteral("05.11.2009"));
+    f.clickCell(1, 3);
+    QCOMPARE(f.grid().TextMatrix(1, 3), QStringLiteral("01.01.2011"));
+    QCOMPARE(f.overlay()->text(), QStringLiteral("01.01.2011"));
+    f.clickCell(2, 0);
+    QCOMPARE(f.grid().TextMatrix(1, 3), QStringLiteral("01.01.2011"));
+}
+
+void TestCellEdit::nestedClickDuringThePassIsSafe()
+{
+    WindowFixture f;
+    QString text;
+    for (int i = 0; i < 200; ++i)
+        text += QStringLiteral("%1;r;15.01.2009;;m;n;o;\r\n").arg(i);
+    f.writeRegister(text);
+    f.press("CmdZagruz");
+    // While the click's pass yields, the user clicks another cell, and while
+    // that click's pass yields, rows go.
+    const int start = f.desktop.yields;
+    f.desktop.duringYield = [&](int yield) {
+        if (yield == start + 10)
+            f.clickCell(3, 1);
+        else if (yield == start + 20)
+            f.grid().setRows(50);
+    };
+    f.clickCell(2, 6);
+    f.desktop.duringYield = nullptr;
+    QCOMPARE(f.grid().Rows(), 50);
+    QCOMPARE(f.grid().TextMatrix(49, 3), QStringLiteral("01.03.2010"));
+    QCOMPARE(f.grid().Row(), 3);
+    QVERIFY(f.overlay()->isVisible());
+}
+
+QTEST_MAIN(TestCellEdit)
+#include "tst_celledit.moc"

@@ -1,0 +1,184 @@
+#include "WindowFixture.h"
+#include "app/Dialog.h"
+#include "app/Fonts.h"
+#include "FileSystemHelpers.h"
+
+#include <QLabel>
+
+namespace {
+
+QList<Dialog*> openDialogs()
+{
+    QList<Dialog*> dialogs;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* dialog = qobject_cast<Dialog*>(widget); dialog && dialog->isVisible())
+            dialogs.append(dialog);
+    return dialogs;
+}
+
+QPushButton* dialogButton(const char* name)
+{
+    return openDialogs().value(0)->findChild<QPushButton*>(QLatin1String(name));
+}
+
+void answer(const char* name)
+{
+    QTest::mouseClick(dialogButton(name), Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+const QString sample = QStringLiteral("1;100;15.01.2009;01.03.2010;ЭКР;7;Иванов;\r\n");
+
+} // namespace
+
+class TestExit : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { installFontSubstitutions(); }
+    void untouchedRegisterEndsAtOnce();
+    void dialogLooksAsSpecified();
+    void secondExitRaisesTheSameDialog();
+    void yesSavesTheGridAsItIsThenEnds();
+    void yesWhoseSaveFailsKeepsTheProgram();
+    void noEndsWithoutSaving();
+    void backAndCloseBoxOnlyCloseTheDialog();
+    void closeBoxOfTheMainWindowEndsWithoutAsking();
+};
+
+void TestExit::untouchedRegisterEndsAtOnce()
+{
+    WindowFixture f;
+    f.writeRegister(sample);
+    f.press("CmdZagruz");
+    f.press("CmdAddS");
+    f.press("CmdProd");
+    QCOMPARE(f.desktop.quits, 1);
+    QVERIFY(openDialogs().isEmpty());
+    QCOMPARE(f.readBytes(), QStringEncoder("windows-1251").encode(sample));
+}
+
+void TestExit::dialogLooksAsSpecified()
+{
+    WindowFixture f;
+    f.clickCell(1, 0);
+    f.press("CmdProd");
+    QCOMPARE(f.desktop.quits, 0);
+    const QList<Dialog*> dialogs = openDialogs();
+    QCOMPARE(dialogs.size(), 1);
+    Dialog* dialog = dialogs[0];
+    QCOMPARE(dialog->windowTitle(), QStringLiteral("Dialog Caption"));
+    QCOMPARE(dialog->geometry(), Twips::toPixels(QRect(2760, 3750, 6030, 1785)));
+    QVERIFY(dialog->windowFlags().testFlag(Qt::Tool)); // no task-bar entry
+    QVERIFY(!dialog->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    QVERIFY(dialog->parentWidget() == nullptr);
+    QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
+
+    auto* label = dialog->findChild<QLabel*>(QStringLiteral("Label1"));
+    QCOMPARE(label->text(), QStringLiteral("СОХРАНИТЬ ИЗМЕНЕНИЯ?"));
+    QCOMPARE(label->font().pointSizeF(), 12.0);
+    QVERIFY(label->font().bold());
+    QVERIFY(label->wordWrap());
+    QCOMPARE(label->geometry(), Twips::toPixels(QRect(1560, 240, 2295, 615)));
+    QCOMPARE(dialogButton("OKButton")->text(), QStringLiteral("ДА"));
+    QCOMPARE(dialogButton("CancelButton")->geometry(), Twips::toPixels(QRect(4680, 600, 1215, 375)));
+    QCOMPARE(dialogButton("CmdCancel")->text(), QStringLiteral("НАЗАД"));
+    QVERIFY(!dialogButton("OKButton")->autoDefault());
+    QCOMPARE(dialogButton("OKButton")->nextInFocusChain(), dialogButton("CancelButton"));
+    // The main window stays usable meanwhile.
+    f.clickCell(1, 1);
+    QVERIFY(f.overlay()->isVisible());
+}
+
+void TestExit::secondExitRaisesTheSameDialog()
+{
+    WindowFixture f;
+    f.clickCell(1, 0);
+    f.press("CmdProd");
+    Dialog* first = openDialogs().value(0);
+    f.press("CmdProd");
+    QCOMPARE(openDialogs(), QList<Dialog*>{first});
+    answer("CmdCancel");
+}
+
+void TestExit::yesSavesTheGridAsItIsThenEnds()
+{
+    WindowFixture f;
+    f.writeRegister(sample);
+    f.press("CmdZagruz");
+    f.clickCell(1, 6);
+    f.press("CmdProd");
+    // Edited while the dialog is open: part of what is saved.
+    f.overlay()->selectAll();
+    WindowFixture::type(f.overlay(), QStringLiteral("Сидоров"));
+    answer("OKButton");
+    QCOMPARE(f.desktop.quits, 1);
+    QVERIFY(openDialogs().isEmpty());
+    QCOMPARE(f.readBytes(),
+             QStringEncoder("windows-1251").encode(QStringLiteral("1;100;15.01.2009;01.03.2010;ЭКР;7;Сидоров;\r\n")));
+}
+
+void TestExit::yesWhoseSaveFailsKeepsTheProgram()
+{
+    WindowFixture f;
+    f.writeRegister(sample);
+    f.press("CmdZagruz");
+    f.clickCell(1, 6);
+    f.overlay()->selectAll();
+    WindowFixture::type(f.overlay(), QStringLiteral("a;b"));
+    f.press("CmdProd");
+    answer("OKButton");
+    QCOMPARE(f.desktop.quits, 0);
+    QVERIFY(openDialogs().isEmpty());
+    QCOMPARE(f.desktop.messages.size(), size_t{1});
+    QVERIFY(f.desktop.messages[0].text.contains(QStringLiteral("строке 1, колонке 7")));
+    QVERIFY(f.desktop.messages[0].text.contains(QStringLiteral("«Владелец»")));
+    QCOMPARE(f.desktop.messages[0].title, QStringLiteral("Palomet"));
+    QCOMPARE(f.grid().TextMatrix(1, 6), QStringLiteral("a;b"));
+    QCOMPARE(f.readBytes(), QStringEncoder("windows-1251").encode(sample));
+}
+
+void TestExit::noEndsWithoutSaving()
+{
+    WindowFixture f;
+    f.writeRegister(sample);
+    f.press("CmdZagruz");
+    f.clickCell(1, 6);
+    f.overlay()->selectAll();
+    WindowFixture::type(f.overlay(), QStringLiteral("Сидоров"));
+    f.press("CmdProd");
+    answer("CancelButton");
+    QCOMPARE(f.desktop.quits, 1);
+    QCOMPARE(f.readBytes(), QStringEncoder("windows-1251").encode(sample));
+}
+
+void TestExit::backAndCloseBoxOnlyCloseTheDialog()
+{
+    WindowFixture f;
+    f.clickCell(1, 0);
+    f.press("CmdProd");
+    answer("CmdCancel");
+    QVERIFY(openDialogs().isEmpty());
+    QCOMPARE(f.desktop.quits, 0);
+    f.press("CmdProd");
+    QCOMPARE(openDialogs().size(), 1);
+    openDialogs()[0]->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(openDialogs().isEmpty());
+    QCOMPARE(f.desktop.quits, 0);
+    QVERIFY(f.window->isGridEdited());
+    QVERIFY(!QFile::exists(f.path(QStringLiteral("thisyear.csv"))));
+}
+
+void TestExit::closeBoxOfTheMainWindowEndsWithoutAsking()
+{
+    WindowFixture f;
+    f.clickCell(1, 0);
+    f.press("CmdProd");
+    f.window->close();
+    QCOMPARE(f.desktop.quits, 1);
+    QVERIFY(!QFile::exists(f.path(QStringLiteral("thisyear.csv"))));
+}
+
+QTEST_MAIN(TestExit)
+#include "tst_exit.moc"
