@@ -3,8 +3,9 @@
 #include "app/AppIcon.h"
 #include "app/Desktop.h"
 #include "app/Dialog.h"
-#include "grid/GridWidget.h"
-#include "grid/Twips.h"
+#include "editing/CellOverlay.h"
+#include "editing/GridOperations.h"
+#include "editing/InputLine.h"
 #include "rules/BlockingPass.h"
 
 #include <QCloseEvent>
@@ -18,15 +19,10 @@ FrmEKLZ::FrmEKLZ(Desktop& desktop, QString programFolder, QWidget* parent)
 {
     setWindowIcon(appIcon());
     createControls();
-
-    connect(CmdZagruz, &QPushButton::clicked, this, &FrmEKLZ::CmdZagruz_Click);
-    connect(CmdSave, &QPushButton::clicked, this, &FrmEKLZ::CmdSave_Click);
-    connect(CmdSaveAs, &QPushButton::clicked, this, &FrmEKLZ::CmdSaveAs_Click);
-    connect(CmdProd, &QPushButton::clicked, this, &FrmEKLZ::CmdProd_Click);
-    connect(&MSFGAZ, &FlexGrid::Click, this, &FrmEKLZ::MSFGAZ_Click);
-    connect(&MSFGAZ, &FlexGrid::LeaveCell, this, &FrmEKLZ::MSFGAZ_LeaveCell);
-    connect(&MSFGAZ, &FlexGrid::GotFocus, this, &FrmEKLZ::MSFGAZ_GotFocus);
-
+    overlay_ = std::make_unique<CellOverlay>(
+        MSFGAZ, *txtDataEntry, [this] { desktop_.processEvents(); }, [this] { blocdata(); });
+    inputLine_ = new InputLine(MSFGAZ, *TxtVvod, *CmdEdit, *overlay_, this);
+    connectHandlers();
     Form_Load();
     TxtVvod->setFocus();
 }
@@ -34,6 +30,24 @@ FrmEKLZ::FrmEKLZ(Desktop& desktop, QString programFolder, QWidget* parent)
 FrmEKLZ::~FrmEKLZ()
 {
     delete dialog_;
+}
+
+void FrmEKLZ::connectHandlers()
+{
+    const std::pair<QPushButton*, void (FrmEKLZ::*)()> buttons[] = {
+        {CmdZagruz, &FrmEKLZ::CmdZagruz_Click}, {CmdZArch, &FrmEKLZ::CmdZArch_Click},
+        {CmdSave, &FrmEKLZ::CmdSave_Click},     {CmdSaveAs, &FrmEKLZ::CmdSaveAs_Click},
+        {CmdProd, &FrmEKLZ::CmdProd_Click},     {CmdSearh, &FrmEKLZ::CmdSearh_Click},
+        {CmdAddS, &FrmEKLZ::CmdAddS_Click},     {CmdDelS, &FrmEKLZ::CmdDelS_Click},
+        {CmdAddC, &FrmEKLZ::CmdAddC_Click},     {CmdDelC, &FrmEKLZ::CmdDelC_Click},
+        {CmdSortC, &FrmEKLZ::CmdSortC_Click},
+    };
+    for (const auto& [button, handler] : buttons)
+        connect(button, &QPushButton::clicked, this, handler);
+    connect(&MSFGAZ, &FlexGrid::MouseUp, this, &FrmEKLZ::MSFGAZ_MouseUp);
+    connect(&MSFGAZ, &FlexGrid::Click, this, &FrmEKLZ::MSFGAZ_Click);
+    connect(&MSFGAZ, &FlexGrid::LeaveCell, this, &FrmEKLZ::MSFGAZ_LeaveCell);
+    connect(&MSFGAZ, &FlexGrid::GotFocus, this, &FrmEKLZ::MSFGAZ_GotFocus);
 }
 
 void FrmEKLZ::closeEvent(QCloseEvent* event)
@@ -46,6 +60,11 @@ void FrmEKLZ::closeEvent(QCloseEvent* event)
 void FrmEKLZ::CmdZagruz_Click()
 {
     loadgrid();
+}
+
+void FrmEKLZ::CmdZArch_Click()
+{
+    loadgridarch();
 }
 
 void FrmEKLZ::CmdSave_Click()
@@ -91,6 +110,41 @@ void FrmEKLZ::CancelButton_Click()
     desktop_.quit();
 }
 
+void FrmEKLZ::CmdSearh_Click()
+{
+    const QString prompt = QStringLiteral(
+        "Нажмите на любую ячейку в колонке поиска. Потом введите здесь слово. Выделение всей "
+        "колонки производит сортировку.");
+    const QString word = desktop_.inputBox(prompt, prompt).toUpper();
+    if (!word.isEmpty())
+        GridOperations::search(MSFGAZ, word);
+}
+
+void FrmEKLZ::CmdAddS_Click()
+{
+    GridOperations::addRow(MSFGAZ);
+}
+
+void FrmEKLZ::CmdDelS_Click()
+{
+    GridOperations::deleteSelectionEndRow(MSFGAZ);
+}
+
+void FrmEKLZ::CmdAddC_Click()
+{
+    GridOperations::insertColumn(MSFGAZ);
+}
+
+void FrmEKLZ::CmdDelC_Click()
+{
+    GridOperations::deleteLastColumn(MSFGAZ);
+}
+
+void FrmEKLZ::CmdSortC_Click()
+{
+    GridOperations::moveLastColumn(MSFGAZ);
+}
+
 void FrmEKLZ::blocdata()
 {
     runBlockingPass(MSFGAZ, [this] { desktop_.processEvents(); });
@@ -99,27 +153,24 @@ void FrmEKLZ::blocdata()
 void FrmEKLZ::MSFGAZ_Click()
 {
     gridEdited = true;
-    txtDataEntry->setText(MSFGAZ.TextMatrix(MSFGAZ.Row(), MSFGAZ.Col()));
-    const QRect cell = MSFGAZ.currentCellRect();
-    placeControl(txtDataEntry, cell.translated(MSFGAZ.Left(), MSFGAZ.Top()));
-    txtDataEntry->show();
-    txtDataEntry->raise();
-    desktop_.processEvents();
-    txtDataEntry->setFocus();
-    blocdata();
-    // The pass may have rewritten the very cell under the overlay (a blocking
-    // date whose activation date changed). Show that value, unless the user has
-    // typed meanwhile, so that the commit does not put the old date back.
-    if (txtDataEntry->isVisibleTo(this) && !txtDataEntry->isModified())
-        txtDataEntry->setText(MSFGAZ.TextMatrix(MSFGAZ.Row(), MSFGAZ.Col()));
+    overlay_->open();
+}
+
+void FrmEKLZ::MSFGAZ_MouseUp()
+{
+    if (MSFGAZ.MouseRow() == 0 && MSFGAZ.MouseCol() >= 0)
+        SortByColumn(MSFGAZ.MouseCol());
+}
+
+void FrmEKLZ::SortByColumn(int col)
+{
+    headerFormat = headerFormatText;
+    GridOperations::sortByColumn(MSFGAZ, col, headerFormat);
 }
 
 void FrmEKLZ::CommitCellEdit()
 {
-    if (!txtDataEntry->isVisibleTo(this))
-        return;
-    MSFGAZ.setTextMatrix(MSFGAZ.Row(), MSFGAZ.Col(), txtDataEntry->text());
-    txtDataEntry->hide();
+    overlay_->commit();
 }
 
 void FrmEKLZ::MSFGAZ_LeaveCell()

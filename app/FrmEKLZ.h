@@ -5,10 +5,13 @@
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+#include <memory>
 
+class CellOverlay;
 class Desktop;
 class Dialog;
 class GridWidget;
+class InputLine;
 class QLineEdit;
 class QPushButton;
 
@@ -27,41 +30,55 @@ public:
     FlexGrid& grid() { return MSFGAZ; }
     GridWidget* gridWidget() const { return gridWidget_; }
     bool isGridEdited() const { return gridEdited; }
-    const QString& programFolder() const { return programFolder_; }
 
     static const QString headerFormatText;
-
     static const QString programTitle;
 
     // Shared procedures.
     void loadgrid();
+    void loadgridarch();
     void blocdata();
     void CommitCellEdit();
     // Both saves tell the user what went wrong and answer whether they saved.
     bool SaveGridn();
     bool SaveAsGridn();
+    void SortByColumn(int col);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Layout and start-up (FrmEKLZLayout.cpp).
     void createControls();
     QPushButton* addButton(const char* name, const QString& caption, QRect twips);
     void placeControl(QWidget* control, QRect twips);
     void setTabOrder();
+    void connectHandlers();
     void Form_Load();
     void Form_Resize();
-    void resetGrid();
 
+    // Register files (FrmEKLZStorage.cpp).
+    void resetGrid();
     bool saveTo(const QString& path);
+    bool askArchiveName(const QString& prompt, QString& name);
+
+    // Handlers.
     void CmdZagruz_Click();
+    void CmdZArch_Click();
     void CmdSave_Click();
     void CmdSaveAs_Click();
     void CmdProd_Click();
     void OKButton_Click();
     void CancelButton_Click();
+    void CmdSearh_Click();
+    void CmdAddS_Click();
+    void CmdDelS_Click();
+    void CmdAddC_Click();
+    void CmdDelC_Click();
+    void CmdSortC_Click();
     void MSFGAZ_Click();
+    void MSFGAZ_MouseUp();
     void MSFGAZ_LeaveCell();
     void MSFGAZ_GotFocus();
 
@@ -85,7 +102,8 @@ private:
     QPushButton* CmdAddC = nullptr;
     QPushButton* CmdDelC = nullptr;
     QPushButton* CmdProd = nullptr;
-
+    std::unique_ptr<CellOverlay> overlay_;
+    InputLine* inputLine_ = nullptr;
     QPointer<Dialog> dialog_;
 
     QString headerFormat;

@@ -75,16 +75,43 @@ bool FrmEKLZ::SaveGridn()
     return saveTo(QDir(programFolder_).filePath(registerFile));
 }
 
-bool FrmEKLZ::SaveAsGridn()
+bool FrmEKLZ::askArchiveName(const QString& prompt, QString& name)
 {
-    const QString prompt = QStringLiteral("Введите имя файла");
-    const QString name = desktop_.inputBox(prompt, prompt).toUpper();
+    name = desktop_.inputBox(prompt, prompt).toUpper();
     if (name.isEmpty())
         return false;
     if (!ArchiveName::staysInside(name)) {
         desktop_.messageBox(SaveMessages::nameRefused(name), programTitle);
         return false;
     }
+    return true;
+}
+
+void FrmEKLZ::loadgridarch()
+{
+    QString name;
+    if (!askArchiveName(QStringLiteral("Введите год (или другое имя файла)"), name))
+        return;
+    desktop_.setBusy(true);
+    CommitCellEdit();
+    resetGrid();
+    const QDir archive(QDir(programFolder_).filePath(archiveFolder));
+    // An empty or missing Archive folder has nothing to load either, and the
+    // user is told so like for any other name that is not there.
+    const bool loaded =
+        holdsAnyFile(archive) &&
+        RegisterReader::loadInto(MSFGAZ, archive.filePath(ArchiveName::fileName(name))) ==
+            RegisterReader::Status::Ok;
+    desktop_.setBusy(false);
+    if (!loaded)
+        desktop_.messageBox(QStringLiteral("Не могу найти  указанный год."), programTitle);
+}
+
+bool FrmEKLZ::SaveAsGridn()
+{
+    QString name;
+    if (!askArchiveName(QStringLiteral("Введите имя файла"), name))
+        return false;
     const QDir archive(QDir(programFolder_).filePath(archiveFolder));
     if (!holdsAnyFile(archive))
         QDir(programFolder_).mkdir(archiveFolder); // a failure shows when the file is written

@@ -89,9 +89,9 @@ QString failure(const RegisterWriter::Outcome& outcome, const QString& path, con
 
 QString nameRefused(const QString& name)
 {
-    return QStringLiteral("Имя «%1» нельзя использовать: файл должен остаться в папке Archive, "
+    return QStringLiteral("Имя «%1» нельзя использовать: файл должен находиться в папке Archive, "
                           "поэтому имя не может содержать «/», «\\» или управляющие символы и не "
-                          "может быть «.» или «..». Ничего не записано.")
+                          "может быть «.» или «..».")
         .arg(name);
 }
 

@@ -1,0 +1,50 @@
+#include "editing/CellOverlay.h"
+
+#include "grid/FlexGrid.h"
+#include "grid/Twips.h"
+
+#include <QLineEdit>
+
+CellOverlay::CellOverlay(FlexGrid& grid, QLineEdit& box, std::function<void()> processEvents,
+                         std::function<void()> blockingPass)
+    : grid_(grid)
+    , box_(box)
+    , processEvents_(std::move(processEvents))
+    , blockingPass_(std::move(blockingPass))
+{
+}
+
+bool CellOverlay::pending() const
+{
+    return box_.isVisibleTo(box_.parentWidget());
+}
+
+void CellOverlay::open()
+{
+    box_.setText(grid_.TextMatrix(grid_.Row(), grid_.Col()));
+    const QRect cell = grid_.currentCellRect().translated(grid_.Left(), grid_.Top());
+    box_.setGeometry(Twips::toPixels(cell));
+    box_.show();
+    box_.raise();
+    processEvents_();
+    box_.setFocus();
+    blockingPass_();
+    // The pass may have rewritten the very cell under the box (a blocking
+    // date whose activation date changed). Show that value, unless the user
+    // has typed meanwhile, so that the commit does not put the old date back.
+    if (pending() && !box_.isModified())
+        box_.setText(grid_.TextMatrix(grid_.Row(), grid_.Col()));
+}
+
+void CellOverlay::commit()
+{
+    if (!pending())
+        return;
+    grid_.setTextMatrix(grid_.Row(), grid_.Col(), box_.text());
+    box_.hide();
+}
+
+void CellOverlay::drop()
+{
+    box_.hide();
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <functional>
+
+class FlexGrid;
+class QLineEdit;
+class QWidget;
+
+// The text box laid over a grid cell to edit it. Its visibility is the only
+// record of a pending edit; the edit always goes into whatever cell is current
+// when it is committed.
+class CellOverlay
+{
+public:
+    CellOverlay(FlexGrid& grid, QLineEdit& box, std::function<void()> processEvents,
+                std::function<void()> blockingPass);
+
+    // A click on the grid: fill the box with the current cell's text, lay it
+    // over the cell, show it, let pending events run, focus it, then run the
+    // blocking pass.
+    void open();
+    // Writes a shown box into the current cell and hides it.
+    void commit();
+    // Hides the box; the cell keeps its text.
+    void drop();
+    bool pending() const;
+
+private:
+    FlexGrid& grid_;
+    QLineEdit& box_;
+    std::function<void()> processEvents_;
+    std::function<void()> blockingPass_;
+};

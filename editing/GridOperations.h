@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+class FlexGrid;
+
+// What the main window's buttons and the header do to the grid's shape and
+// order. None of them closes a pending overlay edit: they change no current
+// cell except where a move is part of the operation (search, sort), and such a
+// move raises LeaveCell like any other.
+namespace GridOperations {
+
+// "Добавить строку": an empty row after the last.
+void addRow(FlexGrid& grid);
+
+// " Удалить строку": removes the row on which the selection ends. The header
+// row and the last remaining entry are kept.
+bool deleteSelectionEndRow(FlexGrid& grid);
+
+// "Добавить колонку": an empty column inserted before the current one.
+void insertColumn(FlexGrid& grid);
+
+// "Удалить колонку": drops the last column, keeping at least one.
+bool deleteLastColumn(FlexGrid& grid);
+
+// "Переместить колонки": the last column moves to the current column's place.
+void moveLastColumn(FlexGrid& grid);
+
+// "Поиск": the first row, header included, whose cell in the selection's end
+// column begins with word (compared without regard to case) becomes current,
+// scrolled to the top, with the selection ending on the next row (the one
+// above when the match is the last row). Answers whether a row matched.
+bool search(FlexGrid& grid, const QString& word);
+
+// A release over a column's caption: every entry row sorted ascending by that
+// column, the header made standard again, the caption cell current.
+void sortByColumn(FlexGrid& grid, int col, const QString& headerFormat);
+
+} // namespace GridOperations

@@ -1,0 +1,60 @@
+#include "editing/InputLine.h"
+
+#include "editing/CellOverlay.h"
+#include "grid/FlexGrid.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+// Keys that type a character, Backspace, Enter and Escape among them; not
+// the ones that move the cursor or the focus.
+bool typesACharacter(const QKeyEvent& key)
+{
+    switch (key.key()) {
+    case Qt::Key_Backspace:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        return true;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Delete:
+        return false;
+    default:
+        return !key.text().isEmpty();
+    }
+}
+
+} // namespace
+
+InputLine::InputLine(FlexGrid& grid, QLineEdit& line, QPushButton& enter, CellOverlay& overlay,
+                     QObject* parent)
+    : QObject(parent)
+    , grid_(grid)
+    , line_(line)
+    , enter_(enter)
+    , overlay_(overlay)
+{
+    line_.installEventFilter(this);
+    enter_.installEventFilter(this);
+    connect(&enter_, &QPushButton::clicked, this, &InputLine::copyToCell);
+}
+
+void InputLine::copyToCell()
+{
+    grid_.setText(line_.text());
+}
+
+bool InputLine::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && typesACharacter(*static_cast<QKeyEvent*>(event))) {
+        copyToCell(); // TxtVvod_KeyPress, CmdEdit_KeyPress
+    } else if (watched == &line_ && event->type() == QEvent::MouseButtonPress) {
+        overlay_.drop(); // TxtVvod_Click
+        line_.setFocus();
+    }
+    return false;
+}

@@ -1,0 +1,259 @@
+#include "WindowFixture.h"
+#include "app/Fonts.h"
+
+#include <QDir>
+
+namespace {
+const QString sample = QStringLiteral("3;300;15.01.2009;;ЭКР;10;Сидоров;\r\n"
+                                      "1;100;01.11.2008;;АМС;9;Иванов;\r\n"
+                                      "2;200;29.02.2008;;ЭЛВЕС;100;Петров;\r\n");
+
+QStringList column(FlexGrid& grid, int col)
+{
+    QStringList texts;
+    for (int r = 1; r < grid.Rows(); ++r)
+        texts.append(grid.TextMatrix(r, col));
+    return texts;
+}
+
+void releaseOverHeader(WindowFixture& f, int col)
+{
+    QWidget* viewport = f.window->gridWidget()->viewport();
+    const QPoint at = f.cellCentre(0, col);
+    QTest::mousePress(viewport, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
+}
+
+} // namespace
+
+class TestInputLine : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { installFontSubstitutions(); }
+    void cellStaysOneKeyBehind();
+    void enterButtonCopiesTheWholeText();
+    void clickIntoTheInputLineDropsThePendingEdit();
+    void searchMovesToTheMatchAndCommitsFirst();
+    void searchCancelledChangesNothing();
+    void headerReleaseSortsThenOpensTheOverlayOnTheCaption_data();
+    void headerReleaseSortsThenOpensTheOverlayOnTheCaption();
+    void rowAndColumnButtons();
+    void archiveRoundTrip_data();
+    void archiveRoundTrip();
+    void missingArchivesAreReported();
+    void archiveNameThatLeavesTheFolderIsRefused();
+};
+
+void TestInputLine::cellStaysOneKeyBehind()
+{
+    WindowFixture f;
+    f.writeRegister(sample);
+    f.press("CmdZagruz");
+    f.grid().setRow(1);
+    f.grid().setCol(6);
+    QLineEdit* input = f.lineEdit("TxtVvod");
+    QTest::keyClick(input, 'a');
+    QTest::keyClick(input, 'b');
+    QTest::keyClick(input, 'c');
+    QCOMPARE(f.grid().TextMatrix(1, 6), QStringLiteral("ab"));
+    QTest::keyClick(input, Qt::Key_Return);
+    QCOMPARE(f.grid().TextMatrix(1, 6), QStringLiteral("abc"));
+    QTest::keyClick(input, Qt::Key_Backspace);
+    QCOMPARE(f.grid().TextMatrix(1, 6), QStringLiteral("abc"));
+    QTest::keyClick(input, Qt::Key_Escape);
+    QCOMPARE(f.grid().TextMatrix(1, 6), QStringLiteral("ab"));
+    QTest::keyClick(input, Qt::Key_Left); // moves the cursor only
+    WindowFixture::type(input, QStringLiteral("Ж"));
+    QCOMPARE(f.grid().TextMatrix(1, 6), QStringLiteral("ab"));
+    QVERIFY(!f.window->isGridEdited());
+}
+
+void TestInputLine::enterButtonCopiesTheWholeText()
+{
+    WindowFixture f;
+    f.grid().setRow(1);
+    f.grid().setCol(2);
+    f.lineEdit("TxtVvod")->setText(QStringLiteral("15.01.2009"));
+    f.press("CmdEdit");
+    QCOMPARE(f.grid().TextMatrix(1, 2), QStringLiteral("15.01.2009"));
+    f.lineEdit("TxtVvod")->setText(QStringLiteral("x"));
+    QTest::keyClick(f.button("CmdEdit"), 'q'); // a key on the button copies too
+    QCOMPARE(f.grid().TextMatrix(1, 2), QStringLiteral("x"));
+}
+
+void TestInputLine::clickIntoTheInputLineDropsThePendingEdit()
+{
+    WindowFixture f;
+    f.writeRegister(sample);
+    f.press("CmdZagruz");
+    f.clickCell(2, 6);
+    f.overlay()->selectAll();
+    WindowFixture::type(f.overlay(), QStringLiteral("Новый"));
+    QTest::mouseClick(f.lineEdit("TxtVvod"), Qt::LeftButton);
+    QVERIFY(f.overlay()->isHidden());
+    QVERIFY(f.lineEdit("TxtVvod")->hasFocus());
+    f.clickCell(1, 0);
+    QCOMPARE(f.grid().TextMatrix(2, 6), QStringLiteral("Иванов"));
+}
+
+void TestInputLine::searchMovesToTheMatchAndCommitsFirst()
+{
+    WindowFixture f;
+    f.writeRegister(sample);
+    f.press("CmdZagruz");
+    f.clickCell(1, 6);
+    f.overlay()->selectAll();
+    WindowFixture::type(f.overlay(), QStringLiteral("Сидоренко"));
+    f.desktop.answers = QStringList{QStringLiteral("пет")};
+    f.press("CmdSearh");
+    QCOMPARE(f.desktop.prompts.value(0),
+             QStringLiteral("Нажмите на любую ячейку в колонке поиска. Потом введите здесь слово. "
+                            "Выделение всей колонки производит сортировку."));
+    QCOMPARE(f.grid().TextMatrix(1, 6), QStringLiteral("Сидоренко"));
+    QCOMPARE(f.grid().Row(), 3);
+    QCOMPARE(f.grid().RowSel(), 2); // the last row: the one above
+    // Delete row now removes the row next to the match.
+    f.press("CmdDelS");
+    QCOMPARE(column(f.grid(), 6), (QStringList{"Сидоренко", "Петров"}));
+}
+
+void TestInputLine::searchCancelledChangesNothing()
+{
+    WindowFixture f;
+    f.writeRegister(sample);
+    f.press("CmdZagruz");
+    f.grid().setRow(2);
+    f.press("CmdSearh");
+    f.desktop.answers = QStringList{QStringLiteral("zzz")};
+    f.press("CmdSearh");
+    QCOMPARE(f.grid().Row(), 2);
+    QCOMPARE(f.desktop.prompts.size(), 2);
+}
+
+void TestInputLine::headerReleaseSortsThenOpensTheOverlayOnTheCaption_data()
+{
+    QTest::addColumn<int>("col");
+    QTest::addColumn<QStringList>("sorted");
+    QTest::newRow("numbers by value") << 5 << QStringList{"9", "10", "100"};
+    QTest::newRow("texts by collation") << 6 << QStringList{"Иванов", "Петров", "Сидоров"};
+    QTest::newRow("dates as texts") << 2 << QStringList{"01.11.2008", "15.01.2009", "29.02.2008"};
+}
+
+void TestInputLine::headerReleaseSortsThenOpensTheOverlayOnTheCaption()
+{
+    QFETCH(int, col);
+    QFETCH(QStringList, sorted);
+    WindowFixture f;
+    f.writeRegister(sample);
+    f.press("CmdZagruz");
+    f.grid().setTextMatrix(0, 0, QStringLiteral("typed")); // sorting puts the standard captions back
+    releaseOverHeader(f, col);
+    QCOMPARE(column(f.grid(), col), sorted);
+    QCOMPARE(f.grid().TextMatrix(0, 0), QStringLiteral("Зав. № ЭКЛЗ "));
+    QCOMPARE(f.grid().Row(), 0);
+    QCOMPARE(f.grid().Col(), col);
+    QVERIFY(f.window->gridWidget()->isVisible());
+    QVERIFY(f.overlay()->isVisible());
+    QCOMPARE(f.overlay()->text(), f.grid().TextMatrix(0, col));
+    QVERIFY(f.window->isGridEdited());
+}
+
+void TestInputLine::rowAndColumnButtons()
+{
+    WindowFixture f;
+    f.writeRegister(sample);
+    f.press("CmdZagruz");
+    FlexGrid& grid = f.grid();
+    f.press("CmdAddS");
+    QCOMPARE(grid.Rows(), 5);
+    grid.setCol(0);
+    f.press("CmdAddC");
+    QCOMPARE(grid.Cols(), 9);
+    QCOMPARE(grid.TextMatrix(1, 1), QStringLiteral("3"));
+    f.press("CmdDelC");
+    f.press("CmdDelC");
+    QCOMPARE(grid.Cols(), 7);
+    grid.setCol(6);
+    f.press("CmdSortC");
+    QCOMPARE(grid.TextMatrix(1, 6), QStringLiteral("10")); // unchanged: the last is current
+    // Saving writes the first seven columns in their new order.
+    grid.setCol(0);
+    f.press("CmdSortC");
+    f.press("CmdSave");
+    QVERIFY(f.readBytes().startsWith("10;;3;300;"));
+}
+
+void TestInputLine::archiveRoundTrip_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::newRow("lower") << "arch";
+    QTest::newRow("upper") << "ARCH";
+    QTest::newRow("mixed") << "Arch";
+}
+
+void TestInputLine::archiveRoundTrip()
+{
+    QFETCH(QString, answer);
+    WindowFixture f;
+    f.writeRegister(sample);
+    f.press("CmdZagruz");
+    f.desktop.answers = QStringList{QStringLiteral("arch")};
+    f.press("CmdSaveAs");
+    QCOMPARE(f.desktop.prompts.value(0), QStringLiteral("Введите имя файла"));
+    QVERIFY(QFile::exists(f.path(QStringLiteral("Archive/ARCH.csv"))));
+
+    f.grid().setTextMatrix(1, 3, QStringLiteral("stored"));
+    f.desktop.answers = QStringList{QStringLiteral("arch")};
+    f.press("CmdSaveAs"); // replaces without asking
+    f.press("CmdZagruz");
+    f.desktop.answers = QStringList{answer};
+    f.press("CmdZArch");
+    QCOMPARE(f.desktop.prompts.last(), QStringLiteral("Введите год (или другое имя файла)"));
+    QCOMPARE(f.grid().Rows(), 4);
+    QCOMPARE(f.grid().Cols(), 8);
+    QCOMPARE(f.grid().TextMatrix(1, 3), QStringLiteral("stored")); // no pass on archives
+    QVERIFY(f.desktop.messages.empty());
+    QCOMPARE(f.desktop.busyChanges.back(), false);
+}
+
+void TestInputLine::missingArchivesAreReported()
+{
+    WindowFixture f;
+    f.writeRegister(sample);
+    f.press("CmdZagruz");
+    f.desktop.answers = QStringList{QStringLiteral("2009")};
+    f.press("CmdZArch"); // no Archive folder at all
+    QCOMPARE(f.grid().Rows(), 2);
+    QCOMPARE(f.desktop.messages.size(), size_t{1});
+    QCOMPARE(f.desktop.messages[0].text, QStringLiteral("Не могу найти  указанный год."));
+
+    f.desktop.answers = QStringList{QStringLiteral("2009")};
+    f.press("CmdSaveAs");
+    f.desktop.answers = QStringList{QStringLiteral("2008")};
+    f.press("CmdZArch");
+    QCOMPARE(f.desktop.messages.size(), size_t{2});
+    QCOMPARE(f.grid().Rows(), 2);
+
+    f.press("CmdZagruz");
+    f.press("CmdZArch"); // cancelled: nothing happens
+    QCOMPARE(f.grid().Rows(), 4);
+    QCOMPARE(f.desktop.messages.size(), size_t{2});
+}
+
+void TestInputLine::archiveNameThatLeavesTheFolderIsRefused()
+{
+    WindowFixture f;
+    f.writeRegister(sample);
+    f.press("CmdZagruz");
+    f.desktop.answers = QStringList{QStringLiteral("../thisyear"), QStringLiteral("..")};
+    f.press("CmdSaveAs");
+    f.press("CmdZArch");
+    QCOMPARE(f.desktop.messages.size(), size_t{2});
+    QVERIFY(f.desktop.messages[0].text.contains(QStringLiteral("«../THISYEAR»")));
+    QVERIFY(!QDir(f.path(QStringLiteral("Archive"))).exists());
+    QCOMPARE(f.grid().Rows(), 4); // the refused load left the grid alone
+}
+
+QTEST_MAIN(TestInputLine)
+#include "tst_inputline.moc"
