@@ -1,13 +1,14 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 
-class QWidget;
+class QPrinter;
 
 // What the main window asks of the desktop beyond its own controls: the
 // blocking input and message boxes, the busy pointer, running pending events
-// from inside a handler, and ending the program. Tests put a scripted one in
-// its place.
+// from inside a handler, ending the program, and the default printer. Tests
+// put a scripted one in its place.
 class Desktop
 {
 public:
@@ -20,4 +21,6 @@ public:
     virtual void processEvents() = 0;
     // Ends the program at once: no window sees another event.
     virtual void quit() = 0;
+    // The system's default printer, or null when there is none.
+    virtual std::unique_ptr<QPrinter> defaultPrinter() = 0;
 };

@@ -6,9 +6,12 @@
 #include "editing/CellOverlay.h"
 #include "editing/GridOperations.h"
 #include "editing/InputLine.h"
+#include "print/RegisterPrinter.h"
 #include "rules/BlockingPass.h"
 
 #include <QCloseEvent>
+#include <QDate>
+#include <QPrinter>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -40,7 +43,7 @@ void FrmEKLZ::connectHandlers()
         {CmdProd, &FrmEKLZ::CmdProd_Click},     {CmdSearh, &FrmEKLZ::CmdSearh_Click},
         {CmdAddS, &FrmEKLZ::CmdAddS_Click},     {CmdDelS, &FrmEKLZ::CmdDelS_Click},
         {CmdAddC, &FrmEKLZ::CmdAddC_Click},     {CmdDelC, &FrmEKLZ::CmdDelC_Click},
-        {CmdSortC, &FrmEKLZ::CmdSortC_Click},
+        {CmdSortC, &FrmEKLZ::CmdSortC_Click},   {CmdPrint, &FrmEKLZ::CmdPrint_Click},
     };
     for (const auto& [button, handler] : buttons)
         connect(button, &QPushButton::clicked, this, handler);
@@ -118,6 +121,28 @@ void FrmEKLZ::CmdSearh_Click()
     const QString word = desktop_.inputBox(prompt, prompt).toUpper();
     if (!word.isEmpty())
         GridOperations::search(MSFGAZ, word);
+}
+
+void FrmEKLZ::CmdPrint_Click()
+{
+    tabPrint();
+}
+
+void FrmEKLZ::tabPrint()
+{
+    // The printed table shows a pending overlay edit, wherever the current
+    // cell stands.
+    CommitCellEdit();
+    const QString date = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
+    const QString time = QTime::currentTime().toString(QStringLiteral("H:mm:ss"));
+    const std::unique_ptr<QPrinter> printer = desktop_.defaultPrinter();
+    if (printer && RegisterPrinter::print(MSFGAZ, *printer, date, time))
+        return;
+    if (!printer)
+        RegisterPrinter::walkOnly(MSFGAZ, date, time);
+    desktop_.messageBox(QStringLiteral("Журнал не напечатан: в системе нет доступного принтера. "
+                                       "Назначьте принтер по умолчанию и повторите печать."),
+                        programTitle);
 }
 
 void FrmEKLZ::CmdAddS_Click()

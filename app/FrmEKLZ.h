@@ -43,6 +43,7 @@ public:
     bool SaveGridn();
     bool SaveAsGridn();
     void SortByColumn(int col);
+    void tabPrint();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -72,6 +73,7 @@ private:
     void OKButton_Click();
     void CancelButton_Click();
     void CmdSearh_Click();
+    void CmdPrint_Click();
     void CmdAddS_Click();
     void CmdDelS_Click();
     void CmdAddC_Click();

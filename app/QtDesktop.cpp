@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <cstdio>
 #include <cstdlib>
 
@@ -42,4 +44,14 @@ void QtDesktop::quit()
     // is left to flush but the standard streams.
     std::fflush(nullptr);
     std::_Exit(EXIT_SUCCESS);
+}
+
+std::unique_ptr<QPrinter> QtDesktop::defaultPrinter()
+{
+    // Qt's CUPS back end says nothing about a job that cannot reach a
+    // printer, so there must be a default printer before printing at all.
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull())
+        return nullptr;
+    return std::make_unique<QPrinter>(info, QPrinter::HighResolution);
 }

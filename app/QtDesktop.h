@@ -3,6 +3,7 @@
 #include "app/Desktop.h"
 
 #include <QPointer>
+#include <QWidget>
 
 class QtDesktop : public Desktop
 {
@@ -15,6 +16,7 @@ public:
     void setBusy(bool busy) override;
     void processEvents() override;
     void quit() override;
+    std::unique_ptr<QPrinter> defaultPrinter() override;
 
 private:
     QPointer<QWidget> mainWindow_;

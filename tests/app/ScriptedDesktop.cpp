@@ -1,5 +1,7 @@
 #include "ScriptedDesktop.h"
 
+#include <QPrinter>
+
 QString ScriptedDesktop::inputBox(const QString& prompt, const QString& title)
 {
     prompts.append(prompt);
@@ -23,4 +25,14 @@ void ScriptedDesktop::processEvents()
     if (duringYield)
         duringYield(yields);
     QCoreApplication::processEvents();
+}
+
+std::unique_ptr<QPrinter> ScriptedDesktop::defaultPrinter()
+{
+    if (pdfPath.isEmpty())
+        return nullptr;
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setOutputFileName(pdfPath);
+    return printer;
 }

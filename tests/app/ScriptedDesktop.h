@@ -32,4 +32,7 @@ public:
     void setBusy(bool busy) override;
     void processEvents() override;
     void quit() override { ++quits; }
+    // A PDF printer writing to pdfPath, or no printer while it is empty.
+    QString pdfPath;
+    std::unique_ptr<QPrinter> defaultPrinter() override;
 };

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "print/PrintLayout.h"
+
+class FlexGrid;
+class QPrinter;
+
+// The print back end: readies a printer's page and plays the printed
+// register onto it.
+namespace RegisterPrinter {
+
+// Landscape is selected, then the printable area measured (in twips), then
+// A4 selected, in that order: the layout's units come from the paper the
+// printer had before A4 was chosen.
+PrintPage preparePage(QPrinter& printer);
+
+// Prints the grid; answers whether the printer took the job.
+bool print(FlexGrid& grid, QPrinter& printer, const QString& dateText, const QString& timeText);
+
+// Walks the grid as printing does, printing nothing: the current cell ends
+// where a print leaves it.
+void walkOnly(FlexGrid& grid, const QString& dateText, const QString& timeText);
+
+} // namespace RegisterPrinter
