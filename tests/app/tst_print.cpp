@@ -1,0 +1,78 @@
+#include "PdfTools.h"
+#include "WindowFixture.h"
+#include "app/Fonts.h"
+
+#include <QDate>
+
+namespace {
+
+QString registerOf(int entries)
+{
+    QString text;
+    for (int i = 1; i <= entries; ++i)
+        text += QStringLiteral("%1;%2;15.01.2009;;ЭКР 2102К;%3;ООО Ромашка %4;\r\n")
+                    .arg(8710000100 + i)
+                    .arg(i)
+                    .arg(100 + i)
+                    .arg(i);
+    return text;
+}
+
+} // namespace
+
+class TestPrint : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { installFontSubstitutions(); }
+    void printsTwoLandscapeA4PagesWithThePendingEdit();
+    void withoutAPrinterTheUserIsToldAndTheGridStillWalked();
+};
+
+void TestPrint::printsTwoLandscapeA4PagesWithThePendingEdit()
+{
+    WindowFixture f;
+    f.writeRegister(registerOf(37));
+    f.press("CmdZagruz");
+    f.clickCell(2, 6);
+    f.overlay()->selectAll();
+    WindowFixture::type(f.overlay(), QStringLiteral("ЗАО Правка"));
+    f.desktop.pdfPath = f.path(QStringLiteral("register.pdf"));
+    f.press("CmdPrint");
+    QVERIFY(f.desktop.messages.empty());
+    QCOMPARE(f.grid().Row(), 37);
+    QCOMPARE(f.grid().Col(), 7);
+
+    const QString info = PdfTools::info(f.desktop.pdfPath);
+    if (info.isEmpty())
+        QSKIP("pdfinfo is not installed");
+    QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\n"))), qPrintable(info));
+    QVERIFY2(info.contains(QStringLiteral("842 x 595 pts (A4)")), qPrintable(info));
+    // pdftotext folds runs of blanks into one.
+    const QString text = PdfTools::text(f.desktop.pdfPath).simplified();
+    const QString title = QStringLiteral("PALOMET от ") + QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
+    QVERIFY2(text.contains(title), qPrintable(text.left(500)));
+    QVERIFY(text.contains(QStringLiteral("ЗАО Правка")));
+    QVERIFY(text.contains(QStringLiteral("ООО Ромашка 37")));
+    QVERIFY(text.contains(QStringLiteral("стр. 1")));
+    QVERIFY(text.contains(QStringLiteral("стр. 2")));
+    QVERIFY(text.contains(QStringLiteral("Зав. № ЭКЛЗ")));
+}
+
+void TestPrint::withoutAPrinterTheUserIsToldAndTheGridStillWalked()
+{
+    WindowFixture f;
+    f.writeRegister(registerOf(3));
+    f.press("CmdZagruz");
+    f.clickCell(1, 0);
+    WindowFixture::type(f.overlay(), QStringLiteral("7"));
+    f.press("CmdPrint");
+    QCOMPARE(f.desktop.messages.size(), size_t{1});
+    QVERIFY(f.desktop.messages[0].text.contains(QStringLiteral("нет доступного принтера")));
+    QCOMPARE(f.grid().TextMatrix(1, 0), QStringLiteral("87100001017"));
+    QCOMPARE(f.grid().Row(), 3);
+    QCOMPARE(f.grid().Col(), 7);
+}
+
+QTEST_MAIN(TestPrint)
+#include "tst_print.moc"
