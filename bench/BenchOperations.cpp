@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -24,11 +25,25 @@ double peakMegabytes()
     return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
-// The program folder of one measurement, with its register written.
+// The real desktop, but printing to a PDF file in place of the default printer.
+class BenchDesktop : public QtDesktop
+{
+public:
+    QString pdfPath;
+    std::unique_ptr<QPrinter> defaultPrinter() override
+    {
+        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(pdfPath);
+        return printer;
+    }
+};
+
+// The program folder of one measurement, with its register written and opened.
 struct Setup
 {
     QTemporaryDir folder;
-    QtDesktop desktop;
+    BenchDesktop desktop;
     FrmEKLZ window;
 
     explicit Setup(int entries)
@@ -38,9 +53,11 @@ struct Setup
         const QByteArray bytes = generateRegister(entries);
         if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
             qFatal("cannot write the register");
+        desktop.pdfPath = folder.filePath(QStringLiteral("register.pdf"));
         desktop.setMainWindow(&window);
         window.show();
         QCoreApplication::processEvents();
+        press("CmdZagruz");
     }
 
     void press(const char* name)
@@ -55,6 +72,10 @@ Operation operationNamed(const QString& name)
 {
     if (name == QLatin1String("open"))
         return [](Setup& setup) { setup.press("CmdZagruz"); };
+    if (name == QLatin1String("save"))
+        return [](Setup& setup) { setup.press("CmdSave"); };
+    if (name == QLatin1String("print"))
+        return [](Setup& setup) { setup.press("CmdPrint"); };
     return {};
 }
 
@@ -62,7 +83,9 @@ Operation operationNamed(const QString& name)
 
 QList<BenchRow> benchRows()
 {
-    return {{QStringLiteral("open"), 32766}, {QStringLiteral("open"), 1000000}};
+    return {{QStringLiteral("open"), 32766},  {QStringLiteral("open"), 1000000},
+            {QStringLiteral("save"), 32766},  {QStringLiteral("save"), 1000000},
+            {QStringLiteral("print"), 32766}};
 }
 
 int runOperation(const QString& operation, int entries, int runs, int argc, char** argv)

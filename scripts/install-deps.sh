@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6printsupport6 qt6-qpa-plugins
   libgl-dev fonts-liberation2 fontconfig
   cups cups-client cups-bsd printer-driver-cups-pdf poppler-utils
+  tesseract-ocr tesseract-ocr-rus tesseract-ocr-eng
   xvfb xdotool x11-utils imagemagick
 )
 

@@ -1,0 +1,45 @@
+// Prints a register through the program's real print path: the main window
+// over the real desktop layer, so the job goes to the system's default
+// printer. Used by cups_print.sh, which runs it against a private CUPS server.
+//
+//   print_register FOLDER    prints FOLDER/thisyear.csv; exits 0 when the
+//                            window reported no problem
+#include "app/Fonts.h"
+#include "app/FrmEKLZ.h"
+#include "app/QtDesktop.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <cstdio>
+
+namespace {
+
+// The real desktop, except that a message box is printed instead of waiting
+// for a click nobody will make.
+class ReportingDesktop : public QtDesktop
+{
+public:
+    int messages = 0;
+    void messageBox(const QString& text, const QString&) override
+    {
+        ++messages;
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+    }
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    installFontSubstitutions();
+    if (argc < 2)
+        return 2;
+    ReportingDesktop desktop;
+    FrmEKLZ window(desktop, QString::fromLocal8Bit(argv[1]));
+    desktop.setMainWindow(&window);
+    window.show();
+    window.findChild<QPushButton*>(QStringLiteral("CmdZagruz"))->click();
+    window.findChild<QPushButton*>(QStringLiteral("CmdPrint"))->click();
+    return desktop.messages == 0 ? 0 : 1;
+}
