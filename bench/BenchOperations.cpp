@@ -25,11 +25,14 @@ double peakMegabytes()
     return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
-// The real desktop, but printing to a PDF file in place of the default printer.
+// The real desktop, but printing to a PDF file in place of the default
+// printer, and with an input box that answers without a person.
 class BenchDesktop : public QtDesktop
 {
 public:
     QString pdfPath;
+    QString answer;
+    QString inputBox(const QString&, const QString&) override { return answer; }
     std::unique_ptr<QPrinter> defaultPrinter() override
     {
         auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
@@ -64,6 +67,24 @@ struct Setup
     {
         window.findChild<QPushButton*>(QLatin1String(name))->click();
     }
+
+    // A mouse release over a column's caption, as the grid widget reports it.
+    void releaseOverHeader(int col)
+    {
+        window.grid().userPress(0, col);
+        window.grid().userRelease(0, col);
+    }
+
+    // "Поиск" for the serial number of the last entry, with the first column
+    // selected; the input box answers at once.
+    void searchLastRow()
+    {
+        FlexGrid& grid = window.grid();
+        grid.setRow(1);
+        grid.setCol(0);
+        desktop.answer = grid.TextMatrix(grid.Rows() - 1, 0);
+        press("CmdSearh");
+    }
 };
 
 using Operation = std::function<void(Setup&)>;
@@ -76,6 +97,12 @@ Operation operationNamed(const QString& name)
         return [](Setup& setup) { setup.press("CmdSave"); };
     if (name == QLatin1String("print"))
         return [](Setup& setup) { setup.press("CmdPrint"); };
+    if (name == QLatin1String("sort-text"))
+        return [](Setup& setup) { setup.releaseOverHeader(6); };
+    if (name == QLatin1String("sort-number"))
+        return [](Setup& setup) { setup.releaseOverHeader(5); };
+    if (name == QLatin1String("search-last"))
+        return [](Setup& setup) { setup.searchLastRow(); };
     return {};
 }
 
@@ -85,7 +112,10 @@ QList<BenchRow> benchRows()
 {
     return {{QStringLiteral("open"), 32766},  {QStringLiteral("open"), 1000000},
             {QStringLiteral("save"), 32766},  {QStringLiteral("save"), 1000000},
-            {QStringLiteral("print"), 32766}};
+            {QStringLiteral("print"), 32766},
+            {QStringLiteral("sort-text"), 32766}, {QStringLiteral("sort-text"), 1000000},
+            {QStringLiteral("sort-number"), 32766}, {QStringLiteral("sort-number"), 1000000},
+            {QStringLiteral("search-last"), 32766}, {QStringLiteral("search-last"), 1000000}};
 }
 
 int runOperation(const QString& operation, int entries, int runs, int argc, char** argv)

@@ -54,7 +54,7 @@ namespace {
 struct Key
 {
     std::optional<double> number;
-    QCollatorSortKey text;
+    std::optional<QCollatorSortKey> text;
 };
 
 } // namespace
@@ -64,16 +64,23 @@ std::vector<size_t> stableOrder(const std::vector<QStringView>& keys, int keyCou
     const size_t width = static_cast<size_t>(std::max(keyCount, 1));
     const size_t rowCount = keys.size() / width;
 
-    QCollator collator{QLocale(QLocale::Russian, QLocale::Russia)};
-    std::vector<Key> prepared;
-    prepared.reserve(keys.size());
-    for (QStringView text : keys)
-        prepared.push_back(Key{readNumber(text), collator.sortKey(text.toString())});
+    std::vector<Key> prepared(keys.size());
+    bool allNumbers = true;
+    for (size_t i = 0; i < keys.size(); ++i) {
+        prepared[i].number = readNumber(keys[i]);
+        allNumbers = allNumbers && prepared[i].number;
+    }
+    // Collation keys are dear; a column of numbers never needs them.
+    if (!allNumbers) {
+        QCollator collator{QLocale(QLocale::Russian, QLocale::Russia)};
+        for (size_t i = 0; i < keys.size(); ++i)
+            prepared[i].text = collator.sortKey(keys[i].toString());
+    }
 
     auto compareKey = [](const Key& a, const Key& b) {
         if (a.number && b.number)
             return *a.number < *b.number ? -1 : (*b.number < *a.number ? 1 : 0);
-        return a.text.compare(b.text);
+        return a.text->compare(*b.text);
     };
     std::vector<size_t> order(rowCount);
     std::iota(order.begin(), order.end(), size_t{0});
