@@ -26,8 +26,10 @@ PrinterTarget::~PrinterTarget()
 
 void PrinterTarget::applyFont()
 {
-    if (painter_.isActive())
-        painter_.setFont(font_);
+    if (!painter_.isActive())
+        return;
+    painter_.setFont(font_);
+    ascent_ = painter_.fontMetrics().ascent();
 }
 
 void PrinterTarget::setFontName(const QString& name)
@@ -69,8 +71,9 @@ void PrinterTarget::drawText(float x, float y, const QString& text)
 {
     if (!painter_.isActive() || text.isEmpty())
         return;
+    // (x, y) is the top of the text's line; Qt draws from its baseline.
     // Texts are printed whole: neither clipped nor wrapped.
-    painter_.drawText(QRectF(x, y, 1e6, 1e6), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, text);
+    painter_.drawText(QPointF(x, y + ascent_), text);
 }
 
 void PrinterTarget::newPage()

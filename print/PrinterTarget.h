@@ -33,4 +33,5 @@ private:
     QPrinter& printer_;
     QPainter painter_;
     QFont font_;
+    qreal ascent_ = 0; // of the current font, in twips
 };
