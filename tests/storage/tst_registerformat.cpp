@@ -1,3 +1,4 @@
+#include "RegisterFiles.h"
 #include "grid/FlexGrid.h"
 #include "storage/RegisterFormat.h"
 #include "storage/RegisterReader.h"
@@ -9,20 +10,14 @@
 
 namespace {
 
-using Rows = std::vector<QStringList>;
+using namespace RegisterFiles;
 
-QByteArray cp1251(const QString& text)
-{
-    QStringEncoder encoder("windows-1251");
-    return encoder.encode(text);
-}
+using Rows = std::vector<QStringList>;
 
 QString writeFile(const QTemporaryDir& dir, const QByteArray& bytes)
 {
     const QString path = dir.filePath(QStringLiteral("thisyear.csv"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write the test file");
+    writeAll(path, bytes);
     return path;
 }
 
@@ -109,9 +104,7 @@ void TestRegisterFormat::loadGrowsTheGridToTheWidestLine()
     const QString path =
         writeFile(dir, cp1251(QStringLiteral("A;B\r\n0;1;2;3;4;5;6;7;8;9\r\nЖ;\r\n")));
     FlexGrid grid;
-    grid.setCols(7);
-    grid.setRows(1);
-    grid.AddItem(QString());
+    RegisterFiles::resetForLoading(grid);
     QCOMPARE(RegisterReader::loadInto(grid, path), RegisterReader::Status::Ok);
     QCOMPARE(grid.Rows(), 4);
     QCOMPARE(grid.Cols(), 10);
@@ -130,9 +123,7 @@ void TestRegisterFormat::loadOfOurOwnFileGivesEightColumns()
     const QString line = QStringLiteral("1234;5678;15.01.2009;01.03.2010;ЭЛВЕС-МК;42;ООО Ромашка;\r\n");
     const QString path = writeFile(dir, cp1251(line + line + line));
     FlexGrid grid;
-    grid.setCols(7);
-    grid.setRows(1);
-    grid.AddItem(QString());
+    RegisterFiles::resetForLoading(grid);
     QCOMPARE(RegisterReader::loadInto(grid, path), RegisterReader::Status::Ok);
     QCOMPARE(grid.Rows(), 4);
     QCOMPARE(grid.Cols(), 8);
@@ -147,9 +138,7 @@ void TestRegisterFormat::failedLoadKeepsTheRowsRead()
     const QByteArray tooLong(RegisterFormat::maxLineLength + 1, 'y');
     const QString path = writeFile(dir, "a;\r\nb;\r\n" + tooLong + "\r\nc;\r\n");
     FlexGrid grid;
-    grid.setCols(7);
-    grid.setRows(1);
-    grid.AddItem(QString());
+    RegisterFiles::resetForLoading(grid);
     QCOMPARE(RegisterReader::loadInto(grid, path), RegisterReader::Status::LineTooLong);
     // Two rows read and the (empty) row that was being filled.
     QCOMPARE(grid.Rows(), 4);

@@ -1,4 +1,5 @@
 #include "FileSystemHelpers.h"
+#include "RegisterFiles.h"
 #include "grid/FlexGrid.h"
 #include "storage/ArchiveName.h"
 #include "storage/RegisterFormat.h"
@@ -12,24 +13,7 @@
 
 namespace {
 
-QByteArray cp1251(const QString& text)
-{
-    QStringEncoder encoder("windows-1251");
-    return encoder.encode(text);
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
+using namespace RegisterFiles;
 
 // A grid holding the given rows below a header.
 void fill(FlexGrid& grid, int cols, const std::vector<QStringList>& rows)
@@ -116,9 +100,7 @@ void TestRegisterWriter::loadSaveLoadSaveGivesTheSameBytes()
     writeAll(first, original);
     for (const QString& target : {first, second}) {
         FlexGrid grid;
-        grid.setCols(7);
-        grid.setRows(1);
-        grid.AddItem(QString());
+        RegisterFiles::resetForLoading(grid);
         QCOMPARE(RegisterReader::loadInto(grid, first), RegisterReader::Status::Ok);
         QCOMPARE(grid.Cols(), 8);
         QVERIFY(RegisterWriter::save(grid, target).saved());
