@@ -35,7 +35,16 @@ void QtDesktop::setBusy(bool busy)
 
 void QtDesktop::processEvents()
 {
+    // The blocking pass yields on every row, a million times on a large
+    // register. Handling events costs far more than a row, and nothing a user
+    // does needs an answer within a couple of milliseconds, so events are
+    // handled at most once per slice; a nested handler still runs between two
+    // rows, as it would otherwise.
+    constexpr qint64 sliceNs = 2'000'000;
+    if (sinceEvents_.isValid() && sinceEvents_.nsecsElapsed() < sliceNs)
+        return;
     QCoreApplication::processEvents();
+    sinceEvents_.start();
 }
 
 void QtDesktop::quit()

@@ -2,6 +2,7 @@
 
 #include "app/Desktop.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QWidget>
 
@@ -21,4 +22,5 @@ public:
 private:
     QPointer<QWidget> mainWindow_;
     bool busy_ = false;
+    QElapsedTimer sinceEvents_;
 };

@@ -58,10 +58,16 @@ std::optional<QDate> fromActivation(QDate activation)
 
 QString format(QDate date)
 {
-    return QStringLiteral("%1.%2.%3")
-        .arg(date.day(), 2, 10, QLatin1Char('0'))
-        .arg(date.month(), 2, 10, QLatin1Char('0'))
-        .arg(date.year(), 4, 10, QLatin1Char('0'));
+    // Written out by hand: the pass formats a date for every row it reaches.
+    const int day = date.day();
+    const int month = date.month();
+    const int year = date.year();
+    const char16_t text[] = {
+        char16_t(u'0' + day / 10),          char16_t(u'0' + day % 10),          u'.',
+        char16_t(u'0' + month / 10),        char16_t(u'0' + month % 10),        u'.',
+        char16_t(u'0' + year / 1000 % 10),  char16_t(u'0' + year / 100 % 10),
+        char16_t(u'0' + year / 10 % 10),    char16_t(u'0' + year % 10)};
+    return QString(reinterpret_cast<const QChar*>(text), 10);
 }
 
 std::optional<QString> forActivationText(QStringView activation)
