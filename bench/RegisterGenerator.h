@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QByteArray>
+#include <QString>
 
-// A register of the given number of entries in the file format: serial and
-// registration numbers, valid activation dates, Cyrillic models and owners.
-// The same count always gives the same bytes.
-QByteArray generateRegister(int entries);
+// Writes a register of the given number of entries in the file format:
+// serial and registration numbers, valid activation dates, Cyrillic models
+// and owners. The same count always gives the same bytes. Answers whether
+// the file was written.
+bool writeRegister(const QString& path, int entries);

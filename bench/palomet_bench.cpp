@@ -1,47 +1,71 @@
-// Measures the program's operations through the real main window on the
-// offscreen platform, on generated registers, and prints one table.
+// The whole program's benchmark: drives the real main window on the
+// offscreen platform through its handlers, on generated registers of 1,000,
+// 32,766 and 1,000,000 entries, and prints one table (Markdown).
 //
-//   palomet_bench                 every operation and size, a table
-//   palomet_bench --child OP N R  one operation on N entries, R runs (internal)
-//
-// Each operation and size runs in a process of its own, so that its peak
-// memory is its own.
-#include "BenchOperations.h"
+//   palomet_bench                       every operation and size
+//   palomet_bench OPERATION...          only these operations
+//   palomet_bench --child OP FILE N     one row (run by the table, one
+//                                       process per row, so that peak
+//                                       memory is that row's own)
+#include "Operations.h"
+#include "RegisterGenerator.h"
+#include "app/Fonts.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QDir>
 #include <QProcess>
-#include <QStringList>
+#include <QTemporaryDir>
 #include <cstdio>
+#include <map>
 
 namespace {
 
-int runChild(const QStringList& args, int argc, char** argv)
+constexpr int runs = 5;
+
+int runChild(int argc, char** argv)
 {
-    return runOperation(args.value(2), args.value(3).toInt(), args.value(4).toInt(), argc, argv);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    installFontSubstitutions();
+    const QString line = measure(QString::fromUtf8(argv[2]), QString::fromLocal8Bit(argv[3]),
+                                 QString::fromLatin1(argv[4]).toInt(), runs);
+    std::printf("%s\n", qPrintable(line));
+    return line.isEmpty() ? 1 : 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    QStringList args;
-    for (int i = 0; i < argc; ++i)
-        args.append(QString::fromLocal8Bit(argv[i]));
-    if (args.value(1) == QLatin1String("--child"))
-        return runChild(args, argc, argv);
+    if (argc == 5 && qstrcmp(argv[1], "--child") == 0)
+        return runChild(argc, argv);
 
-    const int runs = 5;
-    const QList<BenchRow> rows = benchRows();
-    std::printf("%-28s %10s %10s %10s %10s %10s\n", "operation", "entries", "median ms", "min ms",
-                "max ms", "peak MB");
-    for (const BenchRow& row : rows) {
+    QCoreApplication app(argc, argv);
+    QStringList only = QCoreApplication::arguments().mid(1);
+    QTemporaryDir registers;
+    std::map<int, QString> files;
+    std::printf("%s\n", qPrintable(tableHeader()));
+    std::fflush(stdout);
+    for (const BenchRow& row : benchRows()) {
+        if (!only.isEmpty() && !only.contains(row.operation))
+            continue;
+        if (!files.count(row.entries)) {
+            const QString path = registers.filePath(QStringLiteral("%1.csv").arg(row.entries));
+            if (!writeRegister(path, row.entries))
+                qFatal("cannot write the register of %d entries", row.entries);
+            files[row.entries] = path;
+        }
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        child.start(args[0], {QStringLiteral("--child"), row.operation, QString::number(row.entries),
-                              QString::number(runs)});
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--child"), row.operation, files[row.entries],
+                     QString::number(row.entries)});
         child.waitForFinished(-1);
         const QString line = QString::fromUtf8(child.readAllStandardOutput()).trimmed();
-        std::printf("%s\n", qPrintable(line.isEmpty() ? row.operation + QStringLiteral(" failed") : line));
+        std::printf("%s\n", qPrintable(line.isEmpty() ? QStringLiteral("| %1 | %2 | failed |")
+                                                             .arg(row.operation)
+                                                             .arg(row.entries)
+                                                       : line));
         std::fflush(stdout);
     }
     return 0;

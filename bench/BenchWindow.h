@@ -1,0 +1,44 @@
+#pragma once
+
+#include "app/FrmEKLZ.h"
+#include "app/QtDesktop.h"
+
+#include <QTemporaryDir>
+
+// The real desktop, but printing to a PDF file in place of the default
+// printer, and with an input box that answers without a person.
+class BenchDesktop : public QtDesktop
+{
+public:
+    QString pdfPath;
+    QString answer;
+    QString inputBox(const QString&, const QString&) override { return answer; }
+    std::unique_ptr<QPrinter> defaultPrinter() override;
+};
+
+// The main window over a program folder of its own holding a copy of the
+// register, opened and shown; and the user's actions on it, through the
+// window's real handlers.
+class BenchWindow
+{
+public:
+    explicit BenchWindow(const QString& registerFile);
+
+    FrmEKLZ& window() { return window_; }
+    const QString& folder() const { return folderPath_; }
+
+    void press(const char* button);
+    void clickCell(int row, int col);
+    void releaseOverHeader(int col);
+    void searchFor(const QString& word);
+    void saveAs(const QString& name);
+    // Scrolls from the first row to the last, painting every screen; calls
+    // frame() with each screen's time in milliseconds.
+    void scrollThrough(const std::function<void(double)>& frame);
+
+private:
+    QTemporaryDir dir_;
+    QString folderPath_;
+    BenchDesktop desktop_;
+    FrmEKLZ window_;
+};

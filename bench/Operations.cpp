@@ -1,0 +1,175 @@
+#include "Operations.h"
+
+#include "BenchWindow.h"
+#include "Floors.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <algorithm>
+#include <functional>
+#include <sys/resource.h>
+#include <vector>
+
+namespace {
+
+constexpr int ownerColumn = 6;
+constexpr int kkmNumberColumn = 5;
+
+double peakMegabytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+double elapsedMs(const QElapsedTimer& timer)
+{
+    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
+
+// The longest a window event waited while work ran: a timer asks to fire
+// every 5 ms, and the widest gap between two firings, less those 5 ms, is the
+// wait.
+class EventWaitProbe
+{
+public:
+    EventWaitProbe()
+    {
+        timer_.setInterval(5);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            worst_ = std::max(worst_, elapsedMs(sinceLast_) - 5.0);
+            sinceLast_.restart();
+        });
+        sinceLast_.start();
+        timer_.start();
+    }
+    double worstAfter() const { return std::max(worst_, elapsedMs(sinceLast_) - 5.0); }
+
+private:
+    QTimer timer_;
+    QElapsedTimer sinceLast_;
+    double worst_ = 0;
+};
+
+struct Stats
+{
+    double median = 0, min = 0, max = 0;
+};
+
+Stats statsOf(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return {values[values.size() / 2], values.front(), values.back()};
+}
+
+using Action = std::function<void(BenchWindow&)>;
+
+Action actionFor(const QString& operation, int entries)
+{
+    const QString lastSerial = QString::number(8710000000LL + entries - 1);
+    const std::vector<std::pair<QString, Action>> actions = {
+        {QStringLiteral("open"), [](BenchWindow& w) { w.press("CmdZagruz"); }},
+        {QStringLiteral("click"), [](BenchWindow& w) { w.clickCell(2, ownerColumn); }},
+        {QStringLiteral("save"), [](BenchWindow& w) { w.press("CmdSave"); }},
+        {QStringLiteral("save as"), [](BenchWindow& w) { w.saveAs(QStringLiteral("bench")); }},
+        {QStringLiteral("sort text"), [](BenchWindow& w) { w.releaseOverHeader(ownerColumn); }},
+        {QStringLiteral("sort numeric"), [](BenchWindow& w) { w.releaseOverHeader(kkmNumberColumn); }},
+        {QStringLiteral("search last"),
+         [lastSerial](BenchWindow& w) {
+             w.window().grid().setCol(0);
+             w.searchFor(lastSerial);
+         }},
+        {QStringLiteral("print"), [](BenchWindow& w) { w.press("CmdPrint"); }},
+    };
+    for (const auto& [name, action] : actions)
+        if (name == operation)
+            return action;
+    return {};
+}
+
+struct Floor
+{
+    QString kind;
+    double ms;
+};
+
+Floor floorFor(const QString& operation, const QString& registerFile, const QString& folder)
+{
+    if (operation.startsWith(QLatin1String("save")) || operation == QLatin1String("print"))
+        return {QStringLiteral("write"), Floors::write(registerFile, folder)};
+    if (operation == QLatin1String("sort text"))
+        return {QStringLiteral("sort"), Floors::sort(registerFile, ownerColumn)};
+    if (operation == QLatin1String("sort numeric"))
+        return {QStringLiteral("sort"), Floors::sort(registerFile, kkmNumberColumn)};
+    return {QStringLiteral("read"), Floors::read(registerFile)};
+}
+
+QString row(const QString& operation, int entries, const Stats& stats, const Floor& floor,
+            double worstWait)
+{
+    const QString floorText = floor.ms > 0 ? floor.kind + u' ' + QString::number(floor.ms, 'f', 1)
+                                           : QStringLiteral("—");
+    return QStringLiteral("| %1 | %2 | %3 | %4 | %5 | %6 | %7 | %8 | %9 |")
+        .arg(operation)
+        .arg(entries)
+        .arg(stats.median, 0, 'f', 1)
+        .arg(stats.min, 0, 'f', 1)
+        .arg(stats.max, 0, 'f', 1)
+        .arg(peakMegabytes(), 0, 'f', 0)
+        .arg(floorText)
+        .arg(floor.ms > 0 ? QString::number(stats.median / floor.ms, 'f', 1) : QStringLiteral("—"))
+        .arg(worstWait >= 0 ? QString::number(worstWait, 'f', 1) : QStringLiteral("—"));
+}
+
+} // namespace
+
+QList<BenchRow> benchRows()
+{
+    QList<BenchRow> rows;
+    const QStringList everywhere = {QStringLiteral("open"),        QStringLiteral("click"),
+                                    QStringLiteral("save"),        QStringLiteral("save as"),
+                                    QStringLiteral("sort text"),   QStringLiteral("sort numeric"),
+                                    QStringLiteral("search last"), QStringLiteral("scroll")};
+    for (const QString& operation : everywhere)
+        for (int entries : {1000, 32766, 1000000})
+            rows.append({operation, entries});
+    rows.append({QStringLiteral("print"), 1000});
+    rows.append({QStringLiteral("print"), 32766});
+    return rows;
+}
+
+QString tableHeader()
+{
+    return QStringLiteral("| operation | entries | median ms | min ms | max ms | peak MB | floor ms "
+                          "| × floor | worst event wait ms |\n"
+                          "|---|---:|---:|---:|---:|---:|---|---:|---:|");
+}
+
+QString measure(const QString& operation, const QString& registerFile, int entries, int runs)
+{
+    BenchWindow window(registerFile);
+    if (operation == QLatin1String("scroll")) {
+        // Every screen is one frame; the figures are frame times.
+        std::vector<double> frames;
+        for (int run = 0; run < runs; ++run)
+            window.scrollThrough([&](double ms) { frames.push_back(ms); });
+        return row(operation, entries, statsOf(frames), Floor{QString(), 0}, -1);
+    }
+    const Action action = actionFor(operation, entries);
+    if (!action)
+        return {};
+    std::vector<double> times;
+    double worstWait = 0;
+    for (int run = 0; run < runs; ++run) {
+        EventWaitProbe probe;
+        QElapsedTimer timer;
+        timer.start();
+        action(window);
+        times.push_back(elapsedMs(timer));
+        worstWait = std::max(worstWait, probe.worstAfter());
+        QCoreApplication::processEvents();
+    }
+    return row(operation, entries, statsOf(times), floorFor(operation, registerFile, window.folder()),
+               worstWait);
+}
