@@ -105,8 +105,8 @@ Floor floorFor(const QString& operation, const QString& registerFile, const QStr
     return {QStringLiteral("read"), Floors::read(registerFile)};
 }
 
-QString row(const QString& operation, int entries, const Stats& stats, const Floor& floor,
-            double worstWait)
+QString row(const QString& operation, int entries, const Stats& stats, double peakMb,
+            const Floor& floor, double worstWait)
 {
     const QString floorText = floor.ms > 0 ? floor.kind + u' ' + QString::number(floor.ms, 'f', 1)
                                            : QStringLiteral("—");
@@ -116,7 +116,7 @@ QString row(const QString& operation, int entries, const Stats& stats, const Flo
         .arg(stats.median, 0, 'f', 1)
         .arg(stats.min, 0, 'f', 1)
         .arg(stats.max, 0, 'f', 1)
-        .arg(peakMegabytes(), 0, 'f', 0)
+        .arg(peakMb, 0, 'f', 0)
         .arg(floorText)
         .arg(floor.ms > 0 ? QString::number(stats.median / floor.ms, 'f', 1) : QStringLiteral("—"))
         .arg(worstWait >= 0 ? QString::number(worstWait, 'f', 1) : QStringLiteral("—"));
@@ -154,7 +154,7 @@ QString measure(const QString& operation, const QString& registerFile, int entri
         std::vector<double> frames;
         for (int run = 0; run < runs; ++run)
             window.scrollThrough([&](double ms) { frames.push_back(ms); });
-        return row(operation, entries, statsOf(frames), Floor{QString(), 0}, -1);
+        return row(operation, entries, statsOf(frames), peakMegabytes(), Floor{QString(), 0}, -1);
     }
     const Action action = actionFor(operation, entries);
     if (!action)
@@ -170,6 +170,8 @@ QString measure(const QString& operation, const QString& registerFile, int entri
         worstWait = std::max(worstWait, probe.worstAfter());
         QCoreApplication::processEvents();
     }
-    return row(operation, entries, statsOf(times), floorFor(operation, registerFile, window.folder()),
-               worstWait);
+    // The operation's own peak, before the floor's work adds to it.
+    const double peakMb = peakMegabytes();
+    return row(operation, entries, statsOf(times), peakMb,
+               floorFor(operation, registerFile, window.folder()), worstWait);
 }

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev python3
   qt6-base-dev qt6-base-dev-tools libqt6printsupport6 qt6-qpa-plugins
   libgl-dev fonts-liberation2 fontconfig
   cups cups-client cups-bsd printer-driver-cups-pdf poppler-utils

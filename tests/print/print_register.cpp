@@ -4,30 +4,12 @@
 //
 //   print_register FOLDER    prints FOLDER/thisyear.csv; exits 0 when the
 //                            window reported no problem
+#include "ConsoleDesktop.h"
 #include "app/Fonts.h"
 #include "app/FrmEKLZ.h"
-#include "app/QtDesktop.h"
 
 #include <QApplication>
 #include <QPushButton>
-#include <cstdio>
-
-namespace {
-
-// The real desktop, except that a message box is printed instead of waiting
-// for a click nobody will make.
-class ReportingDesktop : public QtDesktop
-{
-public:
-    int messages = 0;
-    void messageBox(const QString& text, const QString&) override
-    {
-        ++messages;
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-    }
-};
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -35,7 +17,7 @@ int main(int argc, char** argv)
     installFontSubstitutions();
     if (argc < 2)
         return 2;
-    ReportingDesktop desktop;
+    ConsoleDesktop desktop;
     FrmEKLZ window(desktop, QString::fromLocal8Bit(argv[1]));
     desktop.setMainWindow(&window);
     window.show();

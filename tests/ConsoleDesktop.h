@@ -1,0 +1,21 @@
+#pragma once
+
+#include "app/QtDesktop.h"
+
+#include <cstdio>
+
+// The real desktop layer for helper programs that run unattended: a message
+// box is written to standard error instead of waiting for a click.
+class ConsoleDesktop : public QtDesktop
+{
+public:
+    int messages = 0;
+    QString answer; // what every input box answers
+
+    void messageBox(const QString& text, const QString&) override
+    {
+        ++messages;
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+    }
+    QString inputBox(const QString&, const QString&) override { return answer; }
+};

@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# The real palomet executable in a real X server, driven as a user would:
+# open the register, click a cell, type, click another cell, save, and leave
+# through the exit question with "ДА". Checks the file's bytes and keeps a
+# screenshot. Exits 77 (skipped) with the reason only where Xvfb cannot start.
+set -u
+palomet=$1
+artifacts=$2
+skip() { echo "SKIPPED: $*"; exit 77; }
+fail() { echo "FAILED: $*"; exit 1; }
+
+command -v Xvfb >/dev/null || skip "Xvfb is not installed (scripts/install-deps.sh installs it)"
+command -v xdotool >/dev/null || fail "xdotool is not installed (scripts/install-deps.sh installs it)"
+
+work=$(mktemp -d /tmp/palomet-e2e.XXXXXX)
+xpid= ; ppid_=
+cleanup() {
+  [ -n "$ppid_" ] && kill "$ppid_" 2>/dev/null
+  [ -n "$xpid" ] && kill "$xpid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A display number nobody uses.
+for n in $(seq 90 140); do
+  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { display=:$n; break; }
+done
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xpid=$!
+for _ in $(seq 50); do
+  [ -e "/tmp/.X11-unix/X${display#:}" ] && break
+  kill -0 "$xpid" 2>/dev/null || skip "Xvfb did not start: $(tail -n 2 "$work/xvfb.log")"
+  sleep 0.1
+done
+export DISPLAY=$display
+unset QT_QPA_PLATFORM
+
+# The program folder is the executable's own.
+mkdir -p "$work/program"
+cp "$palomet" "$work/program/palomet"
+printf '8710000101;0001234567;15.01.2009;;OLD-MODEL;101;OWNER-A;\r\n8710000102;0001234568;31.10.2008;;MODEL-B;102;OWNER-B;\r\n' \
+  >"$work/program/thisyear.csv"
+"$work/program/palomet" >"$work/palomet.log" 2>&1 &
+ppid_=$!
+
+window=
+for _ in $(seq 100); do
+  window=$(xdotool search --sync --onlyvisible --name '^Palomet$' 2>/dev/null | head -n 1)
+  [ -n "$window" ] && break
+  sleep 0.1
+done
+[ -n "$window" ] || fail "the main window did not appear: $(cat "$work/palomet.log")"
+sleep 0.5
+
+# Positions in pixels at 96 dpi (15 twips to the pixel), inside the client area.
+click() { xdotool mousemove --window "$window" "$1" "$2" click 1; sleep 0.4; }
+click 308 68      # "Открыть журнал" (3960 + 1335/2, 720 + 615/2 twips)
+# The grid starts at (480, 1560) twips = (32, 104) pixels, under a header
+# 300 twips high; a row is about 17 pixels. Column 0 starts at the grid's edge.
+row_y() { echo $(( 104 + 20 + 8 + ($1 - 1) * 17 )); }
+click 52 "$(row_y 1)"          # the first entry's serial number
+xdotool key --clearmodifiers ctrl+a
+xdotool type --delay 30 'NEW-SERIAL'
+sleep 0.3
+click 52 "$(row_y 2)"          # another cell commits the edit
+click 396 68                   # "Сохранить изменения"
+import -window root "$artifacts/e2e-main-window.png" 2>/dev/null
+click 636 28                   # "Выход": the register was touched, so it asks
+
+dialog=
+for _ in $(seq 50); do
+  dialog=$(xdotool search --onlyvisible --name '^Dialog Caption$' 2>/dev/null | head -n 1)
+  [ -n "$dialog" ] && break
+  sleep 0.1
+done
+[ -n "$dialog" ] || fail "the exit question did not appear"
+import -window root "$artifacts/e2e-exit-question.png" 2>/dev/null
+xdotool mousemove --window "$dialog" 352 20 click 1   # "ДА"
+
+for _ in $(seq 100); do
+  kill -0 "$ppid_" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$ppid_" 2>/dev/null && fail "the program did not end after ДА"
+ppid_=
+
+saved=$(head -n 1 "$work/program/thisyear.csv" | tr -d '\r')
+[ "$saved" = "NEW-SERIAL;0001234567;15.01.2009;01.03.2010;OLD-MODEL;101;OWNER-A;" ] ||
+  fail "unexpected first line: $saved"
+[ "$(wc -l <"$work/program/thisyear.csv")" -eq 2 ] || fail "expected two lines"
+grep -q $'\r$' "$work/program/thisyear.csv" || fail "lines lost their CR LF"
+echo "opened, edited, saved and left through ДА in a real window"
