@@ -100,7 +100,7 @@ void FrmEKLZ::loadgridarch()
     // user is told so like for any other name that is not there.
     const bool loaded =
         holdsAnyFile(archive) &&
-        RegisterReader::loadInto(MSFGAZ, archive.filePath(ArchiveName::fileName(name))) ==
+        RegisterReader::loadInto(MSFGAZ, ArchiveName::pathIn(archive.path(), name)) ==
             RegisterReader::Status::Ok;
     desktop_.setBusy(false);
     if (!loaded)
@@ -115,5 +115,5 @@ bool FrmEKLZ::SaveAsGridn()
     const QDir archive(QDir(programFolder_).filePath(archiveFolder));
     if (!holdsAnyFile(archive))
         QDir(programFolder_).mkdir(archiveFolder); // a failure shows when the file is written
-    return saveTo(archive.filePath(ArchiveName::fileName(name)));
+    return saveTo(ArchiveName::pathIn(archive.path(), name));
 }

@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!ArchiveName::staysInside(name))
         return 0;
     const QString archive = QStringLiteral("/program/Archive");
-    const QString path = QDir::cleanPath(QDir(archive).filePath(ArchiveName::fileName(typed)));
+    const QString path = QDir::cleanPath(ArchiveName::pathIn(archive, typed));
     if (QFileInfo(path).path() != archive || QFileInfo(path).fileName() != ArchiveName::fileName(typed))
         std::abort();
     return 0;

@@ -18,4 +18,9 @@ bool staysInside(QStringView name)
     return true;
 }
 
+QString pathIn(const QString& archiveFolder, QStringView typed)
+{
+    return archiveFolder + u'/' + fileName(typed);
+}
+
 } // namespace ArchiveName

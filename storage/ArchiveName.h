@@ -13,4 +13,8 @@ QString fileName(QStringView typed);
 // character, and not "." or "..".
 bool staysInside(QStringView name);
 
+// The file's path in the Archive folder. Joined by hand: QDir would take a
+// name that begins with ':' for one of the program's own resources.
+QString pathIn(const QString& archiveFolder, QStringView typed);
+
 } // namespace ArchiveName

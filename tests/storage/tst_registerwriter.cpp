@@ -211,6 +211,7 @@ void TestRegisterWriter::archiveNames_data()
     QTest::newRow("dot dot") << ".." << false << "";
     QTest::newRow("tab") << "a\tb" << false << "";
     QTest::newRow("dots inside are fine") << "a..b" << true << "A..B.csv";
+    QTest::newRow("colon, not a resource") << ":6.:6" << true << ":6.:6.csv";
 }
 
 void TestRegisterWriter::archiveNames()
@@ -219,8 +220,10 @@ void TestRegisterWriter::archiveNames()
     QFETCH(bool, inside);
     QFETCH(QString, file);
     QCOMPARE(ArchiveName::staysInside(typed.toUpper()), inside);
-    if (inside)
+    if (inside) {
         QCOMPARE(ArchiveName::fileName(typed), file);
+        QCOMPARE(ArchiveName::pathIn(QStringLiteral("/p/Archive"), typed), QStringLiteral("/p/Archive/") + file);
+    }
 }
 
 QTEST_MAIN(TestRegisterWriter)
