@@ -7,7 +7,7 @@ dir=build
 flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
 if [ "${1:-}" = "--sanitize" ]; then
   dir=build-asan
-  flags=(-DCMAKE_BUILD_TYPE=Debug -DPALOMET_SANITIZE=ON)
+  flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DPALOMET_SANITIZE=ON)
 fi
 
 cmake -S . -B "$dir" -G Ninja "${flags[@]}" >/dev/null
