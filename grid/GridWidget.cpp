@@ -176,10 +176,9 @@ void GridWidget::mouseReleaseEvent(QMouseEvent* event)
 
 void GridWidget::keyPressEvent(QKeyEvent* event)
 {
-    const int visibleRows = std::max(1, grid_.maxTopRow() > 1
-                                            ? Twips::fromPixels(viewport()->height()) /
-                                                  std::max(1, grid_.RowHeight(1))
-                                            : grid_.Rows());
+    // A page is as many entry rows as the scrolling area shows under the header.
+    const int pageRows = std::max(1, (Twips::fromPixels(viewport()->height()) - grid_.RowHeight(0)) /
+                                         std::max(1, grid_.RowHeight(grid_.Row())));
     int row = grid_.Row();
     int col = grid_.Col();
     switch (event->key()) {
@@ -187,8 +186,8 @@ void GridWidget::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Down: ++row; break;
     case Qt::Key_Left: --col; break;
     case Qt::Key_Right: ++col; break;
-    case Qt::Key_PageUp: row -= visibleRows; break;
-    case Qt::Key_PageDown: row += visibleRows; break;
+    case Qt::Key_PageUp: row -= pageRows; break;
+    case Qt::Key_PageDown: row += pageRows; break;
     case Qt::Key_Home:
         if (event->modifiers() & Qt::ControlModifier)
             row = FlexGrid::FixedRows;

@@ -20,6 +20,7 @@ private slots:
     void clickMarksTheRegisterAndRunsThePass();
     void overlayShowsTheBlockingDateThePassWrote();
     void nestedClickDuringThePassIsSafe();
+    void gridKeysMoveTheCellButNeverOpenTheOverlay();
 };
 
 void TestCellEdit::overlayCoversTheClickedCell()
@@ -169,6 +170,28 @@ void TestCellEdit::nestedClickDuringThePassIsSafe()
     QCOMPARE(f.grid().TextMatrix(49, 3), QStringLiteral("01.03.2010"));
     QCOMPARE(f.grid().Row(), 3);
     QVERIFY(f.overlay()->isVisible());
+}
+
+void TestCellEdit::gridKeysMoveTheCellButNeverOpenTheOverlay()
+{
+    WindowFixture f;
+    f.writeRegister(sample);
+    f.press("CmdZagruz");
+    f.clickCell(1, 0);
+    WindowFixture::type(f.overlay(), QStringLiteral("X"));
+    QWidget* grid = f.window->gridWidget();
+    grid->setFocus(); // the grid takes the focus: the edit is committed
+    QCOMPARE(f.grid().TextMatrix(1, 0), QStringLiteral("1X"));
+    QTest::keyClick(grid, Qt::Key_Down);
+    QTest::keyClick(grid, Qt::Key_Right);
+    QCOMPARE(QPoint(f.grid().Col(), f.grid().Row()), QPoint(1, 2));
+    QTest::keyClick(grid, Qt::Key_PageDown);
+    QCOMPARE(f.grid().Row(), 2); // the last row already
+    QTest::keyClick(grid, Qt::Key_Home, Qt::ControlModifier);
+    QCOMPARE(QPoint(f.grid().Col(), f.grid().Row()), QPoint(0, 1));
+    QTest::keyClick(grid, 'a');
+    QVERIFY(f.overlay()->isHidden());
+    QCOMPARE(f.grid().TextMatrix(1, 0), QStringLiteral("1X"));
 }
 
 QTEST_MAIN(TestCellEdit)
