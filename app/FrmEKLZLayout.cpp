@@ -19,6 +19,8 @@ const QColor buttonFace(224, 224, 224);
 
 } // namespace
 
+const QString FrmEKLZ::programTitle = QStringLiteral("Palomet");
+
 const QString FrmEKLZ::headerFormatText = QStringLiteral(
     "^Зав. № ЭКЛЗ |^Рег. № ЭКЛЗ  |^Дата актив. |^Дата блок. |^Модель  ККМ  |^№  ККМ     "
     "|^Владелец            ");
@@ -43,7 +45,7 @@ QPushButton* FrmEKLZ::addButton(const char* name, const QString& caption, QRect 
 
 void FrmEKLZ::createControls()
 {
-    setWindowTitle(QStringLiteral("Palomet"));
+    setWindowTitle(programTitle);
     setFont(msSansSerif(8.25, false));
     resize(Twips::toPixels(QSize(10575, 4995)));
 

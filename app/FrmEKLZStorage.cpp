@@ -24,8 +24,6 @@ bool holdsAnyFile(const QDir& folder)
 
 } // namespace
 
-const QString FrmEKLZ::programTitle = QStringLiteral("Palomet");
-
 void FrmEKLZ::resetGrid()
 {
     MSFGAZ.setCols(7);

@@ -24,7 +24,10 @@ GridWidget::GridWidget(FlexGrid& grid, QWidget* parent)
                Qt::black};
 
     repaintTimer_.setSingleShot(true);
-    connect(&repaintTimer_, &QTimer::timeout, viewport(), qOverload<>(&QWidget::update));
+    connect(&repaintTimer_, &QTimer::timeout, this, [this] {
+        syncScrollBars();
+        viewport()->update();
+    });
     sinceLastPaint_.start();
     connect(&grid_, &FlexGrid::contentChanged, this, &GridWidget::scheduleRepaint);
     connect(&grid_, &FlexGrid::refreshRequested, viewport(), qOverload<>(&QWidget::repaint));
@@ -66,12 +69,19 @@ void GridWidget::syncScrollBars()
 {
     syncing_ = true;
     verticalScrollBar()->setRange(FlexGrid::FixedRows, grid_.maxTopRow());
-    verticalScrollBar()->setPageStep(std::max(1, grid_.Rows() / 100));
+    verticalScrollBar()->setPageStep(pageRows());
     verticalScrollBar()->setValue(grid_.TopRow());
     horizontalScrollBar()->setRange(0, grid_.maxLeftCol());
     horizontalScrollBar()->setPageStep(1);
     horizontalScrollBar()->setValue(grid_.LeftCol());
     syncing_ = false;
+}
+
+int GridWidget::pageRows() const
+{
+    // As many entry rows as the scrolling area shows under the header.
+    return std::max(1, (Twips::fromPixels(viewport()->height()) - grid_.RowHeight(0)) /
+                           std::max(1, grid_.RowHeight(grid_.Row())));
 }
 
 void GridWidget::scrollContentsBy(int, int)
@@ -124,7 +134,6 @@ void GridWidget::paintCell(QPainter& painter, int row, int col, const QRect& rec
 void GridWidget::paintEvent(QPaintEvent*)
 {
     sinceLastPaint_.restart();
-    syncScrollBars();
     QPainter painter(viewport());
     painter.fillRect(viewport()->rect(), colors_.backBkg);
     const int width = viewport()->width();
@@ -176,9 +185,7 @@ void GridWidget::mouseReleaseEvent(QMouseEvent* event)
 
 void GridWidget::keyPressEvent(QKeyEvent* event)
 {
-    // A page is as many entry rows as the scrolling area shows under the header.
-    const int pageRows = std::max(1, (Twips::fromPixels(viewport()->height()) - grid_.RowHeight(0)) /
-                                         std::max(1, grid_.RowHeight(grid_.Row())));
+    const int page = pageRows();
     int row = grid_.Row();
     int col = grid_.Col();
     switch (event->key()) {
@@ -186,8 +193,8 @@ void GridWidget::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Down: ++row; break;
     case Qt::Key_Left: --col; break;
     case Qt::Key_Right: ++col; break;
-    case Qt::Key_PageUp: row -= pageRows; break;
-    case Qt::Key_PageDown: row += pageRows; break;
+    case Qt::Key_PageUp: row -= page; break;
+    case Qt::Key_PageDown: row += page; break;
     case Qt::Key_Home:
         if (event->modifiers() & Qt::ControlModifier)
             row = FlexGrid::FixedRows;

@@ -50,6 +50,7 @@ protected:
 private:
     void scheduleRepaint();
     void syncScrollBars();
+    int pageRows() const;
     void paintCell(QPainter& painter, int row, int col, const QRect& rect);
     int rowAtPixel(int y) const;
     int colAtPixel(int x) const;
