@@ -82,6 +82,9 @@ void PackedRow::setCell(int column, QStringView text)
         QString replacement;
         appendCell(replacement, text);
         packed_.replace(span.start, span.textStart - span.start + span.length, replacement);
+        // Growing reserves room for more; a million rows each keeping that
+        // slack would cost a third more memory.
+        packed_.squeeze();
         return;
     }
     if (text.isEmpty())
