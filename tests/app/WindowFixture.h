@@ -80,5 +80,20 @@ struct WindowFixture
             QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
     }
 
+    // "Открыть журнал" on a register holding text.
+    void open(const QString& registerText)
+    {
+        writeRegister(registerText);
+        press("CmdZagruz");
+    }
+
+    // Clicks a cell and replaces the overlay's text by typing.
+    void retype(int row, int col, const QString& text)
+    {
+        clickCell(row, col);
+        overlay()->selectAll();
+        type(overlay(), text);
+    }
+
     void press(const char* name) { QTest::mouseClick(button(name), Qt::LeftButton); }
 };

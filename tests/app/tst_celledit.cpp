@@ -26,8 +26,7 @@ private slots:
 void TestCellEdit::overlayCoversTheClickedCell()
 {
     WindowFixture f;
-    f.writeRegister(sample);
-    f.press("CmdZagruz");
+    f.open(sample);
     f.clickCell(2, 4);
     QLineEdit* overlay = f.overlay();
     QVERIFY(overlay->isVisible());
@@ -43,11 +42,8 @@ void TestCellEdit::overlayCoversTheClickedCell()
 void TestCellEdit::clickingAnotherCellCommitsTheFirst()
 {
     WindowFixture f;
-    f.writeRegister(sample);
-    f.press("CmdZagruz");
-    f.clickCell(1, 4);
-    f.overlay()->selectAll();
-    WindowFixture::type(f.overlay(), QStringLiteral("Меркурий"));
+    f.open(sample);
+    f.retype(1, 4, QStringLiteral("Меркурий"));
     f.clickCell(2, 6);
     QCOMPARE(f.grid().TextMatrix(1, 4), QStringLiteral("Меркурий"));
     QCOMPARE(f.grid().TextMatrix(2, 4), QStringLiteral("АМС"));
@@ -58,8 +54,7 @@ void TestCellEdit::clickingAnotherCellCommitsTheFirst()
 void TestCellEdit::clickingAgainWithoutTypingKeepsTheText()
 {
     WindowFixture f;
-    f.writeRegister(sample);
-    f.press("CmdZagruz");
+    f.open(sample);
     f.clickCell(1, 6);
     f.clickCell(1, 6);
     QCOMPARE(f.grid().TextMatrix(1, 6), QStringLiteral("Иванов"));
@@ -71,8 +66,7 @@ void TestCellEdit::clickingAgainWithoutTypingKeepsTheText()
 void TestCellEdit::emptiedOverlayCommitsAnEmptyCell()
 {
     WindowFixture f;
-    f.writeRegister(sample);
-    f.press("CmdZagruz");
+    f.open(sample);
     f.clickCell(1, 0);
     f.overlay()->selectAll();
     QTest::keyClick(f.overlay(), Qt::Key_Delete);
@@ -83,8 +77,7 @@ void TestCellEdit::emptiedOverlayCommitsAnEmptyCell()
 void TestCellEdit::keysDoNotCommitOrCancel()
 {
     WindowFixture f;
-    f.writeRegister(sample);
-    f.press("CmdZagruz");
+    f.open(sample);
     f.clickCell(1, 5);
     WindowFixture::type(f.overlay(), QStringLiteral("9"));
     QTest::keyClick(f.overlay(), Qt::Key_Return);
@@ -100,19 +93,14 @@ void TestCellEdit::keysDoNotCommitOrCancel()
 void TestCellEdit::saveCommitsThePendingEditFirst()
 {
     WindowFixture f;
-    f.writeRegister(sample);
-    f.press("CmdZagruz");
-    f.clickCell(2, 6);
-    f.overlay()->selectAll();
-    WindowFixture::type(f.overlay(), QStringLiteral("Сидоров"));
+    f.open(sample);
+    f.retype(2, 6, QStringLiteral("Сидоров"));
     f.press("CmdSave");
     QVERIFY(f.overlay()->isHidden());
     QCOMPARE(f.grid().TextMatrix(2, 6), QStringLiteral("Сидоров"));
     QVERIFY(f.readBytes().contains(QByteArray(QStringEncoder("windows-1251").encode(QStringLiteral(";Сидоров;\r\n")))));
     // Even with the current cell at row 1, column 0, where the walk starts.
-    f.clickCell(1, 0);
-    f.overlay()->selectAll();
-    WindowFixture::type(f.overlay(), QStringLiteral("first"));
+    f.retype(1, 0, QStringLiteral("first"));
     f.press("CmdSave");
     QVERIFY(f.readBytes().startsWith("first;100;"));
     QVERIFY(f.window->isGridEdited()); // saving does not clear it
@@ -121,8 +109,7 @@ void TestCellEdit::saveCommitsThePendingEditFirst()
 void TestCellEdit::clickMarksTheRegisterAndRunsThePass()
 {
     WindowFixture f;
-    f.writeRegister(sample);
-    f.press("CmdZagruz");
+    f.open(sample);
     f.grid().setTextMatrix(2, 2, QStringLiteral("05.11.2009"));
     QCOMPARE(f.grid().TextMatrix(2, 3), QStringLiteral("01.12.2009")); // not yet
     QVERIFY(!f.window->isGridEdited());
@@ -134,12 +121,9 @@ void TestCellEdit::clickMarksTheRegisterAndRunsThePass()
 void TestCellEdit::overlayShowsTheBlockingDateThePassWrote()
 {
     WindowFixture f;
-    f.writeRegister(sample);
-    f.press("CmdZagruz");
+    f.open(sample);
     // A new activation date typed into row 1, then a click on its blocking date.
-    f.clickCell(1, 2);
-    f.overlay()->selectAll();
-    WindowFixture::type(f.overlay(), QStringLiteral("05.11.2009"));
+    f.retype(1, 2, QStringLiteral("05.11.2009"));
     f.clickCell(1, 3);
     QCOMPARE(f.grid().TextMatrix(1, 3), QStringLiteral("01.01.2011"));
     QCOMPARE(f.overlay()->text(), QStringLiteral("01.01.2011"));
@@ -153,8 +137,7 @@ void TestCellEdit::nestedClickDuringThePassIsSafe()
     QString text;
     for (int i = 0; i < 200; ++i)
         text += QStringLiteral("%1;r;15.01.2009;;m;n;o;\r\n").arg(i);
-    f.writeRegister(text);
-    f.press("CmdZagruz");
+    f.open(text);
     // While the click's pass yields, the user clicks another cell, and while
     // that click's pass yields, rows go.
     const int start = f.desktop.yields;
@@ -175,8 +158,7 @@ void TestCellEdit::nestedClickDuringThePassIsSafe()
 void TestCellEdit::gridKeysMoveTheCellButNeverOpenTheOverlay()
 {
     WindowFixture f;
-    f.writeRegister(sample);
-    f.press("CmdZagruz");
+    f.open(sample);
     f.clickCell(1, 0);
     WindowFixture::type(f.overlay(), QStringLiteral("X"));
     QWidget* grid = f.window->gridWidget();

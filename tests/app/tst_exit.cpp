@@ -49,8 +49,7 @@ private slots:
 void TestExit::untouchedRegisterEndsAtOnce()
 {
     WindowFixture f;
-    f.writeRegister(sample);
-    f.press("CmdZagruz");
+    f.open(sample);
     f.press("CmdAddS");
     f.press("CmdProd");
     QCOMPARE(f.desktop.quits, 1);
@@ -104,8 +103,7 @@ void TestExit::secondExitRaisesTheSameDialog()
 void TestExit::yesSavesTheGridAsItIsThenEnds()
 {
     WindowFixture f;
-    f.writeRegister(sample);
-    f.press("CmdZagruz");
+    f.open(sample);
     f.clickCell(1, 6);
     f.press("CmdProd");
     // Edited while the dialog is open: part of what is saved.
@@ -121,11 +119,8 @@ void TestExit::yesSavesTheGridAsItIsThenEnds()
 void TestExit::yesWhoseSaveFailsKeepsTheProgram()
 {
     WindowFixture f;
-    f.writeRegister(sample);
-    f.press("CmdZagruz");
-    f.clickCell(1, 6);
-    f.overlay()->selectAll();
-    WindowFixture::type(f.overlay(), QStringLiteral("a;b"));
+    f.open(sample);
+    f.retype(1, 6, QStringLiteral("a;b"));
     f.press("CmdProd");
     answer("OKButton");
     QCOMPARE(f.desktop.quits, 0);
@@ -141,11 +136,8 @@ void TestExit::yesWhoseSaveFailsKeepsTheProgram()
 void TestExit::noEndsWithoutSaving()
 {
     WindowFixture f;
-    f.writeRegister(sample);
-    f.press("CmdZagruz");
-    f.clickCell(1, 6);
-    f.overlay()->selectAll();
-    WindowFixture::type(f.overlay(), QStringLiteral("Сидоров"));
+    f.open(sample);
+    f.retype(1, 6, QStringLiteral("Сидоров"));
     f.press("CmdProd");
     answer("CancelButton");
     QCOMPARE(f.desktop.quits, 1);

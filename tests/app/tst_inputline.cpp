@@ -48,8 +48,7 @@ private slots:
 void TestInputLine::cellStaysOneKeyBehind()
 {
     WindowFixture f;
-    f.writeRegister(sample);
-    f.press("CmdZagruz");
+    f.open(sample);
     f.grid().setRow(1);
     f.grid().setCol(6);
     QLineEdit* input = f.lineEdit("TxtVvod");
@@ -85,11 +84,8 @@ void TestInputLine::enterButtonCopiesTheWholeText()
 void TestInputLine::clickIntoTheInputLineDropsThePendingEdit()
 {
     WindowFixture f;
-    f.writeRegister(sample);
-    f.press("CmdZagruz");
-    f.clickCell(2, 6);
-    f.overlay()->selectAll();
-    WindowFixture::type(f.overlay(), QStringLiteral("Новый"));
+    f.open(sample);
+    f.retype(2, 6, QStringLiteral("Новый"));
     QTest::mouseClick(f.lineEdit("TxtVvod"), Qt::LeftButton);
     QVERIFY(f.overlay()->isHidden());
     QVERIFY(f.lineEdit("TxtVvod")->hasFocus());
@@ -100,11 +96,8 @@ void TestInputLine::clickIntoTheInputLineDropsThePendingEdit()
 void TestInputLine::searchMovesToTheMatchAndCommitsFirst()
 {
     WindowFixture f;
-    f.writeRegister(sample);
-    f.press("CmdZagruz");
-    f.clickCell(1, 6);
-    f.overlay()->selectAll();
-    WindowFixture::type(f.overlay(), QStringLiteral("Сидоренко"));
+    f.open(sample);
+    f.retype(1, 6, QStringLiteral("Сидоренко"));
     f.desktop.answers = QStringList{QStringLiteral("пет")};
     f.press("CmdSearh");
     QCOMPARE(f.desktop.prompts.value(0),
@@ -121,8 +114,7 @@ void TestInputLine::searchMovesToTheMatchAndCommitsFirst()
 void TestInputLine::searchCancelledChangesNothing()
 {
     WindowFixture f;
-    f.writeRegister(sample);
-    f.press("CmdZagruz");
+    f.open(sample);
     f.grid().setRow(2);
     f.press("CmdSearh");
     f.desktop.answers = QStringList{QStringLiteral("zzz")};
@@ -145,8 +137,7 @@ void TestInputLine::headerReleaseSortsThenOpensTheOverlayOnTheCaption()
     QFETCH(int, col);
     QFETCH(QStringList, sorted);
     WindowFixture f;
-    f.writeRegister(sample);
-    f.press("CmdZagruz");
+    f.open(sample);
     f.grid().setTextMatrix(0, 0, QStringLiteral("typed")); // sorting puts the standard captions back
     releaseOverHeader(f, col);
     QCOMPARE(column(f.grid(), col), sorted);
@@ -162,8 +153,7 @@ void TestInputLine::headerReleaseSortsThenOpensTheOverlayOnTheCaption()
 void TestInputLine::rowAndColumnButtons()
 {
     WindowFixture f;
-    f.writeRegister(sample);
-    f.press("CmdZagruz");
+    f.open(sample);
     FlexGrid& grid = f.grid();
     f.press("CmdAddS");
     QCOMPARE(grid.Rows(), 5);
@@ -196,8 +186,7 @@ void TestInputLine::archiveRoundTrip()
 {
     QFETCH(QString, answer);
     WindowFixture f;
-    f.writeRegister(sample);
-    f.press("CmdZagruz");
+    f.open(sample);
     f.desktop.answers = QStringList{QStringLiteral("arch")};
     f.press("CmdSaveAs");
     QCOMPARE(f.desktop.prompts.value(0), QStringLiteral("Введите имя файла"));
@@ -220,8 +209,7 @@ void TestInputLine::archiveRoundTrip()
 void TestInputLine::missingArchivesAreReported()
 {
     WindowFixture f;
-    f.writeRegister(sample);
-    f.press("CmdZagruz");
+    f.open(sample);
     f.desktop.answers = QStringList{QStringLiteral("2009")};
     f.press("CmdZArch"); // no Archive folder at all
     QCOMPARE(f.grid().Rows(), 2);
@@ -244,8 +232,7 @@ void TestInputLine::missingArchivesAreReported()
 void TestInputLine::archiveNameThatLeavesTheFolderIsRefused()
 {
     WindowFixture f;
-    f.writeRegister(sample);
-    f.press("CmdZagruz");
+    f.open(sample);
     f.desktop.answers = QStringList{QStringLiteral("../thisyear"), QStringLiteral("..")};
     f.press("CmdSaveAs");
     f.press("CmdZArch");

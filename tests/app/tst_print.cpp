@@ -32,11 +32,8 @@ private slots:
 void TestPrint::printsTwoLandscapeA4PagesWithThePendingEdit()
 {
     WindowFixture f;
-    f.writeRegister(registerOf(37));
-    f.press("CmdZagruz");
-    f.clickCell(2, 6);
-    f.overlay()->selectAll();
-    WindowFixture::type(f.overlay(), QStringLiteral("ЗАО Правка"));
+    f.open(registerOf(37));
+    f.retype(2, 6, QStringLiteral("ЗАО Правка"));
     f.desktop.pdfPath = f.path(QStringLiteral("register.pdf"));
     f.press("CmdPrint");
     QVERIFY(f.desktop.messages.empty());
@@ -62,8 +59,7 @@ void TestPrint::printsTwoLandscapeA4PagesWithThePendingEdit()
 void TestPrint::withoutAPrinterTheUserIsToldAndTheGridStillWalked()
 {
     WindowFixture f;
-    f.writeRegister(registerOf(3));
-    f.press("CmdZagruz");
+    f.open(registerOf(3));
     f.clickCell(1, 0);
     WindowFixture::type(f.overlay(), QStringLiteral("7"));
     f.press("CmdPrint");

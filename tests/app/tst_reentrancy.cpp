@@ -17,8 +17,7 @@ QString largeRegister()
 // when the click's pass has yielded `after` times, `action` runs inside it.
 void clickWhileThePassYields(WindowFixture& f, int after, const std::function<void()>& action)
 {
-    f.writeRegister(largeRegister());
-    f.press("CmdZagruz");
+    f.open(largeRegister());
     for (int r = 1; r < f.grid().Rows(); ++r)
         f.grid().setTextMatrix(r, 3, QString());
     const int start = f.desktop.yields;
@@ -101,8 +100,7 @@ void TestReentrancy::closeBoxDuringThePassEndsTheProgram()
 void TestReentrancy::exitQuestionAnsweredDuringThePass()
 {
     WindowFixture f;
-    f.writeRegister(largeRegister());
-    f.press("CmdZagruz");
+    f.open(largeRegister());
     f.clickCell(1, 0); // the register is touched: "Выход" asks
     const int start = f.desktop.yields;
     f.desktop.duringYield = [&](int yield) {
