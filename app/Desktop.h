@@ -17,8 +17,12 @@ public:
     // The typed text, or an empty text when the box was cancelled.
     virtual QString inputBox(const QString& prompt, const QString& title) = 0;
     virtual void messageBox(const QString& text, const QString& title) = 0;
+    // A question with the buttons "Да" and "Нет"; "Нет" is the default and is
+    // what Escape and the close box answer. True for "Да".
+    virtual bool askYesNo(const QString& text, const QString& title) = 0;
     virtual void setBusy(bool busy) = 0;
-    virtual void processEvents() = 0;
+    // Answers whether other handlers may have run meanwhile.
+    virtual bool processEvents() = 0;
     // Ends the program at once: no window sees another event.
     virtual void quit() = 0;
     // The system's default printer, or null when there is none.

@@ -18,7 +18,8 @@
 FrmEKLZ::FrmEKLZ(Desktop& desktop, QString programFolder, QWidget* parent)
     : QWidget(parent)
     , desktop_(desktop)
-    , programFolder_(std::move(programFolder))
+    , document_(MSFGAZ, std::move(programFolder), desktop, programTitle, [this] { CommitCellEdit(); },
+                [this] { blocdata(); })
 {
     setWindowIcon(appIcon());
     createControls();
@@ -55,9 +56,34 @@ void FrmEKLZ::connectHandlers()
 
 void FrmEKLZ::closeEvent(QCloseEvent* event)
 {
-    // The close box ends the program at once: nothing is asked, nothing saved.
+    // The close box is "Выход": edits are not dropped without the question.
+    if (gridEdited) {
+        event->ignore();
+        showExitQuestion();
+        return;
+    }
     event->accept();
     desktop_.quit();
+}
+
+void FrmEKLZ::loadgrid()
+{
+    document_.loadgrid();
+}
+
+void FrmEKLZ::loadgridarch()
+{
+    document_.loadgridarch();
+}
+
+bool FrmEKLZ::SaveGridn()
+{
+    return document_.SaveGridn();
+}
+
+bool FrmEKLZ::SaveAsGridn()
+{
+    return document_.SaveAsGridn();
 }
 
 void FrmEKLZ::CmdZagruz_Click()
@@ -82,11 +108,16 @@ void FrmEKLZ::CmdSaveAs_Click()
 
 void FrmEKLZ::CmdProd_Click()
 {
-    if (!gridEdited) {
+    if (gridEdited)
+        showExitQuestion();
+    else
         close();
-        return;
-    }
-    if (dialog_) {
+}
+
+void FrmEKLZ::showExitQuestion()
+{
+    // A dialog that has closed waits for its deletion; it is not the one open.
+    if (dialog_ && dialog_->isVisible()) {
         dialog_->raise();
         dialog_->activateWindow();
         return;
@@ -136,12 +167,24 @@ void FrmEKLZ::tabPrint()
     const QString date = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
     const QString time = QTime::currentTime().toString(QStringLiteral("H:mm:ss"));
     const std::unique_ptr<QPrinter> printer = desktop_.defaultPrinter();
-    if (printer && RegisterPrinter::print(MSFGAZ, *printer, date, time))
-        return;
-    if (!printer)
+    if (!printer) {
         RegisterPrinter::walkOnly(MSFGAZ, date, time);
-    desktop_.messageBox(QStringLiteral("Журнал не напечатан: в системе нет доступного принтера. "
-                                       "Назначьте принтер по умолчанию и повторите печать."),
+        desktop_.messageBox(QStringLiteral("Журнал не напечатан: в системе нет доступного принтера. "
+                                           "Назначьте принтер по умолчанию и повторите печать."),
+                            programTitle);
+        return;
+    }
+    const RegisterPrinter::Outcome outcome = RegisterPrinter::print(MSFGAZ, *printer, date, time);
+    if (outcome == RegisterPrinter::Outcome::Printed)
+        return;
+    const QString name = printer->printerName().isEmpty() ? printer->outputFileName()
+                                                          : printer->printerName();
+    const QString why = outcome == RegisterPrinter::Outcome::NotStarted
+                            ? QStringLiteral("принтер «%1» не начал задание печати")
+                            : QStringLiteral("задание печати не удалось передать принтеру «%1»");
+    desktop_.messageBox(QStringLiteral("Журнал не напечатан: %1. Проверьте принтер и повторите "
+                                       "печать.")
+                            .arg(why.arg(name)),
                         programTitle);
 }
 
@@ -172,7 +215,7 @@ void FrmEKLZ::CmdSortC_Click()
 
 void FrmEKLZ::blocdata()
 {
-    runBlockingPass(MSFGAZ, [this] { desktop_.processEvents(); });
+    runBlockingPass(MSFGAZ, [this] { return desktop_.processEvents(); });
 }
 
 void FrmEKLZ::MSFGAZ_Click()
@@ -189,8 +232,7 @@ void FrmEKLZ::MSFGAZ_MouseUp()
 
 void FrmEKLZ::SortByColumn(int col)
 {
-    headerFormat = headerFormatText;
-    GridOperations::sortByColumn(MSFGAZ, col, headerFormat);
+    GridOperations::sortByColumn(MSFGAZ, col, RegisterDocument::headerFormatText);
 }
 
 void FrmEKLZ::CommitCellEdit()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/RegisterDocument.h"
 #include "grid/FlexGrid.h"
 
 #include <QPointer>
@@ -18,7 +19,8 @@ class QPushButton;
 // The main window: the register grid MSFGAZ, the input line, the cell
 // overlay and the thirteen buttons. Every user action begins in one of its
 // handlers; the shared procedures (loading, saving, the blocking pass, the
-// overlay's commit) are its members, as the rest of the program knows them.
+// overlay's commit) are its members, as the rest of the program knows them,
+// and loading and saving are handed on to the RegisterDocument.
 class FrmEKLZ : public QWidget
 {
     Q_OBJECT
@@ -31,7 +33,6 @@ public:
     GridWidget* gridWidget() const { return gridWidget_; }
     bool isGridEdited() const { return gridEdited; }
 
-    static const QString headerFormatText;
     static const QString programTitle;
 
     // Shared procedures.
@@ -59,10 +60,7 @@ private:
     void Form_Load();
     void Form_Resize();
 
-    // Register files (FrmEKLZStorage.cpp).
-    void resetGrid();
-    bool saveTo(const QString& path);
-    bool askArchiveName(const QString& prompt, QString& name);
+    void showExitQuestion();
 
     // Handlers.
     void CmdZagruz_Click();
@@ -85,7 +83,6 @@ private:
     void MSFGAZ_GotFocus();
 
     Desktop& desktop_;
-    const QString programFolder_;
 
     FlexGrid MSFGAZ;
     GridWidget* gridWidget_ = nullptr;
@@ -107,7 +104,7 @@ private:
     std::unique_ptr<CellOverlay> overlay_;
     InputLine* inputLine_ = nullptr;
     QPointer<Dialog> dialog_;
+    RegisterDocument document_;
 
-    QString headerFormat;
     bool gridEdited = false;
 };

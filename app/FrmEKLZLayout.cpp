@@ -21,9 +21,6 @@ const QColor buttonFace(224, 224, 224);
 
 const QString FrmEKLZ::programTitle = QStringLiteral("Palomet");
 
-const QString FrmEKLZ::headerFormatText = QStringLiteral(
-    "^Зав. № ЭКЛЗ |^Рег. № ЭКЛЗ  |^Дата актив. |^Дата блок. |^Модель  ККМ  |^№  ККМ     "
-    "|^Владелец            ");
 
 void FrmEKLZ::placeControl(QWidget* control, QRect twips)
 {
@@ -105,8 +102,7 @@ void FrmEKLZ::setTabOrder()
 
 void FrmEKLZ::Form_Load()
 {
-    headerFormat = headerFormatText;
-    MSFGAZ.setFormatString(headerFormat);
+    MSFGAZ.setFormatString(RegisterDocument::headerFormatText);
     MSFGAZ.setColWidth(0, 1500);
     MSFGAZ.setRowHeight(0, 300);
     TxtVvod->setText(QString());

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <cstdio>
@@ -22,6 +23,17 @@ void QtDesktop::messageBox(const QString& text, const QString& title)
     box.exec();
 }
 
+bool QtDesktop::askYesNo(const QString& text, const QString& title)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, mainWindow_);
+    box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
+    box.setDefaultButton(no);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() != no && box.clickedButton() != nullptr;
+}
+
 void QtDesktop::setBusy(bool busy)
 {
     if (busy == busy_)
@@ -33,7 +45,7 @@ void QtDesktop::setBusy(bool busy)
         QApplication::restoreOverrideCursor();
 }
 
-void QtDesktop::processEvents()
+bool QtDesktop::processEvents()
 {
     // The blocking pass yields on every row, a million times on a large
     // register. Handling events costs far more than a row, and nothing a user
@@ -42,9 +54,10 @@ void QtDesktop::processEvents()
     // rows, as it would otherwise.
     constexpr qint64 sliceNs = 2'000'000;
     if (sinceEvents_.isValid() && sinceEvents_.nsecsElapsed() < sliceNs)
-        return;
+        return false;
     QCoreApplication::processEvents();
     sinceEvents_.start();
+    return true;
 }
 
 void QtDesktop::quit()

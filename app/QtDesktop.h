@@ -14,8 +14,9 @@ public:
 
     QString inputBox(const QString& prompt, const QString& title) override;
     void messageBox(const QString& text, const QString& title) override;
+    bool askYesNo(const QString& text, const QString& title) override;
     void setBusy(bool busy) override;
-    void processEvents() override;
+    bool processEvents() override;
     void quit() override;
     std::unique_ptr<QPrinter> defaultPrinter() override;
 

@@ -82,6 +82,7 @@ QString failure(const RegisterWriter::Outcome& outcome, const QString& path, con
             .arg(file, reason);
     }
     case Kind::Saved:
+    case Kind::Declined:
         break;
     }
     return {};

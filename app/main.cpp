@@ -2,6 +2,7 @@
 #include "app/FrmEKLZ.h"
 #include "app/QtDesktop.h"
 #include "grid/Twips.h"
+#include "storage/RegisterFormat.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -42,6 +43,13 @@ int main(int argc, char* argv[])
         Twips::setLogicalDpi(screen->logicalDotsPerInch());
 
     QtDesktop desktop;
+    if (!RegisterFormat::codecAvailable()) {
+        desktop.messageBox(QStringLiteral("Эта сборка Qt не умеет читать и записывать кодировку "
+                                          "Windows-1251, в которой хранится журнал. Palomet не может "
+                                          "работать с ней: установите Qt с поддержкой этой кодировки."),
+                           FrmEKLZ::programTitle);
+        return EXIT_FAILURE;
+    }
     // The program folder is the executable's own: thisyear.csv and Archive live there.
     FrmEKLZ window(desktop, QCoreApplication::applicationDirPath());
     desktop.setMainWindow(&window);

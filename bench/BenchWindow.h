@@ -13,6 +13,8 @@ public:
     QString pdfPath;
     QString answer;
     QString inputBox(const QString&, const QString&) override { return answer; }
+    // The same archive is saved again and again.
+    bool askYesNo(const QString&, const QString&) override { return true; }
     std::unique_ptr<QPrinter> defaultPrinter() override;
 };
 

@@ -180,11 +180,10 @@ bool FlexGrid::setTextMatrix(int row, int col, QStringView text)
     return true;
 }
 
-bool FlexGrid::setRowFromLine(int row, QStringView line)
+bool FlexGrid::setRowCells(int row, PackedRow cells)
 {
     if (row < 0 || row >= Rows())
         return false;
-    PackedRow cells = PackedRow::fromLine(line);
     cells.truncate(Cols());
     rows_[static_cast<size_t>(row)].cells = std::move(cells);
     emit contentChanged();

@@ -58,8 +58,8 @@ public:
     QString TextMatrix(int row, int col) const;
     QStringView cellText(int row, int col) const;
     bool setTextMatrix(int row, int col, QStringView text);
-    // Stores one register line (fields split at ';') as the texts of a row.
-    bool setRowFromLine(int row, QStringView line);
+    // Replaces a row's texts; cells past Cols are dropped.
+    bool setRowCells(int row, PackedRow cells);
     // "^Caption|<Caption|>Caption": row 0's texts, the columns' alignment and
     // widths measured from the captions, trailing blanks included.
     void setFormatString(const QString& format);

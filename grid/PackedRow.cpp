@@ -20,23 +20,6 @@ void PackedRow::appendCell(QString& packed, QStringView text)
     packed.append(text);
 }
 
-PackedRow PackedRow::fromLine(QStringView line)
-{
-    PackedRow row;
-    row.packed_.reserve(line.size() + 8);
-    qsizetype start = 0;
-    for (;;) {
-        const qsizetype end = line.indexOf(u';', start);
-        if (end < 0)
-            break;
-        appendCell(row.packed_, line.sliced(start, end - start));
-        start = end + 1;
-    }
-    if (start < line.size())
-        appendCell(row.packed_, line.sliced(start));
-    return row;
-}
-
 bool PackedRow::locate(int column, Span& span) const
 {
     const char16_t* data = reinterpret_cast<const char16_t*>(packed_.constData());
@@ -99,13 +82,6 @@ void PackedRow::truncate(int columns)
     Span span{};
     if (locate(columns, span))
         packed_.truncate(span.start);
-}
-
-void PackedRow::insertCell(int column)
-{
-    Span span{};
-    if (locate(column, span))
-        packed_.insert(span.start, QChar(u'\0'));
 }
 
 void PackedRow::removeCell(int column)

@@ -15,16 +15,14 @@ class PackedRow
 public:
     PackedRow() = default;
 
-    // The fields of one register line, split at every ';'. The characters after
-    // the last ';' form one more field.
-    static PackedRow fromLine(QStringView line);
-
     int cellCount() const;
     QStringView cell(int column) const;
     void setCell(int column, QStringView text);
+    // Stores text as the cell after the stored ones: how a row is built.
+    void append(QStringView text) { appendCell(packed_, text); }
+    void reserve(qsizetype characters) { packed_.reserve(characters); }
 
     void truncate(int columns);
-    void insertCell(int column);
     void removeCell(int column);
     void moveCell(int from, int to);
 

@@ -85,5 +85,5 @@ void PrinterTarget::newPage()
 void PrinterTarget::endDocument()
 {
     if (painter_.isActive())
-        painter_.end();
+        handedOver_ = painter_.end() && printer_.printerState() != QPrinter::Error;
 }

@@ -17,6 +17,9 @@ public:
     ~PrinterTarget() override;
 
     bool active() const { return painter_.isActive(); }
+    // Whether the document was ended and handed to the printer without an error
+    // that Qt reports.
+    bool handedOver() const { return handedOver_; }
 
     void setFontName(const QString& name) override;
     void setFontSize(int points) override;
@@ -34,4 +37,5 @@ private:
     QPainter painter_;
     QFont font_;
     qreal ascent_ = 0; // of the current font, in twips
+    bool handedOver_ = false;
 };

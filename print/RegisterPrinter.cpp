@@ -34,16 +34,16 @@ PrintPage preparePage(QPrinter& printer)
     return page;
 }
 
-bool print(FlexGrid& grid, QPrinter& printer, const QString& dateText, const QString& timeText)
+Outcome print(FlexGrid& grid, QPrinter& printer, const QString& dateText, const QString& timeText)
 {
     const PrintPage page = preparePage(printer);
     PrinterTarget target(printer);
     if (!target.active()) {
         walkOnly(grid, dateText, timeText);
-        return false;
+        return Outcome::NotStarted;
     }
     PrintLayout(grid, target, page, dateText, timeText).run();
-    return true;
+    return target.handedOver() ? Outcome::Printed : Outcome::NotHandedOver;
 }
 
 void walkOnly(FlexGrid& grid, const QString& dateText, const QString& timeText)

@@ -14,8 +14,14 @@ namespace RegisterPrinter {
 // printer had before A4 was chosen.
 PrintPage preparePage(QPrinter& printer);
 
-// Prints the grid; answers whether the printer took the job.
-bool print(FlexGrid& grid, QPrinter& printer, const QString& dateText, const QString& timeText);
+enum class Outcome {
+    Printed,
+    NotStarted,    // the printer did not begin the job
+    NotHandedOver, // the job failed when it was ended and handed over
+};
+
+// Prints the grid; answers what Qt reported of the job.
+Outcome print(FlexGrid& grid, QPrinter& printer, const QString& dateText, const QString& timeText);
 
 // Walks the grid as printing does, printing nothing: the current cell ends
 // where a print leaves it.

@@ -8,7 +8,7 @@ constexpr int activationColumn = 2;
 constexpr int blockingColumn = 3;
 } // namespace
 
-void runBlockingPass(FlexGrid& grid, const std::function<void()>& yieldToEvents)
+void runBlockingPass(FlexGrid& grid, const std::function<bool()>& yieldToEvents)
 {
     const int endRow = grid.Rows() - 1;
     for (int row = 1; row <= endRow; ++row) {
@@ -17,10 +17,16 @@ void runBlockingPass(FlexGrid& grid, const std::function<void()>& yieldToEvents)
         const QStringView activation = grid.cellText(row, activationColumn);
         if (activation.isEmpty())
             return;
-        const auto blocking = BlockingDate::forActivationText(activation);
+        auto blocking = BlockingDate::forActivationText(activation);
         if (!blocking)
             continue;
-        yieldToEvents();
+        if (yieldToEvents()) {
+            if (row >= grid.Rows())
+                continue;
+            blocking = BlockingDate::forActivationText(grid.cellText(row, activationColumn));
+            if (!blocking)
+                continue;
+        }
         grid.setTextMatrix(row, blockingColumn, *blocking);
     }
 }

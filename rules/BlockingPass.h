@@ -8,8 +8,10 @@ class FlexGrid;
 // top is derived from its column 2, until the first row whose column 2 is
 // empty. A row whose column 2 is not a date keeps its column 3.
 //
-// Before writing each row the pass calls yieldToEvents, and anything may run
-// there: another pass, or a handler that removes rows or columns. The pass
-// therefore checks the grid's shape again before every read and write, and
-// never writes outside it.
-void runBlockingPass(FlexGrid& grid, const std::function<void()>& yieldToEvents);
+// Between computing a row's date and writing it the pass calls yieldToEvents,
+// and anything may run there: another pass, a sort, a load, or a handler that
+// removes rows or columns. yieldToEvents answers whether anything could have
+// run; when it did, the pass checks the grid's shape again and derives the
+// date afresh from whatever entry now stands in that row, so it never writes
+// outside the grid nor one entry's date into another.
+void runBlockingPass(FlexGrid& grid, const std::function<bool()>& yieldToEvents);

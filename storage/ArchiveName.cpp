@@ -1,5 +1,7 @@
 #include "storage/ArchiveName.h"
 
+#include <QDir>
+
 namespace ArchiveName {
 
 QString fileName(QStringView typed)
@@ -21,6 +23,19 @@ bool staysInside(QStringView name)
 QString pathIn(const QString& archiveFolder, QStringView typed)
 {
     return archiveFolder + u'/' + fileName(typed);
+}
+
+QStringList otherCaseNames(const QString& archiveFolder, QStringView typed)
+{
+    const QString wanted = fileName(typed);
+    QStringList found;
+    const QStringList files =
+        QDir(archiveFolder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    for (const QString& file : files) {
+        if (file != wanted && file.compare(wanted, Qt::CaseInsensitive) == 0)
+            found.append(file);
+    }
+    return found;
 }
 
 } // namespace ArchiveName

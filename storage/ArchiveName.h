@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 // Names typed for the Archive folder ("Сохранить как", "Загрузить архив").
@@ -16,5 +17,10 @@ bool staysInside(QStringView name);
 // The file's path in the Archive folder. Joined by hand: QDir would take a
 // name that begins with ':' for one of the program's own resources.
 QString pathIn(const QString& archiveFolder, QStringView typed);
+
+// The files of the Archive folder whose names are the typed name's file name
+// in another case ("2008.CSV", "Arch.csv"): archives copied from systems that
+// ignore case. The exact name itself is not among them.
+QStringList otherCaseNames(const QString& archiveFolder, QStringView typed);
 
 } // namespace ArchiveName

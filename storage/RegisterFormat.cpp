@@ -1,6 +1,7 @@
 #include "storage/RegisterFormat.h"
 
 #include <QStringDecoder>
+#include <algorithm>
 #include <array>
 
 namespace RegisterFormat {
@@ -35,6 +36,11 @@ const EncodingTable& table()
 }
 
 } // namespace
+
+bool codecAvailable()
+{
+    return QStringDecoder("windows-1251").isValid();
+}
 
 QString decode(QByteArrayView bytes)
 {
@@ -71,8 +77,7 @@ std::optional<qsizetype> splitLines(QStringView text, bool atEnd,
 QStringList splitFields(QStringView line)
 {
     QStringList fields;
-    for (QStringView field : line.tokenize(u';'))
-        fields.append(field.toString());
+    forEachField(line, [&fields](QStringView field) { fields.append(field.toString()); });
     return fields;
 }
 
@@ -106,24 +111,29 @@ char32_t characterAt(QStringView text, qsizetype position)
     return first.unicode();
 }
 
-void appendEncoded(QByteArray& out, QStringView text)
+std::optional<Unwritable> appendLine(QByteArray& out, std::span<const QStringView> fields)
 {
+    const auto count = std::min<qsizetype>(fields.size(), savedColumns);
+    qsizetype length = 0;
+    for (qsizetype c = 0; c < count; ++c) {
+        if (const auto bad = firstUnwritable(fields[c]))
+            return Unwritable{static_cast<int>(c), characterAt(fields[c], *bad)};
+        length += fields[c].size();
+    }
     const EncodingTable& codes = table();
     const qsizetype start = out.size();
-    out.resize(start + text.size());
+    out.resize(start + length + savedColumns + 2);
     char* target = out.data() + start;
-    for (QChar ch : text)
-        *target++ = static_cast<char>(codes.byte[ch.unicode()]);
-}
-
-void appendLine(QByteArray& out, const QStringList& fields)
-{
-    for (int c = 0; c < savedColumns; ++c) {
-        if (c < fields.size())
-            appendEncoded(out, fields[c]);
-        out.append(';');
+    for (qsizetype c = 0; c < savedColumns; ++c) {
+        if (c < count) {
+            for (QChar ch : fields[c])
+                *target++ = static_cast<char>(codes.byte[ch.unicode()]);
+        }
+        *target++ = ';';
     }
-    out.append("\r\n");
+    *target++ = '\r';
+    *target = '\n';
+    return std::nullopt;
 }
 
 } // namespace RegisterFormat

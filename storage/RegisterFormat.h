@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <functional>
 #include <optional>
+#include <span>
 #include <vector>
 
 // The register file: Windows-1251 text, one entry per line, every field
@@ -18,6 +19,10 @@ namespace RegisterFormat {
 // Longest line the program reads, in characters (one byte each on disk).
 constexpr qsizetype maxLineLength = 32766;
 
+// Whether this Qt can convert Windows-1251 at all; without it every cell would
+// come back empty. Checked once, when the program starts.
+bool codecAvailable();
+
 QString decode(QByteArrayView bytes);
 
 // Hands every complete line of text to onLine, in order, and returns how many
@@ -28,8 +33,18 @@ QString decode(QByteArrayView bytes);
 std::optional<qsizetype> splitLines(QStringView text, bool atEnd,
                                     const std::function<void(QStringView)>& onLine);
 
-// The fields of one line: split at every ';', the text after the last ';'
-// being one more (possibly empty) field. A line with s semicolons gives s + 1.
+// Hands onField the fields of one line, split at every ';', the text after
+// the last ';' being one more (possibly empty) field: a line with s semicolons
+// gives s + 1. The one place where a line becomes fields.
+template <typename OnField>
+void forEachField(QStringView line, OnField&& onField)
+{
+    qsizetype start = 0;
+    for (qsizetype end; (end = line.indexOf(u';', start)) >= 0; start = end + 1)
+        onField(line.sliced(start, end - start));
+    onField(line.sliced(start));
+}
+
 QStringList splitFields(QStringView line);
 
 // The whole file as rows of fields; nullopt when a line is too long.
@@ -46,11 +61,17 @@ std::optional<qsizetype> firstUnwritable(QStringView text);
 // The character at that position, a surrogate pair taken whole.
 char32_t characterAt(QStringView text, qsizetype position);
 
-// Appends text in Windows-1251; the text must have passed firstUnwritable.
-void appendEncoded(QByteArray& out, QStringView text);
+// A field that appendLine refused: its column and the character.
+struct Unwritable
+{
+    int column = 0;
+    char32_t character = 0;
+};
 
-// One line as written: savedColumns fields, each followed by ';', then CR LF.
-// Missing fields are written empty, fields past savedColumns not at all.
-void appendLine(QByteArray& out, const QStringList& fields);
+// Appends one line as written: savedColumns fields in Windows-1251, each
+// followed by ';', then CR LF. Missing fields are written empty, fields past
+// savedColumns not at all. A field the file cannot carry appends nothing and
+// is answered instead.
+std::optional<Unwritable> appendLine(QByteArray& out, std::span<const QStringView> fields);
 
 } // namespace RegisterFormat

@@ -39,11 +39,16 @@ Status loadInto(FlexGrid& grid, const QString& path)
 {
     int lastColumn = 0;
     const Status status = readLines(path, [&](QStringView line) {
-        const int row = grid.Rows() - 1;
-        const int needed = static_cast<int>(line.count(u';')) + 1;
+        PackedRow cells;
+        cells.reserve(line.size() + 8);
+        int needed = 0;
+        RegisterFormat::forEachField(line, [&](QStringView field) {
+            cells.append(field);
+            ++needed;
+        });
         if (needed > grid.Cols())
             grid.setCols(needed);
-        grid.setRowFromLine(row, line);
+        grid.setRowCells(grid.Rows() - 1, std::move(cells));
         lastColumn = needed - 1;
         grid.AddItem(QString());
     });

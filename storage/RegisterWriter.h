@@ -2,21 +2,23 @@
 
 #include <QFileDevice>
 #include <QString>
+#include <functional>
 
 class FlexGrid;
 
 // Writes the grid to a register file: entry rows 1 to Rows - 1, columns 0 to
 // 6, reading every cell by moving the grid's current cell onto it.
 //
-// The file is replaced atomically: the new content goes to a temporary file
-// that takes the old one's place only when all of it has been written. A cell
-// the file cannot carry stops the save before anything is replaced, with the
-// current cell left on it.
+// The whole file is encoded before anything is written. A cell the file cannot
+// carry stops the save there, with the current cell left on it. The file is
+// then replaced atomically: the new content goes to a temporary file that takes
+// the old one's place only when all of it has been written. Where the folder
+// cannot be written but the file can, it is written in place instead.
 namespace RegisterWriter {
 
 struct Outcome
 {
-    enum class Kind { Saved, CellUnwritable, CannotOpen, WriteFailed };
+    enum class Kind { Saved, CellUnwritable, Declined, CannotOpen, WriteFailed };
     Kind kind = Kind::Saved;
     // For CellUnwritable: the cell and the character.
     int row = 0;
@@ -29,6 +31,8 @@ struct Outcome
     bool saved() const { return kind == Kind::Saved; }
 };
 
-Outcome save(FlexGrid& grid, const QString& path);
+// mayWrite, when given, is asked once the grid is encoded and before the file
+// is touched; false ends the save as Declined.
+Outcome save(FlexGrid& grid, const QString& path, const std::function<bool()>& mayWrite = {});
 
 } // namespace RegisterWriter

@@ -17,5 +17,11 @@ public:
         ++messages;
         std::fprintf(stderr, "message: %s\n", qPrintable(text));
     }
+    // Unattended, nothing is replaced that the program would ask about.
+    bool askYesNo(const QString& text, const QString& title) override
+    {
+        messageBox(text, title);
+        return false;
+    }
     QString inputBox(const QString&, const QString&) override { return answer; }
 };

@@ -14,17 +14,28 @@ void ScriptedDesktop::messageBox(const QString& text, const QString& title)
     messages.push_back({text, title});
 }
 
+bool ScriptedDesktop::askYesNo(const QString& text, const QString& title)
+{
+    questions.push_back({text, title});
+    if (replies.empty())
+        return false;
+    const bool reply = replies.front();
+    replies.erase(replies.begin());
+    return reply;
+}
+
 void ScriptedDesktop::setBusy(bool busy)
 {
     busyChanges.push_back(busy);
 }
 
-void ScriptedDesktop::processEvents()
+bool ScriptedDesktop::processEvents()
 {
     ++yields;
     if (duringYield)
         duringYield(yields);
     QCoreApplication::processEvents();
+    return true;
 }
 
 std::unique_ptr<QPrinter> ScriptedDesktop::defaultPrinter()

@@ -20,6 +20,8 @@ public:
     QStringList answers;            // taken from the front; empty text once used up
     QStringList prompts;            // every input box's prompt, in order
     std::vector<Message> messages;  // every message box, in order
+    std::vector<Message> questions; // every yes/no question, in order
+    std::vector<bool> replies;      // "Да" for true, taken from the front; "Нет" once used up
     std::vector<bool> busyChanges;  // every change of the pointer, busy or not
     int quits = 0;
     // Runs inside every processEvents, before the real pending events, with
@@ -29,8 +31,9 @@ public:
 
     QString inputBox(const QString& prompt, const QString& title) override;
     void messageBox(const QString& text, const QString& title) override;
+    bool askYesNo(const QString& text, const QString& title) override;
     void setBusy(bool busy) override;
-    void processEvents() override;
+    bool processEvents() override;
     void quit() override { ++quits; }
     // A PDF printer writing to pdfPath, or no printer while it is empty.
     QString pdfPath;

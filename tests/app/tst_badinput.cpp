@@ -121,6 +121,7 @@ void TestBadInput::fullDiskIsReportedAndTheOldFileKept()
     f.writeBytes(old);
     for (int i = 0; i < 2000; ++i)
         f.grid().AddItem(QStringLiteral("8710000101"));
+    f.desktop.replies = {true}; // replace the register never opened here
     f.press("CmdSave");
     QCOMPARE(f.desktop.messages.size(), size_t{1});
     QVERIFY(f.desktop.messages[0].text.contains(QStringLiteral("не хватает места")));

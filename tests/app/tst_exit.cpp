@@ -43,7 +43,8 @@ private slots:
     void yesWhoseSaveFailsKeepsTheProgram();
     void noEndsWithoutSaving();
     void backAndCloseBoxOnlyCloseTheDialog();
-    void closeBoxOfTheMainWindowEndsWithoutAsking();
+    void closeBoxActsAsExit_data();
+    void closeBoxActsAsExit();
 };
 
 void TestExit::untouchedRegisterEndsAtOnce()
@@ -162,13 +163,41 @@ void TestExit::backAndCloseBoxOnlyCloseTheDialog()
     QVERIFY(!QFile::exists(f.path(QStringLiteral("thisyear.csv"))));
 }
 
-void TestExit::closeBoxOfTheMainWindowEndsWithoutAsking()
+void TestExit::closeBoxActsAsExit_data()
 {
+    QTest::addColumn<bool>("edited");
+    QTest::addColumn<QString>("dialogBefore"); // "", "open", or "closed" but not yet deleted
+    QTest::addColumn<bool>("closeBox");        // else "Выход"
+    QTest::addColumn<int>("quits");
+    QTest::newRow("untouched: ends at once") << false << "" << true << 1;
+    QTest::newRow("edited: the question") << true << "" << true << 0;
+    QTest::newRow("question open: raised again") << true << "open" << true << 0;
+    QTest::newRow("question closed, not yet deleted: a new one") << true << "closed" << false << 0;
+}
+
+void TestExit::closeBoxActsAsExit()
+{
+    QFETCH(bool, edited);
+    QFETCH(QString, dialogBefore);
+    QFETCH(bool, closeBox);
+    QFETCH(int, quits);
     WindowFixture f;
-    f.clickCell(1, 0);
-    f.press("CmdProd");
-    f.window->close();
-    QCOMPARE(f.desktop.quits, 1);
+    if (edited)
+        f.clickCell(1, 0);
+    if (!dialogBefore.isEmpty())
+        f.press("CmdProd");
+    Dialog* before = openDialogs().value(0);
+    if (dialogBefore == QStringLiteral("closed"))
+        QTest::mouseClick(dialogButton("CmdCancel"), Qt::LeftButton); // deleted only later
+    if (closeBox)
+        f.window->close();
+    else
+        f.press("CmdProd");
+    QCOMPARE(f.desktop.quits, quits);
+    QCOMPARE(openDialogs().size(), quits ? 0 : 1);
+    if (dialogBefore == QStringLiteral("open"))
+        QCOMPARE(openDialogs().value(0), before);
+    QVERIFY(f.desktop.prompts.isEmpty());
     QVERIFY(!QFile::exists(f.path(QStringLiteral("thisyear.csv"))));
 }
 

@@ -19,7 +19,6 @@ private slots:
     void failedLoadShowsItsMessage_data();
     void failedLoadShowsItsMessage();
     void pendingEditNeverLandsInTheLoadedRegister();
-    void closeBoxEndsAtOnce();
 };
 
 void TestFrmEKLZ::startsWithTheHeaderAndOneEmptyEntry()
@@ -207,18 +206,6 @@ void TestFrmEKLZ::pendingEditNeverLandsInTheLoadedRegister()
             QVERIFY(!f.grid().TextMatrix(r, c).contains(QStringLiteral("ПРАВКА")));
     QCOMPARE(f.grid().TextMatrix(1, 1), QStringLiteral("b"));
     QCOMPARE(f.grid().TextMatrix(0, 1), QStringLiteral("Рег. № ЭКЛЗ  "));
-}
-
-void TestFrmEKLZ::closeBoxEndsAtOnce()
-{
-    WindowFixture f;
-    f.clickCell(1, 0);
-    QVERIFY(f.window->isGridEdited());
-    f.window->close();
-    QCOMPARE(f.desktop.quits, 1);
-    QVERIFY(f.desktop.prompts.isEmpty());
-    QVERIFY(f.desktop.messages.empty());
-    QVERIFY(!QFile::exists(f.path(QStringLiteral("thisyear.csv"))));
 }
 
 QTEST_MAIN(TestFrmEKLZ)

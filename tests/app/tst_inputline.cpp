@@ -194,7 +194,9 @@ void TestInputLine::archiveRoundTrip()
 
     f.grid().setTextMatrix(1, 3, QStringLiteral("stored"));
     f.desktop.answers = QStringList{QStringLiteral("arch")};
-    f.press("CmdSaveAs"); // replaces without asking
+    f.desktop.replies = {true}; // "Да": replace the archive
+    f.press("CmdSaveAs");
+    QCOMPARE(f.desktop.questions.size(), size_t{1});
     f.press("CmdZagruz");
     f.desktop.answers = QStringList{answer};
     f.press("CmdZArch");

@@ -40,6 +40,8 @@ private slots:
     void passYieldsOncePerComputedRow();
     void passSurvivesRowsRemovedWhileYielding();
     void nestedPassRunsToItsEnd();
+    void passWritesEveryEntryItsOwnDate_data();
+    void passWritesEveryEntryItsOwnDate();
 };
 
 void TestBlockingDate::workedValues_data()
@@ -91,12 +93,12 @@ void TestBlockingDate::passStopsAtTheFirstEmptyActivation()
 {
     FlexGrid grid;
     fillActivations(grid, {"15.01.2009", "31.10.2008", "", "01.11.2008"});
-    runBlockingPass(grid, [] {});
+    runBlockingPass(grid, [] { return false; });
     QCOMPARE(blockingColumn(grid), (QStringList{"01.03.2010", "01.12.2009", "old", "old"}));
 
     FlexGrid headerOnly;
     headerOnly.setRows(1);
-    runBlockingPass(headerOnly, [] {});
+    runBlockingPass(headerOnly, [] { return false; });
     QCOMPARE(headerOnly.Rows(), 1);
 }
 
@@ -104,7 +106,7 @@ void TestBlockingDate::passSkipsRowsWithoutADate()
 {
     FlexGrid grid;
     fillActivations(grid, {"31.02.2009", "скоро", "05.11.2009", "31.12.9999"});
-    runBlockingPass(grid, [] {});
+    runBlockingPass(grid, [] { return false; });
     QCOMPARE(blockingColumn(grid), (QStringList{"old", "old", "01.01.2011", "old"}));
 }
 
@@ -116,7 +118,8 @@ void TestBlockingDate::passYieldsOncePerComputedRow()
     runBlockingPass(grid, [&] {
         ++yields;
         // The row being computed is written only after the yield.
-        QCOMPARE(grid.TextMatrix(yields == 1 ? 1 : 3, 3), QStringLiteral("old"));
+        [&] { QCOMPARE(grid.TextMatrix(yields == 1 ? 1 : 3, 3), QStringLiteral("old")); }();
+        return true;
     });
     QCOMPARE(yields, 2);
 }
@@ -131,6 +134,7 @@ void TestBlockingDate::passSurvivesRowsRemovedWhileYielding()
             grid.setRows(3); // two entries left
             grid.setCols(3); // and column 3 gone
         }
+        return true;
     });
     QCOMPARE(grid.Rows(), 3);
     QCOMPARE(grid.Cols(), 3);
@@ -144,17 +148,46 @@ void TestBlockingDate::nestedPassRunsToItsEnd()
     fillActivations(grid, {"15.01.2009", "31.10.2008", "01.11.2008"});
     int depth = 0;
     int nested = 0;
-    std::function<void()> yield = [&] {
+    std::function<bool()> yield = [&] {
         if (depth == 0 && nested == 0) {
             ++depth;
             ++nested;
             runBlockingPass(grid, yield);
             --depth;
         }
+        return true;
     };
     runBlockingPass(grid, yield);
     QCOMPARE(nested, 1);
     QCOMPARE(blockingColumn(grid), (QStringList{"01.03.2010", "01.12.2009", "01.01.2010"}));
+}
+
+void TestBlockingDate::passWritesEveryEntryItsOwnDate_data()
+{
+    QTest::addColumn<bool>("sort");
+    QTest::newRow("rows sorted while yielding") << true;
+    QTest::newRow("a row deleted while yielding") << false;
+}
+
+void TestBlockingDate::passWritesEveryEntryItsOwnDate()
+{
+    QFETCH(bool, sort);
+    FlexGrid grid;
+    fillActivations(grid, {"15.01.2009", "31.10.2008", "01.11.2008"});
+    bool changed = false;
+    runBlockingPass(grid, [&] {
+        if (!changed && sort) {
+            grid.setCol(2);
+            grid.setColSel(2);
+            grid.setSort(1); // "01.11.2008" comes first as a text
+        } else if (!changed) {
+            grid.RemoveItem(1);
+        }
+        changed = true;
+        return true;
+    });
+    for (int row = 1; row < grid.Rows(); ++row)
+        QCOMPARE(grid.TextMatrix(row, 3), *BlockingDate::forActivationText(grid.TextMatrix(row, 2)));
 }
 
 QTEST_MAIN(TestBlockingDate)

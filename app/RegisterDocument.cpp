@@ -1,0 +1,237 @@
+#include "app/RegisterDocument.h"
+
+#include "app/Desktop.h"
+#include "app/SaveMessages.h"
+#include "grid/FlexGrid.h"
+#include "storage/ArchiveName.h"
+#include "storage/RegisterReader.h"
+#include "storage/RegisterWriter.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+const QString registerFile = QStringLiteral("thisyear.csv");
+const QString archiveFolderName = QStringLiteral("Archive");
+
+bool holdsAnyFile(const QDir& folder)
+{
+    return folder.exists() &&
+           !folder.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort).isEmpty();
+}
+
+QString quotedList(const QStringList& names)
+{
+    return QStringLiteral("«") + names.join(QStringLiteral("», «")) + QStringLiteral("»");
+}
+
+} // namespace
+
+const QString RegisterDocument::headerFormatText = QStringLiteral(
+    "^Зав. № ЭКЛЗ |^Рег. № ЭКЛЗ  |^Дата актив. |^Дата блок. |^Модель  ККМ  |^№  ККМ     "
+    "|^Владелец            ");
+
+RegisterDocument::RegisterDocument(FlexGrid& grid, QString programFolder, Desktop& desktop,
+                                   QString title, std::function<void()> commitEdit,
+                                   std::function<void()> blockingPass)
+    : grid_(grid)
+    , programFolder_(std::move(programFolder))
+    , desktop_(desktop)
+    , title_(std::move(title))
+    , commitEdit_(std::move(commitEdit))
+    , blockingPass_(std::move(blockingPass))
+{
+}
+
+QString RegisterDocument::registerPath() const
+{
+    return QDir(programFolder_).filePath(registerFile);
+}
+
+QString RegisterDocument::archiveFolder() const
+{
+    return QDir(programFolder_).filePath(archiveFolderName);
+}
+
+void RegisterDocument::resetGrid()
+{
+    grid_.setCols(7);
+    grid_.setRows(1);
+    grid_.AddItem(QString());
+    grid_.setFormatString(headerFormatText);
+}
+
+void RegisterDocument::loadgrid()
+{
+    desktop_.setBusy(true);
+    // A pending overlay edit goes into the contents being replaced, never into
+    // the header or into a loaded entry.
+    commitEdit_();
+    resetGrid();
+    const QString path = registerPath();
+    // Stamped before reading: a change made while we read shows at the save.
+    const std::optional<FileStamp> stamp = FileStamp::of(path);
+    bool loaded = true;
+    if (QFileInfo::exists(path))
+        loaded = RegisterReader::loadInto(grid_, path) == RegisterReader::Status::Ok;
+    source_ = loaded ? Source::Register : Source::PartOfRegister;
+    registerStamp_ = stamp;
+    if (loaded) {
+        blockingPass_();
+        desktop_.setBusy(false);
+    } else {
+        desktop_.setBusy(false);
+        desktop_.messageBox(QStringLiteral("Не могу найти thisyear.csv."), title_);
+    }
+}
+
+bool RegisterDocument::askArchiveName(const QString& prompt, QString& name)
+{
+    name = desktop_.inputBox(prompt, prompt).toUpper();
+    if (name.isEmpty())
+        return false;
+    if (!ArchiveName::staysInside(name)) {
+        desktop_.messageBox(SaveMessages::nameRefused(name), title_);
+        return false;
+    }
+    return true;
+}
+
+std::optional<QString> RegisterDocument::findArchive(const QString& name)
+{
+    const QString exact = ArchiveName::pathIn(archiveFolder(), name);
+    if (QFileInfo::exists(exact))
+        return exact;
+    const QStringList others = ArchiveName::otherCaseNames(archiveFolder(), name);
+    if (others.size() == 1)
+        return QDir(archiveFolder()).filePath(others.first());
+    if (others.size() > 1) {
+        desktop_.messageBox(
+            QStringLiteral("В папке Archive несколько файлов с именем «%1», которые отличаются "
+                           "только регистром букв: %2. Архив не загружен: оставьте один из них "
+                           "и повторите загрузку.")
+                .arg(ArchiveName::fileName(name), quotedList(others)),
+            title_);
+        return std::nullopt;
+    }
+    return exact; // not there: the load reports it
+}
+
+void RegisterDocument::loadgridarch()
+{
+    QString name;
+    if (!askArchiveName(QStringLiteral("Введите год (или другое имя файла)"), name))
+        return;
+    const std::optional<QString> path = findArchive(name);
+    if (!path)
+        return;
+    desktop_.setBusy(true);
+    commitEdit_();
+    resetGrid();
+    // An empty or missing Archive folder has nothing to load either, and the
+    // user is told so like for any other name that is not there.
+    const bool opened = holdsAnyFile(QDir(archiveFolder())) && QFileInfo::exists(*path);
+    const bool loaded =
+        opened && RegisterReader::loadInto(grid_, *path) == RegisterReader::Status::Ok;
+    source_ = opened ? Source::Archive : Source::Nothing;
+    archiveName_ = QFileInfo(*path).fileName();
+    desktop_.setBusy(false);
+    if (!loaded)
+        desktop_.messageBox(QStringLiteral("Не могу найти  указанный год."), title_);
+}
+
+bool RegisterDocument::mayReplaceRegister()
+{
+    const std::optional<FileStamp> onDisk = FileStamp::of(registerPath());
+    if (!onDisk)
+        return true; // no register there to lose
+    const QString file = QDir::toNativeSeparators(registerPath());
+    QString question;
+    switch (source_) {
+    case Source::Register:
+        if (registerStamp_ == onDisk)
+            return true;
+        question = QStringLiteral("Файл «%1» изменён другой программой или другим окном Palomet "
+                                  "после того, как его открыли или сохранили здесь. Заменить его "
+                                  "содержимым таблицы? Изменения, сделанные там, пропадут.")
+                       .arg(file);
+        break;
+    case Source::Nothing:
+        question = QStringLiteral("Файл «%1» уже есть, но в этом окне журнал не открывался: "
+                                  "таблица не содержит его записей. Заменить файл содержимым "
+                                  "таблицы?")
+                       .arg(file);
+        break;
+    case Source::PartOfRegister:
+        question = QStringLiteral("Журнал «%1» был загружен не полностью: в таблице только строки "
+                                  "до места ошибки. Заменить ими весь журнал?")
+                       .arg(file);
+        break;
+    case Source::Archive:
+        question = QStringLiteral("В таблице архив «%1», а не журнал этого года. Записать архив "
+                                  "поверх журнала «%2»?")
+                       .arg(archiveName_, file);
+        break;
+    }
+    return desktop_.askYesNo(question, title_);
+}
+
+bool RegisterDocument::mayReplaceArchive(const QString& name)
+{
+    const QString path = ArchiveName::pathIn(archiveFolder(), name);
+    const QString file = QDir::toNativeSeparators(path);
+    const QStringList others = ArchiveName::otherCaseNames(archiveFolder(), name);
+    const bool exists = FileStamp::of(path).has_value();
+    if (!exists && others.isEmpty())
+        return true;
+    QString question;
+    if (!exists) {
+        question = QStringLiteral("В папке Archive уже есть %1: тот же архив, имя которого отличается "
+                                  "только регистром букв. Записать рядом с ним «%2»?")
+                       .arg(quotedList(others), file);
+    } else if (others.isEmpty()) {
+        question = QStringLiteral("Архив «%1» уже существует. Заменить его?").arg(file);
+    } else {
+        question = QStringLiteral("Архив «%1» уже существует (в папке Archive есть и %2, имя "
+                                  "которого отличается только регистром букв). Заменить его?")
+                       .arg(file, quotedList(others));
+    }
+    return desktop_.askYesNo(question, title_);
+}
+
+bool RegisterDocument::saveTo(const QString& path, const std::function<bool()>& mayWrite)
+{
+    // The pending overlay edit is part of what is saved, wherever the current
+    // cell stands.
+    commitEdit_();
+    const RegisterWriter::Outcome outcome = RegisterWriter::save(grid_, path, mayWrite);
+    if (outcome.saved())
+        return true;
+    if (outcome.kind == RegisterWriter::Outcome::Kind::Declined)
+        return false;
+    if (outcome.kind == RegisterWriter::Outcome::Kind::CellUnwritable)
+        grid_.scrollIntoView(outcome.row, outcome.col);
+    desktop_.messageBox(SaveMessages::failure(outcome, path, grid_.TextMatrix(0, outcome.col)),
+                        title_);
+    return false;
+}
+
+bool RegisterDocument::SaveGridn()
+{
+    if (!saveTo(registerPath(), [this] { return mayReplaceRegister(); }))
+        return false;
+    source_ = Source::Register;
+    registerStamp_ = FileStamp::of(registerPath());
+    return true;
+}
+
+bool RegisterDocument::SaveAsGridn()
+{
+    QString name;
+    if (!askArchiveName(QStringLiteral("Введите имя файла"), name))
+        return false;
+    if (!holdsAnyFile(QDir(archiveFolder())))
+        QDir(programFolder_).mkdir(archiveFolderName); // a failure shows when the file is written
+    return saveTo(ArchiveName::pathIn(archiveFolder(), name), [&] { return mayReplaceArchive(name); });
+}
