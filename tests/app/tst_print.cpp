@@ -26,6 +26,7 @@ class TestPrint : public QObject
 private slots:
     void initTestCase() { installFontSubstitutions(); }
     void printsTwoLandscapeA4PagesWithThePendingEdit();
+    void withoutAPrinterTheUserIsToldAndTheGridStillWalked_data();
     void withoutAPrinterTheUserIsToldAndTheGridStillWalked();
 };
 
@@ -56,15 +57,27 @@ void TestPrint::printsTwoLandscapeA4PagesWithThePendingEdit()
     QVERIFY(text.contains(QStringLiteral("Зав. № ЭКЛЗ")));
 }
 
+void TestPrint::withoutAPrinterTheUserIsToldAndTheGridStillWalked_data()
+{
+    QTest::addColumn<QString>("pdfPath");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("no printer") << QString() << QStringLiteral("нет доступного принтера");
+    QTest::newRow("a printer that cannot start")
+        << QStringLiteral("/nonexistent/folder/register.pdf") << QStringLiteral("не начал задание");
+}
+
 void TestPrint::withoutAPrinterTheUserIsToldAndTheGridStillWalked()
 {
+    QFETCH(QString, pdfPath);
+    QFETCH(QString, said);
     WindowFixture f;
+    f.desktop.pdfPath = pdfPath;
     f.open(registerOf(3));
     f.clickCell(1, 0);
     WindowFixture::type(f.overlay(), QStringLiteral("7"));
     f.press("CmdPrint");
     QCOMPARE(f.desktop.messages.size(), size_t{1});
-    QVERIFY(f.desktop.messages[0].text.contains(QStringLiteral("нет доступного принтера")));
+    QVERIFY(f.desktop.messages[0].text.contains(said));
     QCOMPARE(f.grid().TextMatrix(1, 0), QStringLiteral("87100001017"));
     QCOMPARE(f.grid().Row(), 3);
     QCOMPARE(f.grid().Col(), 7);
