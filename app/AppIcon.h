@@ -2,6 +2,6 @@
 
 #include <QIcon>
 
-// The window's icon: a cash register with its control-tape module, drawn in
-// the sixteen VGA colours at 32×32 and 16×16.
+// The window's icon: a cash register with its control-tape module, the
+// drawing data/icons/palomet.svg at every size rendered from it.
 QIcon appIcon();

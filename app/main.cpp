@@ -1,5 +1,6 @@
 #include "app/Fonts.h"
 #include "app/FrmEKLZ.h"
+#include "app/ProgramFolder.h"
 #include "app/QtDesktop.h"
 #include "grid/Twips.h"
 #include "storage/RegisterFormat.h"
@@ -29,14 +30,18 @@ bool displayReachable()
 
 } // namespace
 
-int main(int argc, char* argv[])
+int main(int, char* argv[])
 {
     if (!displayReachable()) {
         std::fprintf(stderr, "palomet: no display to show the window on (DISPLAY is unset or "
                              "unreachable); start it from a desktop session.\n");
         return EXIT_FAILURE;
     }
-    QApplication app(argc, argv);
+    // The program takes nothing on its command line, Qt's own options
+    // (-style, -reverse, ...) included.
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    QApplication app(qtArgc, qtArgv);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     installFontSubstitutions();
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -50,8 +55,7 @@ int main(int argc, char* argv[])
                            FrmEKLZ::programTitle);
         return EXIT_FAILURE;
     }
-    // The program folder is the executable's own: thisyear.csv and Archive live there.
-    FrmEKLZ window(desktop, QCoreApplication::applicationDirPath());
+    FrmEKLZ window(desktop, ProgramFolder::choose(QCoreApplication::applicationDirPath()));
     desktop.setMainWindow(&window);
     window.show();
     return app.exec();

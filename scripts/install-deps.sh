@@ -1,16 +1,25 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing Palomet needs on Debian 12.
-# Safe to run again: packages already present are left alone.
+# Installs what building and running Palomet needs on Debian 12; with --test,
+# also what its tests need. Safe to run again: packages already present are
+# left alone.
+#   scripts/install-deps.sh          build and run (scripts/run.sh)
+#   scripts/install-deps.sh --test   build, run and test (scripts/test.sh)
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev python3
-  qt6-base-dev qt6-base-dev-tools libqt6printsupport6 qt6-qpa-plugins
-  libgl-dev fonts-liberation2 fontconfig
-  cups cups-client cups-bsd printer-driver-cups-pdf poppler-utils
-  tesseract-ocr tesseract-ocr-rus tesseract-ocr-eng
-  xvfb xdotool x11-utils imagemagick
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools libqt6printsupport6 qt6-qpa-plugins libgl-dev
+  fonts-liberation2 fontconfig
 )
+if [ "${1:-}" = "--test" ]; then
+  packages+=(
+    clang libclang-rt-14-dev python3
+    cups cups-client cups-bsd printer-driver-cups-pdf poppler-utils
+    tesseract-ocr tesseract-ocr-rus tesseract-ocr-eng
+    xvfb xdotool x11-utils imagemagick
+    desktop-file-utils appstream dpkg-dev file util-linux e2fsprogs
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Palomet and starts it. The program folder is
-# the executable's own (build/), where thisyear.csv and Archive live.
+# Installs what building and running need, builds the program and starts it.
+# Built here, the program folder is build/ (the executable's own), where
+# thisyear.csv and Archive live.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
-bash scripts/build.sh >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build --target palomet
 exec build/palomet

@@ -5,6 +5,8 @@ set -u
 if [ "$(id -u)" -ne 0 ]; then
   exec "$@"
 fi
+program=$(realpath "$1"); shift
+set -- "$program" "$@"
 as_nobody=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
 if ! "${as_nobody[@]}" test -x "$1"; then
   echo "skipped: nobody cannot run $1 (a folder on its path is closed to other users)"

@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Builds the Debian package with cpack, installs it with dpkg, checks the
+# installed files, starts the installed program as a user who cannot write
+# to /usr/bin under Xvfb, sees its window and its register folder in that
+# user's ~/.local/share/palomet, and removes the package again.
+# Exits 77 (skipped) with the reason where this cannot be done.
+set -u
+build=$1
+skip() { echo "SKIPPED: $*"; exit 77; }
+fail() { echo "FAILED: $*"; exit 1; }
+
+[ "$(id -u)" -eq 0 ] || skip "installing a package needs root"
+command -v Xvfb >/dev/null || skip "Xvfb is not installed (scripts/test.sh installs it)"
+if dpkg-query -W -f='${Status}' palomet 2>/dev/null | grep -q 'install ok installed'; then
+  skip "a palomet package is installed already; not replacing it"
+fi
+
+work=$(mktemp -d /tmp/palomet-deb.XXXXXX)
+chmod 755 "$work"
+xpid= ; ppid_= ; installed=
+cleanup() {
+  [ -n "$ppid_" ] && kill "$ppid_" 2>/dev/null
+  [ -n "$xpid" ] && kill "$xpid" 2>/dev/null
+  [ -n "$installed" ] && dpkg -r palomet >/dev/null 2>&1
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+(cd "$build" && cpack -G DEB -B "$work/out" >"$work/cpack.log" 2>&1) || fail "cpack: $(tail -n 5 "$work/cpack.log")"
+deb=$(ls "$work"/out/palomet_*_*.deb 2>/dev/null | head -n 1)
+[ -n "$deb" ] || fail "cpack made no palomet_<version>_<arch>.deb"
+dpkg-deb -f "$deb" Depends | grep -q libqt6widgets6 || fail "the package's dependencies lack Qt"
+dpkg -i "$deb" >"$work/dpkg.log" 2>&1 || fail "dpkg -i: $(tail -n 5 "$work/dpkg.log")"
+installed=yes
+[ -x /usr/bin/palomet ] || fail "/usr/bin/palomet is missing"
+[ -f /usr/share/applications/ru.palomet.Palomet.desktop ] || fail "the desktop entry is missing"
+
+for n in $(seq 141 190); do
+  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { display=:$n; break; }
+done
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xpid=$!
+for _ in $(seq 50); do
+  [ -e "/tmp/.X11-unix/X${display#:}" ] && break
+  kill -0 "$xpid" 2>/dev/null || skip "Xvfb did not start: $(tail -n 2 "$work/xvfb.log")"
+  sleep 0.1
+done
+
+home="$work/home"
+mkdir -p "$home" && chown nobody "$home"
+env -i PATH=/usr/bin:/bin HOME="$home" DISPLAY="$display" \
+  setpriv --reuid=nobody --regid=nogroup --clear-groups /usr/bin/palomet >"$work/palomet.log" 2>&1 &
+ppid_=$!
+window=
+for _ in $(seq 100); do
+  window=$(DISPLAY=$display xdotool search --onlyvisible --name '^Palomet$' 2>/dev/null | head -n 1)
+  [ -n "$window" ] && break
+  sleep 0.1
+done
+[ -n "$window" ] || fail "the installed program showed no window: $(cat "$work/palomet.log")"
+[ -d "$home/.local/share/palomet" ] || fail "no register folder in ~/.local/share/palomet"
+
+kill "$ppid_" 2>/dev/null; ppid_=
+dpkg -r palomet >/dev/null 2>&1 || fail "dpkg -r failed"
+installed=
+[ ! -e /usr/bin/palomet ] || fail "dpkg -r left /usr/bin/palomet"
+echo "package $(basename "$deb"): installed, started, removed: passed"
