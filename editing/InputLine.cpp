@@ -3,7 +3,9 @@
 #include "editing/CellOverlay.h"
 #include "grid/FlexGrid.h"
 
+#include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -50,9 +52,15 @@ void InputLine::copyToCell()
 
 bool InputLine::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress && typesACharacter(*static_cast<QKeyEvent*>(event))) {
+    // Text composed by an input method or dead keys arrives as a commit
+    // string, not as a key: it types like one.
+    const bool composed = event->type() == QEvent::InputMethod &&
+                          !static_cast<QInputMethodEvent*>(event)->commitString().isEmpty();
+    if (composed ||
+        (event->type() == QEvent::KeyPress && typesACharacter(*static_cast<QKeyEvent*>(event)))) {
         copyToCell(); // TxtVvod_KeyPress, CmdEdit_KeyPress
-    } else if (watched == &line_ && event->type() == QEvent::MouseButtonPress) {
+    } else if (watched == &line_ && event->type() == QEvent::MouseButtonPress &&
+               static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         overlay_.drop(); // TxtVvod_Click
         line_.setFocus();
     }

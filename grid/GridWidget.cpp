@@ -13,7 +13,8 @@ GridWidget::GridWidget(FlexGrid& grid, QWidget* parent)
     , grid_(grid)
 {
     setFrameShape(QFrame::NoFrame);
-    setFocusPolicy(Qt::StrongFocus);
+    // Only a left click takes the focus (see mousePressEvent); Tab still does.
+    setFocusPolicy(Qt::TabFocus);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     setFont(grid_.font());
     const QPalette pal = palette();
@@ -158,8 +159,13 @@ void GridWidget::paintEvent(QPaintEvent*)
     paintRow(0, 0, headerHeight);
 }
 
+// A click is a left-button click: the other buttons leave the grid, its
+// current cell and its focus as they were.
 void GridWidget::mousePressEvent(QMouseEvent* event)
 {
+    if (event->button() != Qt::LeftButton)
+        return;
+    setFocus(Qt::MouseFocusReason);
     const QPoint pos = event->position().toPoint();
     grid_.userPress(rowAtPixel(pos.y()), colAtPixel(pos.x()));
     dragging_ = true;
@@ -178,6 +184,8 @@ void GridWidget::mouseMoveEvent(QMouseEvent* event)
 
 void GridWidget::mouseReleaseEvent(QMouseEvent* event)
 {
+    if (event->button() != Qt::LeftButton)
+        return;
     dragging_ = false;
     const QPoint pos = event->position().toPoint();
     grid_.userRelease(rowAtPixel(pos.y()), colAtPixel(pos.x()));

@@ -21,6 +21,9 @@ private slots:
     void overlayShowsTheBlockingDateThePassWrote();
     void nestedClickDuringThePassIsSafe();
     void gridKeysMoveTheCellButNeverOpenTheOverlay();
+    void onlyTheLeftButtonClicks_data();
+    void onlyTheLeftButtonClicks();
+    void composedTextReachesTheCell();
 };
 
 void TestCellEdit::overlayCoversTheClickedCell()
@@ -174,6 +177,70 @@ void TestCellEdit::gridKeysMoveTheCellButNeverOpenTheOverlay()
     QTest::keyClick(grid, 'a');
     QVERIFY(f.overlay()->isHidden());
     QCOMPARE(f.grid().TextMatrix(1, 0), QStringLiteral("1X"));
+}
+
+void TestCellEdit::onlyTheLeftButtonClicks_data()
+{
+    QTest::addColumn<Qt::MouseButton>("button");
+    QTest::addColumn<QString>("place");
+    QTest::addColumn<bool>("acts"); // the cell clicked, the header sorted, the overlay dropped
+    for (const QString& place : {QStringLiteral("cell"), QStringLiteral("header"), QStringLiteral("input")}) {
+        QTest::addRow("left, %s", qPrintable(place)) << Qt::LeftButton << place << true;
+        QTest::addRow("right, %s", qPrintable(place)) << Qt::RightButton << place << false;
+        QTest::addRow("middle, %s", qPrintable(place)) << Qt::MiddleButton << place << false;
+    }
+}
+
+void TestCellEdit::onlyTheLeftButtonClicks()
+{
+    QFETCH(Qt::MouseButton, button);
+    QFETCH(QString, place);
+    QFETCH(bool, acts);
+    WindowFixture f;
+    f.open(QStringLiteral("2;200;31.10.2008;01.12.2009;АМС;8;Петров;\r\n") + sample);
+    if (place == u"input")
+        f.clickCell(1, 0); // an overlay for the input line to drop
+    const int row = f.grid().Row();
+    QWidget* viewport = f.window->gridWidget()->viewport();
+    if (place == u"cell") {
+        QTest::mouseClick(viewport, button, {}, f.cellCentre(2, 1));
+        QCOMPARE(f.grid().Row() == 2 && f.grid().Col() == 1, acts);
+        QCOMPARE(f.grid().Row() == row, !acts);
+        QCOMPARE(f.overlay()->isVisible(), acts);
+        QCOMPARE(f.window->isGridEdited(), acts);
+        f.press("CmdProd");
+        QCOMPARE(f.desktop.quits, acts ? 0 : 1);
+    } else if (place == u"header") {
+        QTest::mouseClick(viewport, button, {}, f.cellCentre(0, 6));
+        QCOMPARE(f.grid().TextMatrix(1, 6), acts ? QStringLiteral("Иванов") : QStringLiteral("Петров"));
+    } else {
+        QTest::mouseClick(f.lineEdit("TxtVvod"), button);
+        QCOMPARE(f.overlay()->isVisible(), !acts);
+    }
+}
+
+void TestCellEdit::composedTextReachesTheCell()
+{
+    WindowFixture f;
+    f.open(sample);
+    auto compose = [](QWidget* widget, const QString& text) {
+        QInputMethodEvent event;
+        event.setCommitString(text);
+        QCoreApplication::sendEvent(widget, &event);
+    };
+    QLineEdit* input = f.lineEdit("TxtVvod");
+    input->setFocus();
+    compose(input, QStringLiteral("é"));
+    compose(input, QStringLiteral("ё"));
+    QCOMPARE(f.grid().Text(), QStringLiteral("é")); // one composed text behind
+    QTest::keyClick(input, Qt::Key_Return);
+    QCOMPARE(f.grid().Text(), QStringLiteral("éё"));
+
+    f.clickCell(2, 6);
+    f.overlay()->selectAll();
+    compose(f.overlay(), QStringLiteral("Ёлкин"));
+    f.clickCell(1, 6);
+    QCOMPARE(f.grid().TextMatrix(2, 6), QStringLiteral("Ёлкин"));
 }
 
 QTEST_MAIN(TestCellEdit)

@@ -40,7 +40,8 @@ mkdir -p "$work/program"
 cp "$palomet" "$work/program/palomet"
 printf '8710000101;0001234567;15.01.2009;;OLD-MODEL;101;OWNER-A;\r\n8710000102;0001234568;31.10.2008;;MODEL-B;102;OWNER-B;\r\n' \
   >"$work/program/thisyear.csv"
-"$work/program/palomet" >"$work/palomet.log" 2>&1 &
+# Qt's own options are not acted on: the title must stay "Palomet".
+"$work/program/palomet" -qwindowtitle Other -reverse >"$work/palomet.log" 2>&1 &
 ppid_=$!
 
 window=
