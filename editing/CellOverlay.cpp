@@ -22,7 +22,8 @@ bool CellOverlay::pending() const
 void CellOverlay::open()
 {
     box_.setText(grid_.TextMatrix(grid_.Row(), grid_.Col()));
-    const QRect cell = grid_.currentCellRect().translated(grid_.Left(), grid_.Top());
+    const QRect cell(grid_.Left() + grid_.CellLeft(), grid_.Top() + grid_.CellTop(), grid_.CellWidth(),
+                     grid_.CellHeight());
     box_.setGeometry(Twips::toPixels(cell));
     box_.show();
     box_.raise();

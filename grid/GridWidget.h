@@ -32,7 +32,6 @@ public:
     explicit GridWidget(FlexGrid& grid, QWidget* parent = nullptr);
 
     void setColors(const Colors& colors);
-    const Colors& colors() const { return colors_; }
 
     // Follows the grid's place and visibility (given in twips).
     void followPlace();

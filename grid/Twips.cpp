@@ -13,11 +13,6 @@ void setLogicalDpi(double value)
         dpi = value;
 }
 
-double logicalDpi()
-{
-    return dpi;
-}
-
 int toPixels(int twips)
 {
     return static_cast<int>(std::lround(twips * dpi / perInch));

@@ -12,7 +12,6 @@ namespace Twips {
 constexpr int perInch = 1440;
 
 void setLogicalDpi(double dpi);
-double logicalDpi();
 
 int toPixels(int twips);
 int fromPixels(int pixels);

@@ -21,7 +21,6 @@ struct PrintPage
 class PrintLayout
 {
 public:
-    static constexpr int firstPageRows = 36;
     static constexpr int titleEntries = 31;
     static constexpr int thickPen = 2;
     static constexpr int thinPen = 1;
