@@ -9,9 +9,10 @@
 
 FlexGrid::FlexGrid(QObject* parent)
     : QObject(parent)
+    , rows_(2)
+    , alignments_(2, Qt::AlignLeft)
+    , geometry_(2, 2)
 {
-    rows_.resize(2);
-    columns_.resize(2);
     setFont(font_);
 }
 
@@ -28,8 +29,7 @@ void FlexGrid::keepInside()
     rowSel_ = std::min(rowSel_, lastRow);
     col_ = std::min(col_, lastCol);
     colSel_ = std::min(colSel_, lastCol);
-    topRow_ = std::clamp(topRow_, FixedRows, std::max(FixedRows, maxTopRow()));
-    leftCol_ = std::clamp(leftCol_, 0, maxLeftCol());
+    geometry_.clampScroll();
 }
 
 bool FlexGrid::setRows(int count)
@@ -37,6 +37,7 @@ bool FlexGrid::setRows(int count)
     if (count < FixedRows)
         return false;
     rows_.resize(static_cast<size_t>(count));
+    geometry_.setRowCount(count);
     keepInside();
     emit contentChanged();
     return true;
@@ -47,10 +48,11 @@ bool FlexGrid::setCols(int count)
     if (count < 1)
         return false;
     if (count < Cols()) {
-        for (GridRow& row : rows_)
-            row.cells.truncate(count);
+        for (PackedRow& row : rows_)
+            row.truncate(count);
     }
-    columns_.resize(static_cast<size_t>(count));
+    alignments_.resize(static_cast<size_t>(count), Qt::AlignLeft);
+    geometry_.setColCount(count);
     keepInside();
     emit placeChanged();
     emit contentChanged();
@@ -59,9 +61,10 @@ bool FlexGrid::setCols(int count)
 
 void FlexGrid::AddItem(const QString& text)
 {
-    rows_.push_back(GridRow{PackedRow(), 0});
+    rows_.emplace_back();
     if (!text.isEmpty())
-        rows_.back().cells.setCell(0, text);
+        rows_.back().setCell(0, text);
+    geometry_.setRowCount(Rows());
     emit contentChanged();
 }
 
@@ -71,6 +74,7 @@ bool FlexGrid::RemoveItem(int row)
     if (row < FixedRows || row >= Rows() || Rows() <= FixedRows + 1)
         return false;
     rows_.erase(rows_.begin() + row);
+    geometry_.removeRow(row);
     if (row_ > row)
         --row_;
     if (rowSel_ > row)
@@ -86,11 +90,12 @@ bool FlexGrid::setColPosition(int index, int position)
         return false;
     if (index == position)
         return true;
-    for (GridRow& row : rows_)
-        row.cells.moveCell(index, position);
-    const Column moved = columns_[static_cast<size_t>(index)];
-    columns_.erase(columns_.begin() + index);
-    columns_.insert(columns_.begin() + position, moved);
+    for (PackedRow& row : rows_)
+        row.moveCell(index, position);
+    const Qt::Alignment moved = alignments_[static_cast<size_t>(index)];
+    alignments_.erase(alignments_.begin() + index);
+    alignments_.insert(alignments_.begin() + position, moved);
+    geometry_.moveColumn(index, position);
     emit placeChanged();
     emit contentChanged();
     return true;
@@ -165,14 +170,14 @@ QStringView FlexGrid::cellText(int row, int col) const
 {
     if (!validCell(row, col))
         return {};
-    return rows_[static_cast<size_t>(row)].cells.cell(col);
+    return rows_[static_cast<size_t>(row)].cell(col);
 }
 
 bool FlexGrid::setTextMatrix(int row, int col, QStringView text)
 {
     if (!validCell(row, col))
         return false;
-    PackedRow& cells = rows_[static_cast<size_t>(row)].cells;
+    PackedRow& cells = rows_[static_cast<size_t>(row)];
     if (cells.cell(col) == text)
         return true;
     cells.setCell(col, text);
@@ -185,7 +190,7 @@ bool FlexGrid::setRowCells(int row, PackedRow cells)
     if (row < 0 || row >= Rows())
         return false;
     cells.truncate(Cols());
-    rows_[static_cast<size_t>(row)].cells = std::move(cells);
+    rows_[static_cast<size_t>(row)] = std::move(cells);
     emit contentChanged();
     return true;
 }
@@ -212,10 +217,9 @@ void FlexGrid::setFormatString(const QString& format)
             alignment = Qt::AlignRight;
         if (alignment != Qt::AlignLeft || caption.startsWith(u'<'))
             caption.remove(0, 1);
-        Column& column = columns_[static_cast<size_t>(c)];
-        column.alignment = alignment;
-        column.width = measuredWidth(caption);
-        rows_[0].cells.setCell(c, caption);
+        alignments_[static_cast<size_t>(c)] = alignment;
+        geometry_.setColWidth(c, measuredWidth(caption));
+        rows_[0].setCell(c, caption);
     }
     keepInside();
     emit placeChanged();
@@ -226,7 +230,7 @@ Qt::Alignment FlexGrid::ColAlignment(int col) const
 {
     if (col < 0 || col >= Cols())
         return Qt::AlignLeft;
-    return columns_[static_cast<size_t>(col)].alignment;
+    return alignments_[static_cast<size_t>(col)];
 }
 
 void FlexGrid::setSort(int mode)
@@ -251,45 +255,28 @@ void FlexGrid::setSort(int mode)
             keys.push_back(cellText(r, c));
 
     const std::vector<size_t> order = GenericOrder::stableOrder(keys, keyCount);
-    std::vector<GridRow> sorted;
+    std::vector<PackedRow> sorted;
     sorted.reserve(rowCount);
     for (size_t index : order)
         sorted.push_back(std::move(rows_[static_cast<size_t>(first) + index]));
     std::move(sorted.begin(), sorted.end(), rows_.begin() + first);
+    geometry_.reorderRows(first, order);
     emit contentChanged();
-}
-
-int FlexGrid::ColWidth(int col) const
-{
-    if (col < 0 || col >= Cols())
-        return 0;
-    return columns_[static_cast<size_t>(col)].width;
 }
 
 bool FlexGrid::setColWidth(int col, int twips)
 {
-    if (col < 0 || col >= Cols() || twips < 0)
+    if (!geometry_.setColWidth(col, twips))
         return false;
-    columns_[static_cast<size_t>(col)].width = twips;
     emit placeChanged();
     emit contentChanged();
     return true;
 }
 
-int FlexGrid::RowHeight(int row) const
-{
-    if (row < 0 || row >= Rows())
-        return 0;
-    const int height = rows_[static_cast<size_t>(row)].height;
-    return height > 0 ? height : defaultRowHeight_;
-}
-
 bool FlexGrid::setRowHeight(int row, int twips)
 {
-    if (row < 0 || row >= Rows() || twips < 0)
+    if (!geometry_.setRowHeight(row, twips))
         return false;
-    // A height of 0 stands for the default; keep a hidden row one twip high.
-    rows_[static_cast<size_t>(row)].height = std::max(twips, 1);
     keepInside();
     emit contentChanged();
     return true;
@@ -299,7 +286,128 @@ void FlexGrid::setFont(const QFont& font)
 {
     font_ = font;
     const QFontMetricsF metrics(font_);
-    defaultRowHeight_ = Twips::fromPixels(static_cast<int>(std::ceil(metrics.height())) + 4);
+    geometry_.setDefaultRowHeight(Twips::fromPixels(static_cast<int>(std::ceil(metrics.height())) + 4));
     emit placeChanged();
     emit contentChanged();
+}
+
+void FlexGrid::setTopRow(int row)
+{
+    if (geometry_.setTopRow(row))
+        emit contentChanged();
+}
+
+void FlexGrid::setLeftCol(int col)
+{
+    if (geometry_.setLeftCol(col))
+        emit contentChanged();
+}
+
+void FlexGrid::scrollIntoView(int row, int col)
+{
+    if (geometry_.scrollIntoView(row, col))
+        emit contentChanged();
+}
+
+QRect FlexGrid::currentCellRect()
+{
+    scrollIntoView(row_, col_);
+    return geometry_.cellRect(row_, col_);
+}
+
+void FlexGrid::move(int left, int top)
+{
+    place_.moveTo(left, top);
+    emit placeChanged();
+}
+
+bool FlexGrid::setWidth(int twips)
+{
+    if (twips < 0)
+        return false;
+    place_.setWidth(twips);
+    emit placeChanged();
+    return true;
+}
+
+bool FlexGrid::setHeight(int twips)
+{
+    if (twips < 0)
+        return false;
+    place_.setHeight(twips);
+    emit placeChanged();
+    return true;
+}
+
+void FlexGrid::setVisible(bool visible)
+{
+    if (visible == visible_)
+        return;
+    visible_ = visible;
+    emit placeChanged();
+}
+
+void FlexGrid::Refresh()
+{
+    emit refreshRequested();
+}
+
+void FlexGrid::setViewportSize(int widthTwips, int heightTwips)
+{
+    geometry_.setViewport(QSize(widthTwips, heightTwips));
+    keepInside();
+    emit contentChanged();
+}
+
+void FlexGrid::userPress(int row, int col)
+{
+    if (row < 0 || col < 0 || row >= Rows() || col >= Cols())
+        return;
+    if (row < FixedRows) {
+        // A press on a column's caption selects the whole column.
+        if (!changeCurrentCell(std::min(FixedRows, Rows() - 1), col))
+            return;
+        rowSel_ = Rows() - 1;
+        colSel_ = col;
+        emit contentChanged();
+        return;
+    }
+    if (!changeCurrentCell(row, col))
+        return;
+    rowSel_ = row;
+    colSel_ = col;
+    emit contentChanged();
+}
+
+void FlexGrid::userDrag(int row, int col)
+{
+    if (row >= FixedRows)
+        setRowSel(row);
+    setColSel(col);
+    scrollIntoView(row, col);
+}
+
+void FlexGrid::userRelease(int row, int col)
+{
+    mouseRow_ = row;
+    mouseCol_ = col;
+    emit MouseUp();
+    emit Click();
+}
+
+void FlexGrid::userMoveTo(int row, int col)
+{
+    row = std::clamp(row, std::min(FixedRows, Rows() - 1), Rows() - 1);
+    col = std::clamp(col, 0, Cols() - 1);
+    if (!changeCurrentCell(row, col))
+        return;
+    rowSel_ = row_;
+    colSel_ = col_;
+    scrollIntoView(row_, col_);
+    emit contentChanged();
+}
+
+void FlexGrid::userFocusIn()
+{
+    emit GotFocus();
 }

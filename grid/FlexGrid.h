@@ -1,5 +1,6 @@
 #pragma once
 
+#include "grid/GridGeometry.h"
 #include "grid/PackedRow.h"
 
 #include <QFont>
@@ -10,8 +11,9 @@
 
 // The register grid as the rest of the program sees it: rows and columns of
 // plain texts, a current cell with a selection, a header row and the geometry of
-// the cells in twips. It owns all state; GridWidget only draws it and turns the
-// mouse and the focus into the events below.
+// the cells in twips. It owns all state, the geometry in a GridGeometry of its
+// own; GridWidget only draws it and turns the mouse and the focus into the
+// events below.
 //
 // Row 0 is the one fixed (header) row; there is no fixed column. Indices out of
 // range are refused: getters answer empty, setters return false and change
@@ -25,8 +27,8 @@ class FlexGrid : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int FixedRows = 1;
-    static constexpr int defaultColWidth = 960;
+    static constexpr int FixedRows = GridGeometry::fixedRows;
+    static constexpr int defaultColWidth = GridGeometry::defaultColWidth;
     static constexpr int textMargin = 45; // between a cell's border and its text
 
     explicit FlexGrid(QObject* parent = nullptr);
@@ -35,7 +37,7 @@ public:
     // columns at the end, shrinking drops them from the end.
     int Rows() const { return static_cast<int>(rows_.size()); }
     bool setRows(int count);
-    int Cols() const { return static_cast<int>(columns_.size()); }
+    int Cols() const { return geometry_.colCount(); }
     bool setCols(int count);
     void AddItem(const QString& text);
     bool RemoveItem(int row);
@@ -71,18 +73,18 @@ public:
     void setSort(int mode);
 
     // Sizes in twips.
-    int ColWidth(int col) const;
+    int ColWidth(int col) const { return geometry_.colWidth(col); }
     bool setColWidth(int col, int twips);
-    int RowHeight(int row) const;
+    int RowHeight(int row) const { return geometry_.rowHeight(row); }
     bool setRowHeight(int row, int twips);
 
     // Scrolling: the first non-fixed row and the first column on screen.
-    int TopRow() const { return topRow_; }
+    int TopRow() const { return geometry_.topRow(); }
     void setTopRow(int row);
-    int LeftCol() const { return leftCol_; }
+    int LeftCol() const { return geometry_.leftCol(); }
     void setLeftCol(int col);
-    int maxTopRow() const;
-    int maxLeftCol() const;
+    int maxTopRow() const { return geometry_.maxTopRow(); }
+    int maxLeftCol() const { return geometry_.maxLeftCol(); }
     void scrollIntoView(int row, int col);
 
     // The cell under the pointer at the last mouse event, -1 when none.
@@ -115,10 +117,10 @@ public:
     // What the widget reports: the scrolling area's size without scroll bars,
     // and what the user does with the mouse, the keys and the focus.
     void setViewportSize(int widthTwips, int heightTwips);
-    int rowAt(int yTwips) const;
-    int colAt(int xTwips) const;
-    int rowTop(int row) const;
-    int colLeft(int col) const;
+    int rowAt(int yTwips) const { return geometry_.rowAt(yTwips); }
+    int colAt(int xTwips) const { return geometry_.colAt(xTwips); }
+    int rowTop(int row) const { return geometry_.rowTop(row); }
+    int colLeft(int col) const { return geometry_.colLeft(col); }
     void userPress(int row, int col);
     void userDrag(int row, int col);
     void userRelease(int row, int col);
@@ -136,35 +138,21 @@ signals:
     void refreshRequested();
 
 private:
-    struct GridRow
-    {
-        PackedRow cells;
-        int height = 0;
-    };
-    struct Column
-    {
-        int width = defaultColWidth;
-        Qt::Alignment alignment = Qt::AlignLeft;
-    };
-
     bool validCell(int row, int col) const;
     bool changeCurrentCell(int row, int col);
     void keepInside();
     int measuredWidth(const QString& caption) const;
 
-    std::vector<GridRow> rows_;
-    std::vector<Column> columns_;
+    std::vector<PackedRow> rows_;
+    std::vector<Qt::Alignment> alignments_;
+    GridGeometry geometry_;
     int row_ = 1;
     int col_ = 0;
     int rowSel_ = 1;
     int colSel_ = 0;
-    int topRow_ = 1;
-    int leftCol_ = 0;
     int mouseRow_ = -1;
     int mouseCol_ = -1;
-    int defaultRowHeight_ = 240;
     QRect place_;
-    QSize viewport_;
     bool visible_ = true;
     QFont font_;
 };
