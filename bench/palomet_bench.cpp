@@ -7,6 +7,9 @@
 //   palomet_bench --child OP FILE N     one row (run by the table, one
 //                                       process per row, so that peak
 //                                       memory is that row's own)
+//   palomet_bench --register FILE N     writes the generated register of N
+//                                       entries, to profile a row with
+//                                       perf record ... --child OP FILE N
 #include "Operations.h"
 #include "RegisterGenerator.h"
 #include "app/Fonts.h"
@@ -39,6 +42,8 @@ int main(int argc, char** argv)
 {
     if (argc == 5 && qstrcmp(argv[1], "--child") == 0)
         return runChild(argc, argv);
+    if (argc == 4 && qstrcmp(argv[1], "--register") == 0)
+        return writeRegister(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt()) ? 0 : 1;
 
     QCoreApplication app(argc, argv);
     QStringList only = QCoreApplication::arguments().mid(1);

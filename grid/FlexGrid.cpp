@@ -173,6 +173,17 @@ QStringView FlexGrid::cellText(int row, int col) const
     return rows_[static_cast<size_t>(row)].cell(col);
 }
 
+void FlexGrid::rowTexts(int row, std::span<QStringView> texts) const
+{
+    if (row < 0 || row >= Rows()) {
+        std::fill(texts.begin(), texts.end(), QStringView());
+        return;
+    }
+    rows_[static_cast<size_t>(row)].readCells(texts);
+    for (size_t c = static_cast<size_t>(Cols()); c < texts.size(); ++c)
+        texts[c] = QStringView(); // cells past Cols are not the grid's
+}
+
 bool FlexGrid::setTextMatrix(int row, int col, QStringView text)
 {
     if (!validCell(row, col))
@@ -246,20 +257,31 @@ void FlexGrid::setSort(int mode)
     const int keyFirst = std::min(col_, colSel_);
     const int keyLast = std::max(col_, colSel_);
 
-    std::vector<QStringView> keys;
     const int keyCount = keyLast - keyFirst + 1;
-    const size_t rowCount = static_cast<size_t>(last - first + 1);
-    keys.reserve(rowCount * static_cast<size_t>(keyCount));
-    for (int r = first; r <= last; ++r)
-        for (int c = keyFirst; c <= keyLast; ++c)
-            keys.push_back(cellText(r, c));
-
-    const std::vector<size_t> order = GenericOrder::stableOrder(keys, keyCount);
-    std::vector<PackedRow> sorted;
-    sorted.reserve(rowCount);
-    for (size_t index : order)
-        sorted.push_back(std::move(rows_[static_cast<size_t>(first) + index]));
-    std::move(sorted.begin(), sorted.end(), rows_.begin() + first);
+    const std::vector<size_t> order = [&] {
+        std::vector<QStringView> keys;
+        keys.reserve(static_cast<size_t>(last - first + 1) * static_cast<size_t>(keyCount));
+        for (int r = first; r <= last; ++r)
+            for (int c = keyFirst; c <= keyLast; ++c)
+                keys.push_back(cellText(r, c));
+        return GenericOrder::stableOrder(keys, keyCount);
+    }();
+    // Rows are moved into their places cycle by cycle, without a second
+    // table of a million rows.
+    std::vector<bool> placed(order.size());
+    for (size_t start = 0; start < order.size(); ++start) {
+        if (placed[start] || order[start] == start)
+            continue;
+        PackedRow held = std::move(rows_[first + start]);
+        size_t at = start;
+        while (order[at] != start) {
+            rows_[first + at] = std::move(rows_[first + order[at]]);
+            placed[at] = true;
+            at = order[at];
+        }
+        rows_[first + at] = std::move(held);
+        placed[at] = true;
+    }
     geometry_.reorderRows(first, order);
     emit contentChanged();
 }

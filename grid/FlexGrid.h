@@ -59,6 +59,8 @@ public:
     void setText(const QString& text);
     QString TextMatrix(int row, int col) const;
     QStringView cellText(int row, int col) const;
+    // The texts of a row's first texts.size() columns, empty past Cols.
+    void rowTexts(int row, std::span<QStringView> texts) const;
     bool setTextMatrix(int row, int col, QStringView text);
     // Replaces a row's texts; cells past Cols are dropped.
     bool setRowCells(int row, PackedRow cells);

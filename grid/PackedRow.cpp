@@ -1,6 +1,6 @@
 #include "grid/PackedRow.h"
 
-#include <QVarLengthArray>
+#include <algorithm>
 
 namespace {
 
@@ -58,16 +58,46 @@ QStringView PackedRow::cell(int column) const
     return QStringView(packed_).sliced(span.textStart, span.length);
 }
 
+void PackedRow::readCells(std::span<QStringView> cells) const
+{
+    const char16_t* data = reinterpret_cast<const char16_t*>(packed_.constData());
+    const qsizetype size = packed_.size();
+    qsizetype pos = 0;
+    for (QStringView& cell : cells) {
+        if (pos >= size) {
+            cell = QStringView();
+            continue;
+        }
+        qsizetype length = data[pos];
+        qsizetype textStart = pos + 1;
+        if (length & longFlag) {
+            length = ((length & 0x7fff) << 15) | data[pos + 1];
+            textStart = pos + 2;
+        }
+        cell = QStringView(packed_).sliced(textStart, length);
+        pos = textStart + length;
+    }
+}
+
 void PackedRow::setCell(int column, QStringView text)
 {
     Span span{};
     if (locate(column, span)) {
-        QString replacement;
-        appendCell(replacement, text);
-        packed_.replace(span.start, span.textStart - span.start + span.length, replacement);
-        // Growing reserves room for more; a million rows each keeping that
-        // slack would cost a third more memory.
-        packed_.squeeze();
+        const qsizetype oldPrefix = span.textStart - span.start;
+        const qsizetype newPrefix = text.size() < longFlag ? 1 : 2;
+        if (oldPrefix == newPrefix && span.length == text.size()) {
+            std::copy(text.begin(), text.end(), packed_.begin() + span.textStart);
+            return;
+        }
+        // Built anew at its exact size: one allocation, and no slack kept on
+        // each of a million rows.
+        const qsizetype end = span.textStart + span.length;
+        QString next;
+        next.reserve(packed_.size() - (end - span.start) + newPrefix + text.size());
+        next.append(QStringView(packed_).first(span.start));
+        appendCell(next, text);
+        next.append(QStringView(packed_).sliced(end));
+        packed_ = std::move(next);
         return;
     }
     if (text.isEmpty())

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <span>
 
 // The cells of one grid row, packed into a single string: each cell is its
 // length followed by its characters. A register of a million entries then costs
@@ -17,6 +18,8 @@ public:
 
     int cellCount() const;
     QStringView cell(int column) const;
+    // The first cells.size() cells in one walk, empty past the stored ones.
+    void readCells(std::span<QStringView> cells) const;
     void setCell(int column, QStringView text);
     // Stores text as the cell after the stored ones: how a row is built.
     void append(QStringView text) { appendCell(packed_, text); }

@@ -27,9 +27,53 @@ bool skipPoint(QStringView text, qsizetype& pos)
     return true;
 }
 
-} // namespace
 
-std::optional<QDate> readDate(QStringView text)
+// A calendar date as numbers; the pass works on these rather than on QDate,
+// whose conversions cost more than the rest of a row's work.
+struct Civil
+{
+    int year;
+    int month;
+    int day;
+};
+
+bool isLeap(int year)
+{
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int daysInMonth(int year, int month)
+{
+    static constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && isLeap(year) ? 29 : days[month - 1];
+}
+
+// Days since 1 March of year 0 in the proleptic Gregorian calendar, and back
+// (H. Hinnant's civil-day algorithms, for years 1 to 9999).
+int daysFromCivil(Civil date)
+{
+    const int year = date.year - (date.month <= 2 ? 1 : 0);
+    const int era = year / 400;
+    const int yearOfEra = year - era * 400;
+    const int dayOfYear = (153 * (date.month + (date.month > 2 ? -3 : 9)) + 2) / 5 + date.day - 1;
+    const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra;
+}
+
+Civil civilFromDays(int days)
+{
+    const int era = days / 146097;
+    const int dayOfEra = days - era * 146097;
+    const int yearOfEra =
+        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const int dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const int shiftedMonth = (5 * dayOfYear + 2) / 153;
+    const int day = dayOfYear - (153 * shiftedMonth + 2) / 5 + 1;
+    const int month = shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9;
+    return {yearOfEra + era * 400 + (month <= 2 ? 1 : 0), month, day};
+}
+
+std::optional<Civil> readCivil(QStringView text)
 {
     text = text.trimmed();
     qsizetype pos = 0;
@@ -40,28 +84,27 @@ std::optional<QDate> readDate(QStringView text)
     if (!month || !skipPoint(text, pos))
         return std::nullopt;
     const auto year = readDigits(text, pos, 4, 4);
-    if (!year || pos != text.size() || *year == 0)
+    if (!year || pos != text.size() || *year == 0 || *month < 1 || *month > 12 || *day < 1 ||
+        *day > daysInMonth(*year, *month))
         return std::nullopt;
-    const QDate date(*year, *month, *day);
-    if (!date.isValid())
-        return std::nullopt;
-    return date;
+    return Civil{*year, *month, *day};
 }
 
-std::optional<QDate> fromActivation(QDate activation)
+// The first day of the month in which the day daysToBlock after the
+// activation falls; nullopt past the year 9999.
+std::optional<Civil> blockingOf(Civil activation)
 {
-    const QDate reference = activation.addDays(daysToBlock);
-    if (!reference.isValid() || reference.year() > 9999)
+    const Civil reference = civilFromDays(daysFromCivil(activation) + daysToBlock);
+    if (reference.year > 9999)
         return std::nullopt;
-    return QDate(reference.year(), reference.month(), 1);
+    return Civil{reference.year, reference.month, 1};
 }
 
-QString format(QDate date)
+QString format(Civil date)
 {
-    // Written out by hand: the pass formats a date for every row it reaches.
-    const int day = date.day();
-    const int month = date.month();
-    const int year = date.year();
+    const int day = date.day;
+    const int month = date.month;
+    const int year = date.year;
     const char16_t text[] = {
         char16_t(u'0' + day / 10),          char16_t(u'0' + day % 10),          u'.',
         char16_t(u'0' + month / 10),        char16_t(u'0' + month % 10),        u'.',
@@ -70,12 +113,32 @@ QString format(QDate date)
     return QString(reinterpret_cast<const QChar*>(text), 10);
 }
 
-std::optional<QString> forActivationText(QStringView activation)
+Civil civilOf(QDate date)
 {
-    const auto date = readDate(activation);
+    return {date.year(), date.month(), date.day()};
+}
+
+} // namespace
+
+std::optional<QDate> readDate(QStringView text)
+{
+    const auto date = readCivil(text);
     if (!date)
         return std::nullopt;
-    const auto blocking = fromActivation(*date);
+    return QDate(date->year, date->month, date->day);
+}
+
+QString format(QDate date)
+{
+    return format(civilOf(date));
+}
+
+std::optional<QString> forActivationText(QStringView activation)
+{
+    const auto date = readCivil(activation);
+    if (!date)
+        return std::nullopt;
+    const auto blocking = blockingOf(*date);
     if (!blocking)
         return std::nullopt;
     return format(*blocking);

@@ -8,10 +8,13 @@ namespace RegisterFormat {
 
 namespace {
 
-// Windows-1251 as Qt decodes it, turned round: the byte for every character
-// that has one. Built once from the decoder, so reading and writing agree.
+// Windows-1251 as Qt decodes it, byte by byte, and turned round: the byte for
+// every character that has one. Built once from Qt's decoder, so reading and
+// writing agree with it; the program then converts by table.
 struct EncodingTable
 {
+    std::array<char16_t, 256> character{};
+    bool oneUnitPerByte = true; // else decoding is left to Qt
     std::array<quint8, 0x10000> byte{};
     std::array<bool, 0x10000> encodable{};
 
@@ -19,10 +22,13 @@ struct EncodingTable
     {
         for (int b = 0; b < 256; ++b) {
             const char raw = static_cast<char>(b);
-            const QString decoded = decode(QByteArrayView(&raw, 1));
-            if (decoded.size() != 1)
+            const QString decoded = QStringDecoder("windows-1251").decode(QByteArrayView(&raw, 1));
+            if (decoded.size() != 1) {
+                oneUnitPerByte = false;
                 continue;
+            }
             const char16_t unit = decoded[0].unicode();
+            character[b] = unit;
             byte[unit] = static_cast<quint8>(b);
             encodable[unit] = true;
         }
@@ -44,8 +50,14 @@ bool codecAvailable()
 
 QString decode(QByteArrayView bytes)
 {
-    QStringDecoder decoder("windows-1251");
-    return decoder.decode(bytes);
+    const EncodingTable& codes = table();
+    if (!codes.oneUnitPerByte)
+        return QStringDecoder("windows-1251").decode(bytes);
+    QString text(bytes.size(), Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    for (const char b : bytes)
+        *out++ = codes.character[static_cast<quint8>(b)];
+    return text;
 }
 
 std::optional<qsizetype> splitLines(QStringView text, bool atEnd,
@@ -114,20 +126,22 @@ char32_t characterAt(QStringView text, qsizetype position)
 std::optional<Unwritable> appendLine(QByteArray& out, std::span<const QStringView> fields)
 {
     const auto count = std::min<qsizetype>(fields.size(), savedColumns);
-    qsizetype length = 0;
-    for (qsizetype c = 0; c < count; ++c) {
-        if (const auto bad = firstUnwritable(fields[c]))
-            return Unwritable{static_cast<int>(c), characterAt(fields[c], *bad)};
+    qsizetype length = savedColumns + 2;
+    for (qsizetype c = 0; c < count; ++c)
         length += fields[c].size();
-    }
     const EncodingTable& codes = table();
     const qsizetype start = out.size();
-    out.resize(start + length + savedColumns + 2);
+    out.resize(start + length);
     char* target = out.data() + start;
     for (qsizetype c = 0; c < savedColumns; ++c) {
-        if (c < count) {
-            for (QChar ch : fields[c])
-                *target++ = static_cast<char>(codes.byte[ch.unicode()]);
+        const QStringView field = c < count ? fields[c] : QStringView();
+        for (qsizetype i = 0; i < field.size(); ++i) {
+            const char16_t unit = field[i].unicode();
+            if (unit == u';' || unit == u'\r' || unit == u'\n' || !codes.encodable[unit]) {
+                out.truncate(start);
+                return Unwritable{static_cast<int>(c), characterAt(field, i)};
+            }
+            *target++ = static_cast<char>(codes.byte[unit]);
         }
         *target++ = ';';
     }

@@ -4,7 +4,6 @@
 #include "storage/RegisterFormat.h"
 
 #include <QFile>
-#include <QStringDecoder>
 
 namespace RegisterReader {
 
@@ -17,7 +16,6 @@ Status readLines(const QString& path, const std::function<void(QStringView)>& on
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return Status::CannotOpen;
-    QStringDecoder decoder("windows-1251");
     QString pending;
     QByteArray block(blockSize, Qt::Uninitialized);
     for (;;) {
@@ -25,7 +23,7 @@ Status readLines(const QString& path, const std::function<void(QStringView)>& on
         if (got < 0)
             return Status::ReadFailed;
         const bool atEnd = got == 0;
-        pending += decoder.decode(QByteArrayView(block.constData(), got));
+        pending += RegisterFormat::decode(QByteArrayView(block.constData(), got));
         const auto consumed = RegisterFormat::splitLines(pending, atEnd, onLine);
         if (!consumed)
             return Status::LineTooLong;

@@ -10,40 +10,80 @@ namespace RegisterWriter {
 
 namespace {
 
-// Reads the entry rows by walking the current cell over columns 0 to 6 of
-// each, and encodes them; stops at the first cell the file cannot carry.
-Outcome encode(FlexGrid& grid, QByteArray& bytes)
+constexpr qsizetype blockSize = 1 << 20;
+using Fields = std::array<QStringView, RegisterFormat::savedColumns>;
+
+// The walk of the current cell that reads the grid: its first real move
+// commits a pending edit (through LeaveCell) before anything is read, and it
+// ends on the last row, column 6. The rows between are read in place.
+void walkToFirstRow(FlexGrid& grid)
 {
-    Outcome outcome;
-    const int rows = grid.Rows();
-    std::array<QStringView, RegisterFormat::savedColumns> fields;
-    for (int r = 1; r < rows; ++r) {
-        grid.setRow(r);
-        // The walk may commit a pending edit into this row, so its texts are
-        // read once the walk has passed it. Columns a narrow grid lacks are
-        // written empty.
-        int present = 0;
-        for (int c = 0; c < RegisterFormat::savedColumns && grid.setCol(c); ++c)
-            present = c + 1;
-        for (int c = 0; c < RegisterFormat::savedColumns; ++c)
-            fields[c] = c < present ? grid.cellText(grid.Row(), c) : QStringView();
-        if (const auto bad = RegisterFormat::appendLine(bytes, fields)) {
-            grid.setCol(bad->column);
-            outcome.kind = Outcome::Kind::CellUnwritable;
-            outcome.row = grid.Row();
-            outcome.col = bad->column;
-            outcome.character = bad->character;
-            return outcome;
-        }
+    grid.setRow(1);
+    for (int c = 0; c < RegisterFormat::savedColumns && grid.setCol(c); ++c) {
     }
-    outcome.bytes = bytes.size();
+}
+
+void walkToLastRow(FlexGrid& grid)
+{
+    grid.setRow(grid.Rows() - 1);
+    grid.setCol(std::min(RegisterFormat::savedColumns, grid.Cols()) - 1);
+}
+
+Outcome unwritable(FlexGrid& grid, int row, const RegisterFormat::Unwritable& bad)
+{
+    grid.setRow(row);
+    grid.setCol(bad.column);
+    Outcome outcome;
+    outcome.kind = Outcome::Kind::CellUnwritable;
+    outcome.row = grid.Row();
+    outcome.col = bad.column;
+    outcome.character = bad.character;
     return outcome;
 }
 
-Outcome write(const QByteArray& bytes, const QString& path)
+// Encodes the entry rows a block at a time and hands each block to write,
+// which answers false to stop. Answers the first cell the file cannot carry.
+template <typename Write>
+std::optional<std::pair<int, RegisterFormat::Unwritable>> encodeRows(const FlexGrid& grid, Write&& write)
 {
+    QByteArray block;
+    block.reserve(blockSize + 4096);
+    Fields fields;
+    for (int r = 1; r < grid.Rows(); ++r) {
+        grid.rowTexts(r, fields);
+        if (const auto bad = RegisterFormat::appendLine(block, fields))
+            return std::pair{r, *bad};
+        if (block.size() >= blockSize) {
+            if (!write(block))
+                return std::nullopt;
+            block.clear();
+        }
+    }
+    write(block);
+    return std::nullopt;
+}
+
+} // namespace
+
+Outcome save(FlexGrid& grid, const QString& path, const std::function<bool()>& mayWrite)
+{
+    if (grid.Rows() > FlexGrid::FixedRows)
+        walkToFirstRow(grid);
+    // Checked whole before the question and before the file is touched.
     Outcome outcome;
-    outcome.bytes = bytes.size();
+    const auto bad = encodeRows(grid, [&](const QByteArray& block) {
+        outcome.bytes += block.size();
+        return true;
+    });
+    if (bad)
+        return unwritable(grid, bad->first, bad->second);
+    if (grid.Rows() > FlexGrid::FixedRows)
+        walkToLastRow(grid);
+    if (mayWrite && !mayWrite()) {
+        outcome.kind = Outcome::Kind::Declined;
+        return outcome;
+    }
+
     QSaveFile file(path);
     file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly)) {
@@ -51,28 +91,21 @@ Outcome write(const QByteArray& bytes, const QString& path)
         outcome.error = file.error();
         return outcome;
     }
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
+    bool written = true;
+    const auto changed = encodeRows(grid, [&](const QByteArray& block) {
+        written = file.write(block) == block.size();
+        return written;
+    });
+    if (changed) { // the question's event loop let someone type a ';'
+        file.cancelWriting();
+        return unwritable(grid, changed->first, changed->second);
+    }
+    if (!written || !file.commit()) {
         outcome.kind = Outcome::Kind::WriteFailed;
         outcome.error = file.error();
         file.cancelWriting();
     }
     return outcome;
-}
-
-} // namespace
-
-Outcome save(FlexGrid& grid, const QString& path, const std::function<bool()>& mayWrite)
-{
-    QByteArray bytes;
-    const Outcome encoded = encode(grid, bytes);
-    if (!encoded.saved())
-        return encoded;
-    if (mayWrite && !mayWrite()) {
-        Outcome declined;
-        declined.kind = Outcome::Kind::Declined;
-        return declined;
-    }
-    return write(bytes, path);
 }
 
 } // namespace RegisterWriter
