@@ -20,6 +20,7 @@ public:
     // A question with the buttons "Да" and "Нет"; "Нет" is the default and is
     // what Escape and the close box answer. True for "Да".
     virtual bool askYesNo(const QString& text, const QString& title) = 0;
+    // Busy pointers nest: the default pointer returns with the last false.
     virtual void setBusy(bool busy) = 0;
     // Answers whether other handlers may have run meanwhile.
     virtual bool processEvents() = 0;
@@ -27,4 +28,21 @@ public:
     virtual void quit() = 0;
     // The system's default printer, or null when there is none.
     virtual std::unique_ptr<QPrinter> defaultPrinter() = 0;
+
+    // The busy pointer for the life of a scope, returned however it ends.
+    class BusyScope
+    {
+    public:
+        explicit BusyScope(Desktop& desktop)
+            : desktop_(desktop)
+        {
+            desktop_.setBusy(true);
+        }
+        ~BusyScope() { desktop_.setBusy(false); }
+        BusyScope(const BusyScope&) = delete;
+        BusyScope& operator=(const BusyScope&) = delete;
+
+    private:
+        Desktop& desktop_;
+    };
 };

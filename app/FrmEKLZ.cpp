@@ -15,6 +15,26 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+namespace {
+
+// What the user is told when the register was not printed, as far as Qt says.
+QString printFailure(const QPrinter* printer, std::optional<RegisterPrinter::Outcome> outcome)
+{
+    if (!printer) {
+        return QStringLiteral("Журнал не напечатан: в системе нет доступного принтера. Назначьте "
+                              "принтер по умолчанию и повторите печать.");
+    }
+    const QString name =
+        printer->printerName().isEmpty() ? printer->outputFileName() : printer->printerName();
+    const QString why = outcome == RegisterPrinter::Outcome::NotStarted
+                            ? QStringLiteral("принтер «%1» не начал задание печати")
+                            : QStringLiteral("задание печати не удалось передать принтеру «%1»");
+    return QStringLiteral("Журнал не напечатан: %1. Проверьте принтер и повторите печать.")
+        .arg(why.arg(name));
+}
+
+} // namespace
+
 FrmEKLZ::FrmEKLZ(Desktop& desktop, QString programFolder, QWidget* parent)
     : QWidget(parent)
     , desktop_(desktop)
@@ -150,8 +170,10 @@ void FrmEKLZ::CmdSearh_Click()
         "Нажмите на любую ячейку в колонке поиска. Потом введите здесь слово. Выделение всей "
         "колонки производит сортировку.");
     const QString word = desktop_.inputBox(prompt, prompt).toUpper();
-    if (!word.isEmpty())
-        GridOperations::search(MSFGAZ, word);
+    if (word.isEmpty())
+        return;
+    const Desktop::BusyScope busy(desktop_);
+    GridOperations::search(MSFGAZ, word);
 }
 
 void FrmEKLZ::CmdPrint_Click()
@@ -167,25 +189,16 @@ void FrmEKLZ::tabPrint()
     const QString date = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
     const QString time = QTime::currentTime().toString(QStringLiteral("H:mm:ss"));
     const std::unique_ptr<QPrinter> printer = desktop_.defaultPrinter();
-    if (!printer) {
-        RegisterPrinter::walkOnly(MSFGAZ, date, time);
-        desktop_.messageBox(QStringLiteral("Журнал не напечатан: в системе нет доступного принтера. "
-                                           "Назначьте принтер по умолчанию и повторите печать."),
-                            programTitle);
-        return;
+    std::optional<RegisterPrinter::Outcome> outcome; // none without a printer
+    {
+        const Desktop::BusyScope busy(desktop_);
+        if (printer)
+            outcome = RegisterPrinter::print(MSFGAZ, *printer, date, time);
+        else
+            RegisterPrinter::walkOnly(MSFGAZ, date, time);
     }
-    const RegisterPrinter::Outcome outcome = RegisterPrinter::print(MSFGAZ, *printer, date, time);
-    if (outcome == RegisterPrinter::Outcome::Printed)
-        return;
-    const QString name = printer->printerName().isEmpty() ? printer->outputFileName()
-                                                          : printer->printerName();
-    const QString why = outcome == RegisterPrinter::Outcome::NotStarted
-                            ? QStringLiteral("принтер «%1» не начал задание печати")
-                            : QStringLiteral("задание печати не удалось передать принтеру «%1»");
-    desktop_.messageBox(QStringLiteral("Журнал не напечатан: %1. Проверьте принтер и повторите "
-                                       "печать.")
-                            .arg(why.arg(name)),
-                        programTitle);
+    if (outcome != RegisterPrinter::Outcome::Printed)
+        desktop_.messageBox(printFailure(printer.get(), outcome), programTitle);
 }
 
 void FrmEKLZ::CmdAddS_Click()
@@ -232,6 +245,7 @@ void FrmEKLZ::MSFGAZ_MouseUp()
 
 void FrmEKLZ::SortByColumn(int col)
 {
+    const Desktop::BusyScope busy(desktop_);
     GridOperations::sortByColumn(MSFGAZ, col, RegisterDocument::headerFormatText);
 }
 

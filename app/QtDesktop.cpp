@@ -9,8 +9,28 @@
 #include <cstdio>
 #include <cstdlib>
 
+class QtDesktop::PointerLifted
+{
+public:
+    explicit PointerLifted(const QtDesktop& desktop)
+        : lifted_(desktop.busyDepth_ > 0)
+    {
+        if (lifted_)
+            QApplication::setOverrideCursor(Qt::ArrowCursor);
+    }
+    ~PointerLifted()
+    {
+        if (lifted_)
+            QApplication::restoreOverrideCursor();
+    }
+
+private:
+    bool lifted_;
+};
+
 QString QtDesktop::inputBox(const QString& prompt, const QString& title)
 {
+    const PointerLifted lifted(*this);
     bool accepted = false;
     const QString text =
         QInputDialog::getText(mainWindow_, title, prompt, QLineEdit::Normal, QString(), &accepted);
@@ -19,12 +39,14 @@ QString QtDesktop::inputBox(const QString& prompt, const QString& title)
 
 void QtDesktop::messageBox(const QString& text, const QString& title)
 {
+    const PointerLifted lifted(*this);
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, mainWindow_);
     box.exec();
 }
 
 bool QtDesktop::askYesNo(const QString& text, const QString& title)
 {
+    const PointerLifted lifted(*this);
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, mainWindow_);
     box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
     QPushButton* no = box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
@@ -36,12 +58,9 @@ bool QtDesktop::askYesNo(const QString& text, const QString& title)
 
 void QtDesktop::setBusy(bool busy)
 {
-    if (busy == busy_)
-        return;
-    busy_ = busy;
-    if (busy)
+    if (busy && busyDepth_++ == 0)
         QApplication::setOverrideCursor(Qt::WaitCursor);
-    else
+    else if (!busy && busyDepth_ > 0 && --busyDepth_ == 0)
         QApplication::restoreOverrideCursor();
 }
 

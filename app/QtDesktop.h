@@ -21,7 +21,10 @@ public:
     std::unique_ptr<QPrinter> defaultPrinter() override;
 
 private:
+    // A box shows the default pointer, even inside a busy operation.
+    class PointerLifted;
+
     QPointer<QWidget> mainWindow_;
-    bool busy_ = false;
+    int busyDepth_ = 0;
     QElapsedTimer sinceEvents_;
 };

@@ -64,26 +64,25 @@ void RegisterDocument::resetGrid()
 
 void RegisterDocument::loadgrid()
 {
-    desktop_.setBusy(true);
-    // A pending overlay edit goes into the contents being replaced, never into
-    // the header or into a loaded entry.
-    commitEdit_();
-    resetGrid();
-    const QString path = registerPath();
-    // Stamped before reading: a change made while we read shows at the save.
-    const std::optional<FileStamp> stamp = FileStamp::of(path);
     bool loaded = true;
-    if (QFileInfo::exists(path))
-        loaded = RegisterReader::loadInto(grid_, path) == RegisterReader::Status::Ok;
-    source_ = loaded ? Source::Register : Source::PartOfRegister;
-    registerStamp_ = stamp;
-    if (loaded) {
-        blockingPass_();
-        desktop_.setBusy(false);
-    } else {
-        desktop_.setBusy(false);
-        desktop_.messageBox(QStringLiteral("Не могу найти thisyear.csv."), title_);
+    {
+        const Desktop::BusyScope busy(desktop_);
+        // A pending overlay edit goes into the contents being replaced, never
+        // into the header or into a loaded entry.
+        commitEdit_();
+        resetGrid();
+        const QString path = registerPath();
+        // Stamped before reading: a change made while we read shows at the save.
+        const std::optional<FileStamp> stamp = FileStamp::of(path);
+        if (QFileInfo::exists(path))
+            loaded = RegisterReader::loadInto(grid_, path) == RegisterReader::Status::Ok;
+        source_ = loaded ? Source::Register : Source::PartOfRegister;
+        registerStamp_ = stamp;
+        if (loaded)
+            blockingPass_();
     }
+    if (!loaded)
+        desktop_.messageBox(QStringLiteral("Не могу найти thisyear.csv."), title_);
 }
 
 bool RegisterDocument::askArchiveName(const QString& prompt, QString& name)
@@ -126,17 +125,18 @@ void RegisterDocument::loadgridarch()
     const std::optional<QString> path = findArchive(name);
     if (!path)
         return;
-    desktop_.setBusy(true);
-    commitEdit_();
-    resetGrid();
-    // An empty or missing Archive folder has nothing to load either, and the
-    // user is told so like for any other name that is not there.
-    const bool opened = holdsAnyFile(QDir(archiveFolder())) && QFileInfo::exists(*path);
-    const bool loaded =
-        opened && RegisterReader::loadInto(grid_, *path) == RegisterReader::Status::Ok;
-    source_ = opened ? Source::Archive : Source::Nothing;
-    archiveName_ = QFileInfo(*path).fileName();
-    desktop_.setBusy(false);
+    bool loaded = false;
+    {
+        const Desktop::BusyScope busy(desktop_);
+        commitEdit_();
+        resetGrid();
+        // An empty or missing Archive folder has nothing to load either, and
+        // the user is told so like for any other name that is not there.
+        const bool opened = holdsAnyFile(QDir(archiveFolder())) && QFileInfo::exists(*path);
+        loaded = opened && RegisterReader::loadInto(grid_, *path) == RegisterReader::Status::Ok;
+        source_ = opened ? Source::Archive : Source::Nothing;
+        archiveName_ = QFileInfo(*path).fileName();
+    }
     if (!loaded)
         desktop_.messageBox(QStringLiteral("Не могу найти  указанный год."), title_);
 }
@@ -205,7 +205,10 @@ bool RegisterDocument::saveTo(const QString& path, const std::function<bool()>& 
     // The pending overlay edit is part of what is saved, wherever the current
     // cell stands.
     commitEdit_();
-    const RegisterWriter::Outcome outcome = RegisterWriter::save(grid_, path, mayWrite);
+    const RegisterWriter::Outcome outcome = [&] {
+        const Desktop::BusyScope busy(desktop_);
+        return RegisterWriter::save(grid_, path, mayWrite);
+    }();
     if (outcome.saved())
         return true;
     if (outcome.kind == RegisterWriter::Outcome::Kind::Declined)

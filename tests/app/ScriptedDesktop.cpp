@@ -11,12 +11,12 @@ QString ScriptedDesktop::inputBox(const QString& prompt, const QString& title)
 
 void ScriptedDesktop::messageBox(const QString& text, const QString& title)
 {
-    messages.push_back({text, title});
+    messages.push_back({text, title, busyDepth});
 }
 
 bool ScriptedDesktop::askYesNo(const QString& text, const QString& title)
 {
-    questions.push_back({text, title});
+    questions.push_back({text, title, busyDepth});
     if (replies.empty())
         return false;
     const bool reply = replies.front();
@@ -27,6 +27,7 @@ bool ScriptedDesktop::askYesNo(const QString& text, const QString& title)
 void ScriptedDesktop::setBusy(bool busy)
 {
     busyChanges.push_back(busy);
+    busyDepth += busy ? 1 : -1;
 }
 
 bool ScriptedDesktop::processEvents()

@@ -15,6 +15,7 @@ public:
     {
         QString text;
         QString title;
+        int busyDepth = 0; // busy pointers in force when it showed
     };
 
     QStringList answers;            // taken from the front; empty text once used up
@@ -23,6 +24,7 @@ public:
     std::vector<Message> questions; // every yes/no question, in order
     std::vector<bool> replies;      // "Да" for true, taken from the front; "Нет" once used up
     std::vector<bool> busyChanges;  // every change of the pointer, busy or not
+    int busyDepth = 0;
     int quits = 0;
     // Runs inside every processEvents, before the real pending events, with
     // the number of that yield: lets a test act in the middle of a handler.

@@ -18,6 +18,8 @@ private slots:
     void folderNamedLikeTheRegisterIsReported();
     void archiveThatIsAFileIsReported();
     void fullDiskIsReportedAndTheOldFileKept();
+    void busyPointerReturnsAfterEveryOperation_data();
+    void busyPointerReturnsAfterEveryOperation();
 };
 
 void TestBadInput::binaryGarbageLoadsOrIsReported()
@@ -125,6 +127,52 @@ void TestBadInput::fullDiskIsReportedAndTheOldFileKept()
     QCOMPARE(f.desktop.messages.size(), size_t{1});
     QVERIFY(f.desktop.messages[0].text.contains(QStringLiteral("не хватает места")));
     QCOMPARE(f.readBytes(), old);
+}
+
+void TestBadInput::busyPointerReturnsAfterEveryOperation_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<bool>("fails");
+    QTest::newRow("a save that fails") << "save" << true;
+    QTest::newRow("a save as that fails") << "save as" << true;
+    QTest::newRow("a load that fails") << "load" << true;
+    QTest::newRow("a print that fails") << "print" << true;
+    QTest::newRow("a header sort") << "sort" << false;
+    QTest::newRow("a search") << "search" << false;
+}
+
+void TestBadInput::busyPointerReturnsAfterEveryOperation()
+{
+    QFETCH(QString, operation);
+    QFETCH(bool, fails);
+    WindowFixture f;
+    f.open(QStringLiteral("2;b;;;;;;\r\n1;a;;;;;;\r\n"));
+    f.grid().setTextMatrix(1, 6, QStringLiteral("a;b"));
+    f.desktop.busyChanges.clear();
+    if (operation == u"save") {
+        f.press("CmdSave");
+    } else if (operation == u"save as") {
+        f.desktop.answers = QStringList{QStringLiteral("2009")};
+        f.press("CmdSaveAs");
+    } else if (operation == u"load") {
+        f.writeBytes(QByteArray(RegisterFormat::maxLineLength + 1, 'x'));
+        f.press("CmdZagruz");
+    } else if (operation == u"print") {
+        f.desktop.pdfPath = QStringLiteral("/nonexistent/folder/register.pdf");
+        f.press("CmdPrint");
+    } else if (operation == u"sort") {
+        QTest::mouseClick(f.window->gridWidget()->viewport(), Qt::LeftButton, {}, f.cellCentre(0, 0));
+    } else {
+        f.desktop.answers = QStringList{QStringLiteral("1")};
+        f.press("CmdSearh");
+    }
+    QVERIFY(!f.desktop.busyChanges.empty());
+    QCOMPARE(std::count(f.desktop.busyChanges.begin(), f.desktop.busyChanges.end(), true),
+             std::count(f.desktop.busyChanges.begin(), f.desktop.busyChanges.end(), false));
+    QCOMPARE(f.desktop.busyDepth, 0);
+    QCOMPARE(f.desktop.messages.size(), size_t(fails));
+    for (const auto& message : f.desktop.messages)
+        QCOMPARE(message.busyDepth, 0); // the default pointer is back before a box
 }
 
 QTEST_MAIN(TestBadInput)
