@@ -71,7 +71,12 @@ bool QtDesktop::processEvents()
     // does needs an answer within a couple of milliseconds, so events are
     // handled at most once per slice; a nested handler still runs between two
     // rows, as it would otherwise.
+    // Even the clock is read only every few calls.
     constexpr qint64 sliceNs = 2'000'000;
+    constexpr int callsPerClockRead = 32;
+    if (++callsSinceClock_ < callsPerClockRead)
+        return false;
+    callsSinceClock_ = 0;
     if (sinceEvents_.isValid() && sinceEvents_.nsecsElapsed() < sliceNs)
         return false;
     QCoreApplication::processEvents();

@@ -27,4 +27,5 @@ private:
     QPointer<QWidget> mainWindow_;
     int busyDepth_ = 0;
     QElapsedTimer sinceEvents_;
+    int callsSinceClock_ = 0;
 };

@@ -188,11 +188,8 @@ bool FlexGrid::setTextMatrix(int row, int col, QStringView text)
 {
     if (!validCell(row, col))
         return false;
-    PackedRow& cells = rows_[static_cast<size_t>(row)];
-    if (cells.cell(col) == text)
-        return true;
-    cells.setCell(col, text);
-    emit contentChanged();
+    if (rows_[static_cast<size_t>(row)].setCell(col, text))
+        emit contentChanged();
     return true;
 }
 

@@ -10,14 +10,19 @@ constexpr char16_t longFlag = 0x8000;
 
 void PackedRow::appendCell(QString& packed, QStringView text)
 {
+    // One resize and plain writes: loading appends every field of a file.
     const qsizetype length = text.size();
-    if (length < longFlag) {
-        packed.append(QChar(static_cast<char16_t>(length)));
+    const qsizetype at = packed.size();
+    const qsizetype prefix = length < longFlag ? 1 : 2;
+    packed.resize(at + prefix + length);
+    char16_t* out = reinterpret_cast<char16_t*>(packed.data()) + at;
+    if (prefix == 1) {
+        *out++ = static_cast<char16_t>(length);
     } else {
-        packed.append(QChar(static_cast<char16_t>(longFlag | (length >> 15))));
-        packed.append(QChar(static_cast<char16_t>(length & 0x7fff)));
+        *out++ = static_cast<char16_t>(longFlag | (length >> 15));
+        *out++ = static_cast<char16_t>(length & 0x7fff);
     }
-    packed.append(text);
+    std::copy(text.utf16(), text.utf16() + length, out);
 }
 
 bool PackedRow::locate(int column, Span& span) const
@@ -79,15 +84,18 @@ void PackedRow::readCells(std::span<QStringView> cells) const
     }
 }
 
-void PackedRow::setCell(int column, QStringView text)
+bool PackedRow::setCell(int column, QStringView text)
 {
     Span span{};
     if (locate(column, span)) {
+        const QStringView old = QStringView(packed_).sliced(span.textStart, span.length);
+        if (old == text)
+            return false;
         const qsizetype oldPrefix = span.textStart - span.start;
         const qsizetype newPrefix = text.size() < longFlag ? 1 : 2;
         if (oldPrefix == newPrefix && span.length == text.size()) {
             std::copy(text.begin(), text.end(), packed_.begin() + span.textStart);
-            return;
+            return true;
         }
         // Built anew at its exact size: one allocation, and no slack kept on
         // each of a million rows.
@@ -98,13 +106,14 @@ void PackedRow::setCell(int column, QStringView text)
         appendCell(next, text);
         next.append(QStringView(packed_).sliced(end));
         packed_ = std::move(next);
-        return;
+        return true;
     }
     if (text.isEmpty())
-        return; // cells past the stored ones are empty already
+        return false; // cells past the stored ones are empty already
     for (int c = cellCount(); c < column; ++c)
         appendCell(packed_, QStringView());
     appendCell(packed_, text);
+    return true;
 }
 
 void PackedRow::truncate(int columns)

@@ -20,7 +20,8 @@ public:
     QStringView cell(int column) const;
     // The first cells.size() cells in one walk, empty past the stored ones.
     void readCells(std::span<QStringView> cells) const;
-    void setCell(int column, QStringView text);
+    // Answers whether the text changed.
+    bool setCell(int column, QStringView text);
     // Stores text as the cell after the stored ones: how a row is built.
     void append(QStringView text) { appendCell(packed_, text); }
     void reserve(qsizetype characters) { packed_.reserve(characters); }
