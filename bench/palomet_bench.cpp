@@ -7,10 +7,14 @@
 //   palomet_bench --child OP FILE N     one row (run by the table, one
 //                                       process per row, so that peak
 //                                       memory is that row's own)
+//   palomet_bench check                 compares what the program writes with
+//                                       the digests of bench/expected-outputs.txt
+//   palomet_bench --digests             prints those digests
 //   palomet_bench --register FILE N     writes the generated register of N
 //                                       entries, to profile a row with
 //                                       perf record ... --child OP FILE N
 #include "Operations.h"
+#include "OutputCheck.h"
 #include "RegisterGenerator.h"
 #include "app/Fonts.h"
 
@@ -42,6 +46,18 @@ int main(int argc, char** argv)
 {
     if (argc == 5 && qstrcmp(argv[1], "--child") == 0)
         return runChild(argc, argv);
+    if (argc == 2 && (qstrcmp(argv[1], "check") == 0 || qstrcmp(argv[1], "--digests") == 0)) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        installFontSubstitutions();
+        QTemporaryDir work;
+        const QString digests = OutputCheck::digests(work.path());
+        if (qstrcmp(argv[1], "--digests") == 0) {
+            std::printf("%s\n", qPrintable(digests));
+            return 0;
+        }
+        return OutputCheck::compare(digests, QStringLiteral(PALOMET_EXPECTED_OUTPUTS)) ? 0 : 1;
+    }
     if (argc == 4 && qstrcmp(argv[1], "--register") == 0)
         return writeRegister(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt()) ? 0 : 1;
 
