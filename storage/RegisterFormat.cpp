@@ -48,15 +48,24 @@ bool codecAvailable()
     return QStringDecoder("windows-1251").isValid();
 }
 
-QString decode(QByteArrayView bytes)
+void appendDecoded(QString& text, QByteArrayView bytes)
 {
     const EncodingTable& codes = table();
-    if (!codes.oneUnitPerByte)
-        return QStringDecoder("windows-1251").decode(bytes);
-    QString text(bytes.size(), Qt::Uninitialized);
-    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    if (!codes.oneUnitPerByte) {
+        text += QStringDecoder("windows-1251").decode(bytes);
+        return;
+    }
+    const qsizetype start = text.size();
+    text.resize(start + bytes.size());
+    char16_t* out = reinterpret_cast<char16_t*>(text.data()) + start;
     for (const char b : bytes)
         *out++ = codes.character[static_cast<quint8>(b)];
+}
+
+QString decode(QByteArrayView bytes)
+{
+    QString text;
+    appendDecoded(text, bytes);
     return text;
 }
 

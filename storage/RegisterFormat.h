@@ -26,6 +26,7 @@ bool codecAvailable();
 // Windows-1251 is one byte a character, so any piece of a file decodes on
 // its own, block by block.
 QString decode(QByteArrayView bytes);
+void appendDecoded(QString& text, QByteArrayView bytes);
 
 // Hands every complete line of text to onLine, in order, and returns how many
 // characters it consumed. Unless atEnd, a line is complete only when its end

@@ -23,7 +23,7 @@ Status readLines(const QString& path, const std::function<void(QStringView)>& on
         if (got < 0)
             return Status::ReadFailed;
         const bool atEnd = got == 0;
-        pending += RegisterFormat::decode(QByteArrayView(block.constData(), got));
+        RegisterFormat::appendDecoded(pending, QByteArrayView(block.constData(), got));
         const auto consumed = RegisterFormat::splitLines(pending, atEnd, onLine);
         if (!consumed)
             return Status::LineTooLong;

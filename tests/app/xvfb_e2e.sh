@@ -21,17 +21,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A display number nobody uses.
-for n in $(seq 90 140); do
-  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { display=:$n; break; }
-done
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xpid=$!
-for _ in $(seq 50); do
-  [ -e "/tmp/.X11-unix/X${display#:}" ] && break
-  kill -0 "$xpid" 2>/dev/null || skip "Xvfb did not start: $(tail -n 2 "$work/xvfb.log")"
-  sleep 0.1
-done
+source "$(dirname "$0")/../xvfb.sh"
+start_xvfb "$work" 90 140
 export DISPLAY=$display
 unset QT_QPA_PLATFORM
 

@@ -35,16 +35,8 @@ installed=yes
 [ -x /usr/bin/palomet ] || fail "/usr/bin/palomet is missing"
 [ -f /usr/share/applications/ru.palomet.Palomet.desktop ] || fail "the desktop entry is missing"
 
-for n in $(seq 141 190); do
-  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { display=:$n; break; }
-done
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xpid=$!
-for _ in $(seq 50); do
-  [ -e "/tmp/.X11-unix/X${display#:}" ] && break
-  kill -0 "$xpid" 2>/dev/null || skip "Xvfb did not start: $(tail -n 2 "$work/xvfb.log")"
-  sleep 0.1
-done
+source "$(dirname "$0")/../xvfb.sh"
+start_xvfb "$work" 141 190
 
 home="$work/home"
 mkdir -p "$home" && chown nobody "$home"
