@@ -56,8 +56,9 @@ QString RegisterDocument::archiveFolder() const
 
 void RegisterDocument::resetGrid()
 {
-    grid_.setCols(7);
+    // Rows go first, so that narrowing the grid has no rows to cut.
     grid_.setRows(1);
+    grid_.setCols(7);
     grid_.AddItem(QString());
     grid_.setFormatString(headerFormatText);
 }
