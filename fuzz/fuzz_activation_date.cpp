@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             std::abort();
         return 0;
     }
-    if (!date->isValid() || BlockingDate::readDate(BlockingDate::format(*date)) != date)
+    if (!date->isValid() || BlockingDate::readDate(date->toString(u"dd.MM.yyyy")) != date)
         std::abort();
     const QDate reference = date->addDays(BlockingDate::daysToBlock);
     if (reference.year() > 9999) {

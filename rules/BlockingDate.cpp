@@ -100,6 +100,8 @@ std::optional<Civil> blockingOf(Civil activation)
     return Civil{reference.year, reference.month, 1};
 }
 
+// dd.mm.yyyy, as the register stores dates; written out by hand, since the
+// pass formats a date for every row it reaches.
 QString format(Civil date)
 {
     const int day = date.day;
@@ -113,11 +115,6 @@ QString format(Civil date)
     return QString(reinterpret_cast<const QChar*>(text), 10);
 }
 
-Civil civilOf(QDate date)
-{
-    return {date.year(), date.month(), date.day()};
-}
-
 } // namespace
 
 std::optional<QDate> readDate(QStringView text)
@@ -126,11 +123,6 @@ std::optional<QDate> readDate(QStringView text)
     if (!date)
         return std::nullopt;
     return QDate(date->year, date->month, date->day);
-}
-
-QString format(QDate date)
-{
-    return format(civilOf(date));
 }
 
 std::optional<QString> forActivationText(QStringView activation)

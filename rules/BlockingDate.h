@@ -16,9 +16,6 @@ constexpr int daysToBlock = 426;
 // day that does not exist, is no date.
 std::optional<QDate> readDate(QStringView text);
 
-// dd.mm.yyyy, as the register stores dates.
-QString format(QDate date);
-
 // Column 3's text for column 2's text, or nullopt when column 2 holds no date
 // or the blocking date would fall past the year 9999.
 std::optional<QString> forActivationText(QStringView activation);
