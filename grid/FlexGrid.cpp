@@ -255,14 +255,10 @@ void FlexGrid::setSort(int mode)
     const int keyLast = std::max(col_, colSel_);
 
     const int keyCount = keyLast - keyFirst + 1;
-    const std::vector<size_t> order = [&] {
-        std::vector<QStringView> keys;
-        keys.reserve(static_cast<size_t>(last - first + 1) * static_cast<size_t>(keyCount));
-        for (int r = first; r <= last; ++r)
-            for (int c = keyFirst; c <= keyLast; ++c)
-                keys.push_back(cellText(r, c));
-        return GenericOrder::stableOrder(keys, keyCount);
-    }();
+    const std::vector<quint32> order = GenericOrder::stableOrder(
+        static_cast<size_t>(last - first + 1), keyCount, [&](size_t slot) {
+            return cellText(first + int(slot / size_t(keyCount)), keyFirst + int(slot % size_t(keyCount)));
+        });
     // Rows are moved into their places cycle by cycle, without a second
     // table of a million rows.
     std::vector<bool> placed(order.size());

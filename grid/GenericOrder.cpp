@@ -63,30 +63,32 @@ std::optional<double> readNumber(QStringView text)
 
 namespace {
 
-// A key as the comparison needs it: its value where it reads as a number, and
-// its place among all the keys' texts in the Russian collation, equal places
-// for texts that collate equal.
-struct Key
+// The keys as the comparison needs them, one slot per key of every row, kept
+// in as few bytes as a million rows allow: a value where the key reads as a
+// number, and its place among all the keys' texts in the Russian collation
+// (equal places for texts that collate equal) where any key does not.
+struct Keys
 {
-    double number = 0;
-    bool isNumber = false;
-    int textRank = 0;
+    std::vector<bool> isNumber;
+    std::vector<double> number; // empty when no key is a number
+    std::vector<int> textRank;  // empty when every key is a number
 };
 
 // Ranks the distinct texts only: a register's columns repeat their texts
 // (owners, models), and a collation key costs far more than a lookup.
-void rankTexts(const std::vector<QStringView>& keys, std::vector<Key>& prepared)
+std::vector<int> rankTexts(size_t slotCount, const KeyText& keyAt)
 {
     QHash<QStringView, int> distinctIndex;
     std::vector<QStringView> distinct;
-    std::vector<int> keyToDistinct(keys.size());
-    for (size_t i = 0; i < keys.size(); ++i) {
-        auto it = distinctIndex.constFind(keys[i]);
+    std::vector<int> ranks(slotCount); // first the distinct text's index, then its rank
+    for (size_t i = 0; i < slotCount; ++i) {
+        const QStringView key = keyAt(i);
+        auto it = distinctIndex.constFind(key);
         if (it == distinctIndex.constEnd()) {
-            it = distinctIndex.insert(keys[i], int(distinct.size()));
-            distinct.push_back(keys[i]);
+            it = distinctIndex.insert(key, int(distinct.size()));
+            distinct.push_back(key);
         }
-        keyToDistinct[i] = it.value();
+        ranks[i] = it.value();
     }
     const QCollator collator{QLocale(QLocale::Russian, QLocale::Russia)};
     std::vector<QCollatorSortKey> sortKeys;
@@ -103,37 +105,55 @@ void rankTexts(const std::vector<QStringView>& keys, std::vector<Key>& prepared)
             i > 0 && sortKeys[byCollation[i - 1]].compare(sortKeys[byCollation[i]]) == 0;
         rank[byCollation[i]] = sameAsBefore ? rank[byCollation[i - 1]] : int(i);
     }
-    for (size_t i = 0; i < keys.size(); ++i)
-        prepared[i].textRank = rank[keyToDistinct[i]];
+    for (int& r : ranks)
+        r = rank[r];
+    return ranks;
+}
+
+Keys prepare(size_t slotCount, const KeyText& keyAt)
+{
+    Keys keys;
+    keys.isNumber.resize(slotCount);
+    bool allNumbers = true;
+    for (size_t i = 0; i < slotCount; ++i) {
+        const auto number = readNumber(keyAt(i));
+        if (!number) {
+            allNumbers = false;
+            continue;
+        }
+        if (keys.number.empty())
+            keys.number.resize(slotCount);
+        keys.isNumber[i] = true;
+        keys.number[i] = *number;
+    }
+    // A column of numbers never compares texts.
+    if (!allNumbers)
+        keys.textRank = rankTexts(slotCount, keyAt);
+    return keys;
+}
+
+template <typename T>
+int compare(T a, T b)
+{
+    return a < b ? -1 : (b < a ? 1 : 0);
 }
 
 } // namespace
 
-std::vector<size_t> stableOrder(const std::vector<QStringView>& keys, int keyCount)
+std::vector<quint32> stableOrder(size_t rowCount, int keyCount, const KeyText& keyAt)
 {
     const size_t width = static_cast<size_t>(std::max(keyCount, 1));
-    const size_t rowCount = keys.size() / width;
-    std::vector<Key> prepared(keys.size());
-    bool allNumbers = true;
-    for (size_t i = 0; i < keys.size(); ++i) {
-        const auto number = readNumber(keys[i]);
-        prepared[i].isNumber = number.has_value();
-        prepared[i].number = number.value_or(0);
-        allNumbers = allNumbers && number;
-    }
-    // A column of numbers never compares texts.
-    if (!allNumbers)
-        rankTexts(keys, prepared);
-    auto compareKey = [](const Key& a, const Key& b) {
-        if (a.isNumber && b.isNumber)
-            return a.number < b.number ? -1 : (b.number < a.number ? 1 : 0);
-        return a.textRank < b.textRank ? -1 : (b.textRank < a.textRank ? 1 : 0);
+    const Keys keys = prepare(rowCount * width, keyAt);
+    auto compareSlot = [&keys](size_t a, size_t b) {
+        if (keys.isNumber[a] && keys.isNumber[b])
+            return compare(keys.number[a], keys.number[b]);
+        return compare(keys.textRank[a], keys.textRank[b]);
     };
-    std::vector<size_t> order(rowCount);
-    std::iota(order.begin(), order.end(), size_t{0});
-    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+    std::vector<quint32> order(rowCount);
+    std::iota(order.begin(), order.end(), quint32{0});
+    std::stable_sort(order.begin(), order.end(), [&](quint32 a, quint32 b) {
         for (size_t k = 0; k < width; ++k) {
-            const int result = compareKey(prepared[a * width + k], prepared[b * width + k]);
+            const int result = compareSlot(a * width + k, b * width + k);
             if (result != 0)
                 return result < 0;
         }

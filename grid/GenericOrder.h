@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QStringView>
+#include <QtGlobal>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -13,8 +15,10 @@ namespace GenericOrder {
 // one decimal point or comma, an optional exponent. Dates (two points) are not.
 std::optional<double> readNumber(QStringView text);
 
-// keys holds keyCount texts per row, row after row. Returns the row indices in
-// sorted order.
-std::vector<size_t> stableOrder(const std::vector<QStringView>& keys, int keyCount);
+// The text of key slot i: key i % keyCount of row i / keyCount.
+using KeyText = std::function<QStringView(size_t slot)>;
+
+// The row indices of rowCount rows with keyCount keys each, in sorted order.
+std::vector<quint32> stableOrder(size_t rowCount, int keyCount, const KeyText& keyAt);
 
 } // namespace GenericOrder

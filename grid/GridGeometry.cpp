@@ -30,11 +30,11 @@ void GridGeometry::moveColumn(int from, int to)
     colWidths_.insert(colWidths_.begin() + to, width);
 }
 
-void GridGeometry::reorderRows(int first, const std::vector<size_t>& order)
+void GridGeometry::reorderRows(int first, const std::vector<quint32>& order)
 {
     std::vector<int> heights;
     heights.reserve(order.size());
-    for (size_t index : order)
+    for (quint32 index : order)
         heights.push_back(rowHeights_[static_cast<size_t>(first) + index]);
     std::copy(heights.begin(), heights.end(), rowHeights_.begin() + first);
 }

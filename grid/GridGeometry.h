@@ -2,6 +2,7 @@
 
 #include <QRect>
 #include <QSize>
+#include <QtGlobal>
 #include <vector>
 
 // The grid's geometry in twips: the columns' widths, the rows' heights, the
@@ -29,7 +30,7 @@ public:
     void moveColumn(int from, int to);
     // Rows from `first` on take the heights of the rows that order names,
     // counted from `first`: a sort carries the heights with the rows.
-    void reorderRows(int first, const std::vector<size_t>& order);
+    void reorderRows(int first, const std::vector<quint32>& order);
 
     // Sizes; 0 outside the grid. A negative size is refused.
     int colWidth(int col) const;
