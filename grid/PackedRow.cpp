@@ -2,12 +2,6 @@
 
 #include <algorithm>
 
-namespace {
-
-constexpr char16_t longFlag = 0x8000;
-
-} // namespace
-
 void PackedRow::appendCell(QString& packed, QStringView text)
 {
     // One resize and plain writes: loading appends every field of a file.
@@ -27,6 +21,8 @@ void PackedRow::appendCell(QString& packed, QStringView text)
 
 bool PackedRow::locate(int column, Span& span) const
 {
+    // Written out rather than stepping with spanAt: this is the grid's
+    // hottest loop, and it only needs each length until the column is found.
     const char16_t* data = reinterpret_cast<const char16_t*>(packed_.constData());
     const qsizetype size = packed_.size();
     qsizetype pos = 0;
@@ -48,10 +44,12 @@ bool PackedRow::locate(int column, Span& span) const
 
 int PackedRow::cellCount() const
 {
+    const char16_t* data = reinterpret_cast<const char16_t*>(packed_.constData());
     int count = 0;
-    Span span{};
-    while (locate(count, span))
-        ++count;
+    for (qsizetype pos = 0; pos < packed_.size(); ++count) {
+        const Span span = spanAt(data, pos);
+        pos = span.textStart + span.length;
+    }
     return count;
 }
 
@@ -73,14 +71,9 @@ void PackedRow::readCells(std::span<QStringView> cells) const
             cell = QStringView();
             continue;
         }
-        qsizetype length = data[pos];
-        qsizetype textStart = pos + 1;
-        if (length & longFlag) {
-            length = ((length & 0x7fff) << 15) | data[pos + 1];
-            textStart = pos + 2;
-        }
-        cell = QStringView(packed_).sliced(textStart, length);
-        pos = textStart + length;
+        const Span span = spanAt(data, pos);
+        cell = QStringView(packed_).sliced(span.textStart, span.length);
+        pos = span.textStart + span.length;
     }
 }
 

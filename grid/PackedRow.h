@@ -37,6 +37,17 @@ private:
         qsizetype textStart;
         qsizetype length;
     };
+    static constexpr char16_t longFlag = 0x8000;
+
+    // The cell whose length prefix stands at pos; here, to be inlined into
+    // the walks over a row.
+    static Span spanAt(const char16_t* data, qsizetype pos)
+    {
+        const qsizetype first = data[pos];
+        if (first & longFlag)
+            return {pos, pos + 2, ((first & 0x7fff) << 15) | data[pos + 1]};
+        return {pos, pos + 1, first};
+    }
     bool locate(int column, Span& span) const;
     static void appendCell(QString& packed, QStringView text);
 
