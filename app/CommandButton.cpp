@@ -1,5 +1,6 @@
 #include "app/CommandButton.h"
 
+#include <QKeyEvent>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
@@ -19,4 +20,13 @@ void CommandButton::paintEvent(QPaintEvent*)
         focus.rect = style()->subElementRect(QStyle::SE_PushButtonFocusRect, &option, this);
         painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
     }
+}
+
+void CommandButton::keyPressEvent(QKeyEvent* event)
+{
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !event->isAutoRepeat()) {
+        click();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
 }

@@ -22,8 +22,11 @@ public:
     virtual bool askYesNo(const QString& text, const QString& title) = 0;
     // Busy pointers nest: the default pointer returns with the last false.
     virtual void setBusy(bool busy) = 0;
-    // Answers whether other handlers may have run meanwhile.
+    // The blocking pass's yield, between rows: may handle the pending events,
+    // and answers whether other handlers may have run meanwhile.
     virtual bool processEvents() = 0;
+    // Handles every pending event now.
+    virtual void flushEvents() = 0;
     // Ends the program at once: no window sees another event.
     virtual void quit() = 0;
     // The system's default printer, or null when there is none.

@@ -1,5 +1,6 @@
 #include "app/Dialog.h"
 
+#include "app/CommandButton.h"
 #include "app/Fonts.h"
 #include "grid/Twips.h"
 
@@ -38,7 +39,7 @@ Dialog::Dialog(QWidget* parent)
 
 QPushButton* Dialog::addButton(const char* name, const QString& caption, QRect twips)
 {
-    auto* button = new QPushButton(caption, this);
+    auto* button = new CommandButton(caption, this);
     button->setObjectName(QLatin1String(name));
     button->setAutoDefault(false);
     button->setGeometry(Twips::toPixels(twips));

@@ -7,6 +7,7 @@
 #include "editing/GridOperations.h"
 #include "editing/InputLine.h"
 #include "print/RegisterPrinter.h"
+#include "rules/BlockingDate.h"
 #include "rules/BlockingPass.h"
 
 #include <QCloseEvent>
@@ -38,17 +39,27 @@ QString printFailure(const QPrinter* printer, std::optional<RegisterPrinter::Out
 FrmEKLZ::FrmEKLZ(Desktop& desktop, QString programFolder, QWidget* parent)
     : QWidget(parent)
     , desktop_(desktop)
-    , document_(MSFGAZ, std::move(programFolder), desktop, programTitle, [this] { CommitCellEdit(); },
-                [this] { blocdata(); })
+    , document_(MSFGAZ, std::move(programFolder), desktop, programTitle,
+                {.editPending = [this] { return overlay_->pending(); },
+                 .commitEdit = [this] { CommitCellEdit(); },
+                 .blockingPass = [this] { blocdata(); },
+                 .loaded = [] {}})
 {
     setWindowIcon(appIcon());
     createControls();
     overlay_ = std::make_unique<CellOverlay>(
-        MSFGAZ, *txtDataEntry, [this] { desktop_.processEvents(); }, [this] { blocdata(); });
+        MSFGAZ, *txtDataEntry, [this] { desktop_.flushEvents(); }, [this] { blocdata(); });
     inputLine_ = new InputLine(MSFGAZ, *TxtVvod, *CmdEdit, *overlay_, this);
+    MSFGAZ.setDateReader(&BlockingDate::dayNumber);
     connectHandlers();
     Form_Load();
+    document_.markSaved();
     TxtVvod->setFocus();
+}
+
+bool FrmEKLZ::mayLoseWork() const
+{
+    return gridEdited || document_.hasUnsavedChanges();
 }
 
 FrmEKLZ::~FrmEKLZ()
@@ -77,7 +88,7 @@ void FrmEKLZ::connectHandlers()
 void FrmEKLZ::closeEvent(QCloseEvent* event)
 {
     // The close box is "Выход": edits are not dropped without the question.
-    if (gridEdited) {
+    if (mayLoseWork()) {
         event->ignore();
         showExitQuestion();
         return;
@@ -128,7 +139,7 @@ void FrmEKLZ::CmdSaveAs_Click()
 
 void FrmEKLZ::CmdProd_Click()
 {
-    if (gridEdited)
+    if (mayLoseWork())
         showExitQuestion();
     else
         close();
@@ -146,6 +157,7 @@ void FrmEKLZ::showExitQuestion()
     connect(dialog_, &Dialog::saveAndEnd, this, &FrmEKLZ::OKButton_Click);
     connect(dialog_, &Dialog::endWithoutSaving, this, &FrmEKLZ::CancelButton_Click);
     dialog_->show();
+    dialog_->activateWindow(); // the keyboard goes to "ДА" at once
 }
 
 void FrmEKLZ::OKButton_Click()
@@ -183,9 +195,8 @@ void FrmEKLZ::CmdPrint_Click()
 
 void FrmEKLZ::tabPrint()
 {
-    // The printed table shows a pending overlay edit, wherever the current
-    // cell stands.
-    CommitCellEdit();
+    // A pending overlay edit is committed by the walk's first move of the
+    // current cell, into the cell current then.
     const QString date = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
     const QString time = QTime::currentTime().toString(QStringLiteral("H:mm:ss"));
     const std::unique_ptr<QPrinter> printer = desktop_.defaultPrinter();

@@ -60,6 +60,9 @@ private:
     void Form_Load();
     void Form_Resize();
 
+    // "Выход" and the close box ask first: the grid was clicked, or it holds
+    // changes not yet saved.
+    bool mayLoseWork() const;
     void showExitQuestion();
 
     // Handlers.

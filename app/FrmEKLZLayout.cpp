@@ -33,8 +33,11 @@ QPushButton* FrmEKLZ::addButton(const char* name, const QString& caption, QRect 
     button->setObjectName(QLatin1String(name));
     button->setFont(msSansSerif(8.25, true));
     button->setAutoDefault(false);
+    // A fixed face takes a fixed caption colour: a dark desktop theme's
+    // light text would vanish on it.
     QPalette face = button->palette();
     face.setColor(QPalette::Button, buttonFace);
+    face.setColor(QPalette::ButtonText, Qt::black);
     button->setPalette(face);
     placeControl(button, twips);
     return button;
@@ -74,7 +77,7 @@ void FrmEKLZ::createControls()
     gridWidget_->setObjectName(QStringLiteral("MSFGAZ"));
     const QPalette system = palette();
     gridWidget_->setColors({system.color(QPalette::Base), system.color(QPalette::Text),
-                            QColor(255, 255, 192), system.color(QPalette::ButtonText),
+                            QColor(255, 255, 192), Qt::black,
                             QColor(255, 128, 128), QColor(192, 255, 255), QColor(128, 128, 128),
                             QColor(192, 192, 192), Qt::black});
 

@@ -84,6 +84,11 @@ bool QtDesktop::processEvents()
     return true;
 }
 
+void QtDesktop::flushEvents()
+{
+    QCoreApplication::processEvents();
+}
+
 void QtDesktop::quit()
 {
     // Every save has been committed by the time anything can quit, so nothing

@@ -17,6 +17,7 @@ public:
     bool askYesNo(const QString& text, const QString& title) override;
     void setBusy(bool busy) override;
     bool processEvents() override;
+    void flushEvents() override;
     void quit() override;
     std::unique_ptr<QPrinter> defaultPrinter() override;
 

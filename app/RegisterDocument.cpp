@@ -14,6 +14,7 @@ namespace {
 
 const QString registerFile = QStringLiteral("thisyear.csv");
 const QString archiveFolderName = QStringLiteral("Archive");
+const QString archiveMissing = QStringLiteral("Не могу найти  указанный год.");
 
 bool holdsAnyFile(const QDir& folder)
 {
@@ -33,15 +34,33 @@ const QString RegisterDocument::headerFormatText = QStringLiteral(
     "|^Владелец            ");
 
 RegisterDocument::RegisterDocument(FlexGrid& grid, QString programFolder, Desktop& desktop,
-                                   QString title, std::function<void()> commitEdit,
-                                   std::function<void()> blockingPass)
+                                   QString title, WindowHooks hooks)
     : grid_(grid)
     , programFolder_(std::move(programFolder))
     , desktop_(desktop)
     , title_(std::move(title))
-    , commitEdit_(std::move(commitEdit))
-    , blockingPass_(std::move(blockingPass))
+    , hooks_(std::move(hooks))
 {
+}
+
+bool RegisterDocument::hasUnsavedChanges() const
+{
+    return grid_.revision() != savedRevision_ || hooks_.editPending();
+}
+
+void RegisterDocument::markSaved()
+{
+    savedRevision_ = grid_.revision();
+}
+
+bool RegisterDocument::mayDropChanges(const QString& whatLoads)
+{
+    if (!hasUnsavedChanges())
+        return true;
+    return desktop_.askYesNo(QStringLiteral("Изменения в таблице не сохранены. Если %1, они будут "
+                                            "потеряны. Продолжить?")
+                                 .arg(whatLoads),
+                             title_);
 }
 
 QString RegisterDocument::registerPath() const
@@ -65,12 +84,14 @@ void RegisterDocument::resetGrid()
 
 void RegisterDocument::loadgrid()
 {
+    if (!mayDropChanges(QStringLiteral("открыть журнал")))
+        return;
     bool loaded = true;
     {
         const Desktop::BusyScope busy(desktop_);
         // A pending overlay edit goes into the contents being replaced, never
         // into the header or into a loaded entry.
-        commitEdit_();
+        hooks_.commitEdit();
         resetGrid();
         const QString path = registerPath();
         // Stamped before reading: a change made while we read shows at the save.
@@ -80,7 +101,9 @@ void RegisterDocument::loadgrid()
         source_ = loaded ? Source::Register : Source::PartOfRegister;
         registerStamp_ = stamp;
         if (loaded)
-            blockingPass_();
+            hooks_.blockingPass(); // the dates it writes are part of the load
+        markSaved();
+        hooks_.loaded();
     }
     if (!loaded)
         desktop_.messageBox(QStringLiteral("Не могу найти thisyear.csv."), title_);
@@ -126,20 +149,29 @@ void RegisterDocument::loadgridarch()
     const std::optional<QString> path = findArchive(name);
     if (!path)
         return;
+    // An empty or missing Archive folder has nothing to load either, and the
+    // user is told so like for any other name that is not there.
+    const bool found = holdsAnyFile(QDir(archiveFolder())) && QFileInfo::exists(*path);
+    if (!found && hasUnsavedChanges()) {
+        // Nothing to load: unsaved changes are not emptied away for it.
+        desktop_.messageBox(archiveMissing, title_);
+        return;
+    }
+    if (found && !mayDropChanges(QStringLiteral("загрузить архив «%1»").arg(QFileInfo(*path).fileName())))
+        return;
     bool loaded = false;
     {
         const Desktop::BusyScope busy(desktop_);
-        commitEdit_();
+        hooks_.commitEdit();
         resetGrid();
-        // An empty or missing Archive folder has nothing to load either, and
-        // the user is told so like for any other name that is not there.
-        const bool opened = holdsAnyFile(QDir(archiveFolder())) && QFileInfo::exists(*path);
-        loaded = opened && RegisterReader::loadInto(grid_, *path) == RegisterReader::Status::Ok;
-        source_ = opened ? Source::Archive : Source::Nothing;
+        loaded = found && RegisterReader::loadInto(grid_, *path) == RegisterReader::Status::Ok;
+        source_ = found ? Source::Archive : Source::Nothing;
         archiveName_ = QFileInfo(*path).fileName();
+        markSaved();
+        hooks_.loaded();
     }
     if (!loaded)
-        desktop_.messageBox(QStringLiteral("Не могу найти  указанный год."), title_);
+        desktop_.messageBox(archiveMissing, title_);
 }
 
 bool RegisterDocument::mayReplaceRegister()
@@ -205,13 +237,15 @@ bool RegisterDocument::saveTo(const QString& path, const std::function<bool()>& 
 {
     // The pending overlay edit is part of what is saved, wherever the current
     // cell stands.
-    commitEdit_();
+    hooks_.commitEdit();
     const RegisterWriter::Outcome outcome = [&] {
         const Desktop::BusyScope busy(desktop_);
         return RegisterWriter::save(grid_, path, mayWrite);
     }();
-    if (outcome.saved())
+    if (outcome.saved()) {
+        markSaved();
         return true;
+    }
     if (outcome.kind == RegisterWriter::Outcome::Kind::Declined)
         return false;
     if (outcome.kind == RegisterWriter::Outcome::Kind::CellUnwritable)

@@ -23,10 +23,23 @@ class RegisterDocument
 public:
     static const QString headerFormatText;
 
-    // commitEdit puts a pending overlay edit into the grid; blockingPass runs
-    // the blocking-date pass after a load.
+    // What the window does for the register around a load or a save.
+    struct WindowHooks
+    {
+        std::function<bool()> editPending;   // an overlay edit waits for its commit
+        std::function<void()> commitEdit;    // puts it into the grid
+        std::function<void()> blockingPass;  // after a load of thisyear.csv
+        std::function<void()> loaded;        // the grid now holds another register
+    };
+
     RegisterDocument(FlexGrid& grid, QString programFolder, Desktop& desktop, QString title,
-                     std::function<void()> commitEdit, std::function<void()> blockingPass);
+                     WindowHooks hooks);
+
+    // Whether the grid differs from what the last load or save left in it,
+    // a pending overlay edit included.
+    bool hasUnsavedChanges() const;
+    // What the grid holds now counts as saved.
+    void markSaved();
 
     // Header row and one empty entry row, seven columns.
     void resetGrid();
@@ -48,13 +61,16 @@ private:
     bool mayReplaceRegister();
     bool mayReplaceArchive(const QString& name);
     bool saveTo(const QString& path, const std::function<bool()>& mayWrite);
+    // Asks before a load replaces unsaved changes; what is to be loaded
+    // completes the question.
+    bool mayDropChanges(const QString& whatLoads);
 
     FlexGrid& grid_;
     const QString programFolder_;
     Desktop& desktop_;
     const QString title_;
-    std::function<void()> commitEdit_;
-    std::function<void()> blockingPass_;
+    WindowHooks hooks_;
+    quint64 savedRevision_ = 0;
 
     Source source_ = Source::Nothing;
     QString archiveName_;                      // with Source::Archive

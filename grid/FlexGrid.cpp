@@ -36,6 +36,8 @@ bool FlexGrid::setRows(int count)
 {
     if (count < FixedRows)
         return false;
+    if (count != Rows())
+        ++revision_;
     rows_.resize(static_cast<size_t>(count));
     geometry_.setRowCount(count);
     keepInside();
@@ -47,6 +49,8 @@ bool FlexGrid::setCols(int count)
 {
     if (count < 1)
         return false;
+    if (count != Cols())
+        ++revision_;
     if (count < Cols()) {
         for (PackedRow& row : rows_)
             row.truncate(count);
@@ -61,6 +65,7 @@ bool FlexGrid::setCols(int count)
 
 void FlexGrid::AddItem(const QString& text)
 {
+    ++revision_;
     rows_.emplace_back();
     if (!text.isEmpty())
         rows_.back().setCell(0, text);
@@ -73,6 +78,7 @@ bool FlexGrid::RemoveItem(int row)
     // The header row stays, and so does the last entry row.
     if (row < FixedRows || row >= Rows() || Rows() <= FixedRows + 1)
         return false;
+    ++revision_;
     rows_.erase(rows_.begin() + row);
     geometry_.removeRow(row);
     if (row_ > row)
@@ -84,12 +90,32 @@ bool FlexGrid::RemoveItem(int row)
     return true;
 }
 
+bool FlexGrid::insertRow(int row, PackedRow cells)
+{
+    if (row < FixedRows || row > Rows())
+        return false;
+    ++revision_;
+    cells.truncate(Cols());
+    rows_.insert(rows_.begin() + row, std::move(cells));
+    geometry_.insertRow(row);
+    emit contentChanged();
+    return true;
+}
+
+PackedRow FlexGrid::rowCells(int row) const
+{
+    if (row < 0 || row >= Rows())
+        return {};
+    return rows_[static_cast<size_t>(row)];
+}
+
 bool FlexGrid::setColPosition(int index, int position)
 {
     if (index < 0 || index >= Cols() || position < 0 || position >= Cols())
         return false;
     if (index == position)
         return true;
+    ++revision_;
     for (PackedRow& row : rows_)
         row.moveCell(index, position);
     const Qt::Alignment moved = alignments_[static_cast<size_t>(index)];
@@ -188,6 +214,7 @@ bool FlexGrid::setTextMatrix(int row, int col, QStringView text)
 {
     if (!validCell(row, col))
         return false;
+    ++revision_;
     if (rows_[static_cast<size_t>(row)].setCell(col, text))
         emit contentChanged();
     return true;
@@ -197,6 +224,7 @@ bool FlexGrid::setRowCells(int row, PackedRow cells)
 {
     if (row < 0 || row >= Rows())
         return false;
+    ++revision_;
     cells.truncate(Cols());
     rows_[static_cast<size_t>(row)] = std::move(cells);
     emit contentChanged();
@@ -216,6 +244,7 @@ void FlexGrid::setFormatString(const QString& format)
     const QStringList captions = format.section(u';', 0, 0).split(u'|');
     if (Cols() < captions.size())
         setCols(static_cast<int>(captions.size()));
+    ++revision_;
     for (int c = 0; c < captions.size(); ++c) {
         QString caption = captions[c];
         Qt::Alignment alignment = Qt::AlignLeft;
@@ -241,10 +270,10 @@ Qt::Alignment FlexGrid::ColAlignment(int col) const
     return alignments_[static_cast<size_t>(col)];
 }
 
-void FlexGrid::setSort(int mode)
+std::pair<int, std::vector<quint32>> FlexGrid::setSort(int mode)
 {
     if (mode != 1 || Rows() <= FixedRows + 1)
-        return;
+        return {FixedRows, {}};
     int first = FixedRows;
     int last = Rows() - 1;
     if (row_ != rowSel_) {
@@ -255,10 +284,19 @@ void FlexGrid::setSort(int mode)
     const int keyLast = std::max(col_, colSel_);
 
     const int keyCount = keyLast - keyFirst + 1;
-    const std::vector<quint32> order = GenericOrder::stableOrder(
-        static_cast<size_t>(last - first + 1), keyCount, [&](size_t slot) {
+    std::vector<quint32> order = GenericOrder::stableOrder(
+        static_cast<size_t>(last - first + 1), keyCount,
+        [&](size_t slot) {
             return cellText(first + int(slot / size_t(keyCount)), keyFirst + int(slot % size_t(keyCount)));
-        });
+        },
+        dateReader_);
+    permuteRows(first, order);
+    return {first, std::move(order)};
+}
+
+void FlexGrid::permuteRows(int first, const std::vector<quint32>& order)
+{
+    ++revision_;
     // Rows are moved into their places cycle by cycle, without a second
     // table of a million rows.
     std::vector<bool> placed(order.size());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "grid/GenericOrder.h"
 #include "grid/GridGeometry.h"
 #include "grid/PackedRow.h"
 
@@ -41,6 +42,9 @@ public:
     bool setCols(int count);
     void AddItem(const QString& text);
     bool RemoveItem(int row);
+    // Puts a row back where RemoveItem took it from.
+    bool insertRow(int row, PackedRow cells);
+    PackedRow rowCells(int row) const;
     bool setColPosition(int index, int position);
 
     // Current cell and the selection's opposite corner. Setting Row or Col
@@ -69,10 +73,20 @@ public:
     void setFormatString(const QString& format);
     Qt::Alignment ColAlignment(int col) const;
 
-    // Generic ascending sort (mode 1): two keys that both read as numbers
-    // compare by value, others as texts. Keys are columns Col..ColSel; with
-    // Row equal to RowSel every row below the header is sorted.
-    void setSort(int mode);
+    // Generic ascending sort (mode 1), in GenericOrder's order, dates read
+    // by the date reader when one is set. Keys are columns Col..ColSel; with
+    // Row equal to RowSel every row below the header is sorted. Answers the
+    // first sorted row and the order applied (see permuteRows); an empty
+    // order when nothing was sorted.
+    std::pair<int, std::vector<quint32>> setSort(int mode);
+    void setDateReader(GenericOrder::DateReader reader) { dateReader_ = std::move(reader); }
+    // Rows from `first` on take the rows that order names, counted from
+    // `first`; inverse(order) puts them back.
+    void permuteRows(int first, const std::vector<quint32>& order);
+
+    // Bumped by every change of a text, of the rows or of the columns, even
+    // one that puts the same text back: equal revisions mean an unchanged grid.
+    quint64 revision() const { return revision_; }
 
     // Sizes in twips.
     int ColWidth(int col) const { return geometry_.colWidth(col); }
@@ -157,4 +171,6 @@ private:
     QRect place_;
     bool visible_ = true;
     QFont font_;
+    GenericOrder::DateReader dateReader_;
+    quint64 revision_ = 0;
 };

@@ -64,24 +64,31 @@ std::optional<double> readNumber(QStringView text)
 namespace {
 
 // The keys as the comparison needs them, one slot per key of every row, kept
-// in as few bytes as a million rows allow: a value where the key reads as a
-// number, and its place among all the keys' texts in the Russian collation
-// (equal places for texts that collate equal) where any key does not.
+// in as few bytes as a million rows allow: each key's kind, its value where it
+// is a number or a date, and its place among all the keys' texts in the
+// Russian collation (equal places for texts that collate equal) where any key
+// is a text.
+enum Kind : quint8 { EarlyText, Number, Date, Text };
+
 struct Keys
 {
-    std::vector<bool> isNumber;
-    std::vector<double> number; // empty when no key is a number
-    std::vector<int> textRank;  // empty when every key is a number
+    std::vector<quint8> kind;
+    std::vector<double> value; // empty when no key is a number or a date
+    std::vector<int> textRank; // empty when no key is a text
 };
 
 // Ranks the distinct texts only: a register's columns repeat their texts
-// (owners, models), and a collation key costs far more than a lookup.
-std::vector<int> rankTexts(size_t slotCount, const KeyText& keyAt)
+// (owners, models), and a collation key costs far more than a lookup. Texts
+// that collate before "0" are marked early.
+std::vector<int> rankTexts(Keys& keys, const KeyText& keyAt)
 {
+    const size_t slotCount = keys.kind.size();
     QHash<QStringView, int> distinctIndex;
     std::vector<QStringView> distinct;
     std::vector<int> ranks(slotCount); // first the distinct text's index, then its rank
     for (size_t i = 0; i < slotCount; ++i) {
+        if (keys.kind[i] != Text)
+            continue;
         const QStringView key = keyAt(i);
         auto it = distinctIndex.constFind(key);
         if (it == distinctIndex.constEnd()) {
@@ -91,6 +98,7 @@ std::vector<int> rankTexts(size_t slotCount, const KeyText& keyAt)
         ranks[i] = it.value();
     }
     const QCollator collator{QLocale(QLocale::Russian, QLocale::Russia)};
+    const QCollatorSortKey zero = collator.sortKey(QStringLiteral("0"));
     std::vector<QCollatorSortKey> sortKeys;
     sortKeys.reserve(distinct.size());
     for (QStringView text : distinct)
@@ -105,30 +113,43 @@ std::vector<int> rankTexts(size_t slotCount, const KeyText& keyAt)
             i > 0 && sortKeys[byCollation[i - 1]].compare(sortKeys[byCollation[i]]) == 0;
         rank[byCollation[i]] = sameAsBefore ? rank[byCollation[i - 1]] : int(i);
     }
-    for (int& r : ranks)
-        r = rank[r];
+    for (size_t i = 0; i < slotCount; ++i) {
+        if (keys.kind[i] != Text)
+            continue;
+        if (sortKeys[ranks[i]].compare(zero) < 0)
+            keys.kind[i] = EarlyText;
+        ranks[i] = rank[ranks[i]];
+    }
     return ranks;
 }
 
-Keys prepare(size_t slotCount, const KeyText& keyAt)
+Keys prepare(size_t slotCount, const KeyText& keyAt, const DateReader& readDate)
 {
     Keys keys;
-    keys.isNumber.resize(slotCount);
-    bool allNumbers = true;
+    keys.kind.resize(slotCount, Text);
+    bool anyText = false;
     for (size_t i = 0; i < slotCount; ++i) {
-        const auto number = readNumber(keyAt(i));
-        if (!number) {
-            allNumbers = false;
+        const QStringView text = keyAt(i);
+        std::optional<double> value = readNumber(text);
+        Kind kind = Number;
+        if (!value && readDate) {
+            if (const auto day = readDate(text)) {
+                value = *day;
+                kind = Date;
+            }
+        }
+        if (!value) {
+            anyText = true;
             continue;
         }
-        if (keys.number.empty())
-            keys.number.resize(slotCount);
-        keys.isNumber[i] = true;
-        keys.number[i] = *number;
+        if (keys.value.empty())
+            keys.value.resize(slotCount);
+        keys.kind[i] = kind;
+        keys.value[i] = *value;
     }
-    // A column of numbers never compares texts.
-    if (!allNumbers)
-        keys.textRank = rankTexts(slotCount, keyAt);
+    // A column of numbers or dates never compares texts.
+    if (anyText)
+        keys.textRank = rankTexts(keys, keyAt);
     return keys;
 }
 
@@ -140,13 +161,16 @@ int compare(T a, T b)
 
 } // namespace
 
-std::vector<quint32> stableOrder(size_t rowCount, int keyCount, const KeyText& keyAt)
+std::vector<quint32> stableOrder(size_t rowCount, int keyCount, const KeyText& keyAt,
+                                 const DateReader& readDate)
 {
     const size_t width = static_cast<size_t>(std::max(keyCount, 1));
-    const Keys keys = prepare(rowCount * width, keyAt);
+    const Keys keys = prepare(rowCount * width, keyAt, readDate);
     auto compareSlot = [&keys](size_t a, size_t b) {
-        if (keys.isNumber[a] && keys.isNumber[b])
-            return compare(keys.number[a], keys.number[b]);
+        if (keys.kind[a] != keys.kind[b])
+            return compare(keys.kind[a], keys.kind[b]);
+        if (keys.kind[a] == Number || keys.kind[a] == Date)
+            return compare(keys.value[a], keys.value[b]);
         return compare(keys.textRank[a], keys.textRank[b]);
     };
     std::vector<quint32> order(rowCount);

@@ -23,6 +23,11 @@ void GridGeometry::removeRow(int row)
     rowHeights_.erase(rowHeights_.begin() + row);
 }
 
+void GridGeometry::insertRow(int row)
+{
+    rowHeights_.insert(rowHeights_.begin() + row, 0);
+}
+
 void GridGeometry::moveColumn(int from, int to)
 {
     const int width = colWidths_[static_cast<size_t>(from)];

@@ -27,6 +27,7 @@ public:
     void setRowCount(int count);
     void setColCount(int count);
     void removeRow(int row);
+    void insertRow(int row);
     void moveColumn(int from, int to);
     // Rows from `first` on take the heights of the rows that order names,
     // counted from `first`: a sort carries the heights with the rows.

@@ -125,6 +125,14 @@ std::optional<QDate> readDate(QStringView text)
     return QDate(date->year, date->month, date->day);
 }
 
+std::optional<int> dayNumber(QStringView text)
+{
+    const auto date = readCivil(text);
+    if (!date)
+        return std::nullopt;
+    return daysFromCivil(*date);
+}
+
 std::optional<QString> forActivationText(QStringView activation)
 {
     const auto date = readCivil(activation);

@@ -16,6 +16,10 @@ constexpr int daysToBlock = 426;
 // day that does not exist, is no date.
 std::optional<QDate> readDate(QStringView text);
 
+// The same date as a day number that orders dates: what the header sort
+// compares dates by.
+std::optional<int> dayNumber(QStringView text);
+
 // Column 3's text for column 2's text, or nullopt when column 2 holds no date
 // or the blocking date would fall past the year 9999.
 std::optional<QString> forActivationText(QStringView activation);

@@ -51,7 +51,10 @@ Status loadInto(FlexGrid& grid, const QString& path)
         grid.AddItem(QString());
     });
     if (status != Status::Ok) {
+        // The row being filled, from its start: a line that failed is not
+        // loaded in part.
         grid.setRow(grid.Rows() - 1);
+        grid.setCol(0);
         return status;
     }
     grid.setRows(grid.Rows() - 1);

@@ -19,7 +19,7 @@ Status readLines(const QString& path, const std::function<void(QStringView)>& on
 // line. On success the empty row appended after the last line is removed again
 // and the current cell rests on the last entry, in the column where its line
 // ended. On failure the grid keeps the rows read so far and the row that was
-// being filled.
+// being filled, which is current, in column 0.
 Status loadInto(FlexGrid& grid, const QString& path);
 
 } // namespace RegisterReader

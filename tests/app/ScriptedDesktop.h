@@ -36,6 +36,7 @@ public:
     bool askYesNo(const QString& text, const QString& title) override;
     void setBusy(bool busy) override;
     bool processEvents() override;
+    void flushEvents() override { processEvents(); }
     void quit() override { ++quits; }
     // A PDF printer writing to pdfPath, or no printer while it is empty.
     QString pdfPath;

@@ -156,6 +156,7 @@ void TestBadInput::busyPointerReturnsAfterEveryOperation()
         f.press("CmdSaveAs");
     } else if (operation == u"load") {
         f.writeBytes(QByteArray(RegisterFormat::maxLineLength + 1, 'x'));
+        f.desktop.replies = {true};
         f.press("CmdZagruz");
     } else if (operation == u"print") {
         f.desktop.pdfPath = QStringLiteral("/nonexistent/folder/register.pdf");

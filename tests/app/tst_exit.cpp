@@ -36,7 +36,8 @@ class TestExit : public QObject
     Q_OBJECT
 private slots:
     void initTestCase() { installFontSubstitutions(); }
-    void untouchedRegisterEndsAtOnce();
+    void exitAsksOnlyWhenWorkWouldBeLost_data();
+    void exitAsksOnlyWhenWorkWouldBeLost();
     void dialogLooksAsSpecified();
     void secondExitRaisesTheSameDialog();
     void yesSavesTheGridAsItIsThenEnds();
@@ -47,15 +48,40 @@ private slots:
     void closeBoxActsAsExit();
 };
 
-void TestExit::untouchedRegisterEndsAtOnce()
+void TestExit::exitAsksOnlyWhenWorkWouldBeLost_data()
 {
+    QTest::addColumn<QString>("change"); // made after opening the register
+    QTest::addColumn<bool>("saved");     // and then saved
+    QTest::addColumn<bool>("asks");
+    QTest::newRow("opened only") << "" << false << false;
+    QTest::newRow("a row added") << "CmdAddS" << false << true;
+    QTest::newRow("a row added, then saved") << "CmdAddS" << true << false;
+    QTest::newRow("a column moved") << "CmdSortC" << false << true;
+    QTest::newRow("typed into the input line") << "TxtVvod" << false << true;
+    QTest::newRow("the same text put back") << "CmdEdit" << false << true;
+}
+
+void TestExit::exitAsksOnlyWhenWorkWouldBeLost()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, saved);
+    QFETCH(bool, asks);
     WindowFixture f;
     f.open(sample);
-    f.press("CmdAddS");
+    f.grid().setCol(6);
+    if (change == u"TxtVvod")
+        f.type(f.lineEdit("TxtVvod"), QStringLiteral("Петров"));
+    else if (change == u"CmdEdit")
+        f.lineEdit("TxtVvod")->setText(f.grid().Text());
+    if (change.startsWith(u"Cmd"))
+        f.press(change.toLatin1().constData());
+    if (saved)
+        f.press("CmdSave");
     f.press("CmdProd");
-    QCOMPARE(f.desktop.quits, 1);
-    QVERIFY(openDialogs().isEmpty());
-    QCOMPARE(f.readBytes(), QStringEncoder("windows-1251").encode(sample));
+    QCOMPARE(f.desktop.quits, asks ? 0 : 1);
+    QCOMPARE(openDialogs().size(), asks ? 1 : 0);
+    if (!saved)
+        QCOMPARE(f.readBytes(), QStringEncoder("windows-1251").encode(sample));
 }
 
 void TestExit::dialogLooksAsSpecified()
@@ -88,6 +114,10 @@ void TestExit::dialogLooksAsSpecified()
     // The main window stays usable meanwhile.
     f.clickCell(1, 1);
     QVERIFY(f.overlay()->isVisible());
+    // Return presses the focused button as Space does: "НАЗАД" closes.
+    QTest::keyClick(dialogButton("CmdCancel"), Qt::Key_Return);
+    QTRY_VERIFY(openDialogs().isEmpty());
+    QCOMPARE(f.desktop.quits, 0);
 }
 
 void TestExit::secondExitRaisesTheSameDialog()

@@ -129,7 +129,7 @@ void TestInputLine::headerReleaseSortsThenOpensTheOverlayOnTheCaption_data()
     QTest::addColumn<QStringList>("sorted");
     QTest::newRow("numbers by value") << 5 << QStringList{"9", "10", "100"};
     QTest::newRow("texts by collation") << 6 << QStringList{"Иванов", "Петров", "Сидоров"};
-    QTest::newRow("dates as texts") << 2 << QStringList{"01.11.2008", "15.01.2009", "29.02.2008"};
+    QTest::newRow("dates by date") << 2 << QStringList{"29.02.2008", "01.11.2008", "15.01.2009"};
 }
 
 void TestInputLine::headerReleaseSortsThenOpensTheOverlayOnTheCaption()

@@ -37,6 +37,8 @@ private slots:
     void archivesAreFoundInAnyCase_data();
     void archivesAreFoundInAnyCase();
     void readOnlyFolderWritesTheFileInPlace();
+    void loadAsksBeforeDroppingChanges_data();
+    void loadAsksBeforeDroppingChanges();
 };
 
 void TestSaveGuard::registerSaveAsksUnlessTheGridHoldsTheFile_data()
@@ -168,6 +170,7 @@ void TestSaveGuard::archivesAreFoundInAnyCase()
         writeArchive(f, name);
     f.grid().setTextMatrix(1, 0, QStringLiteral("before"));
     f.desktop.answers = QStringList{typed};
+    f.desktop.replies = {true};
     f.press("CmdZArch");
     QCOMPARE(f.grid().TextMatrix(1, 6), loaded ? QStringLiteral("Иванов") : QString());
     QCOMPARE(f.desktop.messages.size(), size_t(!loaded));
@@ -202,6 +205,58 @@ void TestSaveGuard::readOnlyFolderWritesTheFileInPlace()
     QCOMPARE(f.readBytes(QStringLiteral("Archive/2009.csv")), edited);
     QCOMPARE(f.desktop.messages.size(), size_t{1});
     QVERIFY(f.desktop.messages[0].text.contains(QStringLiteral("2010.csv")));
+}
+
+void TestSaveGuard::loadAsksBeforeDroppingChanges_data()
+{
+    QTest::addColumn<QString>("load");   // the button
+    QTest::addColumn<QString>("change"); // made after opening the register
+    QTest::addColumn<bool>("reply");
+    QTest::addColumn<bool>("asks");
+    QTest::newRow("unchanged") << "CmdZagruz" << "" << false << false;
+    QTest::newRow("a row added, no") << "CmdZagruz" << "CmdAddS" << false << true;
+    QTest::newRow("a row added, yes") << "CmdZagruz" << "CmdAddS" << true << true;
+    QTest::newRow("a pending cell box, no") << "CmdZagruz" << "overlay" << false << true;
+    QTest::newRow("sorted, archive, no") << "CmdZArch" << "sort" << false << true;
+    QTest::newRow("a column deleted, archive, yes") << "CmdZArch" << "CmdDelC" << true << true;
+}
+
+void TestSaveGuard::loadAsksBeforeDroppingChanges()
+{
+    QFETCH(QString, load);
+    QFETCH(QString, change);
+    QFETCH(bool, reply);
+    QFETCH(bool, asks);
+    WindowFixture f;
+    writeArchive(f, QStringLiteral("2009.csv"));
+    f.open(QStringLiteral("2;200;;;;;Петров;\r\n1;100;;;;;Иванов;\r\n"));
+    if (change == u"overlay") {
+        f.retype(1, 6, QStringLiteral("Сидоров"));
+    } else if (change == u"sort") {
+        QTest::mouseClick(f.window->gridWidget()->viewport(), Qt::LeftButton, {}, f.cellCentre(0, 6));
+    } else if (!change.isEmpty()) {
+        f.press(change.toLatin1().constData());
+    }
+    const QString before = f.grid().TextMatrix(1, 6);
+    const int rows = f.grid().Rows();
+    const int cols = f.grid().Cols();
+    f.desktop.answers = QStringList{QStringLiteral("2009")};
+    f.desktop.replies = {reply};
+    f.press(load.toLatin1().constData());
+    QCOMPARE(f.desktop.questions.size(), size_t(asks));
+    if (asks) {
+        QCOMPARE(f.desktop.questions[0].title, QStringLiteral("Palomet"));
+        QVERIFY(f.desktop.questions[0].text.contains(QStringLiteral("будут потеряны")));
+    }
+    if (asks && !reply) {
+        QCOMPARE(f.grid().TextMatrix(1, 6), before);
+        QCOMPARE(f.grid().Rows(), rows);
+        QCOMPARE(f.grid().Cols(), cols);
+        QVERIFY(change != u"overlay" || f.overlay()->isVisible());
+    } else {
+        QCOMPARE(f.grid().TextMatrix(1, 6), load == u"CmdZArch" ? QStringLiteral("Иванов")
+                                                               : QStringLiteral("Петров"));
+    }
 }
 
 QTEST_MAIN(TestSaveGuard)

@@ -1,5 +1,6 @@
 #include "grid/FlexGrid.h"
 #include "grid/GenericOrder.h"
+#include "rules/BlockingDate.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -182,9 +183,12 @@ void TestFlexGrid::sortOrdersNumbersByValueAndTextsByCollation_data()
     QTest::newRow("cyrillic by collation")
         << QStringList{"Яблоко", "арбуз", "Ёлка", "Борис", "ель"}
         << QStringList{"арбуз", "Борис", "Ёлка", "ель", "Яблоко"};
-    QTest::newRow("dates as texts, by day first")
-        << QStringList{"15.01.2009", "02.03.2010", "01.12.2009"}
-        << QStringList{"01.12.2009", "02.03.2010", "15.01.2009"};
+    QTest::newRow("dates by date")
+        << QStringList{"15.01.2009", "02.03.2010", " 1.12.2009", "31.02.2009"}
+        << QStringList{"15.01.2009", " 1.12.2009", "02.03.2010", "31.02.2009"};
+    QTest::newRow("mixed kinds: early texts, numbers, dates, texts")
+        << QStringList{"Борис", "01.12.2009", "10", "", "Анна", "-", "9", "1.1.2000"}
+        << QStringList{"", "-", "9", "10", "1.1.2000", "01.12.2009", "Анна", "Борис"};
 }
 
 void TestFlexGrid::sortOrdersNumbersByValueAndTextsByCollation()
@@ -193,6 +197,7 @@ void TestFlexGrid::sortOrdersNumbersByValueAndTextsByCollation()
     QFETCH(QStringList, sorted);
     FlexGrid grid;
     fill(grid, keys, 1);
+    grid.setDateReader(&BlockingDate::dayNumber);
     grid.setRow(0);
     grid.setCol(1);
     grid.setSort(1);
