@@ -1,9 +1,11 @@
 #include "app/RegisterDocument.h"
 
 #include "app/Desktop.h"
+#include "app/ProgramFolder.h"
 #include "app/SaveMessages.h"
 #include "grid/FlexGrid.h"
 #include "storage/ArchiveName.h"
+#include "storage/KeptVersions.h"
 #include "storage/RegisterReader.h"
 #include "storage/RegisterWriter.h"
 
@@ -14,6 +16,7 @@ namespace {
 
 const QString registerFile = QStringLiteral("thisyear.csv");
 const QString archiveFolderName = QStringLiteral("Archive");
+const QString backupFolderName = QStringLiteral("Backup");
 const QString archiveMissing = QStringLiteral("Не могу найти  указанный год.");
 
 bool holdsAnyFile(const QDir& folder)
@@ -87,6 +90,7 @@ void RegisterDocument::loadgrid()
     if (!mayDropChanges(QStringLiteral("открыть журнал")))
         return;
     bool loaded = true;
+    RegisterReader::Status status = RegisterReader::Status::Ok;
     {
         const Desktop::BusyScope busy(desktop_);
         // A pending overlay edit goes into the contents being replaced, never
@@ -97,7 +101,8 @@ void RegisterDocument::loadgrid()
         // Stamped before reading: a change made while we read shows at the save.
         const std::optional<FileStamp> stamp = FileStamp::of(path);
         if (QFileInfo::exists(path))
-            loaded = RegisterReader::loadInto(grid_, path) == RegisterReader::Status::Ok;
+            status = RegisterReader::loadInto(grid_, path);
+        loaded = status == RegisterReader::Status::Ok;
         source_ = loaded ? Source::Register : Source::PartOfRegister;
         registerStamp_ = stamp;
         if (loaded)
@@ -106,7 +111,9 @@ void RegisterDocument::loadgrid()
         hooks_.loaded();
     }
     if (!loaded)
-        desktop_.messageBox(QStringLiteral("Не могу найти thisyear.csv."), title_);
+        desktop_.messageBox(SaveMessages::loadFailure(status, registerFile,
+                                                      QStringLiteral("Не могу найти thisyear.csv.")),
+                            title_);
 }
 
 bool RegisterDocument::askArchiveName(const QString& prompt, QString& name)
@@ -138,7 +145,33 @@ std::optional<QString> RegisterDocument::findArchive(const QString& name)
             title_);
         return std::nullopt;
     }
+    // Not in Archive: a version kept by a save, for restoring it.
+    for (const QString& backup : {backupFolder(), ProgramFolder::dataFolder() + u'/' + backupFolderName}) {
+        const QString kept = KeptVersions::find(backup, name);
+        if (!kept.isEmpty())
+            return kept;
+    }
     return exact; // not there: the load reports it
+}
+
+bool RegisterDocument::refuseLinkLeavingArchive(const QString& path, const QString& whatFails)
+{
+    const std::optional<QString> target = ArchiveName::linkLeaving(archiveFolder(), path);
+    if (target) {
+        desktop_.messageBox(
+            QStringLiteral("«%1» — ссылка на «%2», а это вне папки Archive. %3")
+                .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(*target), whatFails),
+            title_);
+    }
+    return target.has_value();
+}
+
+QString RegisterDocument::backupFolder() const
+{
+    // Beside the register where its folder can be written, else with the
+    // user's data.
+    const QString folder = QFileInfo(programFolder_).isWritable() ? programFolder_ : ProgramFolder::dataFolder();
+    return folder + u'/' + backupFolderName;
 }
 
 void RegisterDocument::loadgridarch()
@@ -146,12 +179,21 @@ void RegisterDocument::loadgridarch()
     QString name;
     if (!askArchiveName(QStringLiteral("Введите год (или другое имя файла)"), name))
         return;
+    const QFileInfo folder(archiveFolder());
+    if (folder.isDir() && !folder.isReadable()) {
+        desktop_.messageBox(QStringLiteral("Папку «%1» нельзя прочитать: нет прав на чтение. Архив не "
+                                           "загружен.")
+                                .arg(QDir::toNativeSeparators(archiveFolder())),
+                            title_);
+        return;
+    }
     const std::optional<QString> path = findArchive(name);
-    if (!path)
+    if (!path || refuseLinkLeavingArchive(*path, QStringLiteral("Архив не загружен.")))
         return;
     // An empty or missing Archive folder has nothing to load either, and the
     // user is told so like for any other name that is not there.
-    const bool found = holdsAnyFile(QDir(archiveFolder())) && QFileInfo::exists(*path);
+    const bool kept = !path->startsWith(archiveFolder() + u'/');
+    const bool found = (kept || holdsAnyFile(QDir(archiveFolder()))) && QFileInfo::exists(*path);
     if (!found && hasUnsavedChanges()) {
         // Nothing to load: unsaved changes are not emptied away for it.
         desktop_.messageBox(archiveMissing, title_);
@@ -159,19 +201,21 @@ void RegisterDocument::loadgridarch()
     }
     if (found && !mayDropChanges(QStringLiteral("загрузить архив «%1»").arg(QFileInfo(*path).fileName())))
         return;
-    bool loaded = false;
+    RegisterReader::Status status = RegisterReader::Status::CannotOpen;
     {
         const Desktop::BusyScope busy(desktop_);
         hooks_.commitEdit();
         resetGrid();
-        loaded = found && RegisterReader::loadInto(grid_, *path) == RegisterReader::Status::Ok;
+        if (found)
+            status = RegisterReader::loadInto(grid_, *path);
         source_ = found ? Source::Archive : Source::Nothing;
         archiveName_ = QFileInfo(*path).fileName();
         markSaved();
         hooks_.loaded();
     }
-    if (!loaded)
-        desktop_.messageBox(archiveMissing, title_);
+    if (status != RegisterReader::Status::Ok)
+        desktop_.messageBox(SaveMessages::loadFailure(status, QFileInfo(*path).fileName(), archiveMissing),
+                            title_);
 }
 
 bool RegisterDocument::mayReplaceRegister()
@@ -233,22 +277,45 @@ bool RegisterDocument::mayReplaceArchive(const QString& name)
     return desktop_.askYesNo(question, title_);
 }
 
-bool RegisterDocument::saveTo(const QString& path, const std::function<bool()>& mayWrite)
+bool RegisterDocument::mayLeaveTextUnsaved()
+{
+    const std::optional<RegisterWriter::Cell> cell = RegisterWriter::firstTextNotSaved(grid_);
+    if (!cell)
+        return true;
+    grid_.scrollIntoView(cell->row, cell->col);
+    return desktop_.askYesNo(SaveMessages::textNotSaved(cell->row, cell->col,
+                                                        grid_.TextMatrix(cell->row, cell->col)),
+                             title_);
+}
+
+bool RegisterDocument::saveTo(const QString& path, const QString& keptName,
+                              const std::function<bool()>& mayWrite)
 {
     // The pending overlay edit is part of what is saved, wherever the current
     // cell stands.
     hooks_.commitEdit();
-    const RegisterWriter::Outcome outcome = [&] {
+    if (!mayLeaveTextUnsaved())
+        return false;
+    const FileReplacement::Guards guards{
+        backupFolder(), keptName, mayWrite, [&] {
+            return desktop_.askYesNo(SaveMessages::noKeptVersion(path, backupFolder()), title_);
+        }};
+    RegisterWriter::Outcome outcome;
+    // Written by someone else while we wrote: asked again, with the file as it is now.
+    for (int attempt = 0; attempt < 3; ++attempt) {
         const Desktop::BusyScope busy(desktop_);
-        return RegisterWriter::save(grid_, path, mayWrite);
-    }();
+        outcome = RegisterWriter::save(grid_, path, guards);
+        if (outcome.kind != RegisterWriter::Outcome::Kind::ChangedMeanwhile)
+            break;
+    }
     if (outcome.saved()) {
         markSaved();
         return true;
     }
     if (outcome.kind == RegisterWriter::Outcome::Kind::Declined)
         return false;
-    if (outcome.kind == RegisterWriter::Outcome::Kind::CellUnwritable)
+    if (outcome.kind == RegisterWriter::Outcome::Kind::CellUnwritable ||
+        outcome.kind == RegisterWriter::Outcome::Kind::LineTooLong)
         grid_.scrollIntoView(outcome.row, outcome.col);
     desktop_.messageBox(SaveMessages::failure(outcome, path, grid_.TextMatrix(0, outcome.col)),
                         title_);
@@ -257,7 +324,8 @@ bool RegisterDocument::saveTo(const QString& path, const std::function<bool()>& 
 
 bool RegisterDocument::SaveGridn()
 {
-    if (!saveTo(registerPath(), [this] { return mayReplaceRegister(); }))
+    if (!saveTo(registerPath(), QFileInfo(registerFile).completeBaseName(),
+                [this] { return mayReplaceRegister(); }))
         return false;
     source_ = Source::Register;
     registerStamp_ = FileStamp::of(registerPath());
@@ -271,5 +339,8 @@ bool RegisterDocument::SaveAsGridn()
         return false;
     if (!holdsAnyFile(QDir(archiveFolder())))
         QDir(programFolder_).mkdir(archiveFolderName); // a failure shows when the file is written
-    return saveTo(ArchiveName::pathIn(archiveFolder(), name), [&] { return mayReplaceArchive(name); });
+    const QString path = ArchiveName::pathIn(archiveFolder(), name);
+    if (refuseLinkLeavingArchive(path, QStringLiteral("Архив не записан.")))
+        return false;
+    return saveTo(path, QFileInfo(path).completeBaseName(), [&] { return mayReplaceArchive(name); });
 }

@@ -55,12 +55,18 @@ private:
     QString registerPath() const;
     QString archiveFolder() const;
     bool askArchiveName(const QString& prompt, QString& name);
-    // The archive file a typed name stands for; empty when none can be
-    // chosen (the user has been told why).
+    // The archive file a typed name stands for, or the kept version of that
+    // name when Archive holds none; empty when none can be chosen (the user
+    // has been told why).
     std::optional<QString> findArchive(const QString& name);
     bool mayReplaceRegister();
     bool mayReplaceArchive(const QString& name);
-    bool saveTo(const QString& path, const std::function<bool()>& mayWrite);
+    QString backupFolder() const;
+    // Says so and answers true when path is a link in Archive leading out of it.
+    bool refuseLinkLeavingArchive(const QString& path, const QString& whatFails);
+    bool mayLeaveTextUnsaved();
+    // keptName names the replaced file's kept versions.
+    bool saveTo(const QString& path, const QString& keptName, const std::function<bool()>& mayWrite);
     // Asks before a load replaces unsaved changes; what is to be loaded
     // completes the question.
     bool mayDropChanges(const QString& whatLoads);

@@ -1,8 +1,12 @@
 #include "app/SaveMessages.h"
 
+#include "storage/RegisterFormat.h"
+
 #include <QDir>
 #include <QFileInfo>
+#include <QFile>
 #include <QStorageInfo>
+#include <cerrno>
 
 namespace SaveMessages {
 
@@ -28,10 +32,13 @@ QString characterName(char32_t ch)
 }
 
 // Why a file could not be opened for writing, found by looking at the disk.
-QString openReason(const QString& path)
+QString openReason(const QString& path, int error)
 {
     const QFileInfo target(path);
     const QFileInfo folder(target.absolutePath());
+    constexpr qsizetype longestName = 255; // bytes, on Linux file systems
+    if (error == ENAMETOOLONG || QFile::encodeName(target.fileName()).size() > longestName)
+        return QStringLiteral("имя файла слишком длинное для файловой системы");
     if (target.isDir())
         return QStringLiteral("на месте файла находится папка с тем же именем");
     if (folder.exists() && !folder.isDir())
@@ -49,9 +56,26 @@ QString openReason(const QString& path)
 QString writeReason(const RegisterWriter::Outcome& outcome, const QString& path)
 {
     const QStorageInfo storage(QFileInfo(path).absolutePath());
-    if (storage.isValid() && storage.bytesAvailable() < outcome.bytes)
+    if (outcome.systemError == ENOSPC || outcome.systemError == EDQUOT ||
+        (storage.isValid() && storage.bytesAvailable() < outcome.bytes))
         return QStringLiteral("на диске не хватает места");
     return QStringLiteral("ошибка записи на диск");
+}
+
+// The state a failed save left the file in.
+QString fileState(const RegisterWriter::Outcome& outcome)
+{
+    const QString kept = QDir::toNativeSeparators(outcome.keptVersion);
+    if (!outcome.inPlace)
+        return QStringLiteral("прежний файл не изменён.");
+    if (outcome.restored)
+        return QStringLiteral("прежнее содержимое файла восстановлено, его копия лежит в «%1».").arg(kept);
+    if (!outcome.keptVersion.isEmpty())
+        return QStringLiteral("файл записан не полностью и может быть испорчен; прежняя версия "
+                              "сохранена в «%1», её можно открыть кнопкой «Загрузить архив».")
+            .arg(kept);
+    return QStringLiteral("файл записан не полностью и может быть испорчен; копии прежней версии "
+                          "нет: сохраните журнал снова.");
 }
 
 } // namespace
@@ -73,14 +97,32 @@ QString failure(const RegisterWriter::Outcome& outcome, const QString& path, con
             .arg(outcome.col + 1)
             .arg(caption, characterName(outcome.character));
     }
+    case Kind::LineTooLong:
+        return QStringLiteral("Файл «%1» не сохранён: строка %2 длиннее %3 знаков, и программа не "
+                              "смогла бы прочитать её снова. Сократите текст этой строки и сохраните "
+                              "снова; файл не изменён.")
+            .arg(file)
+            .arg(outcome.row)
+            .arg(RegisterFormat::maxLineLength);
     case Kind::CannotOpen:
     case Kind::WriteFailed: {
-        const QString reason = outcome.kind == Kind::CannotOpen ? openReason(path)
+        const QString reason = outcome.kind == Kind::CannotOpen ? openReason(path, outcome.systemError)
                                                                 : writeReason(outcome, path);
-        return QStringLiteral("Файл «%1» не сохранён: %2. Данные остаются в таблице; прежний файл "
-                              "не изменён.")
-            .arg(file, reason);
+        return QStringLiteral("Файл «%1» не сохранён: %2. Данные остаются в таблице; %3")
+            .arg(file, reason, fileState(outcome));
     }
+    case Kind::Busy:
+        return QStringLiteral("Файл «%1» не сохранён: его сейчас сохраняет другое окно Palomet. "
+                              "Повторите сохранение через несколько секунд; файл не изменён.")
+            .arg(file);
+    case Kind::NotRegularFile:
+        return QStringLiteral("Файл «%1» не сохранён: на его месте не обычный файл, а канал, сокет "
+                              "или устройство, и записывать туда нельзя. Данные остаются в таблице.")
+            .arg(file);
+    case Kind::ChangedMeanwhile:
+        return QStringLiteral("Файл «%1» не сохранён: другая программа изменяла его всё время, пока "
+                              "шло сохранение. Данные остаются в таблице; повторите сохранение.")
+            .arg(file);
     case Kind::Saved:
     case Kind::Declined:
         break;
@@ -94,6 +136,38 @@ QString nameRefused(const QString& name)
                           "поэтому имя не может содержать «/», «\\» или управляющие символы и не "
                           "может быть «.» или «..».")
         .arg(name);
+}
+
+QString loadFailure(RegisterReader::Status status, const QString& fileName, const QString& fallback)
+{
+    switch (status) {
+    case RegisterReader::Status::Unreadable:
+        return QStringLiteral("Не могу прочитать «%1»: нет прав на чтение файла.").arg(fileName);
+    case RegisterReader::Status::NotRegularFile:
+        return QStringLiteral("«%1» не загружен: на его месте не обычный файл, а канал, сокет или "
+                              "устройство.")
+            .arg(fileName);
+    default:
+        return fallback;
+    }
+}
+
+QString textNotSaved(int row, int col, const QString& text)
+{
+    return QStringLiteral("В строке %1, колонке %2 есть текст «%3», но в файл записываются только "
+                          "первые %4 колонок: этот текст и другие тексты правее седьмой колонки "
+                          "в файл не попадут. Сохранить без них?")
+        .arg(row)
+        .arg(col + 1)
+        .arg(text)
+        .arg(RegisterFormat::savedColumns);
+}
+
+QString noKeptVersion(const QString& path, const QString& backupFolder)
+{
+    return QStringLiteral("Не удалось сохранить копию прежней версии файла «%1» в папке «%2». "
+                          "Если продолжить, файл будет перезаписан без копии. Перезаписать?")
+        .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(backupFolder));
 }
 
 } // namespace SaveMessages

@@ -1,6 +1,7 @@
 #include "storage/ArchiveName.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace ArchiveName {
 
@@ -36,6 +37,19 @@ QStringList otherCaseNames(const QString& archiveFolder, QStringView typed)
             found.append(file);
     }
     return found;
+}
+
+std::optional<QString> linkLeaving(const QString& folder, const QString& path)
+{
+    const QFileInfo link(path);
+    if (!link.isSymLink())
+        return std::nullopt;
+    const QString target = link.canonicalFilePath();
+    if (target.isEmpty())
+        return link.symLinkTarget();
+    if (QFileInfo(target).path() != QFileInfo(folder).canonicalFilePath())
+        return target;
+    return std::nullopt;
 }
 
 } // namespace ArchiveName

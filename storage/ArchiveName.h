@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <optional>
 
 // Names typed for the Archive folder ("Сохранить как", "Загрузить архив").
 namespace ArchiveName {
@@ -22,5 +23,10 @@ QString pathIn(const QString& archiveFolder, QStringView typed);
 // in another case ("2008.CSV", "Arch.csv"): archives copied from systems that
 // ignore case. The exact name itself is not among them.
 QStringList otherCaseNames(const QString& archiveFolder, QStringView typed);
+
+// Where a symbolic link at path leads when that is outside the folder, or
+// nowhere (a dangling link counts as leaving); nullopt for a link that stays
+// inside and for anything that is not a link. The folder itself may be a link.
+std::optional<QString> linkLeaving(const QString& folder, const QString& path);
 
 } // namespace ArchiveName

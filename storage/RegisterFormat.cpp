@@ -73,17 +73,19 @@ std::optional<qsizetype> splitLines(QStringView text, bool atEnd,
                                     const std::function<void(QStringView)>& onLine)
 {
     qsizetype start = 0;
-    for (;;) {
-        const qsizetype cr = text.indexOf(u'\r', start);
-        if (cr < 0)
-            break;
-        if (cr - start > maxLineLength)
+    const char16_t* const data = reinterpret_cast<const char16_t*>(text.utf16());
+    for (qsizetype end = start; end < text.size(); ++end) {
+        const char16_t ch = data[end];
+        if (ch != u'\r' && ch != u'\n')
+            continue;
+        if (end - start > maxLineLength)
             return std::nullopt;
-        const bool lfFollows = cr + 1 < text.size() && text[cr + 1] == u'\n';
-        if (!lfFollows && cr + 1 == text.size() && !atEnd)
+        const bool lfFollows = ch == u'\r' && end + 1 < text.size() && data[end + 1] == u'\n';
+        if (ch == u'\r' && !lfFollows && end + 1 == text.size() && !atEnd)
             return start; // the LF may come with the next piece
-        onLine(text.sliced(start, cr - start));
-        start = cr + (lfFollows ? 2 : 1);
+        onLine(text.sliced(start, end - start));
+        start = end + (lfFollows ? 2 : 1);
+        end = start - 1;
     }
     const qsizetype rest = text.size() - start;
     if (rest > maxLineLength)
@@ -138,6 +140,8 @@ std::optional<Unwritable> appendLine(QByteArray& out, std::span<const QStringVie
     qsizetype length = savedColumns + 2;
     for (qsizetype c = 0; c < count; ++c)
         length += fields[c].size();
+    if (length - 2 > maxLineLength)
+        return Unwritable{0, 0, true};
     const EncodingTable& codes = table();
     const qsizetype start = out.size();
     out.resize(start + length);

@@ -12,8 +12,9 @@
 // The register file: Windows-1251 text, one entry per line, every field
 // followed by ';', lines ended by CR LF. No quoting, no escaping, no trimming.
 //
-// Reading is lenient about line ends: CR LF or a lone CR ends a line, a LF on
-// its own is an ordinary character, and the last line may lack its end.
+// Reading is lenient about line ends: CR LF, a lone CR or a lone LF ends a
+// line (files written on Linux end lines with LF), and the last line may lack
+// its end. The program itself writes CR LF and never a lone LF in a cell.
 namespace RegisterFormat {
 
 // Longest line the program reads, in characters (one byte each on disk).
@@ -76,12 +77,13 @@ struct Unwritable
 {
     int column = 0;
     char32_t character = 0;
+    bool lineTooLong = false; // the whole line: longer than maxLineLength
 };
 
 // Appends one line as written: savedColumns fields in Windows-1251, each
 // followed by ';', then CR LF. Missing fields are written empty, fields past
-// savedColumns not at all. A field the file cannot carry appends nothing and
-// is answered instead.
+// savedColumns not at all. A field the file cannot carry, or a line longer
+// than maxLineLength, appends nothing and is answered instead.
 std::optional<Unwritable> appendLine(QByteArray& out, std::span<const QStringView> fields);
 
 } // namespace RegisterFormat

@@ -4,6 +4,10 @@
 #include "storage/RegisterFormat.h"
 
 #include <QFile>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace RegisterReader {
 
@@ -13,9 +17,21 @@ constexpr qint64 blockSize = 1 << 20;
 
 Status readLines(const QString& path, const std::function<void(QStringView)>& onLine)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return Status::CannotOpen;
+    struct stat info {};
+    const QByteArray native = QFile::encodeName(path);
+    if (::stat(native.constData(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
+        return Status::NotRegularFile;
+    // Opened without waiting, and looked at again once open: the path may
+    // have become a FIFO meanwhile.
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno == EACCES ? Status::Unreadable : Status::CannotOpen;
+    QFile file;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return S_ISDIR(info.st_mode) ? Status::CannotOpen : Status::NotRegularFile;
+    }
     QString pending;
     QByteArray block(blockSize, Qt::Uninitialized);
     for (;;) {

@@ -10,7 +10,10 @@ class FlexGrid;
 // million entries never sits in memory twice.
 namespace RegisterReader {
 
-enum class Status { Ok, CannotOpen, ReadFailed, LineTooLong };
+// Unreadable: the file is there but may not be read. NotRegularFile: a FIFO,
+// a socket or a device stands there; it is never opened for reading, so it
+// cannot hang the window. A folder there cannot be opened.
+enum class Status { Ok, CannotOpen, Unreadable, NotRegularFile, ReadFailed, LineTooLong };
 
 Status readLines(const QString& path, const std::function<void(QStringView)>& onLine);
 

@@ -3,7 +3,6 @@
 #include "grid/FlexGrid.h"
 #include "storage/RegisterFormat.h"
 
-#include <QSaveFile>
 #include <array>
 
 namespace RegisterWriter {
@@ -34,7 +33,7 @@ Outcome unwritable(FlexGrid& grid, int row, const RegisterFormat::Unwritable& ba
     grid.setRow(row);
     grid.setCol(bad.column);
     Outcome outcome;
-    outcome.kind = Outcome::Kind::CellUnwritable;
+    outcome.kind = bad.lineTooLong ? Outcome::Kind::LineTooLong : Outcome::Kind::CellUnwritable;
     outcome.row = grid.Row();
     outcome.col = bad.column;
     outcome.character = bad.character;
@@ -65,47 +64,38 @@ std::optional<std::pair<int, RegisterFormat::Unwritable>> encodeRows(const FlexG
 
 } // namespace
 
-Outcome save(FlexGrid& grid, const QString& path, const std::function<bool()>& mayWrite)
+Outcome save(FlexGrid& grid, const QString& path, const FileReplacement::Guards& guards)
 {
     if (grid.Rows() > FlexGrid::FixedRows)
         walkToFirstRow(grid);
     // Checked whole before the question and before the file is touched.
-    Outcome outcome;
+    qint64 bytes = 0;
     const auto bad = encodeRows(grid, [&](const QByteArray& block) {
-        outcome.bytes += block.size();
+        bytes += block.size();
         return true;
     });
     if (bad)
         return unwritable(grid, bad->first, bad->second);
     if (grid.Rows() > FlexGrid::FixedRows)
         walkToLastRow(grid);
-    if (mayWrite && !mayWrite()) {
-        outcome.kind = Outcome::Kind::Declined;
-        return outcome;
-    }
 
-    QSaveFile file(path);
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly)) {
-        outcome.kind = Outcome::Kind::CannotOpen;
-        outcome.error = file.error();
-        return outcome;
-    }
-    bool written = true;
-    const auto changed = encodeRows(grid, [&](const QByteArray& block) {
-        written = file.write(block) == block.size();
-        return written;
+    Outcome outcome = FileReplacement::write(path, guards, [&](const FileReplacement::Sink& sink) {
+        const auto changed = encodeRows(grid, sink);
+        // The question's event loop let someone type a ';'.
+        return changed ? std::optional<Outcome>(unwritable(grid, changed->first, changed->second))
+                       : std::nullopt;
     });
-    if (changed) { // the question's event loop let someone type a ';'
-        file.cancelWriting();
-        return unwritable(grid, changed->first, changed->second);
-    }
-    if (!written || !file.commit()) {
-        outcome.kind = Outcome::Kind::WriteFailed;
-        outcome.error = file.error();
-        file.cancelWriting();
-    }
+    outcome.bytes = bytes;
     return outcome;
+}
+
+std::optional<Cell> firstTextNotSaved(const FlexGrid& grid)
+{
+    for (int r = FlexGrid::FixedRows; r < grid.Rows(); ++r)
+        for (int c = RegisterFormat::savedColumns; c < grid.Cols(); ++c)
+            if (!grid.cellText(r, c).isEmpty())
+                return Cell{r, c};
+    return std::nullopt;
 }
 
 } // namespace RegisterWriter

@@ -30,7 +30,7 @@ void TestBadInput::binaryGarbageLoadsOrIsReported()
         for (char& byte : garbage)
             byte = static_cast<char>(QRandomGenerator::global()->generate() & 0xff);
         if (round % 2)
-            garbage.replace('\r', 'x'); // one line far too long
+            garbage.replace('\r', 'x').replace('\n', 'x'); // one line far too long
         f.writeBytes(garbage);
         f.press("CmdZagruz");
         if (round % 2) {

@@ -2,6 +2,7 @@
 #include "app/Fonts.h"
 
 #include <QDir>
+#include <sys/stat.h>
 
 class TestFrmEKLZ : public QObject
 {
@@ -167,28 +168,37 @@ void TestFrmEKLZ::openWithoutFileLeavesOneEmptyEntry()
 
 void TestFrmEKLZ::failedLoadShowsItsMessage_data()
 {
-    QTest::addColumn<bool>("directory");
+    QTest::addColumn<QString>("standing"); // at thisyear.csv
     QTest::addColumn<int>("rowsLeft");
-    QTest::newRow("a folder named thisyear.csv") << true << 2;
-    QTest::newRow("a line too long") << false << 3;
+    QTest::addColumn<QString>("message");
+    const QString cannotFind = QStringLiteral("Не могу найти thisyear.csv.");
+    QTest::newRow("a folder named thisyear.csv") << "folder" << 2 << cannotFind;
+    QTest::newRow("a line too long") << "long line" << 3 << cannotFind;
+    QTest::newRow("a FIFO, which never blocks")
+        << "fifo" << 2 << "«thisyear.csv» не загружен: на его месте не обычный файл, а канал, сокет или устройство.";
 }
 
 void TestFrmEKLZ::failedLoadShowsItsMessage()
 {
-    QFETCH(bool, directory);
+    QFETCH(QString, standing);
     QFETCH(int, rowsLeft);
+    QFETCH(QString, message);
     WindowFixture f;
-    if (directory)
+    if (standing == u"folder")
         QVERIFY(QDir(f.folder.path()).mkdir(QStringLiteral("thisyear.csv")));
+    else if (standing == u"fifo")
+        QCOMPARE(::mkfifo(QFile::encodeName(f.path(QStringLiteral("thisyear.csv"))).constData(), 0600), 0);
     else
         f.writeBytes("a;b;15.01.2009;old;\r\n" + QByteArray(40000, 'x') + "\r\n");
     f.press("CmdZagruz");
     QCOMPARE(f.desktop.messages.size(), size_t{1});
-    QCOMPARE(f.desktop.messages[0].text, QStringLiteral("Не могу найти thisyear.csv."));
+    QCOMPARE(f.desktop.messages[0].text, message);
     QCOMPARE(f.desktop.messages[0].title, QStringLiteral("Palomet"));
     QCOMPARE(f.grid().Rows(), rowsLeft);
     // No pass after a failed load.
-    QCOMPARE(f.grid().TextMatrix(1, 3), directory ? QString() : QStringLiteral("old"));
+    QCOMPARE(f.grid().TextMatrix(1, 3), standing == u"long line" ? QStringLiteral("old") : QString());
+    QCOMPARE(f.grid().Row(), rowsLeft - 1); // the row being filled, from its start
+    QCOMPARE(f.grid().Col(), 0);
     QCOMPARE(f.desktop.busyChanges.back(), false);
 }
 

@@ -17,9 +17,17 @@ QByteArray encoded(const QString& text)
 
 const QByteArray edited = encoded(QString(sample).replace(QStringLiteral("Иванов"), QStringLiteral("EDITED")));
 
+// name may begin with "../" for a file beside Archive, or be "->TARGET" for
+// Archive/LINK.csv, a symbolic link to TARGET.
 void writeArchive(WindowFixture& f, const QString& name)
 {
-    QDir(f.folder.path()).mkdir(QStringLiteral("Archive"));
+    for (const char* folder : {"Archive", "Backup"})
+        QDir(f.folder.path()).mkdir(QLatin1String(folder));
+    if (name.startsWith(QStringLiteral("->"))) {
+        f.writeRegister(sample);
+        QFile::link(name.mid(2), f.path(QStringLiteral("Archive/LINK.csv")));
+        return;
+    }
     f.writeRegister(sample, QStringLiteral("Archive/") + name);
 }
 
@@ -55,6 +63,8 @@ void TestSaveGuard::registerSaveAsksUnlessTheGridHoldsTheFile_data()
     QTest::newRow("load stopped part-way") << "broken" << true << "не полностью";
     QTest::newRow("saved by a second window") << "open second" << false << "другим окном";
     QTest::newRow("changed by another program") << "open touch" << true << "изменён";
+    QTest::newRow("text in an eighth column: no") << "open eighth" << false << "первые 7 колонок";
+    QTest::newRow("text in an eighth column: yes") << "open eighth" << true << "первые 7 колонок";
 }
 
 void TestSaveGuard::registerSaveAsksUnlessTheGridHoldsTheFile()
@@ -90,6 +100,8 @@ void TestSaveGuard::registerSaveAsksUnlessTheGridHoldsTheFile()
             QVERIFY(desktop.questions.empty());
             onDisk = f.readBytes();
             QVERIFY(onDisk.startsWith("SECOND;"));
+        } else if (step == u"eighth") {
+            f.grid().setTextMatrix(1, 7, QStringLiteral("в восьмой"));
         } else if (step == u"touch") {
             QThread::msleep(10);
             onDisk = encoded(sample).replace("100", "200");
@@ -158,6 +170,9 @@ void TestSaveGuard::archivesAreFoundInAnyCase_data()
     QTest::newRow("exact name") << QStringList{"ARCH.csv"} << "arch" << true;
     QTest::newRow("other case") << QStringList{"2008.CSV"} << "2008" << true;
     QTest::newRow("two candidates") << QStringList{"arch.csv", "Arch.CSV"} << "arch" << false;
+    QTest::newRow("a kept version") << QStringList{"../Backup/thisyear-2026-12-01-090000.csv"}
+                                    << "thisyear-2026-12-01-090000" << true;
+    QTest::newRow("a link out of Archive") << QStringList{"->../thisyear.csv"} << "link" << false;
 }
 
 void TestSaveGuard::archivesAreFoundInAnyCase()
@@ -177,7 +192,7 @@ void TestSaveGuard::archivesAreFoundInAnyCase()
     if (!loaded) {
         QCOMPARE(f.grid().TextMatrix(1, 0), QStringLiteral("before")); // nothing loaded
         for (const QString& name : files)
-            QVERIFY(f.desktop.messages[0].text.contains(name));
+            QVERIFY(f.desktop.messages[0].text.contains(name.section(u'/', -1)));
     }
 }
 
@@ -185,6 +200,8 @@ void TestSaveGuard::readOnlyFolderWritesTheFileInPlace()
 {
     if (geteuid() == 0)
         QSKIP("root writes anywhere: this case runs as nobody (test tst_saveguard_readonly)");
+    QTemporaryDir data; // the kept versions go there: the program folder is read-only
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
     WindowFixture f;
     f.open(sample);
     writeArchive(f, QStringLiteral("2009.csv"));
@@ -198,13 +215,20 @@ void TestSaveGuard::readOnlyFolderWritesTheFileInPlace()
     f.press("CmdSaveAs");
     f.desktop.answers = QStringList{QStringLiteral("2010")}; // no file to write in place
     f.press("CmdSaveAs");
+    QVERIFY(QFile::setPermissions(f.path(QStringLiteral("Archive")), QFile::ExeOwner));
+    f.desktop.answers = QStringList{QStringLiteral("2009")};
+    f.press("CmdZArch"); // an Archive that cannot be read says so
     QFile::setPermissions(f.folder.path(), readOnly | QFile::WriteOwner);
     QFile::setPermissions(f.path(QStringLiteral("Archive")), readOnly | QFile::WriteOwner);
 
     QCOMPARE(f.readBytes(), edited);
     QCOMPARE(f.readBytes(QStringLiteral("Archive/2009.csv")), edited);
-    QCOMPARE(f.desktop.messages.size(), size_t{1});
+    QCOMPARE(f.desktop.messages.size(), size_t{2});
     QVERIFY(f.desktop.messages[0].text.contains(QStringLiteral("2010.csv")));
+    QVERIFY(f.desktop.messages[1].text.contains(QStringLiteral("нельзя прочитать")));
+    const QDir kept(data.filePath(QStringLiteral("palomet/Backup")));
+    QCOMPARE(kept.entryList({QStringLiteral("thisyear-*.csv")}).size(), 1);
+    QCOMPARE(kept.entryList({QStringLiteral("2009-*.csv")}).size(), 1);
 }
 
 void TestSaveGuard::loadAsksBeforeDroppingChanges_data()

@@ -46,7 +46,9 @@ void TestRegisterFormat::lineEnds_data()
                                             << Rows{{"a", "b", ""}, {"c", ""}};
     QTest::newRow("last line without end") << QByteArray("a;\r\nA;B") << Rows{{"a", ""}, {"A", "B"}};
     QTest::newRow("lone CR ends a line") << QByteArray("x\ry\r") << Rows{{"x"}, {"y"}};
-    QTest::newRow("LF alone is a character") << QByteArray("p;\nq;\n") << Rows{{"p", "\nq", "\n"}};
+    QTest::newRow("lone LF ends a line") << QByteArray("p;\nq;\n") << Rows{{"p", ""}, {"q", ""}};
+    QTest::newRow("endings mixed") << QByteArray("a\r\nb\nc\rd") << Rows{{"a"}, {"b"}, {"c"}, {"d"}};
+    QTest::newRow("LF CR is two ends") << QByteArray("a\n\rb") << Rows{{"a"}, {""}, {"b"}};
     QTest::newRow("empty line in the middle") << QByteArray("1;\r\n\r\n2;\r\n")
                                               << Rows{{"1", ""}, {""}, {"2", ""}};
     QTest::newRow("empty file") << QByteArray() << Rows{};

@@ -2,6 +2,7 @@
 #include "RegisterFiles.h"
 #include "grid/FlexGrid.h"
 #include "storage/ArchiveName.h"
+#include "storage/KeptVersions.h"
 #include "storage/RegisterFormat.h"
 #include "storage/RegisterReader.h"
 #include "storage/RegisterWriter.h"
@@ -10,6 +11,7 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 
 namespace {
 
@@ -39,7 +41,11 @@ private slots:
     void refusesCellsTheFileCannotCarry_data();
     void refusesCellsTheFileCannotCarry();
     void failuresLeaveTheOldFileWhole();
+    void fullDiskLeavesTheOldFileWhole_data();
     void fullDiskLeavesTheOldFileWhole();
+    void savesKeepWhatTheyReplace_data();
+    void savesKeepWhatTheyReplace();
+    void onlyTheNewestVersionsAreKept();
     void archiveNames_data();
     void archiveNames();
 };
@@ -185,21 +191,116 @@ void TestRegisterWriter::failuresLeaveTheOldFileWhole()
     QCOMPARE(readAll(readOnly), QByteArray("old;;;;;;;\r\n"));
 }
 
+void TestRegisterWriter::fullDiskLeavesTheOldFileWhole_data()
+{
+    QTest::addColumn<bool>("inPlace"); // the register has a second name
+    QTest::newRow("replaced by a rename") << false;
+    QTest::newRow("written in place, put back from its kept version") << true;
+}
+
 void TestRegisterWriter::fullDiskLeavesTheOldFileWhole()
 {
+    QFETCH(bool, inPlace);
     QTemporaryDir dir;
+    QTemporaryDir backup;
     SmallFileSystem disk(dir.path(), 64);
     if (!disk.mounted())
         QSKIP("mounting a small file system needs root");
     const QString path = dir.filePath(QStringLiteral("thisyear.csv"));
     const QByteArray old(40 * 1024, 'o');
     writeAll(path, old);
+    if (inPlace)
+        QCOMPARE(::link(qPrintable(path), qPrintable(dir.filePath(QStringLiteral("second.csv")))), 0);
     FlexGrid grid;
     fill(grid, 7, std::vector<QStringList>(2000, QStringList{"8710000101", "0001234567", "15.01.2009"}));
-    const auto outcome = RegisterWriter::save(grid, path);
+    const auto outcome = RegisterWriter::save(grid, path, {backup.path(), QStringLiteral("thisyear"), {}, {}});
     QCOMPARE(outcome.kind, RegisterWriter::Outcome::Kind::WriteFailed);
+    QCOMPARE(outcome.inPlace, inPlace);
+    QCOMPARE(outcome.restored, inPlace);
     QCOMPARE(readAll(path), old);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"thisyear.csv"});
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), inPlace ? 2 : 1);
+}
+
+void TestRegisterWriter::savesKeepWhatTheyReplace_data()
+{
+    QTest::addColumn<QString>("standing");  // what stands at thisyear.csv
+    QTest::addColumn<QString>("cell");      // the text saved into the first cell
+    QTest::addColumn<int>("kind");          // SaveOutcome::Kind
+    QTest::addColumn<bool>("inPlace");
+    using Kind = SaveOutcome::Kind;
+    QTest::newRow("a file") << "file" << "new" << int(Kind::Saved) << false;
+    QTest::newRow("a file of group users") << "users" << "new" << int(Kind::Saved) << false;
+    QTest::newRow("a file with two names") << "hard link" << "new" << int(Kind::Saved) << true;
+    QTest::newRow("a symbolic link") << "symlink" << "new" << int(Kind::Saved) << false;
+    QTest::newRow("a FIFO") << "fifo" << "new" << int(Kind::NotRegularFile) << false;
+    QTest::newRow("a link to a device") << "device" << "new" << int(Kind::NotRegularFile) << false;
+    QTest::newRow("changed during the question") << "changed" << "new" << int(Kind::ChangedMeanwhile) << false;
+    QTest::newRow("a line too long to read back")
+        << "file" << QString(RegisterFormat::maxLineLength, u'x') << int(Kind::LineTooLong) << false;
+}
+
+void TestRegisterWriter::savesKeepWhatTheyReplace()
+{
+    QFETCH(QString, standing);
+    QFETCH(QString, cell);
+    QFETCH(int, kind);
+    QFETCH(bool, inPlace);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("thisyear.csv"));
+    const QString other = dir.filePath(QStringLiteral("other.csv")); // a link's target, a second name
+    const QByteArray old("old;;;;;;;\r\n");
+    if (standing == u"fifo") {
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else if (standing == u"device") {
+        QVERIFY(QFile::link(QStringLiteral("/dev/null"), path));
+    } else {
+        writeAll(standing == u"symlink" ? other : path, old);
+        if (standing == u"hard link")
+            QVERIFY(QFile::link(path, other) && ::link(qPrintable(path), qPrintable(other + u'2')) == 0);
+        if (standing == u"symlink")
+            QVERIFY(QFile::link(other, path));
+    }
+    if (standing == u"users" && (geteuid() != 0 || ::chown(qPrintable(path), 0, 100) != 0))
+        QSKIP("giving a file to the group users needs root");
+    FlexGrid grid;
+    fill(grid, 7, {{cell}});
+    const QString backup = dir.filePath(QStringLiteral("Backup"));
+    const FileReplacement::Guards guards{backup, QStringLiteral("thisyear"), [&] {
+        if (standing == u"changed") // another program writes it meanwhile
+            writeAll(path, "theirs;;;;;;;\r\n");
+        return true;
+    }, {}};
+    const SaveOutcome outcome = RegisterWriter::save(grid, path, guards);
+    QCOMPARE(int(outcome.kind), kind);
+    QCOMPARE(outcome.inPlace, inPlace);
+    if (!outcome.saved()) {
+        QVERIFY(standing == u"fifo" ? QFileInfo(path).isFile() == false : readAll(path) != "new;;;;;;;\r\n");
+        return;
+    }
+    QCOMPARE(readAll(path), QByteArray("new;;;;;;;\r\n"));
+    QCOMPARE(readAll(KeptVersions::find(backup, QFileInfo(outcome.keptVersion).fileName())), old);
+    QVERIFY(QFileInfo(outcome.keptVersion).fileName().startsWith(QStringLiteral("thisyear-")));
+    QCOMPARE(QFileInfo(path).isSymLink(), standing == u"symlink");
+    if (standing == u"hard link" || standing == u"symlink")
+        QCOMPARE(readAll(other), QByteArray("new;;;;;;;\r\n"));
+    if (standing == u"users")
+        QCOMPARE(QFileInfo(path).groupId(), 100u);
+}
+
+void TestRegisterWriter::onlyTheNewestVersionsAreKept()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("thisyear.csv"));
+    writeAll(file, "x");
+    const QDateTime start(QDate(2026, 1, 1), QTime(12, 0));
+    for (int i = 0; i < KeptVersions::versionsKept + 2; ++i)
+        QVERIFY(!KeptVersions::keep(file, dir.path(), QStringLiteral("thisyear"), i % 2, start.addSecs(i / 2)).isEmpty());
+    KeptVersions::prune(dir.path(), QStringLiteral("thisyear"));
+    const QStringList kept = QDir(dir.path()).entryList({QStringLiteral("thisyear-*")}, QDir::Files, QDir::Name);
+    QCOMPARE(kept.size(), KeptVersions::versionsKept);
+    QVERIFY(!kept.contains(QStringLiteral("thisyear-2026-01-01-120000.csv"))); // the two oldest went
+    QVERIFY(!kept.contains(QStringLiteral("thisyear-2026-01-01-120000-2.csv")));
+    QVERIFY(kept.contains(QStringLiteral("thisyear-2026-01-01-120015-2.csv")));
 }
 
 void TestRegisterWriter::archiveNames_data()

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// How a save ended, with what the user must be told about it.
+struct SaveOutcome
+{
+    enum class Kind {
+        Saved,
+        CellUnwritable,   // row, col and character name the cell
+        LineTooLong,      // row names the entry
+        Declined,         // the user said no to a question
+        Busy,             // another save holds the file's lock
+        NotRegularFile,   // a FIFO, a socket or a device stands there
+        CannotOpen,
+        WriteFailed,
+        ChangedMeanwhile, // someone wrote the file while this save was writing
+    };
+    Kind kind = Kind::Saved;
+    int row = 0;
+    int col = 0;
+    char32_t character = 0;
+    int systemError = 0; // errno of the failing call, 0 when unknown
+    qint64 bytes = 0;    // what the whole file would have taken
+    QString keptVersion; // where the replaced file was kept, when it was
+    bool inPlace = false;  // written into the existing file rather than replacing it
+    bool restored = false; // in place and failed: the old contents were put back
+
+    bool saved() const { return kind == Kind::Saved; }
+};
