@@ -32,13 +32,16 @@ QString characterName(char32_t ch)
 }
 
 // Why a file could not be opened for writing, found by looking at the disk.
-QString openReason(const QString& path, int error)
+bool nameTooLong(const QString& path, int error)
+{
+    constexpr qsizetype longestName = 255; // bytes, on Linux file systems
+    return error == ENAMETOOLONG || QFile::encodeName(QFileInfo(path).fileName()).size() > longestName;
+}
+
+QString openReason(const QString& path)
 {
     const QFileInfo target(path);
     const QFileInfo folder(target.absolutePath());
-    constexpr qsizetype longestName = 255; // bytes, on Linux file systems
-    if (error == ENAMETOOLONG || QFile::encodeName(target.fileName()).size() > longestName)
-        return QStringLiteral("имя файла слишком длинное для файловой системы");
     if (target.isDir())
         return QStringLiteral("на месте файла находится папка с тем же именем");
     if (folder.exists() && !folder.isDir())
@@ -106,8 +109,10 @@ QString failure(const RegisterWriter::Outcome& outcome, const QString& path, con
             .arg(RegisterFormat::maxLineLength);
     case Kind::CannotOpen:
     case Kind::WriteFailed: {
-        const QString reason = outcome.kind == Kind::CannotOpen ? openReason(path, outcome.systemError)
-                                                                : writeReason(outcome, path);
+        const QString reason = nameTooLong(path, outcome.systemError)
+                                   ? QStringLiteral("имя файла слишком длинное для файловой системы")
+                               : outcome.kind == Kind::CannotOpen ? openReason(path)
+                                                                  : writeReason(outcome, path);
         return QStringLiteral("Файл «%1» не сохранён: %2. Данные остаются в таблице; %3")
             .arg(file, reason, fileState(outcome));
     }

@@ -61,7 +61,9 @@ public:
     {
         if (folderWritable) {
             lockFile_ = std::make_unique<QLockFile>(target + QStringLiteral(".lock"));
-            return lockFile_->tryLock(lockWaitMs);
+            // A lock that cannot even be made (a name too long, say) is no
+            // other window's: the write then tells the real cause.
+            return lockFile_->tryLock(lockWaitMs) || lockFile_->error() != QLockFile::LockFailedError;
         }
         fd_ = ::open(native(target).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         if (fd_ < 0)

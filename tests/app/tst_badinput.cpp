@@ -135,6 +135,7 @@ void TestBadInput::busyPointerReturnsAfterEveryOperation_data()
     QTest::addColumn<bool>("fails");
     QTest::newRow("a save that fails") << "save" << true;
     QTest::newRow("a save as that fails") << "save as" << true;
+    QTest::newRow("a name too long for the file system") << "long name" << true;
     QTest::newRow("a load that fails") << "load" << true;
     QTest::newRow("a print that fails") << "print" << true;
     QTest::newRow("a header sort") << "sort" << false;
@@ -154,6 +155,11 @@ void TestBadInput::busyPointerReturnsAfterEveryOperation()
     } else if (operation == u"save as") {
         f.desktop.answers = QStringList{QStringLiteral("2009")};
         f.press("CmdSaveAs");
+    } else if (operation == u"long name") {
+        f.grid().setTextMatrix(1, 6, QStringLiteral("ok"));
+        f.desktop.answers = QStringList{QString(200, u'Я')}; // 400 bytes in UTF-8
+        f.press("CmdSaveAs");
+        QVERIFY(f.desktop.messages.at(0).text.contains(QStringLiteral("имя файла слишком длинное")));
     } else if (operation == u"load") {
         f.writeBytes(QByteArray(RegisterFormat::maxLineLength + 1, 'x'));
         f.desktop.replies = {true};
