@@ -43,13 +43,22 @@ FrmEKLZ::FrmEKLZ(Desktop& desktop, QString programFolder, QWidget* parent)
                 {.editPending = [this] { return overlay_->pending(); },
                  .commitEdit = [this] { CommitCellEdit(); },
                  .blockingPass = [this] { blocdata(); },
-                 .loaded = [] {}})
+                 .loaded = [this] { history_.clear(); }})
 {
     setWindowIcon(appIcon());
     createControls();
     overlay_ = std::make_unique<CellOverlay>(
-        MSFGAZ, *txtDataEntry, [this] { desktop_.flushEvents(); }, [this] { blocdata(); });
-    inputLine_ = new InputLine(MSFGAZ, *TxtVvod, *CmdEdit, *overlay_, this);
+        MSFGAZ, *txtDataEntry, [this] { desktop_.flushEvents(); }, [this] { blocdata(); },
+        [this](int row, int col, const QString& text) {
+            writeCell(row, col, text, SetCellCommand::Source::CellBox);
+        });
+    inputLine_ = new InputLine(
+        MSFGAZ, *TxtVvod, *CmdEdit, *overlay_,
+        [this](int row, int col, const QString& text) {
+            writeCell(row, col, text, SetCellCommand::Source::InputLine);
+        },
+        this);
+    createHistory();
     MSFGAZ.setDateReader(&BlockingDate::dayNumber);
     connectHandlers();
     Form_Load();
@@ -214,27 +223,30 @@ void FrmEKLZ::tabPrint()
 
 void FrmEKLZ::CmdAddS_Click()
 {
-    GridOperations::addRow(MSFGAZ);
+    history_.push(new AddRowCommand(MSFGAZ));
 }
 
 void FrmEKLZ::CmdDelS_Click()
 {
-    GridOperations::deleteSelectionEndRow(MSFGAZ);
+    if (GridOperations::canDeleteRow(MSFGAZ, MSFGAZ.RowSel()))
+        history_.push(new DeleteRowCommand(MSFGAZ, MSFGAZ.RowSel()));
 }
 
 void FrmEKLZ::CmdAddC_Click()
 {
-    GridOperations::insertColumn(MSFGAZ);
+    history_.push(new InsertColumnCommand(MSFGAZ));
 }
 
 void FrmEKLZ::CmdDelC_Click()
 {
-    GridOperations::deleteLastColumn(MSFGAZ);
+    if (MSFGAZ.Cols() > 1)
+        history_.push(new DeleteColumnCommand(MSFGAZ));
 }
 
 void FrmEKLZ::CmdSortC_Click()
 {
-    GridOperations::moveLastColumn(MSFGAZ);
+    if (MSFGAZ.Col() != MSFGAZ.Cols() - 1)
+        history_.push(new MoveColumnCommand(MSFGAZ));
 }
 
 void FrmEKLZ::blocdata()
@@ -257,7 +269,7 @@ void FrmEKLZ::MSFGAZ_MouseUp()
 void FrmEKLZ::SortByColumn(int col)
 {
     const Desktop::BusyScope busy(desktop_);
-    GridOperations::sortByColumn(MSFGAZ, col, RegisterDocument::headerFormatText);
+    history_.push(new SortCommand(MSFGAZ, col, RegisterDocument::headerFormatText));
 }
 
 void FrmEKLZ::CommitCellEdit()

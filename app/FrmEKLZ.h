@@ -1,10 +1,12 @@
 #pragma once
 
 #include "app/RegisterDocument.h"
+#include "editing/GridCommands.h"
 #include "grid/FlexGrid.h"
 
 #include <QPointer>
 #include <QString>
+#include <QUndoStack>
 #include <QWidget>
 #include <memory>
 
@@ -13,7 +15,9 @@ class Desktop;
 class Dialog;
 class GridWidget;
 class InputLine;
+class QAction;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 
 // The main window: the register grid MSFGAZ, the input line, the cell
@@ -32,6 +36,7 @@ public:
     FlexGrid& grid() { return MSFGAZ; }
     GridWidget* gridWidget() const { return gridWidget_; }
     bool isGridEdited() const { return gridEdited; }
+    QUndoStack& history() { return history_; }
 
     static const QString programTitle;
 
@@ -64,6 +69,12 @@ private:
     // changes not yet saved.
     bool mayLoseWork() const;
     void showExitQuestion();
+
+    // Undo and redo (FrmEKLZHistory.cpp).
+    void createHistory();
+    // boxStep, when given, is what the keys do in the input line or the cell box.
+    void takeStep(void (QUndoStack::*step)(), void (QLineEdit::*boxStep)());
+    void writeCell(int row, int col, const QString& text, SetCellCommand::Source source);
 
     // Handlers.
     void CmdZagruz_Click();
@@ -108,6 +119,10 @@ private:
     InputLine* inputLine_ = nullptr;
     QPointer<Dialog> dialog_;
     RegisterDocument document_;
+    QUndoStack history_;
+    QAction* undoAction_ = nullptr;
+    QAction* redoAction_ = nullptr;
+    QMenu* historyMenu_ = nullptr;
 
     bool gridEdited = false;
 };

@@ -6,11 +6,12 @@
 #include <QLineEdit>
 
 CellOverlay::CellOverlay(FlexGrid& grid, QLineEdit& box, std::function<void()> processEvents,
-                         std::function<void()> blockingPass)
+                         std::function<void()> blockingPass, WriteCell writeCell)
     : grid_(grid)
     , box_(box)
     , processEvents_(std::move(processEvents))
     , blockingPass_(std::move(blockingPass))
+    , writeCell_(std::move(writeCell))
 {
 }
 
@@ -41,8 +42,9 @@ void CellOverlay::commit()
 {
     if (!pending())
         return;
-    grid_.setTextMatrix(grid_.Row(), grid_.Col(), box_.text());
+    // Hidden first, so that nothing the write sets off commits it twice.
     box_.hide();
+    writeCell_(grid_.Row(), grid_.Col(), box_.text());
 }
 
 void CellOverlay::drop()

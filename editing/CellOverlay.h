@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <functional>
 
 class FlexGrid;
@@ -12,8 +13,10 @@ class QWidget;
 class CellOverlay
 {
 public:
+    // writeCell puts a committed text into a cell (through the undo stack).
+    using WriteCell = std::function<void(int row, int col, const QString& text)>;
     CellOverlay(FlexGrid& grid, QLineEdit& box, std::function<void()> processEvents,
-                std::function<void()> blockingPass);
+                std::function<void()> blockingPass, WriteCell writeCell);
 
     // A click on the grid: fill the box with the current cell's text, lay it
     // over the cell, show it, let pending events run, focus it, then run the
@@ -30,4 +33,5 @@ private:
     QLineEdit& box_;
     std::function<void()> processEvents_;
     std::function<void()> blockingPass_;
+    WriteCell writeCell_;
 };

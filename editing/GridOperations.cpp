@@ -14,6 +14,11 @@ bool deleteSelectionEndRow(FlexGrid& grid)
     return grid.RemoveItem(grid.RowSel());
 }
 
+bool canDeleteRow(const FlexGrid& grid, int row)
+{
+    return row >= FlexGrid::FixedRows && row < grid.Rows() && grid.Rows() > FlexGrid::FixedRows + 1;
+}
+
 void insertColumn(FlexGrid& grid)
 {
     const int current = grid.Col();
@@ -48,7 +53,7 @@ bool search(FlexGrid& grid, const QString& word)
     return false;
 }
 
-void sortByColumn(FlexGrid& grid, int col, const QString& headerFormat)
+std::pair<int, std::vector<quint32>> sortByColumn(FlexGrid& grid, int col, const QString& headerFormat)
 {
     grid.setVisible(false);
     grid.Refresh();
@@ -56,9 +61,10 @@ void sortByColumn(FlexGrid& grid, int col, const QString& headerFormat)
     grid.setColSel(col);
     grid.setRow(0);
     grid.setRowSel(0);
-    grid.setSort(1);
+    auto sorted = grid.setSort(1);
     grid.setFormatString(headerFormat);
     grid.setVisible(true);
+    return sorted;
 }
 
 } // namespace GridOperations

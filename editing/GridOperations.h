@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <utility>
+#include <vector>
 
 class FlexGrid;
 
@@ -16,6 +18,7 @@ void addRow(FlexGrid& grid);
 // " Удалить строку": removes the row on which the selection ends. The header
 // row and the last remaining entry are kept.
 bool deleteSelectionEndRow(FlexGrid& grid);
+bool canDeleteRow(const FlexGrid& grid, int row);
 
 // "Добавить колонку": an empty column inserted before the current one.
 void insertColumn(FlexGrid& grid);
@@ -34,6 +37,7 @@ bool search(FlexGrid& grid, const QString& word);
 
 // A release over a column's caption: every entry row sorted ascending by that
 // column, the header made standard again, the caption cell current.
-void sortByColumn(FlexGrid& grid, int col, const QString& headerFormat);
+// Answers the first sorted row and the order applied (FlexGrid::setSort).
+std::pair<int, std::vector<quint32>> sortByColumn(FlexGrid& grid, int col, const QString& headerFormat);
 
 } // namespace GridOperations

@@ -33,12 +33,13 @@ bool typesACharacter(const QKeyEvent& key)
 } // namespace
 
 InputLine::InputLine(FlexGrid& grid, QLineEdit& line, QPushButton& enter, CellOverlay& overlay,
-                     QObject* parent)
+                     CellOverlay::WriteCell writeCell, QObject* parent)
     : QObject(parent)
     , grid_(grid)
     , line_(line)
     , enter_(enter)
     , overlay_(overlay)
+    , writeCell_(std::move(writeCell))
 {
     line_.installEventFilter(this);
     enter_.installEventFilter(this);
@@ -47,7 +48,7 @@ InputLine::InputLine(FlexGrid& grid, QLineEdit& line, QPushButton& enter, CellOv
 
 void InputLine::copyToCell()
 {
-    grid_.setText(line_.text());
+    writeCell_(grid_.Row(), grid_.Col(), line_.text());
 }
 
 bool InputLine::eventFilter(QObject* watched, QEvent* event)

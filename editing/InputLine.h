@@ -1,8 +1,9 @@
 #pragma once
 
+#include "editing/CellOverlay.h"
+
 #include <QObject>
 
-class CellOverlay;
 class FlexGrid;
 class QLineEdit;
 class QPushButton;
@@ -16,7 +17,7 @@ class InputLine : public QObject
     Q_OBJECT
 public:
     InputLine(FlexGrid& grid, QLineEdit& line, QPushButton& enter, CellOverlay& overlay,
-              QObject* parent = nullptr);
+              CellOverlay::WriteCell writeCell, QObject* parent = nullptr);
 
     void copyToCell();
 
@@ -28,4 +29,5 @@ private:
     QLineEdit& line_;
     QPushButton& enter_;
     CellOverlay& overlay_;
+    CellOverlay::WriteCell writeCell_;
 };

@@ -270,6 +270,14 @@ Qt::Alignment FlexGrid::ColAlignment(int col) const
     return alignments_[static_cast<size_t>(col)];
 }
 
+void FlexGrid::setColAlignment(int col, Qt::Alignment alignment)
+{
+    if (col < 0 || col >= Cols())
+        return;
+    alignments_[static_cast<size_t>(col)] = alignment;
+    emit contentChanged();
+}
+
 std::pair<int, std::vector<quint32>> FlexGrid::setSort(int mode)
 {
     if (mode != 1 || Rows() <= FixedRows + 1)

@@ -72,6 +72,7 @@ public:
     // widths measured from the captions, trailing blanks included.
     void setFormatString(const QString& format);
     Qt::Alignment ColAlignment(int col) const;
+    void setColAlignment(int col, Qt::Alignment alignment);
 
     // Generic ascending sort (mode 1), in GenericOrder's order, dates read
     // by the date reader when one is set. Keys are columns Col..ColSel; with

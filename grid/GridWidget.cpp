@@ -3,6 +3,7 @@
 #include "grid/FlexGrid.h"
 #include "grid/Twips.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -225,4 +226,9 @@ void GridWidget::focusInEvent(QFocusEvent* event)
     QAbstractScrollArea::focusInEvent(event);
     scheduleRepaint();
     grid_.userFocusIn();
+}
+
+void GridWidget::contextMenuEvent(QContextMenuEvent* event)
+{
+    emit contextMenuRequested(event->globalPos());
 }

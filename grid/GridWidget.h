@@ -36,6 +36,10 @@ public:
     // Follows the grid's place and visibility (given in twips).
     void followPlace();
 
+signals:
+    // A right press (or the menu key) over the grid: the window's menu.
+    void contextMenuRequested(const QPoint& globalPos);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -44,6 +48,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 
 private:

@@ -1,0 +1,206 @@
+#include "editing/GridCommands.h"
+
+#include "editing/GridOperations.h"
+#include "grid/FlexGrid.h"
+
+namespace {
+
+QString rowText(const char* what, int row)
+{
+    return QString::fromUtf8(what) + u' ' + QString::number(row);
+}
+
+} // namespace
+
+GridCommand::GridCommand(FlexGrid& grid, int row, int col, const QString& text)
+    : QUndoCommand(text)
+    , grid_(grid)
+    , row_(row)
+    , col_(col)
+{
+}
+
+void GridCommand::redo()
+{
+    apply();
+    // The first redo is the operation itself, which places the current cell.
+    if (done_)
+        showPlace();
+    done_ = true;
+}
+
+void GridCommand::undo()
+{
+    revert();
+    showPlace();
+}
+
+void GridCommand::showPlace()
+{
+    const int row = std::clamp(row_, 0, grid_.Rows() - 1);
+    const int col = std::clamp(col_, 0, grid_.Cols() - 1);
+    grid_.setRow(row);
+    grid_.setCol(col);
+    grid_.scrollIntoView(row, col);
+}
+
+SetCellCommand::SetCellCommand(FlexGrid& grid, int row, int col, QString text, Source source)
+    : GridCommand(grid, row, col,
+                  QStringLiteral("изменение ячейки в строке %1, колонке %2").arg(row).arg(col + 1))
+    , before_(grid.TextMatrix(row, col))
+    , after_(std::move(text))
+    , source_(source)
+{
+}
+
+int SetCellCommand::id() const
+{
+    return source_ == Source::InputLine ? 1 : -1;
+}
+
+bool SetCellCommand::mergeWith(const QUndoCommand* other)
+{
+    const auto* copy = static_cast<const SetCellCommand*>(other);
+    if (copy->row_ != row_ || copy->col_ != col_)
+        return false;
+    after_ = copy->after_;
+    return true;
+}
+
+void SetCellCommand::apply()
+{
+    grid_.setTextMatrix(row_, col_, after_);
+}
+
+void SetCellCommand::revert()
+{
+    grid_.setTextMatrix(row_, col_, before_);
+}
+
+AddRowCommand::AddRowCommand(FlexGrid& grid)
+    : GridCommand(grid, grid.Rows(), grid.Col(), rowText("добавление строки", grid.Rows()))
+{
+}
+
+void AddRowCommand::apply()
+{
+    GridOperations::addRow(grid_);
+}
+
+void AddRowCommand::revert()
+{
+    grid_.setRows(grid_.Rows() - 1);
+}
+
+DeleteRowCommand::DeleteRowCommand(FlexGrid& grid, int row)
+    : GridCommand(grid, row, grid.Col(), rowText("удаление строки", row))
+{
+}
+
+void DeleteRowCommand::apply()
+{
+    cells_ = grid_.rowCells(row_);
+    grid_.RemoveItem(row_);
+}
+
+void DeleteRowCommand::revert()
+{
+    grid_.insertRow(row_, std::move(cells_));
+    cells_ = PackedRow();
+}
+
+InsertColumnCommand::InsertColumnCommand(FlexGrid& grid)
+    : GridCommand(grid, grid.Row(), grid.Col(),
+                  QStringLiteral("добавление колонки %1").arg(grid.Col() + 1))
+{
+}
+
+void InsertColumnCommand::apply()
+{
+    grid_.setCols(grid_.Cols() + 1);
+    grid_.setColPosition(grid_.Cols() - 1, col_);
+}
+
+void InsertColumnCommand::revert()
+{
+    grid_.setColPosition(col_, grid_.Cols() - 1);
+    grid_.setCols(grid_.Cols() - 1);
+}
+
+DeleteColumnCommand::DeleteColumnCommand(FlexGrid& grid)
+    : GridCommand(grid, grid.Row(), grid.Cols() - 1,
+                  QStringLiteral("удаление колонки %1").arg(grid.Cols()))
+{
+}
+
+void DeleteColumnCommand::apply()
+{
+    cells_ = PackedRow();
+    for (int r = 0; r < grid_.Rows(); ++r)
+        cells_.append(grid_.cellText(r, col_));
+    width_ = grid_.ColWidth(col_);
+    alignment_ = grid_.ColAlignment(col_);
+    GridOperations::deleteLastColumn(grid_);
+}
+
+void DeleteColumnCommand::revert()
+{
+    grid_.setCols(col_ + 1);
+    for (int r = 0; r < grid_.Rows(); ++r)
+        grid_.setTextMatrix(r, col_, cells_.cell(r));
+    grid_.setColWidth(col_, width_);
+    grid_.setColAlignment(col_, alignment_);
+    cells_ = PackedRow();
+}
+
+MoveColumnCommand::MoveColumnCommand(FlexGrid& grid)
+    : GridCommand(grid, grid.Row(), grid.Col(), QStringLiteral("перемещение колонки"))
+{
+}
+
+void MoveColumnCommand::apply()
+{
+    grid_.setColPosition(grid_.Cols() - 1, col_);
+}
+
+void MoveColumnCommand::revert()
+{
+    grid_.setColPosition(col_, grid_.Cols() - 1);
+}
+
+SortCommand::SortCommand(FlexGrid& grid, int col, QString headerFormat)
+    : GridCommand(grid, 0, col, QStringLiteral("сортировка по колонке %1").arg(col + 1))
+    , headerFormat_(std::move(headerFormat))
+{
+}
+
+void SortCommand::apply()
+{
+    header_ = grid_.rowCells(0);
+    widths_.clear();
+    alignments_.clear();
+    for (int c = 0; c < grid_.Cols(); ++c) {
+        widths_.push_back(grid_.ColWidth(c));
+        alignments_.push_back(grid_.ColAlignment(c));
+    }
+    if (order_.empty()) {
+        std::tie(first_, order_) = GridOperations::sortByColumn(grid_, col_, headerFormat_);
+        return;
+    }
+    grid_.permuteRows(first_, order_);
+    grid_.setFormatString(headerFormat_);
+}
+
+void SortCommand::revert()
+{
+    std::vector<quint32> inverse(order_.size());
+    for (size_t i = 0; i < order_.size(); ++i)
+        inverse[order_[i]] = static_cast<quint32>(i);
+    grid_.permuteRows(first_, inverse);
+    grid_.setCols(static_cast<int>(widths_.size()));
+    grid_.setRowCells(0, header_);
+    for (int c = 0; c < grid_.Cols(); ++c) {
+        grid_.setColWidth(c, widths_[static_cast<size_t>(c)]);
+        grid_.setColAlignment(c, alignments_[static_cast<size_t>(c)]);
+    }
+}

@@ -1,0 +1,124 @@
+#include "WindowFixture.h"
+#include "app/Fonts.h"
+
+#include <QMenu>
+
+namespace {
+
+const QString sample = QStringLiteral("2;200;31.10.2008;01.12.2009;АМС;8;Петров;\r\n"
+                                      "1;100;15.01.2009;01.03.2010;ЭКР;7;Иванов;\r\n"
+                                      "3;300;01.11.2008;01.01.2010;ЭКР;9;Сидоров;\r\n");
+
+// Every text, and so the row order, the column order and the column count;
+// the column widths and alignments too, which a sort makes standard again.
+QStringList snapshot(FlexGrid& grid)
+{
+    QStringList texts;
+    for (int r = 0; r < grid.Rows(); ++r) {
+        QStringList row;
+        for (int c = 0; c < grid.Cols(); ++c)
+            row << grid.TextMatrix(r, c) + u'@' + QString::number(grid.ColWidth(c)) +
+                       QString::number(int(grid.ColAlignment(c)));
+        texts << row.join(u'|');
+    }
+    return texts;
+}
+
+// Ctrl+key anywhere in the window but the input line and the cell box.
+void ctrl(WindowFixture& f, Qt::Key key)
+{
+    f.button("CmdProd")->setFocus();
+    QTest::keyClick(f.button("CmdProd"), key, Qt::ControlModifier);
+}
+
+} // namespace
+
+class TestUndo : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { installFontSubstitutions(); }
+    void everyChangeIsOneStep_data();
+    void everyChangeIsOneStep();
+};
+
+void TestUndo::everyChangeIsOneStep_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<QString>("action"); // undo, redo, save then undo, the context menu
+    const char* operations[] = {"cell box", "input line", "Ввод", "CmdAddS", "CmdDelS",
+                                "CmdAddC", "CmdDelC", "CmdSortC", "header sort"};
+    for (const char* operation : operations)
+        for (const char* action : {"undo", "redo", "save, undo", "menu"})
+            QTest::addRow("%s, %s", operation, action) << QString::fromUtf8(operation) << QString::fromLatin1(action);
+}
+
+void TestUndo::everyChangeIsOneStep()
+{
+    QFETCH(QString, operation);
+    QFETCH(QString, action);
+    WindowFixture f;
+    f.open(sample);
+    f.grid().setRow(2);
+    f.grid().setCol(1);
+    const QStringList before = snapshot(f.grid());
+    QLineEdit* line = f.lineEdit("TxtVvod");
+    if (operation == u"cell box") {
+        f.retype(2, 6, QStringLiteral("Кузнецов"));
+    } else if (operation == u"input line") {
+        line->setFocus();
+        f.type(line, QStringLiteral("ЭКЛЗ"));
+        QTest::keyClick(line, Qt::Key_Return); // the copies merge into one step
+    } else if (operation == u"Ввод") {
+        line->setText(QStringLiteral("новое"));
+        f.press("CmdEdit");
+    } else if (operation == u"header sort") {
+        QTest::mouseClick(f.window->gridWidget()->viewport(), Qt::LeftButton, {}, f.cellCentre(0, 6));
+    } else {
+        f.press(operation.toLatin1().constData());
+    }
+    f.window->CommitCellEdit();
+    const QStringList after = snapshot(f.grid());
+    QVERIFY(after != before);
+    QCOMPARE(f.window->history().count(), 1);
+
+    if (operation == u"input line") { // there Ctrl+Z is the line's own
+        QTest::keyClick(line, Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(line->text() != QStringLiteral("ЭКЛЗ"));
+        QCOMPARE(snapshot(f.grid()), after);
+    }
+    if (action == u"menu") {
+        const int row = f.grid().Row();
+        const QPoint at = f.cellCentre(1, 0);
+        QContextMenuEvent press(QContextMenuEvent::Mouse, at, f.window->gridWidget()->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(f.window->gridWidget()->viewport(), &press);
+        auto* menu = f.window->findChild<QMenu*>();
+        QTRY_VERIFY(menu->isVisible());
+        QCOMPARE(f.grid().Row(), row); // the right press moved nothing
+        QVERIFY(menu->actions().at(0)->text().startsWith(QStringLiteral("Отменить: ")));
+        QVERIFY(!menu->actions().at(1)->isEnabled()); // nothing to redo
+        menu->actions().at(0)->trigger();
+        menu->close();
+    } else {
+        if (action == u"save, undo")
+            f.press("CmdSave");
+        ctrl(f, Qt::Key_Z);
+    }
+    QCOMPARE(snapshot(f.grid()), before);
+    if (action == u"redo") {
+        ctrl(f, Qt::Key_Y);
+        QCOMPARE(snapshot(f.grid()), after);
+    }
+    if (action == u"undo") { // a load clears the steps
+        f.desktop.replies = {true};
+        f.press("CmdZagruz");
+        QCOMPARE(f.window->history().count(), 0);
+    }
+    if (action == u"save, undo") {
+        f.press("CmdProd"); // undone after the save: there is something to lose
+        QCOMPARE(f.desktop.quits, 0);
+    }
+}
+
+QTEST_MAIN(TestUndo)
+#include "tst_undo.moc"
