@@ -37,6 +37,9 @@ public:
     GridWidget* gridWidget() const { return gridWidget_; }
     bool isGridEdited() const { return gridEdited; }
     QUndoStack& history() { return history_; }
+    // "Выход" and the close box ask first: the grid was clicked, or it holds
+    // changes not yet saved.
+    bool mayLoseWork() const;
 
     static const QString programTitle;
 
@@ -65,9 +68,6 @@ private:
     void Form_Load();
     void Form_Resize();
 
-    // "Выход" and the close box ask first: the grid was clicked, or it holds
-    // changes not yet saved.
-    bool mayLoseWork() const;
     void showExitQuestion();
 
     // Undo and redo (FrmEKLZHistory.cpp).

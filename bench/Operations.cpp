@@ -15,6 +15,7 @@ namespace {
 
 constexpr int ownerColumn = 6;
 constexpr int kkmNumberColumn = 5;
+constexpr int blockingColumn = 3;
 
 double peakMegabytes()
 {
@@ -75,12 +76,20 @@ Action actionFor(const QString& operation, int entries)
         {QStringLiteral("save as"), [](BenchWindow& w) { w.saveAs(QStringLiteral("bench")); }},
         {QStringLiteral("sort text"), [](BenchWindow& w) { w.releaseOverHeader(ownerColumn); }},
         {QStringLiteral("sort numeric"), [](BenchWindow& w) { w.releaseOverHeader(kkmNumberColumn); }},
+        {QStringLiteral("sort date"), [](BenchWindow& w) { w.releaseOverHeader(blockingColumn); }},
         {QStringLiteral("search last"),
          [lastSerial](BenchWindow& w) {
              w.window().grid().setCol(0);
              w.searchFor(lastSerial);
          }},
         {QStringLiteral("print"), [](BenchWindow& w) { w.press("CmdPrint"); }},
+        {QStringLiteral("delete row"),
+         [](BenchWindow& w) {
+             w.window().grid().setRow(2);
+             w.press("CmdDelS");
+         }},
+        // What "Выход" and the close box look at: a counter against the saved one.
+        {QStringLiteral("unsaved check"), [](BenchWindow& w) { w.window().mayLoseWork(); }},
     };
     for (const auto& [name, action] : actions)
         if (name == operation)
@@ -102,6 +111,8 @@ Floor floorFor(const QString& operation, const QString& registerFile, const QStr
         return {QStringLiteral("sort"), Floors::sort(registerFile, ownerColumn)};
     if (operation == QLatin1String("sort numeric"))
         return {QStringLiteral("sort"), Floors::sort(registerFile, kkmNumberColumn)};
+    if (operation == QLatin1String("sort date"))
+        return {QStringLiteral("sort"), Floors::sort(registerFile, blockingColumn)};
     return {QStringLiteral("read"), Floors::read(registerFile)};
 }
 
@@ -136,6 +147,9 @@ QList<BenchRow> benchRows()
             rows.append({operation, entries});
     rows.append({QStringLiteral("print"), 1000});
     rows.append({QStringLiteral("print"), 32766});
+    for (const char* operation : {"sort date", "delete row", "undo delete row", "undo sort text", "unsaved check"})
+        for (int entries : {32766, 1000000})
+            rows.append({QString::fromLatin1(operation), entries});
     return rows;
 }
 
@@ -156,16 +170,25 @@ QString measure(const QString& operation, const QString& registerFile, int entri
             window.scrollThrough([&](double ms) { frames.push_back(ms); });
         return row(operation, entries, statsOf(frames), peakMegabytes(), Floor{QString(), 0}, -1);
     }
-    const Action action = actionFor(operation, entries);
+    // "undo X" times the undo of X, X itself done untimed before each run.
+    const bool undo = operation.startsWith(QLatin1String("undo "));
+    const Action action = actionFor(undo ? operation.mid(5) : operation, entries);
     if (!action)
         return {};
     std::vector<double> times;
     double worstWait = 0;
     for (int run = 0; run < runs; ++run) {
+        if (undo) {
+            action(window);
+            window.window().CommitCellEdit();
+        }
         EventWaitProbe probe;
         QElapsedTimer timer;
         timer.start();
-        action(window);
+        if (undo)
+            window.window().history().undo();
+        else
+            action(window);
         times.push_back(elapsedMs(timer));
         worstWait = std::max(worstWait, probe.worstAfter());
         QCoreApplication::processEvents();
