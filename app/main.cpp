@@ -1,7 +1,9 @@
+#include "app/CommandLine.h"
 #include "app/Fonts.h"
 #include "app/FrmEKLZ.h"
 #include "app/ProgramFolder.h"
 #include "app/QtDesktop.h"
+#include "app/QtTexts.h"
 #include "grid/Twips.h"
 #include "storage/RegisterFormat.h"
 
@@ -30,8 +32,13 @@ bool displayReachable()
 
 } // namespace
 
-int main(int, char* argv[])
+int main(int argc, char* argv[])
 {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    if (const std::optional<int> status = CommandLine::answerInformationOptions(arguments))
+        return *status;
     if (!displayReachable()) {
         std::fprintf(stderr, "palomet: no display to show the window on (DISPLAY is unset or "
                              "unreachable); start it from a desktop session.\n");
@@ -42,6 +49,10 @@ int main(int, char* argv[])
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
     QApplication app(qtArgc, qtArgv);
+    QCoreApplication::setApplicationName(QStringLiteral("palomet"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PALOMET_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("ru.palomet.Palomet"));
+    installRussianQtTexts();
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     installFontSubstitutions();
     if (const QScreen* screen = QGuiApplication::primaryScreen())

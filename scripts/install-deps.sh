@@ -9,7 +9,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6printsupport6 qt6-qpa-plugins libgl-dev
-  fonts-liberation2 fontconfig
+  fonts-liberation2 fontconfig qt6-translations-l10n
 )
 if [ "${1:-}" = "--test" ]; then
   packages+=(
@@ -18,6 +18,7 @@ if [ "${1:-}" = "--test" ]; then
     tesseract-ocr tesseract-ocr-rus tesseract-ocr-eng
     xvfb xdotool x11-utils imagemagick
     desktop-file-utils appstream dpkg-dev file util-linux e2fsprogs
+    lintian devscripts man-db groff-base
   )
 fi
 

@@ -1,5 +1,8 @@
 #include "WindowFixture.h"
 #include "app/Fonts.h"
+#include "app/QtTexts.h"
+
+#include <QDialogButtonBox>
 
 #include <QDir>
 #include <sys/stat.h>
@@ -9,6 +12,7 @@ class TestFrmEKLZ : public QObject
     Q_OBJECT
 private slots:
     void initTestCase() { installFontSubstitutions(); }
+    void qtsOwnTextsAreRussian();
     void startsWithTheHeaderAndOneEmptyEntry();
     void buttonsStandWhereTheyBelong_data();
     void buttonsStandWhereTheyBelong();
@@ -218,6 +222,13 @@ void TestFrmEKLZ::pendingEditNeverLandsInTheLoadedRegister()
             QVERIFY(!f.grid().TextMatrix(r, c).contains(QStringLiteral("ПРАВКА")));
     QCOMPARE(f.grid().TextMatrix(1, 1), QStringLiteral("b"));
     QCOMPARE(f.grid().TextMatrix(0, 1), QStringLiteral("Рег. № ЭКЛЗ  "));
+}
+
+void TestFrmEKLZ::qtsOwnTextsAreRussian()
+{
+    QVERIFY(installRussianQtTexts()); // qt6-translations-l10n is installed
+    const QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Отмена"));
 }
 
 QTEST_MAIN(TestFrmEKLZ)

@@ -12,6 +12,8 @@ cmake --install "$build" --prefix "$prefix" >/dev/null || fail "cmake --install 
 id=ru.palomet.Palomet
 expected="bin/palomet
 share/applications/$id.desktop
+share/doc/palomet/changelog.gz
+share/doc/palomet/copyright
 share/icons/hicolor/128x128/apps/$id.png
 share/icons/hicolor/16x16/apps/$id.png
 share/icons/hicolor/256x256/apps/$id.png
@@ -19,6 +21,7 @@ share/icons/hicolor/32x32/apps/$id.png
 share/icons/hicolor/48x48/apps/$id.png
 share/icons/hicolor/64x64/apps/$id.png
 share/icons/hicolor/scalable/apps/$id.svg
+share/man/man1/palomet.1.gz
 share/metainfo/$id.metainfo.xml"
 installed=$(cd "$prefix" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
 [ "$installed" = "$expected" ] || fail "installed files differ:
