@@ -10,5 +10,6 @@ bash scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build --target palomet palomet_docs
 (cd build && cpack -G DEB >/dev/null)
-"${sudo_cmd[@]}" apt-get install -y "$PWD/build/palomet_1.0_amd64.deb"
+deb=$(ls "$PWD"/build/palomet_*.deb | head -n 1)
+"${sudo_cmd[@]}" apt-get install -y "$deb"
 echo "Palomet is installed: start it from the application menu (Office) or as palomet."
