@@ -108,15 +108,17 @@ std::vector<int> rankTexts(Keys& keys, const KeyText& keyAt)
     std::sort(byCollation.begin(), byCollation.end(),
               [&](int a, int b) { return sortKeys[a].compare(sortKeys[b]) < 0; });
     std::vector<int> rank(distinct.size());
+    std::vector<bool> early(distinct.size());
     for (size_t i = 0; i < byCollation.size(); ++i) {
         const bool sameAsBefore =
             i > 0 && sortKeys[byCollation[i - 1]].compare(sortKeys[byCollation[i]]) == 0;
         rank[byCollation[i]] = sameAsBefore ? rank[byCollation[i - 1]] : int(i);
+        early[byCollation[i]] = sortKeys[byCollation[i]].compare(zero) < 0;
     }
     for (size_t i = 0; i < slotCount; ++i) {
         if (keys.kind[i] != Text)
             continue;
-        if (sortKeys[ranks[i]].compare(zero) < 0)
+        if (early[ranks[i]])
             keys.kind[i] = EarlyText;
         ranks[i] = rank[ranks[i]];
     }

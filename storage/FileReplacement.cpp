@@ -2,6 +2,7 @@
 
 #include "storage/FileStamp.h"
 #include "storage/KeptVersions.h"
+#include "storage/PosixIo.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
@@ -20,12 +21,10 @@ namespace FileReplacement {
 
 namespace {
 
-constexpr int lockWaitMs = 10000;
+using PosixIo::native;
+using PosixIo::writeAll;
 
-QByteArray native(const QString& path)
-{
-    return QFile::encodeName(path);
-}
+constexpr int lockWaitMs = 10000;
 
 // The file a save writes: the end of a chain of symbolic links, existing or not.
 QString resolved(const QString& path)
@@ -35,20 +34,6 @@ QString resolved(const QString& path)
         return path;
     const QString canonical = info.canonicalFilePath();
     return canonical.isEmpty() ? info.symLinkTarget() : canonical;
-}
-
-bool writeAll(int fd, const char* data, qint64 size)
-{
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, static_cast<size_t>(size));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        data += written;
-        size -= written;
-    }
-    return true;
 }
 
 // Saves by Palomet windows on one file take turns: a lock file beside it

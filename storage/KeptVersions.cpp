@@ -1,5 +1,7 @@
 #include "storage/KeptVersions.h"
 
+#include "storage/PosixIo.h"
+
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -14,24 +16,8 @@ namespace KeptVersions {
 
 namespace {
 
-QByteArray native(const QString& path)
-{
-    return QFile::encodeName(path);
-}
-
-bool writeAll(int fd, const char* data, ssize_t size)
-{
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, static_cast<size_t>(size));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        data += written;
-        size -= written;
-    }
-    return true;
-}
+using PosixIo::native;
+using PosixIo::writeAll;
 
 // A copy synced to disk, with the original's permission bits; created
 // exclusively, so that nothing already there is overwritten.
