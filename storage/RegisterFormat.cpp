@@ -72,20 +72,28 @@ QString decode(QByteArrayView bytes)
 std::optional<qsizetype> splitLines(QStringView text, bool atEnd,
                                     const std::function<void(QStringView)>& onLine)
 {
+    // The next CR and the next LF, each found by Qt's vectorised search and
+    // looked for again only once passed.
+    const auto next = [&text](char16_t ch, qsizetype from) {
+        const qsizetype at = text.indexOf(QChar(ch), from);
+        return at < 0 ? text.size() : at;
+    };
     qsizetype start = 0;
-    const char16_t* const data = reinterpret_cast<const char16_t*>(text.utf16());
-    for (qsizetype end = start; end < text.size(); ++end) {
-        const char16_t ch = data[end];
-        if (ch != u'\r' && ch != u'\n')
-            continue;
+    qsizetype cr = next(u'\r', 0);
+    qsizetype lf = next(u'\n', 0);
+    while (std::min(cr, lf) < text.size()) {
+        const qsizetype end = std::min(cr, lf);
         if (end - start > maxLineLength)
             return std::nullopt;
-        const bool lfFollows = ch == u'\r' && end + 1 < text.size() && data[end + 1] == u'\n';
-        if (ch == u'\r' && !lfFollows && end + 1 == text.size() && !atEnd)
+        const bool lfFollows = end == cr && lf == cr + 1 && lf < text.size();
+        if (end == cr && !lfFollows && cr + 1 == text.size() && !atEnd)
             return start; // the LF may come with the next piece
         onLine(text.sliced(start, end - start));
         start = end + (lfFollows ? 2 : 1);
-        end = start - 1;
+        if (cr < start)
+            cr = next(u'\r', start);
+        if (lf < start)
+            lf = next(u'\n', start);
     }
     const qsizetype rest = text.size() - start;
     if (rest > maxLineLength)
