@@ -1,8 +1,20 @@
 #include "app/CommandButton.h"
 
+#include "grid/Twips.h"
+
 #include <QKeyEvent>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+
+CommandButton* CommandButton::create(QWidget* parent, const char* name, const QString& caption,
+                                     QRect twips)
+{
+    auto* button = new CommandButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setAutoDefault(false);
+    button->setGeometry(Twips::toPixels(twips));
+    return button;
+}
 
 void CommandButton::paintEvent(QPaintEvent*)
 {

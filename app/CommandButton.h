@@ -12,6 +12,10 @@ class CommandButton : public QPushButton
 public:
     using QPushButton::QPushButton;
 
+    // A button of a window laid out in twips: named, placed, never a
+    // default button.
+    static CommandButton* create(QWidget* parent, const char* name, const QString& caption, QRect twips);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

@@ -19,15 +19,15 @@ Dialog::Dialog(QWidget* parent)
     setGeometry(Twips::toPixels(QRect(2760, 3750, 6030, 1785)));
     setFixedSize(size());
 
-    OKButton = addButton("OKButton", QStringLiteral("ДА"), {4680, 120, 1215, 375});
-    CancelButton = addButton("CancelButton", QStringLiteral("НЕТ"), {4680, 600, 1215, 375});
+    OKButton = CommandButton::create(this, "OKButton", QStringLiteral("ДА"), {4680, 120, 1215, 375});
+    CancelButton = CommandButton::create(this, "CancelButton", QStringLiteral("НЕТ"), {4680, 600, 1215, 375});
     Label1 = new QLabel(QStringLiteral("СОХРАНИТЬ ИЗМЕНЕНИЯ?"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setFont(msSansSerif(12, true));
     Label1->setAlignment(Qt::AlignCenter);
     Label1->setWordWrap(true);
     Label1->setGeometry(Twips::toPixels(QRect(1560, 240, 2295, 615)));
-    CmdCancel = addButton("CmdCancel", QStringLiteral("НАЗАД"), {4680, 1080, 1215, 375});
+    CmdCancel = CommandButton::create(this, "CmdCancel", QStringLiteral("НАЗАД"), {4680, 1080, 1215, 375});
     QWidget::setTabOrder(OKButton, CancelButton);
     QWidget::setTabOrder(CancelButton, CmdCancel);
     OKButton->setFocus();
@@ -35,13 +35,4 @@ Dialog::Dialog(QWidget* parent)
     connect(OKButton, &QPushButton::clicked, this, &Dialog::saveAndEnd);
     connect(CancelButton, &QPushButton::clicked, this, &Dialog::endWithoutSaving);
     connect(CmdCancel, &QPushButton::clicked, this, &QWidget::close);
-}
-
-QPushButton* Dialog::addButton(const char* name, const QString& caption, QRect twips)
-{
-    auto* button = new CommandButton(caption, this);
-    button->setObjectName(QLatin1String(name));
-    button->setAutoDefault(false);
-    button->setGeometry(Twips::toPixels(twips));
-    return button;
 }

@@ -19,8 +19,6 @@ signals:
     void endWithoutSaving(); // "НЕТ"
 
 private:
-    QPushButton* addButton(const char* name, const QString& caption, QRect twips);
-
     QPushButton* OKButton = nullptr;
     QPushButton* CancelButton = nullptr;
     QPushButton* CmdCancel = nullptr;

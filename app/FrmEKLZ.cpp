@@ -3,10 +3,11 @@
 #include "app/AppIcon.h"
 #include "app/Desktop.h"
 #include "app/Dialog.h"
-#include "editing/CellOverlay.h"
+#include "ui/CellOverlay.h"
 #include "editing/GridOperations.h"
-#include "editing/InputLine.h"
-#include "print/RegisterPrinter.h"
+#include "ui/InputLine.h"
+#include "ui/RegisterPrinter.h"
+#include "register/RegisterLayout.h"
 #include "rules/BlockingDate.h"
 #include "rules/BlockingPass.h"
 
@@ -269,7 +270,7 @@ void FrmEKLZ::MSFGAZ_MouseUp()
 void FrmEKLZ::SortByColumn(int col)
 {
     const Desktop::BusyScope busy(desktop_);
-    history_.push(new SortCommand(MSFGAZ, col, RegisterDocument::headerFormatText));
+    history_.push(new SortCommand(MSFGAZ, col, RegisterLayout::headerFormat.toString()));
 }
 
 void FrmEKLZ::CommitCellEdit()

@@ -3,8 +3,8 @@
 // from the grid's context menu.
 #include "app/FrmEKLZ.h"
 
-#include "editing/CellOverlay.h"
-#include "grid/GridWidget.h"
+#include "ui/CellOverlay.h"
+#include "ui/GridWidget.h"
 
 #include <QAction>
 #include <QLineEdit>

@@ -4,7 +4,8 @@
 
 #include "app/CommandButton.h"
 #include "app/Fonts.h"
-#include "grid/GridWidget.h"
+#include "register/RegisterLayout.h"
+#include "ui/GridWidget.h"
 #include "grid/Twips.h"
 
 #include <QLineEdit>
@@ -29,17 +30,14 @@ void FrmEKLZ::placeControl(QWidget* control, QRect twips)
 
 QPushButton* FrmEKLZ::addButton(const char* name, const QString& caption, QRect twips)
 {
-    auto* button = new CommandButton(caption, this);
-    button->setObjectName(QLatin1String(name));
+    CommandButton* button = CommandButton::create(this, name, caption, twips);
     button->setFont(msSansSerif(8.25, true));
-    button->setAutoDefault(false);
     // A fixed face takes a fixed caption colour: a dark desktop theme's
     // light text would vanish on it.
     QPalette face = button->palette();
     face.setColor(QPalette::Button, buttonFace);
     face.setColor(QPalette::ButtonText, Qt::black);
     button->setPalette(face);
-    placeControl(button, twips);
     return button;
 }
 
@@ -69,17 +67,22 @@ void FrmEKLZ::createControls()
     placeControl(TxtVvod, {6840, 840, 3135, 435});
 
     MSFGAZ.setFont(msSansSerif(8.25, false));
-    MSFGAZ.setCols(7);
+    MSFGAZ.setCols(RegisterLayout::savedColumns);
     MSFGAZ.move(480, 1560);
     MSFGAZ.setWidth(9615);
     MSFGAZ.setHeight(3255);
     gridWidget_ = new GridWidget(MSFGAZ, this);
     gridWidget_->setObjectName(QStringLiteral("MSFGAZ"));
     const QPalette system = palette();
-    gridWidget_->setColors({system.color(QPalette::Base), system.color(QPalette::Text),
-                            QColor(255, 255, 192), Qt::black,
-                            QColor(255, 128, 128), QColor(192, 255, 255), QColor(128, 128, 128),
-                            QColor(192, 192, 192), Qt::black});
+    gridWidget_->setColors({.back = system.color(QPalette::Base),
+                            .fore = system.color(QPalette::Text),
+                            .backFixed = QColor(255, 255, 192),
+                            .foreFixed = Qt::black,
+                            .backSel = QColor(255, 128, 128),
+                            .foreSel = QColor(192, 255, 255),
+                            .backBkg = QColor(128, 128, 128),
+                            .gridLines = QColor(192, 192, 192),
+                            .gridLinesFixed = Qt::black});
 
     // The overlay: a frameless line edit laid exactly over the cell being edited.
     txtDataEntry = new QLineEdit(QStringLiteral("Text1"), this);
@@ -105,7 +108,7 @@ void FrmEKLZ::setTabOrder()
 
 void FrmEKLZ::Form_Load()
 {
-    MSFGAZ.setFormatString(RegisterDocument::headerFormatText);
+    MSFGAZ.setFormatString(RegisterLayout::headerFormat.toString());
     MSFGAZ.setColWidth(0, 1500);
     MSFGAZ.setRowHeight(0, 300);
     TxtVvod->setText(QString());

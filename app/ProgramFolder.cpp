@@ -1,5 +1,7 @@
 #include "app/ProgramFolder.h"
 
+#include "register/RegisterLayout.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -38,8 +40,8 @@ QString dataFolder()
 QString choose(const QString& executableFolder)
 {
     const QDir beside(executableFolder);
-    if (QFileInfo::exists(beside.filePath(QStringLiteral("thisyear.csv"))) ||
-        QFileInfo::exists(beside.filePath(QStringLiteral("Archive"))) ||
+    if (QFileInfo::exists(beside.filePath(RegisterLayout::registerFile.toString())) ||
+        QFileInfo::exists(beside.filePath(RegisterLayout::archiveFolder.toString())) ||
         (QFileInfo(executableFolder).isWritable() && !isSystemFolder(executableFolder)))
         return executableFolder;
     const QString data = dataFolder();

@@ -4,6 +4,7 @@
 #include "app/ProgramFolder.h"
 #include "app/SaveMessages.h"
 #include "grid/FlexGrid.h"
+#include "register/RegisterLayout.h"
 #include "storage/ArchiveName.h"
 #include "storage/KeptVersions.h"
 #include "storage/RegisterReader.h"
@@ -14,9 +15,9 @@
 
 namespace {
 
-const QString registerFile = QStringLiteral("thisyear.csv");
-const QString archiveFolderName = QStringLiteral("Archive");
-const QString backupFolderName = QStringLiteral("Backup");
+const QString registerFile = RegisterLayout::registerFile.toString();
+const QString archiveFolderName = RegisterLayout::archiveFolder.toString();
+const QString backupFolderName = RegisterLayout::backupFolder.toString();
 const QString archiveMissing = QStringLiteral("Не могу найти  указанный год.");
 
 bool holdsAnyFile(const QDir& folder)
@@ -31,10 +32,6 @@ QString quotedList(const QStringList& names)
 }
 
 } // namespace
-
-const QString RegisterDocument::headerFormatText = QStringLiteral(
-    "^Зав. № ЭКЛЗ |^Рег. № ЭКЛЗ  |^Дата актив. |^Дата блок. |^Модель  ККМ  |^№  ККМ     "
-    "|^Владелец            ");
 
 RegisterDocument::RegisterDocument(FlexGrid& grid, QString programFolder, Desktop& desktop,
                                    QString title, WindowHooks hooks)
@@ -80,9 +77,9 @@ void RegisterDocument::resetGrid()
 {
     // Rows go first, so that narrowing the grid has no rows to cut.
     grid_.setRows(1);
-    grid_.setCols(7);
+    grid_.setCols(RegisterLayout::savedColumns);
     grid_.AddItem(QString());
-    grid_.setFormatString(headerFormatText);
+    grid_.setFormatString(RegisterLayout::headerFormat.toString());
 }
 
 void RegisterDocument::loadgrid()
@@ -324,7 +321,7 @@ bool RegisterDocument::saveTo(const QString& path, const QString& keptName,
 
 bool RegisterDocument::SaveGridn()
 {
-    if (!saveTo(registerPath(), QFileInfo(registerFile).completeBaseName(),
+    if (!saveTo(registerPath(), RegisterLayout::registerKeptName.toString(),
                 [this] { return mayReplaceRegister(); }))
         return false;
     source_ = Source::Register;

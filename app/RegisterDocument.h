@@ -21,8 +21,6 @@ class FlexGrid;
 class RegisterDocument
 {
 public:
-    static const QString headerFormatText;
-
     // What the window does for the register around a load or a save.
     struct WindowHooks
     {

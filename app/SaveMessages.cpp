@@ -1,5 +1,6 @@
 #include "app/SaveMessages.h"
 
+#include "register/RegisterLayout.h"
 #include "storage/RegisterFormat.h"
 
 #include <QDir>
@@ -165,7 +166,7 @@ QString textNotSaved(int row, int col, const QString& text)
         .arg(row)
         .arg(col + 1)
         .arg(text)
-        .arg(RegisterFormat::savedColumns);
+        .arg(RegisterLayout::savedColumns);
 }
 
 QString noKeptVersion(const QString& path, const QString& backupFolder)

@@ -1,6 +1,6 @@
 #include "BenchWindow.h"
 
-#include "grid/GridWidget.h"
+#include "ui/GridWidget.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -2,7 +2,7 @@
 
 #include "BenchWindow.h"
 #include "RegisterGenerator.h"
-#include "print/RegisterPrinter.h"
+#include "ui/RegisterPrinter.h"
 
 #include <QCryptographicHash>
 #include <QDir>

@@ -2,7 +2,7 @@
 
 #include "ScriptedDesktop.h"
 #include "app/FrmEKLZ.h"
-#include "grid/GridWidget.h"
+#include "ui/GridWidget.h"
 #include "grid/Twips.h"
 
 #include <QFile>

@@ -1,5 +1,7 @@
 #include "print/PrintLayout.h"
 
+#include "register/RegisterLayout.h"
+
 #include "grid/FlexGrid.h"
 #include "print/PrintTarget.h"
 
@@ -14,7 +16,6 @@ constexpr int ruleEnd = 88;
 constexpr int labelColumn = 84;
 constexpr int titleColumn = 25;
 constexpr int lastLine = 38;
-constexpr double widthConstants[] = {74, 64, 64, 64, 94, 74};
 
 int roundHalfEven(double value)
 {
@@ -47,9 +48,9 @@ PrintLayout::PrintLayout(FlexGrid& grid, PrintTarget& target, PrintPage page, QS
 
 int PrintLayout::advance(int p, int col, int n)
 {
-    if (col >= 6 || n == 0)
+    if (col >= int(RegisterLayout::printedWidths.size()) || n == 0)
         return p; // no width constant, or a width divided by nothing
-    const double constant = widthConstants[col];
+    const double constant = RegisterLayout::printedWidths[size_t(col)];
     return roundHalfEven(p + constant / n - constant / (4.0 * n));
 }
 

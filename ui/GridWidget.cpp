@@ -1,4 +1,4 @@
-#include "grid/GridWidget.h"
+#include "ui/GridWidget.h"
 
 #include "grid/FlexGrid.h"
 #include "grid/Twips.h"
@@ -19,11 +19,15 @@ GridWidget::GridWidget(FlexGrid& grid, QWidget* parent)
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     setFont(grid_.font());
     const QPalette pal = palette();
-    colors_ = {pal.color(QPalette::Base),   pal.color(QPalette::Text),
-               pal.color(QPalette::Window), pal.color(QPalette::ButtonText),
-               pal.color(QPalette::Highlight), pal.color(QPalette::HighlightedText),
-               pal.color(QPalette::Dark),   pal.color(QPalette::Mid),
-               Qt::black};
+    colors_ = {.back = pal.color(QPalette::Base),
+               .fore = pal.color(QPalette::Text),
+               .backFixed = pal.color(QPalette::Window),
+               .foreFixed = pal.color(QPalette::WindowText),
+               .backSel = pal.color(QPalette::Highlight),
+               .foreSel = pal.color(QPalette::HighlightedText),
+               .backBkg = pal.color(QPalette::Dark),
+               .gridLines = pal.color(QPalette::Mid),
+               .gridLinesFixed = pal.color(QPalette::WindowText)};
 
     repaintTimer_.setSingleShot(true);
     connect(&repaintTimer_, &QTimer::timeout, this, [this] {

@@ -1,6 +1,6 @@
-#include "editing/InputLine.h"
+#include "ui/InputLine.h"
 
-#include "editing/CellOverlay.h"
+#include "ui/CellOverlay.h"
 #include "grid/FlexGrid.h"
 
 #include <QInputMethodEvent>

@@ -1,12 +1,11 @@
 #include "rules/BlockingPass.h"
 
 #include "grid/FlexGrid.h"
+#include "register/RegisterLayout.h"
 #include "rules/BlockingDate.h"
 
-namespace {
-constexpr int activationColumn = 2;
-constexpr int blockingColumn = 3;
-} // namespace
+using RegisterLayout::activationColumn;
+using RegisterLayout::blockingColumn;
 
 void runBlockingPass(FlexGrid& grid, const std::function<bool()>& yieldToEvents)
 {

@@ -1,4 +1,4 @@
-#include "editing/CellOverlay.h"
+#include "ui/CellOverlay.h"
 
 #include "grid/FlexGrid.h"
 #include "grid/Twips.h"

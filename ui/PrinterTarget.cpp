@@ -1,4 +1,4 @@
-#include "print/PrinterTarget.h"
+#include "ui/PrinterTarget.h"
 
 #include "grid/Twips.h"
 

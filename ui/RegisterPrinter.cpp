@@ -1,7 +1,7 @@
-#include "print/RegisterPrinter.h"
+#include "ui/RegisterPrinter.h"
 
 #include "grid/Twips.h"
-#include "print/PrinterTarget.h"
+#include "ui/PrinterTarget.h"
 
 #include <QPageSize>
 #include <QPrinter>

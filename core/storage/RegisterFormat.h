@@ -1,5 +1,7 @@
 #pragma once
 
+#include "register/RegisterLayout.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -62,7 +64,7 @@ QStringList splitFields(QStringView line);
 std::optional<std::vector<QStringList>> parse(QByteArrayView bytes);
 
 // Columns 0 to 6 of every entry are written; the rest never reach the file.
-constexpr int savedColumns = 7;
+using RegisterLayout::savedColumns;
 
 // The position of the first character in a cell text that the file cannot
 // carry unchanged: a ';' or a line end (they would split the cell) or a

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editing/CellOverlay.h"
+#include "ui/CellOverlay.h"
 
 #include <QObject>
 
