@@ -70,9 +70,13 @@ void FrmEKLZ::takeStep(void (QUndoStack::*step)(), void (QLineEdit::*boxStep)())
             return;
         }
     }
-    // A pending edit becomes a step of its own first, so that moving the
-    // current cell in the middle of a step commits nothing.
-    CommitCellEdit();
+    // The cell box goes first, so that moving the current cell in the middle
+    // of a step commits nothing: an untouched box is closed, a box with
+    // typing becomes a step of its own, the one an undo then takes back.
+    if (txtDataEntry->isModified())
+        CommitCellEdit();
+    else
+        overlay_->drop();
     (history_.*step)();
 }
 
