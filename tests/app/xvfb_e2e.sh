@@ -57,6 +57,9 @@ sleep 0.3
 click 52 "$(row_y 2)"          # another cell commits the edit
 click 396 68                   # "Сохранить изменения"
 import -window root "$artifacts/e2e-main-window.png" 2>/dev/null
+click 140 28                   # " Удалить строку": the second entry, clicked last
+xdotool key --clearmodifiers ctrl+z   # brings it back: the file keeps two lines
+sleep 0.3
 click 636 28                   # "Выход": the register was touched, so it asks
 
 dialog=
@@ -67,7 +70,8 @@ for _ in $(seq 50); do
 done
 [ -n "$dialog" ] || fail "the exit question did not appear"
 import -window root "$artifacts/e2e-exit-question.png" 2>/dev/null
-xdotool mousemove --window "$dialog" 352 20 click 1   # "ДА"
+sleep 0.3
+xdotool key --clearmodifiers Return   # "ДА" has the focus; Return presses it
 
 for _ in $(seq 100); do
   kill -0 "$ppid_" 2>/dev/null || break
@@ -81,4 +85,4 @@ saved=$(head -n 1 "$work/program/thisyear.csv" | tr -d '\r')
   fail "unexpected first line: $saved"
 [ "$(wc -l <"$work/program/thisyear.csv")" -eq 2 ] || fail "expected two lines"
 grep -q $'\r$' "$work/program/thisyear.csv" || fail "lines lost their CR LF"
-echo "opened, edited, saved and left through ДА in a real window"
+echo "opened, edited, saved, deleted and undid, and left through ДА in a real window"
