@@ -229,8 +229,7 @@ void FrmEKLZ::CmdAddS_Click()
 
 void FrmEKLZ::CmdDelS_Click()
 {
-    if (GridOperations::canDeleteRow(MSFGAZ, MSFGAZ.RowSel()))
-        history_.push(new DeleteRowCommand(MSFGAZ, MSFGAZ.RowSel()));
+    history_.push(new DeleteRowCommand(MSFGAZ, MSFGAZ.RowSel()));
 }
 
 void FrmEKLZ::CmdAddC_Click()
@@ -240,14 +239,12 @@ void FrmEKLZ::CmdAddC_Click()
 
 void FrmEKLZ::CmdDelC_Click()
 {
-    if (MSFGAZ.Cols() > 1)
-        history_.push(new DeleteColumnCommand(MSFGAZ));
+    history_.push(new DeleteColumnCommand(MSFGAZ));
 }
 
 void FrmEKLZ::CmdSortC_Click()
 {
-    if (MSFGAZ.Col() != MSFGAZ.Cols() - 1)
-        history_.push(new MoveColumnCommand(MSFGAZ));
+    history_.push(new MoveColumnCommand(MSFGAZ));
 }
 
 void FrmEKLZ::blocdata()

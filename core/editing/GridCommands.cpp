@@ -100,7 +100,7 @@ DeleteRowCommand::DeleteRowCommand(FlexGrid& grid, int row)
 void DeleteRowCommand::apply()
 {
     cells_ = grid_.rowCells(row_);
-    grid_.RemoveItem(row_);
+    setObsolete(!GridOperations::deleteRow(grid_, row_)); // the header or the last entry
 }
 
 void DeleteRowCommand::revert()
@@ -117,8 +117,7 @@ InsertColumnCommand::InsertColumnCommand(FlexGrid& grid)
 
 void InsertColumnCommand::apply()
 {
-    grid_.setCols(grid_.Cols() + 1);
-    grid_.setColPosition(grid_.Cols() - 1, col_);
+    GridOperations::insertColumn(grid_, col_);
 }
 
 void InsertColumnCommand::revert()
@@ -140,7 +139,7 @@ void DeleteColumnCommand::apply()
         cells_.append(grid_.cellText(r, col_));
     width_ = grid_.ColWidth(col_);
     alignment_ = grid_.ColAlignment(col_);
-    GridOperations::deleteLastColumn(grid_);
+    setObsolete(!GridOperations::deleteLastColumn(grid_)); // the only column stays
 }
 
 void DeleteColumnCommand::revert()
@@ -160,7 +159,7 @@ MoveColumnCommand::MoveColumnCommand(FlexGrid& grid)
 
 void MoveColumnCommand::apply()
 {
-    grid_.setColPosition(grid_.Cols() - 1, col_);
+    setObsolete(!GridOperations::moveLastColumn(grid_, col_)); // already the last
 }
 
 void MoveColumnCommand::revert()

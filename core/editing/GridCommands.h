@@ -14,7 +14,9 @@ class FlexGrid;
 // that: texts, row order, column order and the column count. After an undo or
 // a redo the current cell is where the step happened, scrolled into view.
 //
-// A step is pushed when it is done: its first redo() is the operation itself.
+// A step is pushed when it is done: its first redo() is the operation itself,
+// and one that changes nothing (a deletion of the header row, a move of the
+// last column onto itself) marks itself obsolete, so the stack drops it.
 // The window commits a pending overlay edit before undoing or redoing, so
 // that moving the current cell pushes nothing in the middle of a step.
 class GridCommand : public QUndoCommand
@@ -66,8 +68,7 @@ private:
     void revert() override;
 };
 
-// " Удалить строку": the row where the selection ends; the window pushes it
-// only for a row that can be deleted.
+// " Удалить строку": the row where the selection ends.
 class DeleteRowCommand : public GridCommand
 {
 public:

@@ -9,21 +9,15 @@ void addRow(FlexGrid& grid)
     grid.AddItem(QString());
 }
 
-bool deleteSelectionEndRow(FlexGrid& grid)
+bool deleteRow(FlexGrid& grid, int row)
 {
-    return grid.RemoveItem(grid.RowSel());
+    return grid.RemoveItem(row);
 }
 
-bool canDeleteRow(const FlexGrid& grid, int row)
+void insertColumn(FlexGrid& grid, int at)
 {
-    return row >= FlexGrid::FixedRows && row < grid.Rows() && grid.Rows() > FlexGrid::FixedRows + 1;
-}
-
-void insertColumn(FlexGrid& grid)
-{
-    const int current = grid.Col();
     grid.setCols(grid.Cols() + 1);
-    grid.setColPosition(grid.Cols() - 1, current);
+    grid.setColPosition(grid.Cols() - 1, at);
 }
 
 bool deleteLastColumn(FlexGrid& grid)
@@ -33,9 +27,9 @@ bool deleteLastColumn(FlexGrid& grid)
     return grid.setCols(grid.Cols() - 1);
 }
 
-void moveLastColumn(FlexGrid& grid)
+bool moveLastColumn(FlexGrid& grid, int to)
 {
-    grid.setColPosition(grid.Cols() - 1, grid.Col());
+    return to != grid.Cols() - 1 && grid.setColPosition(grid.Cols() - 1, to);
 }
 
 bool search(FlexGrid& grid, const QString& word)

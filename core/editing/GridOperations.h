@@ -15,19 +15,19 @@ namespace GridOperations {
 // "Добавить строку": an empty row after the last.
 void addRow(FlexGrid& grid);
 
-// " Удалить строку": removes the row on which the selection ends. The header
-// row and the last remaining entry are kept.
-bool deleteSelectionEndRow(FlexGrid& grid);
-bool canDeleteRow(const FlexGrid& grid, int row);
+// " Удалить строку" removes the row on which the selection ends. The header
+// row and the last remaining entry are kept; answers whether a row went.
+bool deleteRow(FlexGrid& grid, int row);
 
-// "Добавить колонку": an empty column inserted before the current one.
-void insertColumn(FlexGrid& grid);
+// "Добавить колонку": an empty column inserted before the current one (at).
+void insertColumn(FlexGrid& grid, int at);
 
 // "Удалить колонку": drops the last column, keeping at least one.
 bool deleteLastColumn(FlexGrid& grid);
 
-// "Переместить колонки": the last column moves to the current column's place.
-void moveLastColumn(FlexGrid& grid);
+// "Переместить колонки": the last column moves to the current column's place
+// (to); answers whether it moved.
+bool moveLastColumn(FlexGrid& grid, int to);
 
 // "Поиск": the first row, header included, whose cell in the selection's end
 // column begins with word (compared without regard to case) becomes current,

@@ -101,17 +101,17 @@ void TestGridOperations::deleteRowRemovesTheSelectionEnd()
     fillNumbered(grid, 4);
     grid.setCol(0);
     QVERIFY(GridOperations::search(grid, QStringLiteral("20")));
-    QVERIFY(GridOperations::deleteSelectionEndRow(grid)); // row 3, below the match
+    QVERIFY(GridOperations::deleteRow(grid, grid.RowSel())); // row 3, below the match
     QCOMPARE(grid.TextMatrix(2, 0), QStringLiteral("20"));
     QCOMPARE(grid.TextMatrix(3, 0), QStringLiteral("40"));
 
     grid.setRow(0);
-    QVERIFY(!GridOperations::deleteSelectionEndRow(grid)); // the header stays
+    QVERIFY(!GridOperations::deleteRow(grid, grid.RowSel())); // the header stays
     grid.setRow(1);
-    QVERIFY(GridOperations::deleteSelectionEndRow(grid)); // row 1 goes like any other
+    QVERIFY(GridOperations::deleteRow(grid, grid.RowSel())); // row 1 goes like any other
     QCOMPARE(grid.TextMatrix(1, 0), QStringLiteral("20"));
     grid.setRows(2);
-    QVERIFY(!GridOperations::deleteSelectionEndRow(grid)); // the last entry stays
+    QVERIFY(!GridOperations::deleteRow(grid, grid.RowSel())); // the last entry stays
 }
 
 void TestGridOperations::columnRotationRestoresTheOrder()
@@ -122,7 +122,7 @@ void TestGridOperations::columnRotationRestoresTheOrder()
     grid.setCol(2);
     QSignalSpy leave(&grid, &FlexGrid::LeaveCell);
     for (int press = 1; press <= 5; ++press) {
-        GridOperations::moveLastColumn(grid);
+        GridOperations::moveLastColumn(grid, grid.Col());
         if (press == 4) {
             QCOMPARE(grid.TextMatrix(0, 6), QStringLiteral("H2"));
             QCOMPARE(grid.TextMatrix(1, 6), QStringLiteral("12"));
@@ -132,7 +132,7 @@ void TestGridOperations::columnRotationRestoresTheOrder()
     QCOMPARE(leave.count(), 0);
 
     grid.setCol(6);
-    GridOperations::moveLastColumn(grid);
+    GridOperations::moveLastColumn(grid, grid.Col());
     QCOMPARE(header(grid), start);
 }
 
@@ -141,7 +141,7 @@ void TestGridOperations::insertAndDeleteColumns()
     FlexGrid grid;
     fillNumbered(grid, 2);
     grid.setCol(0);
-    GridOperations::insertColumn(grid);
+    GridOperations::insertColumn(grid, grid.Col());
     QCOMPARE(grid.Cols(), 8);
     QCOMPARE(grid.TextMatrix(0, 0), QString());
     QCOMPARE(grid.TextMatrix(1, 0), QString());
