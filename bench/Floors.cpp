@@ -63,10 +63,13 @@ double write(const QString& registerFile, const QString& folder)
 double sort(const QString& registerFile, int column)
 {
     std::vector<QString> texts;
-    RegisterFormat::splitLines(RegisterFormat::decode(bytesOf(registerFile)), true,
-                               [&](QStringView line) {
-                                   texts.push_back(RegisterFormat::splitFields(line).value(column));
-                               });
+    RegisterFormat::splitLines(bytesOf(registerFile), true, [&](QByteArrayView line) {
+        int c = 0;
+        RegisterFormat::forEachField(line, [&](QByteArrayView field) {
+            if (c++ == column)
+                texts.push_back(RegisterFormat::decode(field));
+        });
+    });
     return medianOfFive([&] {
         std::vector<QString> copy = texts;
         std::stable_sort(copy.begin(), copy.end());

@@ -11,14 +11,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArrayView bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const auto whole = RegisterFormat::parse(bytes);
 
-    const QString text = RegisterFormat::decode(bytes);
-    const qsizetype cut = size == 0 ? 0 : static_cast<qsizetype>(data[0]) % (text.size() + 1);
+    const qsizetype cut = size == 0 ? 0 : static_cast<qsizetype>(data[0]) % (bytes.size() + 1);
     std::vector<QStringList> pieces;
-    auto collect = [&](QStringView line) { pieces.push_back(RegisterFormat::splitFields(line)); };
-    const auto first = RegisterFormat::splitLines(QStringView(text).first(cut), false, collect);
+    auto collect = [&](QByteArrayView line) {
+        QStringList fields;
+        RegisterFormat::forEachField(line, [&](QByteArrayView field) { fields.append(RegisterFormat::decode(field)); });
+        pieces.push_back(fields);
+    };
+    const auto first = RegisterFormat::splitLines(bytes.first(cut), false, collect);
     bool tooLong = !first;
     if (first) {
-        const auto rest = RegisterFormat::splitLines(QStringView(text).sliced(*first), true, collect);
+        const auto rest = RegisterFormat::splitLines(bytes.sliced(*first), true, collect);
         tooLong = !rest;
     }
     if (whole.has_value() == tooLong)

@@ -105,7 +105,7 @@ void DeleteRowCommand::apply()
 
 void DeleteRowCommand::revert()
 {
-    grid_.insertRow(row_, std::move(cells_));
+    grid_.insertRow(row_, cells_);
     cells_ = PackedRow();
 }
 

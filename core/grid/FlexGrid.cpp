@@ -9,10 +9,10 @@
 
 FlexGrid::FlexGrid(QObject* parent)
     : QObject(parent)
-    , rows_(2)
     , alignments_(2, Qt::AlignLeft)
     , geometry_(2, 2)
 {
+    rows_.resize(2);
     setFont(font_);
 }
 
@@ -52,8 +52,11 @@ bool FlexGrid::setCols(int count)
     if (count != Cols())
         ++revision_;
     if (count < Cols()) {
-        for (PackedRow& row : rows_)
+        for (size_t r = 0; r < rows_.size(); ++r) {
+            PackedRow row(rows_.row(r));
             row.truncate(count);
+            rows_.set(r, row.view());
+        }
     }
     alignments_.resize(static_cast<size_t>(count), Qt::AlignLeft);
     geometry_.setColCount(count);
@@ -66,9 +69,9 @@ bool FlexGrid::setCols(int count)
 void FlexGrid::AddItem(const QString& text)
 {
     ++revision_;
-    rows_.emplace_back();
+    rows_.resize(rows_.size() + 1);
     if (!text.isEmpty())
-        rows_.back().setCell(0, text);
+        storeCell(Rows() - 1, 0, text);
     geometry_.setRowCount(Rows());
     emit contentChanged();
 }
@@ -79,7 +82,7 @@ bool FlexGrid::RemoveItem(int row)
     if (row < FixedRows || row >= Rows() || Rows() <= FixedRows + 1)
         return false;
     ++revision_;
-    rows_.erase(rows_.begin() + row);
+    rows_.erase(size_t(row));
     geometry_.removeRow(row);
     if (row_ > row)
         --row_;
@@ -90,13 +93,13 @@ bool FlexGrid::RemoveItem(int row)
     return true;
 }
 
-bool FlexGrid::insertRow(int row, PackedRow cells)
+bool FlexGrid::insertRow(int row, const PackedRow& cells)
 {
     if (row < FixedRows || row > Rows())
         return false;
     ++revision_;
-    cells.truncate(Cols());
-    rows_.insert(rows_.begin() + row, std::move(cells));
+    rows_.insert(size_t(row), RowView());
+    storeRow(row, cells);
     geometry_.insertRow(row);
     emit contentChanged();
     return true;
@@ -106,7 +109,7 @@ PackedRow FlexGrid::rowCells(int row) const
 {
     if (row < 0 || row >= Rows())
         return {};
-    return rows_[static_cast<size_t>(row)];
+    return PackedRow(rows_.row(size_t(row)));
 }
 
 bool FlexGrid::setColPosition(int index, int position)
@@ -116,8 +119,11 @@ bool FlexGrid::setColPosition(int index, int position)
     if (index == position)
         return true;
     ++revision_;
-    for (PackedRow& row : rows_)
+    for (size_t r = 0; r < rows_.size(); ++r) {
+        PackedRow row(rows_.row(r));
         row.moveCell(index, position);
+        rows_.set(r, row.view());
+    }
     const Qt::Alignment moved = alignments_[static_cast<size_t>(index)];
     alignments_.erase(alignments_.begin() + index);
     alignments_.insert(alignments_.begin() + position, moved);
@@ -192,41 +198,60 @@ QString FlexGrid::TextMatrix(int row, int col) const
     return cellText(row, col).toString();
 }
 
-QStringView FlexGrid::cellText(int row, int col) const
+CellText FlexGrid::cellText(int row, int col) const
 {
     if (!validCell(row, col))
         return {};
-    return rows_[static_cast<size_t>(row)].cell(col);
+    return rows_.row(size_t(row)).cell(col);
 }
 
-void FlexGrid::rowTexts(int row, std::span<QStringView> texts) const
+void FlexGrid::rowTexts(int row, std::span<CellText> texts) const
 {
     if (row < 0 || row >= Rows()) {
-        std::fill(texts.begin(), texts.end(), QStringView());
+        std::fill(texts.begin(), texts.end(), CellText());
         return;
     }
-    rows_[static_cast<size_t>(row)].readCells(texts);
+    rows_.row(size_t(row)).readCells(texts);
     for (size_t c = static_cast<size_t>(Cols()); c < texts.size(); ++c)
-        texts[c] = QStringView(); // cells past Cols are not the grid's
+        texts[c] = CellText(); // cells past Cols are not the grid's
 }
 
-bool FlexGrid::setTextMatrix(int row, int col, QStringView text)
+bool FlexGrid::storeCell(int row, int col, CellText text)
+{
+    PackedRow cells(rows_.row(size_t(row)));
+    if (!cells.setCell(col, text))
+        return false;
+    rows_.set(size_t(row), cells.view());
+    return true;
+}
+
+void FlexGrid::storeRow(int row, const PackedRow& cells)
+{
+    if (cells.cellCount() <= Cols()) {
+        rows_.set(size_t(row), cells.view());
+        return;
+    }
+    PackedRow kept = cells;
+    kept.truncate(Cols());
+    rows_.set(size_t(row), kept.view());
+}
+
+bool FlexGrid::setTextMatrix(int row, int col, CellText text)
 {
     if (!validCell(row, col))
         return false;
     ++revision_;
-    if (rows_[static_cast<size_t>(row)].setCell(col, text))
+    if (storeCell(row, col, text))
         emit contentChanged();
     return true;
 }
 
-bool FlexGrid::setRowCells(int row, PackedRow cells)
+bool FlexGrid::setRowCells(int row, const PackedRow& cells)
 {
     if (row < 0 || row >= Rows())
         return false;
     ++revision_;
-    cells.truncate(Cols());
-    rows_[static_cast<size_t>(row)] = std::move(cells);
+    storeRow(row, cells);
     emit contentChanged();
     return true;
 }
@@ -256,7 +281,7 @@ void FlexGrid::setFormatString(const QString& format)
             caption.remove(0, 1);
         alignments_[static_cast<size_t>(c)] = alignment;
         geometry_.setColWidth(c, measuredWidth(caption));
-        rows_[0].setCell(c, caption);
+        storeCell(0, c, caption);
     }
     keepInside();
     emit placeChanged();
@@ -305,22 +330,7 @@ std::pair<int, std::vector<quint32>> FlexGrid::setSort(int mode)
 void FlexGrid::permuteRows(int first, const std::vector<quint32>& order)
 {
     ++revision_;
-    // Rows are moved into their places cycle by cycle, without a second
-    // table of a million rows.
-    std::vector<bool> placed(order.size());
-    for (size_t start = 0; start < order.size(); ++start) {
-        if (placed[start] || order[start] == start)
-            continue;
-        PackedRow held = std::move(rows_[first + start]);
-        size_t at = start;
-        while (order[at] != start) {
-            rows_[first + at] = std::move(rows_[first + order[at]]);
-            placed[at] = true;
-            at = order[at];
-        }
-        rows_[first + at] = std::move(held);
-        placed[at] = true;
-    }
+    rows_.permute(size_t(first), order);
     geometry_.reorderRows(first, order);
     emit contentChanged();
 }

@@ -2,7 +2,7 @@
 
 #include "grid/GenericOrder.h"
 #include "grid/GridGeometry.h"
-#include "grid/PackedRow.h"
+#include "grid/RowStore.h"
 
 #include <QFont>
 #include <QObject>
@@ -43,7 +43,7 @@ public:
     void AddItem(const QString& text);
     bool RemoveItem(int row);
     // Puts a row back where RemoveItem took it from.
-    bool insertRow(int row, PackedRow cells);
+    bool insertRow(int row, const PackedRow& cells);
     PackedRow rowCells(int row) const;
     bool setColPosition(int index, int position);
 
@@ -62,12 +62,13 @@ public:
     QString Text() const;
     void setText(const QString& text);
     QString TextMatrix(int row, int col) const;
-    QStringView cellText(int row, int col) const;
+    // The text as held, without a copy: valid until the grid changes.
+    CellText cellText(int row, int col) const;
     // The texts of a row's first texts.size() columns, empty past Cols.
-    void rowTexts(int row, std::span<QStringView> texts) const;
-    bool setTextMatrix(int row, int col, QStringView text);
+    void rowTexts(int row, std::span<CellText> texts) const;
+    bool setTextMatrix(int row, int col, CellText text);
     // Replaces a row's texts; cells past Cols are dropped.
-    bool setRowCells(int row, PackedRow cells);
+    bool setRowCells(int row, const PackedRow& cells);
     // "^Caption|<Caption|>Caption": row 0's texts, the columns' alignment and
     // widths measured from the captions, trailing blanks included.
     void setFormatString(const QString& format);
@@ -159,8 +160,10 @@ private:
     bool changeCurrentCell(int row, int col);
     void keepInside();
     int measuredWidth(const QString& caption) const;
+    bool storeCell(int row, int col, CellText text);
+    void storeRow(int row, const PackedRow& cells);
 
-    std::vector<PackedRow> rows_;
+    RowStore rows_;
     std::vector<Qt::Alignment> alignments_;
     GridGeometry geometry_;
     int row_ = 1;

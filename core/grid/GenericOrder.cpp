@@ -83,25 +83,32 @@ struct Keys
 std::vector<int> rankTexts(Keys& keys, const KeyText& keyAt)
 {
     const size_t slotCount = keys.kind.size();
-    QHash<QStringView, int> distinctIndex;
-    std::vector<QStringView> distinct;
+    // Bytes and wide texts are told apart by separate tables: a text held
+    // both ways is two distinct texts that collate equal.
+    QHash<QByteArrayView, int> distinctBytes;
+    QHash<QStringView, int> distinctWide;
+    std::vector<CellText> distinct;
     std::vector<int> ranks(slotCount); // first the distinct text's index, then its rank
+    const auto indexOf = [&distinct](auto& table, auto key, CellText text) {
+        auto it = table.constFind(key);
+        if (it == table.constEnd()) {
+            it = table.insert(key, int(distinct.size()));
+            distinct.push_back(text);
+        }
+        return it.value();
+    };
     for (size_t i = 0; i < slotCount; ++i) {
         if (keys.kind[i] != Text)
             continue;
-        const QStringView key = keyAt(i);
-        auto it = distinctIndex.constFind(key);
-        if (it == distinctIndex.constEnd()) {
-            it = distinctIndex.insert(key, int(distinct.size()));
-            distinct.push_back(key);
-        }
-        ranks[i] = it.value();
+        const CellText key = keyAt(i);
+        ranks[i] = key.isNarrow() ? indexOf(distinctBytes, key.bytes(), key)
+                                  : indexOf(distinctWide, key.wideText(), key);
     }
     const QCollator collator{QLocale(QLocale::Russian, QLocale::Russia)};
     const QCollatorSortKey zero = collator.sortKey(QStringLiteral("0"));
     std::vector<QCollatorSortKey> sortKeys;
     sortKeys.reserve(distinct.size());
-    for (QStringView text : distinct)
+    for (const CellText& text : distinct)
         sortKeys.push_back(collator.sortKey(text.toString()));
     std::vector<int> byCollation(distinct.size());
     std::iota(byCollation.begin(), byCollation.end(), 0);
@@ -130,8 +137,9 @@ Keys prepare(size_t slotCount, const KeyText& keyAt, const DateReader& readDate)
     Keys keys;
     keys.kind.resize(slotCount, Text);
     bool anyText = false;
+    CellText::Scratch scratch;
     for (size_t i = 0; i < slotCount; ++i) {
-        const QStringView text = keyAt(i);
+        const QStringView text = keyAt(i).view(scratch);
         std::optional<double> value = readNumber(text);
         Kind kind = Number;
         if (!value && readDate) {

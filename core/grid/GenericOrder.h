@@ -1,5 +1,7 @@
 #pragma once
 
+#include "grid/CellText.h"
+
 #include <QStringView>
 #include <QtGlobal>
 #include <functional>
@@ -22,7 +24,7 @@ using DateReader = std::function<std::optional<int>(QStringView text)>;
 std::optional<double> readNumber(QStringView text);
 
 // The text of key slot i: key i % keyCount of row i / keyCount.
-using KeyText = std::function<QStringView(size_t slot)>;
+using KeyText = std::function<CellText(size_t slot)>;
 
 // The row indices of rowCount rows with keyCount keys each, in sorted order.
 // Without a date reader no key is a date.

@@ -1,144 +1,218 @@
 #include "grid/PackedRow.h"
 
-#include <algorithm>
+#include "grid/Windows1251.h"
 
-void PackedRow::appendCell(QString& packed, QStringView text)
+namespace {
+
+constexpr qsizetype shortNarrow = 0x80;
+constexpr qsizetype shortWide = 0x8000;
+
+template <typename Out>
+void appendNarrowPrefix(Out& out, qsizetype length)
 {
-    // One resize and plain writes: loading appends every field of a file.
-    const qsizetype length = text.size();
-    const qsizetype at = packed.size();
-    const qsizetype prefix = length < longFlag ? 1 : 2;
-    packed.resize(at + prefix + length);
-    char16_t* out = reinterpret_cast<char16_t*>(packed.data()) + at;
-    if (prefix == 1) {
-        *out++ = static_cast<char16_t>(length);
-    } else {
-        *out++ = static_cast<char16_t>(longFlag | (length >> 15));
-        *out++ = static_cast<char16_t>(length & 0x7fff);
+    if (length < shortNarrow) {
+        out.append(static_cast<char>(length));
+        return;
     }
-    std::copy(text.utf16(), text.utf16() + length, out);
+    const char prefix[4] = {static_cast<char>(0x80 | (length >> 24)), static_cast<char>(length >> 16),
+                            static_cast<char>(length >> 8), static_cast<char>(length)};
+    out.append(prefix, 4);
 }
 
-bool PackedRow::locate(int column, Span& span) const
+template <typename Out>
+void appendWide(Out& out, QStringView text)
 {
-    // Written out rather than stepping with spanAt: this is the grid's
-    // hottest loop, and it only needs each length until the column is found.
-    const char16_t* data = reinterpret_cast<const char16_t*>(packed_.constData());
-    const qsizetype size = packed_.size();
+    const qsizetype length = text.size();
+    if (length < shortWide) {
+        const char16_t prefix = static_cast<char16_t>(length);
+        out.append(reinterpret_cast<const char*>(&prefix), 2);
+    } else {
+        const char16_t prefix[2] = {static_cast<char16_t>(0x8000 | (length >> 15)),
+                                    static_cast<char16_t>(length & 0x7fff)};
+        out.append(reinterpret_cast<const char*>(prefix), 4);
+    }
+    out.append(reinterpret_cast<const char*>(text.utf16()), 2 * length);
+}
+
+} // namespace
+
+bool RowView::locate(int column, Span& span) const
+{
     qsizetype pos = 0;
-    for (int c = 0; pos < size; ++c) {
-        qsizetype length = data[pos];
-        qsizetype textStart = pos + 1;
-        if (length & longFlag) {
-            length = ((length & 0x7fff) << 15) | data[pos + 1];
-            textStart = pos + 2;
-        }
+    for (int c = 0; pos < size_; ++c) {
+        const Span at = spanAt(pos);
         if (c == column) {
-            span = {pos, textStart, length};
+            span = at;
             return true;
         }
-        pos = textStart + length;
+        pos = at.end;
     }
     return false;
 }
 
-int PackedRow::cellCount() const
+int RowView::cellCount() const
 {
-    const char16_t* data = reinterpret_cast<const char16_t*>(packed_.constData());
     int count = 0;
-    for (qsizetype pos = 0; pos < packed_.size(); ++count) {
-        const Span span = spanAt(data, pos);
-        pos = span.textStart + span.length;
-    }
+    for (qsizetype pos = 0; pos < size_; ++count)
+        pos = spanAt(pos).end;
     return count;
 }
 
-QStringView PackedRow::cell(int column) const
+CellText RowView::textOf(const Span& span) const
+{
+    if (!wide_)
+        return CellText::fromBytes(QByteArrayView(data_ + span.textStart, span.end - span.textStart));
+    return QStringView(reinterpret_cast<const char16_t*>(data_ + span.textStart),
+                       (span.end - span.textStart) / 2);
+}
+
+CellText RowView::cell(int column) const
 {
     Span span{};
     if (!locate(column, span))
         return {};
-    return QStringView(packed_).sliced(span.textStart, span.length);
+    return textOf(span);
 }
 
-void PackedRow::readCells(std::span<QStringView> cells) const
+void RowView::readCells(std::span<CellText> cells) const
 {
-    const char16_t* data = reinterpret_cast<const char16_t*>(packed_.constData());
-    const qsizetype size = packed_.size();
     qsizetype pos = 0;
-    for (QStringView& cell : cells) {
-        if (pos >= size) {
-            cell = QStringView();
+    for (CellText& cell : cells) {
+        if (pos >= size_) {
+            cell = CellText();
             continue;
         }
-        const Span span = spanAt(data, pos);
-        cell = QStringView(packed_).sliced(span.textStart, span.length);
-        pos = span.textStart + span.length;
+        const Span span = spanAt(pos);
+        cell = textOf(span);
+        pos = span.end;
     }
 }
 
-bool PackedRow::setCell(int column, QStringView text)
+bool PackedRow::encode(CellText text, Encoded& out) const
 {
-    Span span{};
-    if (locate(column, span)) {
-        const QStringView old = QStringView(packed_).sliced(span.textStart, span.length);
-        if (old == text)
-            return false;
-        const qsizetype oldPrefix = span.textStart - span.start;
-        const qsizetype newPrefix = text.size() < longFlag ? 1 : 2;
-        if (oldPrefix == newPrefix && span.length == text.size()) {
-            std::copy(text.begin(), text.end(), packed_.begin() + span.textStart);
-            return true;
-        }
-        // Built anew at its exact size: one allocation, and no slack kept on
-        // each of a million rows.
-        const qsizetype end = span.textStart + span.length;
-        QString next;
-        next.reserve(packed_.size() - (end - span.start) + newPrefix + text.size());
-        next.append(QStringView(packed_).first(span.start));
-        appendCell(next, text);
-        next.append(QStringView(packed_).sliced(end));
-        packed_ = std::move(next);
+    if (wide_) {
+        CellText::Scratch scratch;
+        appendWide(out, text.view(scratch));
         return true;
     }
-    if (text.isEmpty())
-        return false; // cells past the stored ones are empty already
+    appendNarrowPrefix(out, text.size());
+    if (text.isNarrow()) {
+        out.append(text.bytes().data(), text.size());
+        return true;
+    }
+    const qsizetype start = out.size();
+    out.resize(start + text.size());
+    return Windows1251::encode(text.wideText(), out.data() + start);
+}
+
+void PackedRow::put(int column, QByteArrayView encodedCell)
+{
+    RowView::Span span{};
+    if (view().locate(column, span)) {
+        bytes_.replace(span.start, span.end - span.start, encodedCell);
+        return;
+    }
+    Encoded empty;
+    encode(CellText(), empty);
     for (int c = cellCount(); c < column; ++c)
-        appendCell(packed_, QStringView());
-    appendCell(packed_, text);
+        bytes_.append(empty.data(), empty.size());
+    bytes_.append(encodedCell);
+}
+
+void PackedRow::write(int column, CellText text)
+{
+    Encoded cellBytes;
+    if (!encode(text, cellBytes)) {
+        widen();
+        cellBytes.clear();
+        encode(text, cellBytes);
+    }
+    put(column, QByteArrayView(cellBytes.data(), cellBytes.size()));
+}
+
+bool PackedRow::setCell(int column, CellText text)
+{
+    if (cell(column) == text)
+        return false;
+    write(column, text);
+    if (wide_)
+        narrowIfPossible(); // the last character the code page lacks may just have left
     return true;
+}
+
+void PackedRow::append(CellText text)
+{
+    if (wide_ || !text.isNarrow()) {
+        write(cellCount(), text);
+        return;
+    }
+    // How a file's line becomes a row: straight into the row's bytes.
+    appendNarrowPrefix(bytes_, text.size());
+    bytes_.append(text.bytes());
+}
+
+void PackedRow::widen()
+{
+    QByteArray wide;
+    const RowView narrow = view();
+    CellText::Scratch scratch;
+    for (qsizetype pos = 0; pos < narrow.size();) {
+        const RowView::Span span = narrow.spanAt(pos);
+        appendWide(wide, CellText::fromBytes(QByteArrayView(bytes_.constData() + span.textStart,
+                                                             span.end - span.textStart))
+                             .view(scratch));
+        pos = span.end;
+    }
+    bytes_ = std::move(wide);
+    wide_ = true;
+}
+
+void PackedRow::narrowIfPossible()
+{
+    const RowView wide = view();
+    const int count = wide.cellCount();
+    for (int c = 0; c < count; ++c)
+        if (!Windows1251::encodable(wide.cell(c).wideText()))
+            return;
+    PackedRow narrow;
+    for (int c = 0; c < count; ++c)
+        narrow.append(wide.cell(c));
+    *this = std::move(narrow);
 }
 
 void PackedRow::truncate(int columns)
 {
-    Span span{};
-    if (locate(columns, span))
-        packed_.truncate(span.start);
+    RowView::Span span{};
+    if (view().locate(columns, span))
+        bytes_.truncate(span.start);
 }
 
 void PackedRow::removeCell(int column)
 {
-    Span span{};
-    if (locate(column, span))
-        packed_.remove(span.start, span.textStart - span.start + span.length);
+    RowView::Span span{};
+    if (view().locate(column, span))
+        bytes_.remove(span.start, span.end - span.start);
 }
 
 void PackedRow::moveCell(int from, int to)
 {
     if (from == to)
         return;
-    const QString text = cell(from).toString();
     const int count = cellCount();
     if (from >= count && to >= count)
         return; // both empty and unstored
-    if (from < count)
-        removeCell(from);
-    Span span{};
-    if (locate(to, span)) {
-        QString encoded;
-        appendCell(encoded, text);
-        packed_.insert(span.start, encoded);
+    RowView::Span span{};
+    QByteArray moved;
+    if (view().locate(from, span)) {
+        moved = bytes_.sliced(span.start, span.end - span.start);
+        bytes_.remove(span.start, span.end - span.start);
     } else {
-        setCell(to, text);
+        Encoded empty;
+        encode(CellText(), empty);
+        moved = QByteArray(empty.data(), empty.size());
     }
+    if (view().locate(to, span))
+        bytes_.insert(span.start, moved);
+    else
+        put(to, moved);
 }

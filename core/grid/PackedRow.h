@@ -1,55 +1,110 @@
 #pragma once
 
-#include <QString>
-#include <QStringView>
+#include "grid/CellText.h"
+
+#include <QByteArray>
 #include <span>
 
-// The cells of one grid row, packed into a single string: each cell is its
-// length followed by its characters. A register of a million entries then costs
-// one allocation per row instead of one per cell. Cells past the stored ones
-// read as empty, so growing the column count touches no row.
+// The cells of one grid row packed into one piece of memory: each cell is its
+// length followed by its text. Cells past the stored ones read as empty, so
+// growing the column count touches no row.
 //
-// A length below 0x8000 takes one character; a longer one takes two, the first
-// with its top bit set.
+// A row is narrow, its texts in Windows-1251 bytes, the file's own form,
+// unless one of its cells holds a character that code page lacks: then the
+// whole row is wide, in UTF-16, until no such character is left in it.
+// Narrow: a length below 0x80 takes one byte, a longer one four, the first
+// with its top bit set. Wide: a length below 0x8000 takes one UTF-16 unit, a
+// longer one two, the first with its top bit set.
+class RowView
+{
+public:
+    RowView() = default;
+    RowView(const char* data, qsizetype size, bool wide) : data_(data), size_(size), wide_(wide) {}
+
+    const char* data() const { return data_; }
+    qsizetype size() const { return size_; } // in bytes
+    bool isWide() const { return wide_; }
+
+    int cellCount() const;
+    CellText cell(int column) const;
+    // The first cells.size() cells in one walk, empty past the stored ones.
+    void readCells(std::span<CellText> cells) const;
+
+    // Where a cell stands, in bytes: its length prefix, its text, its end.
+    struct Span
+    {
+        qsizetype start;
+        qsizetype textStart;
+        qsizetype end;
+    };
+    // The cell whose prefix starts at byte pos, which must be inside the row.
+    Span spanAt(qsizetype pos) const { return wide_ ? wideSpanAt(pos) : narrowSpanAt(pos); }
+    bool locate(int column, Span& span) const;
+
+private:
+    Span narrowSpanAt(qsizetype pos) const
+    {
+        const auto* bytes = reinterpret_cast<const quint8*>(data_);
+        if (!(bytes[pos] & 0x80))
+            return {pos, pos + 1, pos + 1 + bytes[pos]};
+        const qsizetype length = (qsizetype(bytes[pos] & 0x7f) << 24) | (qsizetype(bytes[pos + 1]) << 16) |
+                                 (qsizetype(bytes[pos + 2]) << 8) | bytes[pos + 3];
+        return {pos, pos + 4, pos + 4 + length};
+    }
+    Span wideSpanAt(qsizetype pos) const
+    {
+        const auto* units = reinterpret_cast<const char16_t*>(data_ + pos);
+        if (!(units[0] & 0x8000))
+            return {pos, pos + 2, pos + 2 + 2 * qsizetype(units[0])};
+        const qsizetype length = (qsizetype(units[0] & 0x7fff) << 15) | units[1];
+        return {pos, pos + 4, pos + 4 + 2 * length};
+    }
+    CellText textOf(const Span& span) const;
+
+    const char* data_ = nullptr;
+    qsizetype size_ = 0;
+    bool wide_ = false;
+};
+
+// A row of its own, built, edited and then handed to the grid, or held
+// aside by an undo step.
 class PackedRow
 {
 public:
     PackedRow() = default;
+    explicit PackedRow(RowView row) : bytes_(row.data(), row.size()), wide_(row.isWide()) {}
 
-    int cellCount() const;
-    QStringView cell(int column) const;
-    // The first cells.size() cells in one walk, empty past the stored ones.
-    void readCells(std::span<QStringView> cells) const;
+    RowView view() const { return {bytes_.constData(), bytes_.size(), wide_}; }
+    bool isWide() const { return wide_; }
+    int cellCount() const { return view().cellCount(); }
+    CellText cell(int column) const { return view().cell(column); }
+
     // Answers whether the text changed.
-    bool setCell(int column, QStringView text);
+    bool setCell(int column, CellText text);
     // Stores text as the cell after the stored ones: how a row is built.
-    void append(QStringView text) { appendCell(packed_, text); }
-    void reserve(qsizetype characters) { packed_.reserve(characters); }
+    void append(CellText text);
+    void reserve(qsizetype bytes) { bytes_.reserve(bytes); }
+    void clear()
+    {
+        bytes_.truncate(0); // keeps the room for the next row built here
+        wide_ = false;
+    }
 
     void truncate(int columns);
     void removeCell(int column);
     void moveCell(int from, int to);
 
 private:
-    struct Span
-    {
-        qsizetype start; // index of the length prefix
-        qsizetype textStart;
-        qsizetype length;
-    };
-    static constexpr char16_t longFlag = 0x8000;
+    using Encoded = QVarLengthArray<char, 256>;
+    // The cell as the row stores it, prefix and text, in this row's form;
+    // false when a narrow row cannot hold the text.
+    bool encode(CellText text, Encoded& out) const;
+    void put(int column, QByteArrayView encodedCell);
+    // Stores text in the column, widening the row when it must.
+    void write(int column, CellText text);
+    void widen();
+    void narrowIfPossible();
 
-    // The cell whose length prefix stands at pos; here, to be inlined into
-    // the walks over a row.
-    static Span spanAt(const char16_t* data, qsizetype pos)
-    {
-        const qsizetype first = data[pos];
-        if (first & longFlag)
-            return {pos, pos + 2, ((first & 0x7fff) << 15) | data[pos + 1]};
-        return {pos, pos + 1, first};
-    }
-    bool locate(int column, Span& span) const;
-    static void appendCell(QString& packed, QStringView text);
-
-    QString packed_;
+    QByteArray bytes_;
+    bool wide_ = false;
 };

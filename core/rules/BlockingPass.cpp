@@ -10,19 +10,20 @@ using RegisterLayout::blockingColumn;
 void runBlockingPass(FlexGrid& grid, const std::function<bool()>& yieldToEvents)
 {
     const int endRow = grid.Rows() - 1;
+    CellText::Scratch scratch;
     for (int row = 1; row <= endRow; ++row) {
         if (row >= grid.Rows())
             continue; // rows were removed while we yielded
-        const QStringView activation = grid.cellText(row, activationColumn);
+        const CellText activation = grid.cellText(row, activationColumn);
         if (activation.isEmpty())
             return;
-        auto blocking = BlockingDate::forActivationText(activation);
+        auto blocking = BlockingDate::forActivationText(activation.view(scratch));
         if (!blocking)
             continue;
         if (yieldToEvents()) {
             if (row >= grid.Rows())
                 continue;
-            blocking = BlockingDate::forActivationText(grid.cellText(row, activationColumn));
+            blocking = BlockingDate::forActivationText(grid.cellText(row, activationColumn).view(scratch));
             if (!blocking)
                 continue;
         }

@@ -1,134 +1,110 @@
 #include "storage/RegisterFormat.h"
 
-#include <QStringDecoder>
+#include "grid/Windows1251.h"
 #include <algorithm>
 #include <array>
 
 namespace RegisterFormat {
 
-namespace {
-
-// Windows-1251 as Qt decodes it, byte by byte, and turned round: the byte for
-// every character that has one. Built once from Qt's decoder, so reading and
-// writing agree with it; the program then converts by table.
-struct EncodingTable
-{
-    std::array<char16_t, 256> character{};
-    bool oneUnitPerByte = true; // else decoding is left to Qt
-    std::array<quint8, 0x10000> byte{};
-    std::array<bool, 0x10000> encodable{};
-
-    EncodingTable()
-    {
-        for (int b = 0; b < 256; ++b) {
-            const char raw = static_cast<char>(b);
-            const QString decoded = QStringDecoder("windows-1251").decode(QByteArrayView(&raw, 1));
-            if (decoded.size() != 1) {
-                oneUnitPerByte = false;
-                continue;
-            }
-            const char16_t unit = decoded[0].unicode();
-            character[b] = unit;
-            byte[unit] = static_cast<quint8>(b);
-            encodable[unit] = true;
-        }
-    }
-};
-
-const EncodingTable& table()
-{
-    static const EncodingTable instance;
-    return instance;
-}
-
-} // namespace
-
 bool codecAvailable()
 {
-    return QStringDecoder("windows-1251").isValid();
-}
-
-void appendDecoded(QString& text, QByteArrayView bytes)
-{
-    const EncodingTable& codes = table();
-    if (!codes.oneUnitPerByte) {
-        text += QStringDecoder("windows-1251").decode(bytes);
-        return;
-    }
-    const qsizetype start = text.size();
-    text.resize(start + bytes.size());
-    char16_t* out = reinterpret_cast<char16_t*>(text.data()) + start;
-    for (const char b : bytes)
-        *out++ = codes.character[static_cast<quint8>(b)];
+    return Windows1251::available();
 }
 
 QString decode(QByteArrayView bytes)
 {
-    QString text;
-    appendDecoded(text, bytes);
-    return text;
+    return CellText::fromBytes(bytes).toString();
 }
 
-std::optional<qsizetype> splitLines(QStringView text, bool atEnd,
-                                    const std::function<void(QStringView)>& onLine)
+std::optional<qsizetype> splitLines(QByteArrayView bytes, bool atEnd,
+                                    const std::function<void(QByteArrayView)>& onLine)
 {
-    // The next CR and the next LF, each found by Qt's vectorised search and
+    // The next CR and the next LF, each found by a vectorised search and
     // looked for again only once passed.
-    const auto next = [&text](char16_t ch, qsizetype from) {
-        const qsizetype at = text.indexOf(QChar(ch), from);
-        return at < 0 ? text.size() : at;
+    const auto next = [&bytes](char ch, qsizetype from) {
+        const qsizetype at = bytes.indexOf(ch, from);
+        return at < 0 ? bytes.size() : at;
     };
     qsizetype start = 0;
-    qsizetype cr = next(u'\r', 0);
-    qsizetype lf = next(u'\n', 0);
-    while (std::min(cr, lf) < text.size()) {
+    qsizetype cr = next('\r', 0);
+    qsizetype lf = next('\n', 0);
+    while (std::min(cr, lf) < bytes.size()) {
         const qsizetype end = std::min(cr, lf);
         if (end - start > maxLineLength)
             return std::nullopt;
-        const bool lfFollows = end == cr && lf == cr + 1 && lf < text.size();
-        if (end == cr && !lfFollows && cr + 1 == text.size() && !atEnd)
+        const bool lfFollows = end == cr && lf == cr + 1 && lf < bytes.size();
+        if (end == cr && !lfFollows && cr + 1 == bytes.size() && !atEnd)
             return start; // the LF may come with the next piece
-        onLine(text.sliced(start, end - start));
+        onLine(bytes.sliced(start, end - start));
         start = end + (lfFollows ? 2 : 1);
         if (cr < start)
-            cr = next(u'\r', start);
+            cr = next('\r', start);
         if (lf < start)
-            lf = next(u'\n', start);
+            lf = next('\n', start);
     }
-    const qsizetype rest = text.size() - start;
+    const qsizetype rest = bytes.size() - start;
     if (rest > maxLineLength)
         return std::nullopt;
     if (atEnd && rest > 0) {
-        onLine(text.sliced(start));
-        start = text.size();
+        onLine(bytes.sliced(start));
+        start = bytes.size();
     }
     return start;
-}
-
-QStringList splitFields(QStringView line)
-{
-    QStringList fields;
-    forEachField(line, [&fields](QStringView field) { fields.append(field.toString()); });
-    return fields;
 }
 
 std::optional<std::vector<QStringList>> parse(QByteArrayView bytes)
 {
     std::vector<QStringList> rows;
-    const QString text = decode(bytes);
-    const auto consumed =
-        splitLines(text, true, [&rows](QStringView line) { rows.push_back(splitFields(line)); });
+    const auto consumed = splitLines(bytes, true, [&rows](QByteArrayView line) {
+        QStringList fields;
+        forEachField(line, [&fields](QByteArrayView field) { fields.append(decode(field)); });
+        rows.push_back(std::move(fields));
+    });
     if (!consumed)
         return std::nullopt;
     return rows;
 }
 
+namespace {
+
+bool splitsTheLine(char16_t unit)
+{
+    return unit == u';' || unit == u'\r' || unit == u'\n';
+}
+
+// Copies a field held as bytes; answers the first byte that would split the line.
+std::optional<qsizetype> copyBytes(QByteArrayView field, char* target)
+{
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        const char b = field[i];
+        if (b == ';' || b == '\r' || b == '\n')
+            return i;
+        target[i] = b;
+    }
+    return std::nullopt;
+}
+
+// Encodes a wide field; answers the first character the file cannot carry.
+std::optional<qsizetype> encodeWide(QStringView field, char* target)
+{
+    const Windows1251::Table& codes = Windows1251::table();
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        const char16_t unit = field[i].unicode();
+        if (splitsTheLine(unit) || !codes.encodable[unit])
+            return i;
+        target[i] = static_cast<char>(codes.byte[unit]);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 std::optional<qsizetype> firstUnwritable(QStringView text)
 {
-    const EncodingTable& codes = table();
+    const Windows1251::Table& codes = Windows1251::table();
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t unit = text[i].unicode();
-        if (unit == u';' || unit == u'\r' || unit == u'\n' || !codes.encodable[unit])
+        if (splitsTheLine(unit) || !codes.encodable[unit])
             return i;
     }
     return std::nullopt;
@@ -142,7 +118,7 @@ char32_t characterAt(QStringView text, qsizetype position)
     return first.unicode();
 }
 
-std::optional<Unwritable> appendLine(QByteArray& out, std::span<const QStringView> fields)
+std::optional<Unwritable> appendLine(QByteArray& out, std::span<const CellText> fields)
 {
     const auto count = std::min<qsizetype>(fields.size(), savedColumns);
     qsizetype length = savedColumns + 2;
@@ -150,20 +126,19 @@ std::optional<Unwritable> appendLine(QByteArray& out, std::span<const QStringVie
         length += fields[c].size();
     if (length - 2 > maxLineLength)
         return Unwritable{0, 0, true};
-    const EncodingTable& codes = table();
     const qsizetype start = out.size();
     out.resize(start + length);
     char* target = out.data() + start;
     for (qsizetype c = 0; c < savedColumns; ++c) {
-        const QStringView field = c < count ? fields[c] : QStringView();
-        for (qsizetype i = 0; i < field.size(); ++i) {
-            const char16_t unit = field[i].unicode();
-            if (unit == u';' || unit == u'\r' || unit == u'\n' || !codes.encodable[unit]) {
-                out.truncate(start);
-                return Unwritable{static_cast<int>(c), characterAt(field, i)};
-            }
-            *target++ = static_cast<char>(codes.byte[unit]);
+        const CellText field = c < count ? fields[c] : CellText();
+        const auto bad = field.isNarrow() ? copyBytes(field.bytes(), target)
+                                          : encodeWide(field.wideText(), target);
+        if (bad) {
+            out.truncate(start);
+            CellText::Scratch scratch;
+            return Unwritable{static_cast<int>(c), characterAt(field.view(scratch), *bad)};
         }
+        target += field.size();
         *target++ = ';';
     }
     *target++ = '\r';

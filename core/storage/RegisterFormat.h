@@ -1,5 +1,6 @@
 #pragma once
 
+#include "grid/CellText.h"
 #include "register/RegisterLayout.h"
 
 #include <QByteArray>
@@ -22,43 +23,39 @@ namespace RegisterFormat {
 // Longest line the program reads, in characters (one byte each on disk).
 constexpr qsizetype maxLineLength = 32766;
 
-// Whether this Qt can convert Windows-1251 at all; without it every cell would
-// come back empty. Checked once, when the program starts.
+// Whether this Qt converts Windows-1251 one byte to one character; without it
+// the grid could not keep cells as the file's bytes. Checked once, when the
+// program starts.
 bool codecAvailable();
 
-// Windows-1251 is one byte a character, so any piece of a file decodes on
-// its own, block by block.
 QString decode(QByteArrayView bytes);
-void appendDecoded(QString& text, QByteArrayView bytes);
 
-// Hands every complete line of text to onLine, in order, and returns how many
-// characters it consumed. Unless atEnd, a line is complete only when its end
+// Hands every complete line of the bytes to onLine, in order, and returns how
+// many bytes it consumed. Unless atEnd, a line is complete only when its end
 // has been seen (a CR at the very end may still be followed by its LF). With
 // atEnd, what follows the last line end is the last line. Stops early, and
 // answers nullopt, at a line longer than maxLineLength.
-std::optional<qsizetype> splitLines(QStringView text, bool atEnd,
-                                    const std::function<void(QStringView)>& onLine);
+std::optional<qsizetype> splitLines(QByteArrayView bytes, bool atEnd,
+                                    const std::function<void(QByteArrayView)>& onLine);
 
 // Hands onField the fields of one line, split at every ';', the text after
 // the last ';' being one more (possibly empty) field: a line with s semicolons
 // gives s + 1. The one place where a line becomes fields.
 template <typename OnField>
-void forEachField(QStringView line, OnField&& onField)
+void forEachField(QByteArrayView line, OnField&& onField)
 {
     // A plain loop: fields are short, and a search call per field costs more
     // than the field.
-    const QChar* const data = line.data();
+    const char* const data = line.data();
     qsizetype start = 0;
     for (qsizetype i = 0; i < line.size(); ++i) {
-        if (data[i] == u';') {
+        if (data[i] == ';') {
             onField(line.sliced(start, i - start));
             start = i + 1;
         }
     }
     onField(line.sliced(start));
 }
-
-QStringList splitFields(QStringView line);
 
 // The whole file as rows of fields; nullopt when a line is too long.
 std::optional<std::vector<QStringList>> parse(QByteArrayView bytes);
@@ -83,9 +80,10 @@ struct Unwritable
 };
 
 // Appends one line as written: savedColumns fields in Windows-1251, each
-// followed by ';', then CR LF. Missing fields are written empty, fields past
-// savedColumns not at all. A field the file cannot carry, or a line longer
-// than maxLineLength, appends nothing and is answered instead.
-std::optional<Unwritable> appendLine(QByteArray& out, std::span<const QStringView> fields);
+// followed by ';', then CR LF; a field held as bytes is copied as it is.
+// Missing fields are written empty, fields past savedColumns not at all. A
+// field the file cannot carry, or a line longer than maxLineLength, appends
+// nothing and is answered instead.
+std::optional<Unwritable> appendLine(QByteArray& out, std::span<const CellText> fields);
 
 } // namespace RegisterFormat

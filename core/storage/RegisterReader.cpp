@@ -15,7 +15,7 @@ namespace {
 constexpr qint64 blockSize = 1 << 20;
 }
 
-Status readLines(const QString& path, const std::function<void(QStringView)>& onLine)
+Status readLines(const QString& path, const std::function<void(QByteArrayView)>& onLine)
 {
     struct stat info {};
     const QByteArray native = QFile::encodeName(path);
@@ -32,14 +32,16 @@ Status readLines(const QString& path, const std::function<void(QStringView)>& on
         ::close(fd);
         return S_ISDIR(info.st_mode) ? Status::CannotOpen : Status::NotRegularFile;
     }
-    QString pending;
-    QByteArray block(blockSize, Qt::Uninitialized);
+    // A block read after what the last one left unfinished.
+    QByteArray pending;
     for (;;) {
-        const qint64 got = file.read(block.data(), blockSize);
+        const qsizetype kept = pending.size();
+        pending.resize(kept + blockSize);
+        const qint64 got = file.read(pending.data() + kept, blockSize);
         if (got < 0)
             return Status::ReadFailed;
+        pending.truncate(kept + got);
         const bool atEnd = got == 0;
-        RegisterFormat::appendDecoded(pending, QByteArrayView(block.constData(), got));
         const auto consumed = RegisterFormat::splitLines(pending, atEnd, onLine);
         if (!consumed)
             return Status::LineTooLong;
@@ -52,17 +54,17 @@ Status readLines(const QString& path, const std::function<void(QStringView)>& on
 Status loadInto(FlexGrid& grid, const QString& path)
 {
     int lastColumn = 0;
-    const Status status = readLines(path, [&](QStringView line) {
-        PackedRow cells;
-        cells.reserve(line.size() + 8);
+    PackedRow cells; // one buffer for every line
+    const Status status = readLines(path, [&](QByteArrayView line) {
+        cells.clear();
         int needed = 0;
-        RegisterFormat::forEachField(line, [&](QStringView field) {
-            cells.append(field);
+        RegisterFormat::forEachField(line, [&](QByteArrayView field) {
+            cells.append(CellText::fromBytes(field));
             ++needed;
         });
         if (needed > grid.Cols())
             grid.setCols(needed);
-        grid.setRowCells(grid.Rows() - 1, std::move(cells));
+        grid.setRowCells(grid.Rows() - 1, cells);
         lastColumn = needed - 1;
         grid.AddItem(QString());
     });

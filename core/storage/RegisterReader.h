@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QString>
-#include <QStringView>
+#include <QByteArrayView>
 #include <functional>
 
 class FlexGrid;
@@ -15,10 +15,11 @@ namespace RegisterReader {
 // cannot hang the window. A folder there cannot be opened.
 enum class Status { Ok, CannotOpen, Unreadable, NotRegularFile, ReadFailed, LineTooLong };
 
-Status readLines(const QString& path, const std::function<void(QStringView)>& onLine);
+// Hands every line's bytes to onLine, undecoded.
+Status readLines(const QString& path, const std::function<void(QByteArrayView)>& onLine);
 
 // The reading loop shared by the register and the archives: every line of the
-// file becomes the next entry row of the grid, whose columns grow to the widest
+// file becomes the next entry row of the grid, its cells the file's bytes, whose columns grow to the widest
 // line. On success the empty row appended after the last line is removed again
 // and the current cell rests on the last entry, in the column where its line
 // ended. On failure the grid keeps the rows read so far and the row that was

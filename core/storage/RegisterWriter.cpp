@@ -10,7 +10,7 @@ namespace RegisterWriter {
 namespace {
 
 constexpr qsizetype blockSize = 1 << 20;
-using Fields = std::array<QStringView, RegisterFormat::savedColumns>;
+using Fields = std::array<CellText, RegisterFormat::savedColumns>;
 
 // The walk of the current cell that reads the grid: its first real move
 // commits a pending edit (through LeaveCell) before anything is read, and it
