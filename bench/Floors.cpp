@@ -63,12 +63,10 @@ double write(const QString& registerFile, const QString& folder)
 double sort(const QString& registerFile, int column)
 {
     std::vector<QString> texts;
+    PackedRow cells;
     RegisterFormat::splitLines(bytesOf(registerFile), true, [&](QByteArrayView line) {
-        int c = 0;
-        RegisterFormat::forEachField(line, [&](QByteArrayView field) {
-            if (c++ == column)
-                texts.push_back(RegisterFormat::decode(field));
-        });
+        RegisterFormat::splitFields(line, cells);
+        texts.push_back(cells.cell(column).toString());
     });
     return medianOfFive([&] {
         std::vector<QString> copy = texts;

@@ -13,9 +13,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     const qsizetype cut = size == 0 ? 0 : static_cast<qsizetype>(data[0]) % (bytes.size() + 1);
     std::vector<QStringList> pieces;
+    PackedRow cells;
     auto collect = [&](QByteArrayView line) {
         QStringList fields;
-        RegisterFormat::forEachField(line, [&](QByteArrayView field) { fields.append(RegisterFormat::decode(field)); });
+        const int count = RegisterFormat::splitFields(line, cells);
+        for (int c = 0; c < count; ++c)
+            fields.append(cells.cell(c).toString());
         pieces.push_back(fields);
     };
     const auto first = RegisterFormat::splitLines(bytes.first(cut), false, collect);

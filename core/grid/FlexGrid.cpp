@@ -218,10 +218,10 @@ void FlexGrid::rowTexts(int row, std::span<CellText> texts) const
 
 bool FlexGrid::storeCell(int row, int col, CellText text)
 {
-    PackedRow cells(rows_.row(size_t(row)));
-    if (!cells.setCell(col, text))
+    edited_.assign(rows_.row(size_t(row)));
+    if (!edited_.setCell(col, text))
         return false;
-    rows_.set(size_t(row), cells.view());
+    rows_.set(size_t(row), edited_.view());
     return true;
 }
 

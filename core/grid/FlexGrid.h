@@ -164,6 +164,7 @@ private:
     void storeRow(int row, const PackedRow& cells);
 
     RowStore rows_;
+    PackedRow edited_; // where a row is edited, its room kept from row to row
     std::vector<Qt::Alignment> alignments_;
     GridGeometry geometry_;
     int row_ = 1;

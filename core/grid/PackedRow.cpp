@@ -2,6 +2,8 @@
 
 #include "grid/Windows1251.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr qsizetype shortNarrow = 0x80;
@@ -36,11 +38,12 @@ void appendWide(Out& out, QStringView text)
 
 } // namespace
 
-bool RowView::locate(int column, Span& span) const
+template <bool Wide>
+bool RowView::locateIn(int column, Span& span) const
 {
     qsizetype pos = 0;
     for (int c = 0; pos < size_; ++c) {
-        const Span at = spanAt(pos);
+        const Span at = Wide ? wideSpanAt(pos) : narrowSpanAt(pos);
         if (c == column) {
             span = at;
             return true;
@@ -50,12 +53,23 @@ bool RowView::locate(int column, Span& span) const
     return false;
 }
 
-int RowView::cellCount() const
+template <bool Wide>
+int RowView::countIn() const
 {
     int count = 0;
     for (qsizetype pos = 0; pos < size_; ++count)
-        pos = spanAt(pos).end;
+        pos = (Wide ? wideSpanAt(pos) : narrowSpanAt(pos)).end;
     return count;
+}
+
+bool RowView::locate(int column, Span& span) const
+{
+    return wide_ ? locateIn<true>(column, span) : locateIn<false>(column, span);
+}
+
+int RowView::cellCount() const
+{
+    return wide_ ? countIn<true>() : countIn<false>();
 }
 
 CellText RowView::textOf(const Span& span) const
@@ -109,7 +123,7 @@ void PackedRow::put(int column, QByteArrayView encodedCell)
 {
     RowView::Span span{};
     if (view().locate(column, span)) {
-        bytes_.replace(span.start, span.end - span.start, encodedCell);
+        replace(span, encodedCell);
         return;
     }
     Encoded empty;
@@ -117,6 +131,20 @@ void PackedRow::put(int column, QByteArrayView encodedCell)
     for (int c = cellCount(); c < column; ++c)
         bytes_.append(empty.data(), empty.size());
     bytes_.append(encodedCell);
+}
+
+void PackedRow::replace(const RowView::Span& span, QByteArrayView encodedCell)
+{
+    // Resized and moved by hand: the room a row has is kept.
+    const qsizetype grown = encodedCell.size() - (span.end - span.start);
+    const qsizetype size = bytes_.size();
+    if (grown > 0)
+        bytes_.resize(size + grown);
+    char* data = bytes_.data();
+    std::memmove(data + span.end + grown, data + span.end, size_t(size - span.end));
+    std::memcpy(data + span.start, encodedCell.data(), size_t(encodedCell.size()));
+    if (grown < 0)
+        bytes_.truncate(size + grown);
 }
 
 void PackedRow::write(int column, CellText text)
@@ -132,9 +160,15 @@ void PackedRow::write(int column, CellText text)
 
 bool PackedRow::setCell(int column, CellText text)
 {
-    if (cell(column) == text)
+    RowView::Span span{};
+    const bool stored = view().locate(column, span);
+    if ((stored ? view().textOf(span) : CellText()) == text)
         return false;
-    write(column, text);
+    Encoded cellBytes;
+    if (stored && encode(text, cellBytes))
+        replace(span, QByteArrayView(cellBytes.data(), cellBytes.size()));
+    else
+        write(column, text);
     if (wide_)
         narrowIfPossible(); // the last character the code page lacks may just have left
     return true;
@@ -149,6 +183,52 @@ void PackedRow::append(CellText text)
     // How a file's line becomes a row: straight into the row's bytes.
     appendNarrowPrefix(bytes_, text.size());
     bytes_.append(text.bytes());
+}
+
+void PackedRow::assign(RowView row)
+{
+    bytes_.resize(row.size());
+    std::memcpy(bytes_.data(), row.data(), size_t(row.size()));
+    wide_ = row.isWide();
+}
+
+int PackedRow::assignSplit(QByteArrayView line, char separator)
+{
+    // The line copied one byte on: each separator then stands where the next
+    // field's prefix goes, and a line of short fields is packed once every
+    // separator is overwritten by the length after it.
+    wide_ = false;
+    bytes_.resize(line.size() + 1);
+    std::memcpy(bytes_.data() + 1, line.data(), size_t(line.size()));
+    const char* const in = line.data();
+    const char* const end = in + line.size();
+    qsizetype prefixAt = 0;
+    int fields = 0;
+    for (const char* field = in;; ++fields) {
+        const auto* found = static_cast<const char*>(std::memchr(field, separator, size_t(end - field)));
+        const char* const fieldEnd = found ? found : end;
+        const qsizetype length = fieldEnd - field;
+        if (length >= shortNarrow)
+            return splitSlowly(line, separator);
+        bytes_.data()[prefixAt] = static_cast<char>(length);
+        if (!found)
+            return fields + 1;
+        prefixAt = found - in + 1;
+        field = found + 1;
+    }
+}
+
+int PackedRow::splitSlowly(QByteArrayView line, char separator)
+{
+    bytes_.resize(0);
+    int fields = 0;
+    for (QByteArrayView rest = line;; ++fields) {
+        const qsizetype at = rest.indexOf(separator);
+        append(CellText::fromBytes(at < 0 ? rest : rest.first(at)));
+        if (at < 0)
+            return fields + 1;
+        rest = rest.sliced(at + 1);
+    }
 }
 
 void PackedRow::widen()

@@ -40,8 +40,14 @@ public:
     // The cell whose prefix starts at byte pos, which must be inside the row.
     Span spanAt(qsizetype pos) const { return wide_ ? wideSpanAt(pos) : narrowSpanAt(pos); }
     bool locate(int column, Span& span) const;
+    CellText textOf(const Span& span) const;
 
 private:
+    // The walks, one per form: the grid's hottest loops.
+    template <bool Wide>
+    bool locateIn(int column, Span& span) const;
+    template <bool Wide>
+    int countIn() const;
     Span narrowSpanAt(qsizetype pos) const
     {
         const auto* bytes = reinterpret_cast<const quint8*>(data_);
@@ -59,7 +65,6 @@ private:
         const qsizetype length = (qsizetype(units[0] & 0x7fff) << 15) | units[1];
         return {pos, pos + 4, pos + 4 + 2 * length};
     }
-    CellText textOf(const Span& span) const;
 
     const char* data_ = nullptr;
     qsizetype size_ = 0;
@@ -83,12 +88,13 @@ public:
     bool setCell(int column, CellText text);
     // Stores text as the cell after the stored ones: how a row is built.
     void append(CellText text);
+    // Becomes a copy of row, keeping this one's room.
+    void assign(RowView row);
+    // Becomes the narrow row of the fields of line, bytes split at every
+    // separator, the text after the last one being one more (possibly empty)
+    // field; answers how many. One walk over the bytes, no call per field.
+    int assignSplit(QByteArrayView line, char separator);
     void reserve(qsizetype bytes) { bytes_.reserve(bytes); }
-    void clear()
-    {
-        bytes_.truncate(0); // keeps the room for the next row built here
-        wide_ = false;
-    }
 
     void truncate(int columns);
     void removeCell(int column);
@@ -100,6 +106,8 @@ private:
     // false when a narrow row cannot hold the text.
     bool encode(CellText text, Encoded& out) const;
     void put(int column, QByteArrayView encodedCell);
+    void replace(const RowView::Span& span, QByteArrayView encodedCell);
+    int splitSlowly(QByteArrayView line, char separator);
     // Stores text in the column, widening the row when it must.
     void write(int column, CellText text);
     void widen();

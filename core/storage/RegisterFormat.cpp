@@ -52,12 +52,20 @@ std::optional<qsizetype> splitLines(QByteArrayView bytes, bool atEnd,
     return start;
 }
 
+int splitFields(QByteArrayView line, PackedRow& cells)
+{
+    return cells.assignSplit(line, ';');
+}
+
 std::optional<std::vector<QStringList>> parse(QByteArrayView bytes)
 {
     std::vector<QStringList> rows;
-    const auto consumed = splitLines(bytes, true, [&rows](QByteArrayView line) {
+    PackedRow cells;
+    const auto consumed = splitLines(bytes, true, [&](QByteArrayView line) {
+        const int count = splitFields(line, cells);
         QStringList fields;
-        forEachField(line, [&fields](QByteArrayView field) { fields.append(decode(field)); });
+        for (int c = 0; c < count; ++c)
+            fields.append(cells.cell(c).toString());
         rows.push_back(std::move(fields));
     });
     if (!consumed)

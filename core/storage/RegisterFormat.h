@@ -1,6 +1,6 @@
 #pragma once
 
-#include "grid/CellText.h"
+#include "grid/PackedRow.h"
 #include "register/RegisterLayout.h"
 
 #include <QByteArray>
@@ -38,24 +38,10 @@ QString decode(QByteArrayView bytes);
 std::optional<qsizetype> splitLines(QByteArrayView bytes, bool atEnd,
                                     const std::function<void(QByteArrayView)>& onLine);
 
-// Hands onField the fields of one line, split at every ';', the text after
+// Makes cells the fields of one line, split at every ';', the text after
 // the last ';' being one more (possibly empty) field: a line with s semicolons
-// gives s + 1. The one place where a line becomes fields.
-template <typename OnField>
-void forEachField(QByteArrayView line, OnField&& onField)
-{
-    // A plain loop: fields are short, and a search call per field costs more
-    // than the field.
-    const char* const data = line.data();
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < line.size(); ++i) {
-        if (data[i] == ';') {
-            onField(line.sliced(start, i - start));
-            start = i + 1;
-        }
-    }
-    onField(line.sliced(start));
-}
+// gives s + 1, the answer. The one place where a line becomes fields.
+int splitFields(QByteArrayView line, PackedRow& cells);
 
 // The whole file as rows of fields; nullopt when a line is too long.
 std::optional<std::vector<QStringList>> parse(QByteArrayView bytes);

@@ -56,12 +56,7 @@ Status loadInto(FlexGrid& grid, const QString& path)
     int lastColumn = 0;
     PackedRow cells; // one buffer for every line
     const Status status = readLines(path, [&](QByteArrayView line) {
-        cells.clear();
-        int needed = 0;
-        RegisterFormat::forEachField(line, [&](QByteArrayView field) {
-            cells.append(CellText::fromBytes(field));
-            ++needed;
-        });
+        const int needed = RegisterFormat::splitFields(line, cells);
         if (needed > grid.Cols())
             grid.setCols(needed);
         grid.setRowCells(grid.Rows() - 1, cells);
