@@ -69,7 +69,7 @@ bool FlexGrid::setCols(int count)
 void FlexGrid::AddItem(const QString& text)
 {
     ++revision_;
-    rows_.resize(rows_.size() + 1);
+    rows_.append(RowView());
     if (!text.isEmpty())
         storeCell(Rows() - 1, 0, text);
     geometry_.setRowCount(Rows());

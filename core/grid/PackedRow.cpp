@@ -2,6 +2,7 @@
 
 #include "grid/Windows1251.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -131,6 +132,7 @@ void PackedRow::put(int column, QByteArrayView encodedCell)
     for (int c = cellCount(); c < column; ++c)
         bytes_.append(empty.data(), empty.size());
     bytes_.append(encodedCell);
+    count_ = column + 1;
 }
 
 void PackedRow::replace(const RowView::Span& span, QByteArrayView encodedCell)
@@ -183,11 +185,14 @@ void PackedRow::append(CellText text)
     // How a file's line becomes a row: straight into the row's bytes.
     appendNarrowPrefix(bytes_, text.size());
     bytes_.append(text.bytes());
+    if (count_ >= 0)
+        ++count_;
 }
 
 void PackedRow::assign(RowView row)
 {
     bytes_.resize(row.size());
+    count_ = -1;
     std::memcpy(bytes_.data(), row.data(), size_t(row.size()));
     wide_ = row.isWide();
 }
@@ -212,7 +217,7 @@ int PackedRow::assignSplit(QByteArrayView line, char separator)
             return splitSlowly(line, separator);
         bytes_.data()[prefixAt] = static_cast<char>(length);
         if (!found)
-            return fields + 1;
+            return count_ = fields + 1;
         prefixAt = found - in + 1;
         field = found + 1;
     }
@@ -221,6 +226,7 @@ int PackedRow::assignSplit(QByteArrayView line, char separator)
 int PackedRow::splitSlowly(QByteArrayView line, char separator)
 {
     bytes_.resize(0);
+    count_ = 0;
     int fields = 0;
     for (QByteArrayView rest = line;; ++fields) {
         const qsizetype at = rest.indexOf(separator);
@@ -265,13 +271,16 @@ void PackedRow::truncate(int columns)
     RowView::Span span{};
     if (view().locate(columns, span))
         bytes_.truncate(span.start);
+    count_ = std::min(count_, columns);
 }
 
 void PackedRow::removeCell(int column)
 {
     RowView::Span span{};
-    if (view().locate(column, span))
+    if (view().locate(column, span)) {
         bytes_.remove(span.start, span.end - span.start);
+        count_ = -1;
+    }
 }
 
 void PackedRow::moveCell(int from, int to)
@@ -291,6 +300,7 @@ void PackedRow::moveCell(int from, int to)
         encode(CellText(), empty);
         moved = QByteArray(empty.data(), empty.size());
     }
+    count_ = -1;
     if (view().locate(to, span))
         bytes_.insert(span.start, moved);
     else

@@ -77,11 +77,16 @@ class PackedRow
 {
 public:
     PackedRow() = default;
-    explicit PackedRow(RowView row) : bytes_(row.data(), row.size()), wide_(row.isWide()) {}
+    explicit PackedRow(RowView row) : bytes_(row.data(), row.size()), wide_(row.isWide()), count_(-1) {}
 
     RowView view() const { return {bytes_.constData(), bytes_.size(), wide_}; }
     bool isWide() const { return wide_; }
-    int cellCount() const { return view().cellCount(); }
+    int cellCount() const
+    {
+        if (count_ < 0)
+            count_ = view().cellCount();
+        return count_;
+    }
     CellText cell(int column) const { return view().cell(column); }
 
     // Answers whether the text changed.
@@ -94,7 +99,6 @@ public:
     // separator, the text after the last one being one more (possibly empty)
     // field; answers how many. One walk over the bytes, no call per field.
     int assignSplit(QByteArrayView line, char separator);
-    void reserve(qsizetype bytes) { bytes_.reserve(bytes); }
 
     void truncate(int columns);
     void removeCell(int column);
@@ -115,4 +119,5 @@ private:
 
     QByteArray bytes_;
     bool wide_ = false;
+    mutable int count_ = 0; // -1 until counted: saves a walk where it is known
 };

@@ -2,16 +2,6 @@
 
 #include <cstring>
 
-namespace {
-
-constexpr qsizetype blockSize = 1 << 20;
-// A row this long gets a block of its own rather than most of a shared one.
-constexpr qsizetype ownBlockFrom = blockSize / 4;
-// Waste below this is never worth a copy of the rows.
-constexpr qsizetype tolerableWaste = 8 * blockSize;
-
-} // namespace
-
 // A record: the row's size in bytes shifted left once with its wide flag in
 // the low bit, in 32 bits, then the row, padded to four bytes so that every
 // record, and so every wide row's text, stays aligned.
@@ -25,16 +15,6 @@ void RowStore::writeRecord(char* at, RowView row)
     const quint32 header = quint32(row.size() << 1) | (row.isWide() ? 1 : 0);
     std::memcpy(at, &header, 4);
     std::memmove(at + 4, row.data(), size_t(row.size()));
-}
-
-RowView RowStore::view(Ref ref) const
-{
-    if (ref.block == noBlock)
-        return {};
-    const char* at = blocks_[ref.block].bytes.get() + ref.offset;
-    quint32 header = 0;
-    std::memcpy(&header, at, 4);
-    return {at + 4, qsizetype(header >> 1), (header & 1) != 0};
 }
 
 quint32 RowStore::newBlock(qsizetype capacity)
@@ -98,10 +78,8 @@ void RowStore::release(Ref ref)
         freeBlock(ref.block);
 }
 
-void RowStore::compactIfWasteful()
+void RowStore::compact()
 {
-    if (waste_ <= live_ || waste_ < tolerableWaste)
-        return;
     // Row by row in the grid's order; the old blocks go as they empty.
     RowStore compact;
     compact.refs_.reserve(refs_.size());

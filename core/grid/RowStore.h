@@ -3,6 +3,7 @@
 #include "grid/PackedRow.h"
 
 #include <QtGlobal>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -24,6 +25,7 @@ public:
     // New rows are empty; dropped rows go from the end.
     void resize(size_t count);
     void insert(size_t index, RowView row);
+    void append(RowView row) { refs_.push_back(place(row)); }
     void erase(size_t index);
     // Rows from `first` on take the rows that order names, counted from `first`.
     void permute(size_t first, const std::vector<quint32>& order);
@@ -35,6 +37,11 @@ private:
         quint32 offset;
     };
     static constexpr quint32 noBlock = 0xffffffff; // an empty row takes no bytes
+    static constexpr qsizetype blockSize = 1 << 20;
+    // A row this long gets a block of its own rather than most of a shared one.
+    static constexpr qsizetype ownBlockFrom = blockSize / 4;
+    // Waste below this is never worth a copy of the rows.
+    static constexpr qsizetype tolerableWaste = 8 * blockSize;
     struct Block
     {
         std::unique_ptr<char[]> bytes;
@@ -43,14 +50,27 @@ private:
         qsizetype live = 0;
     };
 
-    RowView view(Ref ref) const;
+    RowView view(Ref ref) const
+    {
+        if (ref.block == noBlock)
+            return {};
+        const char* at = blocks_[ref.block].bytes.get() + ref.offset;
+        quint32 header = 0;
+        std::memcpy(&header, at, 4);
+        return {at + 4, qsizetype(header >> 1), (header & 1) != 0};
+    }
     static qsizetype recordSize(qsizetype rowBytes);
     static void writeRecord(char* at, RowView row);
     Ref place(RowView row);
     quint32 newBlock(qsizetype capacity);
     void release(Ref ref);
     void freeBlock(quint32 slot);
-    void compactIfWasteful();
+    void compactIfWasteful()
+    {
+        if (waste_ > live_ && waste_ >= tolerableWaste)
+            compact();
+    }
+    void compact();
 
     std::vector<Ref> refs_;
     std::vector<Block> blocks_;

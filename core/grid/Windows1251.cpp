@@ -5,8 +5,6 @@
 
 namespace Windows1251 {
 
-namespace {
-
 Table build()
 {
     Table codes;
@@ -23,14 +21,6 @@ Table build()
         codes.encodable[unit] = true;
     }
     return codes;
-}
-
-} // namespace
-
-const Table& table()
-{
-    static const Table instance = build();
-    return instance;
 }
 
 bool available()

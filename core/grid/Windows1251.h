@@ -19,7 +19,13 @@ struct Table
     bool complete = true;
 };
 
-const Table& table();
+Table build();
+
+inline const Table& table()
+{
+    static const Table instance = build();
+    return instance;
+}
 
 // Whether this Qt converts Windows-1251 one byte to one character.
 bool available();

@@ -102,17 +102,14 @@ std::optional<Civil> blockingOf(Civil activation)
 
 // dd.mm.yyyy, as the register stores dates; written out by hand, since the
 // pass formats a date for every row it reaches.
-QString format(Civil date)
+DateText format(Civil date)
 {
     const int day = date.day;
     const int month = date.month;
     const int year = date.year;
-    const char16_t text[] = {
-        char16_t(u'0' + day / 10),          char16_t(u'0' + day % 10),          u'.',
-        char16_t(u'0' + month / 10),        char16_t(u'0' + month % 10),        u'.',
-        char16_t(u'0' + year / 1000 % 10),  char16_t(u'0' + year / 100 % 10),
-        char16_t(u'0' + year / 10 % 10),    char16_t(u'0' + year % 10)};
-    return QString(reinterpret_cast<const QChar*>(text), 10);
+    return {{char16_t(u'0' + day / 10), char16_t(u'0' + day % 10), u'.', char16_t(u'0' + month / 10),
+             char16_t(u'0' + month % 10), u'.', char16_t(u'0' + year / 1000 % 10),
+             char16_t(u'0' + year / 100 % 10), char16_t(u'0' + year / 10 % 10), char16_t(u'0' + year % 10)}};
 }
 
 } // namespace
@@ -133,7 +130,7 @@ std::optional<int> dayNumber(QStringView text)
     return daysFromCivil(*date);
 }
 
-std::optional<QString> forActivationText(QStringView activation)
+std::optional<DateText> forActivationText(QStringView activation)
 {
     const auto date = readCivil(activation);
     if (!date)

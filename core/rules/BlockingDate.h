@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QString>
 #include <QStringView>
+#include <array>
 #include <optional>
 
 // An EKLZ blocks on the first day of the month in which the day 426 days after
@@ -20,8 +21,17 @@ std::optional<QDate> readDate(QStringView text);
 // compares dates by.
 std::optional<int> dayNumber(QStringView text);
 
+// A date as the register writes it, dd.mm.yyyy, held without an allocation:
+// the pass makes one for every row.
+struct DateText
+{
+    std::array<char16_t, 10> units;
+    QStringView view() const { return {units.data(), qsizetype(units.size())}; }
+    QString toString() const { return view().toString(); }
+};
+
 // Column 3's text for column 2's text, or nullopt when column 2 holds no date
 // or the blocking date would fall past the year 9999.
-std::optional<QString> forActivationText(QStringView activation);
+std::optional<DateText> forActivationText(QStringView activation);
 
 } // namespace BlockingDate

@@ -27,6 +27,6 @@ void runBlockingPass(FlexGrid& grid, const std::function<bool()>& yieldToEvents)
             if (!blocking)
                 continue;
         }
-        grid.setTextMatrix(row, blockingColumn, *blocking);
+        grid.setTextMatrix(row, blockingColumn, blocking->view());
     }
 }

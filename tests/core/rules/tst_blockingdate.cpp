@@ -61,7 +61,8 @@ void TestBlockingDate::workedValues()
 {
     QFETCH(QString, activation);
     QFETCH(QString, blocking);
-    QCOMPARE(BlockingDate::forActivationText(activation), std::optional<QString>(blocking));
+    const auto computed = BlockingDate::forActivationText(activation);
+    QCOMPARE(computed ? std::optional<QString>(computed->toString()) : std::nullopt, std::optional<QString>(blocking));
 }
 
 void TestBlockingDate::readsLooseFormsButNoImpossibleDates_data()
@@ -187,7 +188,7 @@ void TestBlockingDate::passWritesEveryEntryItsOwnDate()
         return true;
     });
     for (int row = 1; row < grid.Rows(); ++row)
-        QCOMPARE(grid.TextMatrix(row, 3), *BlockingDate::forActivationText(grid.TextMatrix(row, 2)));
+        QCOMPARE(grid.TextMatrix(row, 3), BlockingDate::forActivationText(grid.TextMatrix(row, 2))->toString());
 }
 
 QTEST_MAIN(TestBlockingDate)
