@@ -205,15 +205,11 @@ CellText FlexGrid::cellText(int row, int col) const
     return rows_.row(size_t(row)).cell(col);
 }
 
-void FlexGrid::rowTexts(int row, std::span<CellText> texts) const
+RowView FlexGrid::rowView(int row) const
 {
-    if (row < 0 || row >= Rows()) {
-        std::fill(texts.begin(), texts.end(), CellText());
-        return;
-    }
-    rows_.row(size_t(row)).readCells(texts);
-    for (size_t c = static_cast<size_t>(Cols()); c < texts.size(); ++c)
-        texts[c] = CellText(); // cells past Cols are not the grid's
+    if (row < 0 || row >= Rows())
+        return {};
+    return rows_.row(size_t(row));
 }
 
 bool FlexGrid::storeCell(int row, int col, CellText text)

@@ -64,8 +64,9 @@ public:
     QString TextMatrix(int row, int col) const;
     // The text as held, without a copy: valid until the grid changes.
     CellText cellText(int row, int col) const;
-    // The texts of a row's first texts.size() columns, empty past Cols.
-    void rowTexts(int row, std::span<CellText> texts) const;
+    // A row's cells as held, without a copy: valid until the grid changes.
+    // A row never holds cells past Cols.
+    RowView rowView(int row) const;
     bool setTextMatrix(int row, int col, CellText text);
     // Replaces a row's texts; cells past Cols are dropped.
     bool setRowCells(int row, const PackedRow& cells);

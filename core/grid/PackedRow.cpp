@@ -73,14 +73,6 @@ int RowView::cellCount() const
     return wide_ ? countIn<true>() : countIn<false>();
 }
 
-CellText RowView::textOf(const Span& span) const
-{
-    if (!wide_)
-        return CellText::fromBytes(QByteArrayView(data_ + span.textStart, span.end - span.textStart));
-    return QStringView(reinterpret_cast<const char16_t*>(data_ + span.textStart),
-                       (span.end - span.textStart) / 2);
-}
-
 CellText RowView::cell(int column) const
 {
     Span span{};
@@ -89,7 +81,8 @@ CellText RowView::cell(int column) const
     return textOf(span);
 }
 
-void RowView::readCells(std::span<CellText> cells) const
+template <bool Wide>
+void RowView::readIn(std::span<CellText> cells) const
 {
     qsizetype pos = 0;
     for (CellText& cell : cells) {
@@ -97,10 +90,41 @@ void RowView::readCells(std::span<CellText> cells) const
             cell = CellText();
             continue;
         }
-        const Span span = spanAt(pos);
+        const Span span = Wide ? wideSpanAt(pos) : narrowSpanAt(pos);
         cell = textOf(span);
         pos = span.end;
     }
+}
+
+void RowView::readCells(std::span<CellText> cells) const
+{
+    wide_ ? readIn<true>(cells) : readIn<false>(cells);
+}
+
+qsizetype RowView::join(int columns, char separator, char* out) const
+{
+    if (wide_)
+        return -1;
+    const auto* lengths = reinterpret_cast<const quint8*>(data_);
+    qsizetype end = 0;
+    int stored = 0;
+    for (; stored < columns && end < size_; ++stored) {
+        if (lengths[end] >= shortNarrow)
+            return -1;
+        end += 1 + lengths[end];
+    }
+    // Copied one byte back, every cell's prefix but the first stands where
+    // the separator before it goes.
+    if (end > 0) {
+        std::memcpy(out, data_ + 1, size_t(end - 1));
+        for (qsizetype pos = 1 + lengths[0]; pos < end; pos += 1 + lengths[pos])
+            out[pos - 1] = separator;
+        out[end - 1] = separator;
+    }
+    qsizetype written = end;
+    for (int c = stored; c < columns; ++c)
+        out[written++] = separator;
+    return written;
 }
 
 bool PackedRow::encode(CellText text, Encoded& out) const

@@ -29,6 +29,11 @@ public:
     CellText cell(int column) const;
     // The first cells.size() cells in one walk, empty past the stored ones.
     void readCells(std::span<CellText> cells) const;
+    // A narrow row's first `columns` cells, each followed by separator, as
+    // assignSplit reads them: written to out, which has room for size() +
+    // columns bytes, with one copy. Answers the bytes written, or -1 for a
+    // wide row or one with a cell of 0x80 bytes or more.
+    qsizetype join(int columns, char separator, char* out) const;
 
     // Where a cell stands, in bytes: its length prefix, its text, its end.
     struct Span
@@ -40,7 +45,13 @@ public:
     // The cell whose prefix starts at byte pos, which must be inside the row.
     Span spanAt(qsizetype pos) const { return wide_ ? wideSpanAt(pos) : narrowSpanAt(pos); }
     bool locate(int column, Span& span) const;
-    CellText textOf(const Span& span) const;
+    CellText textOf(const Span& span) const
+    {
+        if (!wide_)
+            return CellText::fromBytes(QByteArrayView(data_ + span.textStart, span.end - span.textStart));
+        return QStringView(reinterpret_cast<const char16_t*>(data_ + span.textStart),
+                           (span.end - span.textStart) / 2);
+    }
 
 private:
     // The walks, one per form: the grid's hottest loops.
@@ -48,6 +59,8 @@ private:
     bool locateIn(int column, Span& span) const;
     template <bool Wide>
     int countIn() const;
+    template <bool Wide>
+    void readIn(std::span<CellText> cells) const;
     Span narrowSpanAt(qsizetype pos) const
     {
         const auto* bytes = reinterpret_cast<const quint8*>(data_);

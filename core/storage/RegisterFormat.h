@@ -71,5 +71,10 @@ struct Unwritable
 // field the file cannot carry, or a line longer than maxLineLength, appends
 // nothing and is answered instead.
 std::optional<Unwritable> appendLine(QByteArray& out, std::span<const CellText> fields);
+// The same for a grid row; a narrow one is written with one copy. A row
+// that an earlier call found writable, in a grid unchanged since, is not
+// looked through again.
+enum class Checked { No, Already };
+std::optional<Unwritable> appendLine(QByteArray& out, RowView row, Checked checked = Checked::No);
 
 } // namespace RegisterFormat

@@ -10,7 +10,6 @@ namespace RegisterWriter {
 namespace {
 
 constexpr qsizetype blockSize = 1 << 20;
-using Fields = std::array<CellText, RegisterFormat::savedColumns>;
 
 // The walk of the current cell that reads the grid: its first real move
 // commits a pending edit (through LeaveCell) before anything is read, and it
@@ -43,19 +42,18 @@ Outcome unwritable(FlexGrid& grid, int row, const RegisterFormat::Unwritable& ba
 // Encodes the entry rows a block at a time and hands each block to write,
 // which answers false to stop. Answers the first cell the file cannot carry.
 template <typename Write>
-std::optional<std::pair<int, RegisterFormat::Unwritable>> encodeRows(const FlexGrid& grid, Write&& write)
+std::optional<std::pair<int, RegisterFormat::Unwritable>> encodeRows(const FlexGrid& grid, Write&& write,
+                                                                      RegisterFormat::Checked checked)
 {
     QByteArray block;
     block.reserve(blockSize + 4096);
-    Fields fields;
     for (int r = 1; r < grid.Rows(); ++r) {
-        grid.rowTexts(r, fields);
-        if (const auto bad = RegisterFormat::appendLine(block, fields))
+        if (const auto bad = RegisterFormat::appendLine(block, grid.rowView(r), checked))
             return std::pair{r, *bad};
         if (block.size() >= blockSize) {
             if (!write(block))
                 return std::nullopt;
-            block.clear();
+            block.truncate(0); // keeps its room
         }
     }
     write(block);
@@ -70,17 +68,24 @@ Outcome save(FlexGrid& grid, const QString& path, const FileReplacement::Guards&
         walkToFirstRow(grid);
     // Checked whole before the question and before the file is touched.
     qint64 bytes = 0;
-    const auto bad = encodeRows(grid, [&](const QByteArray& block) {
-        bytes += block.size();
-        return true;
-    });
+    const auto bad = encodeRows(
+        grid,
+        [&](const QByteArray& block) {
+            bytes += block.size();
+            return true;
+        },
+        RegisterFormat::Checked::No);
     if (bad)
         return unwritable(grid, bad->first, bad->second);
     if (grid.Rows() > FlexGrid::FixedRows)
         walkToLastRow(grid);
+    const quint64 checkedRevision = grid.revision();
 
     Outcome outcome = FileReplacement::write(path, guards, [&](const FileReplacement::Sink& sink) {
-        const auto changed = encodeRows(grid, sink);
+        const auto changed =
+            encodeRows(grid, sink,
+                       grid.revision() == checkedRevision ? RegisterFormat::Checked::Already
+                                                          : RegisterFormat::Checked::No);
         // The question's event loop let someone type a ';'.
         return changed ? std::optional<Outcome>(unwritable(grid, changed->first, changed->second))
                        : std::nullopt;
