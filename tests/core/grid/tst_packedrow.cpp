@@ -1,3 +1,4 @@
+#include "grid/FlexGrid.h"
 #include "grid/PackedRow.h"
 
 #include <QTest>
@@ -9,6 +10,10 @@ private slots:
     void longCellsKeepTheirLength();
     void editsKeepTheOtherCells();
     void moveShiftsTheCellsBetween();
+    void rowsGoWideAndComeBack_data();
+    void rowsGoWideAndComeBack();
+    void cellsKeepTheirBytes_data();
+    void cellsKeepTheirBytes();
 };
 
 namespace {
@@ -74,5 +79,74 @@ void TestPackedRow::moveShiftsTheCellsBetween()
     QCOMPARE(shortRow.cell(2).toString(), u"b");
 }
 
-QTEST_GUILESS_MAIN(TestPackedRow)
+void TestPackedRow::rowsGoWideAndComeBack_data()
+{
+    QTest::addColumn<QStringList>("cells");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("wide");
+    QTest::newRow("Cyrillic stays narrow") << QStringList{"ab", "cd"} << 1 << "Жук №5" << false;
+    QTest::newRow("a character without a byte") << QStringList{"ab", "cd"} << 1 << "中" << true;
+    QTest::newRow("past the stored cells") << QStringList{"ab"} << 5 << "✓" << true;
+    QTest::newRow("a surrogate pair") << QStringList{"ab"} << 0 << "😀" << true;
+    QTest::newRow("the last one leaves") << QStringList{"中", "cd"} << 0 << "x" << false;
+    QTest::newRow("emptied") << QStringList{"✓"} << 0 << "" << false;
+    QTest::newRow("another one stays") << QStringList{"中", "✓"} << 0 << "x" << true;
+    QTest::newRow("separators stay narrow") << QStringList{"ab"} << 0 << ";\r\n" << false;
+}
+
+void TestPackedRow::rowsGoWideAndComeBack()
+{
+    QFETCH(QStringList, cells);
+    QFETCH(int, column);
+    QFETCH(QString, text);
+    QFETCH(bool, wide);
+    FlexGrid grid;
+    grid.setCols(6);
+    for (int c = 0; c < cells.size(); ++c)
+        grid.setTextMatrix(1, c, cells[c]);
+    grid.setTextMatrix(1, column, text);
+    cells.resize(6);
+    cells[column] = text;
+    QCOMPARE(grid.rowView(1).isWide(), wide);
+    for (int c = 0; c < 6; ++c)
+        QCOMPARE(grid.TextMatrix(1, c), cells[c]);
+}
+
+void TestPackedRow::cellsKeepTheirBytes_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QByteArray all;
+    for (int b = 0; b < 256; ++b)
+        all.append(static_cast<char>(b));
+    QTest::newRow("every byte") << all;
+    QTest::newRow("the first") << QByteArray(1, '\x00');
+    QTest::newRow("the last") << QByteArray(3, '\xff');
+    QTest::newRow("longest one-byte length") << QByteArray(0x7f, '\xe9');
+    QTest::newRow("shortest four-byte length") << QByteArray(0x80, '\xe9');
+}
+
+void TestPackedRow::cellsKeepTheirBytes()
+{
+    QFETCH(QByteArray, bytes);
+    const QString text = CellText::fromBytes(bytes).toString();
+    QCOMPARE(text.size(), bytes.size());
+    FlexGrid grid;
+    grid.setCols(3);
+    grid.setTextMatrix(1, 2, QStringLiteral("end"));
+    grid.setTextMatrix(1, 1, text);
+    QVERIFY(grid.cellText(1, 1).isNarrow());
+    QCOMPARE(grid.cellText(1, 1).bytes(), bytes);
+    QCOMPARE(grid.TextMatrix(1, 1), text);
+    QCOMPARE(grid.TextMatrix(1, 2), u"end");
+
+    QByteArray joined(bytes.size() + 8, '\0');
+    const qsizetype written = grid.rowView(1).join(3, '|', joined.data());
+    if (bytes.size() < 0x80)
+        QCOMPARE(joined.first(written), "|" + bytes + "|end|");
+    else
+        QCOMPARE(written, -1); // a long cell is joined field by field
+}
+
+QTEST_MAIN(TestPackedRow)
 #include "tst_packedrow.moc"
