@@ -145,8 +145,15 @@ void DeleteColumnCommand::apply()
 void DeleteColumnCommand::revert()
 {
     grid_.setCols(col_ + 1);
-    for (int r = 0; r < grid_.Rows(); ++r)
-        grid_.setTextMatrix(r, col_, cells_.cell(r));
+    // One walk along the kept cells: looking each up from the start would
+    // cost a pass over the column for every row.
+    const RowView cells = cells_.view();
+    qsizetype pos = 0;
+    for (int r = 0; r < grid_.Rows() && pos < cells.size(); ++r) {
+        const RowView::Span span = cells.spanAt(pos);
+        grid_.setTextMatrix(r, col_, cells.textOf(span));
+        pos = span.end;
+    }
     grid_.setColWidth(col_, width_);
     grid_.setColAlignment(col_, alignment_);
     cells_ = PackedRow();

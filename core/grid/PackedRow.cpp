@@ -147,7 +147,7 @@ bool PackedRow::encode(CellText text, Encoded& out) const
 void PackedRow::put(int column, QByteArrayView encodedCell)
 {
     RowView::Span span{};
-    if (view().locate(column, span)) {
+    if (column < cellCount() && view().locate(column, span)) {
         replace(span, encodedCell);
         return;
     }
@@ -268,9 +268,7 @@ void PackedRow::widen()
     CellText::Scratch scratch;
     for (qsizetype pos = 0; pos < narrow.size();) {
         const RowView::Span span = narrow.spanAt(pos);
-        appendWide(wide, CellText::fromBytes(QByteArrayView(bytes_.constData() + span.textStart,
-                                                             span.end - span.textStart))
-                             .view(scratch));
+        appendWide(wide, narrow.textOf(span).view(scratch));
         pos = span.end;
     }
     bytes_ = std::move(wide);
@@ -280,13 +278,18 @@ void PackedRow::widen()
 void PackedRow::narrowIfPossible()
 {
     const RowView wide = view();
-    const int count = wide.cellCount();
-    for (int c = 0; c < count; ++c)
-        if (!Windows1251::encodable(wide.cell(c).wideText()))
+    for (qsizetype pos = 0; pos < wide.size();) {
+        const RowView::Span span = wide.spanAt(pos);
+        if (!Windows1251::encodable(wide.textOf(span).wideText()))
             return;
+        pos = span.end;
+    }
     PackedRow narrow;
-    for (int c = 0; c < count; ++c)
-        narrow.append(wide.cell(c));
+    for (qsizetype pos = 0; pos < wide.size();) {
+        const RowView::Span span = wide.spanAt(pos);
+        narrow.append(wide.textOf(span));
+        pos = span.end;
+    }
     *this = std::move(narrow);
 }
 
