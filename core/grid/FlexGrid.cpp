@@ -214,9 +214,11 @@ RowView FlexGrid::rowView(int row) const
 
 bool FlexGrid::storeCell(int row, int col, CellText text)
 {
-    edited_.assign(rows_.row(size_t(row)));
-    if (!edited_.setCell(col, text))
-        return false;
+    const RowView held = rows_.row(size_t(row));
+    if (held.cell(col) == text)
+        return false; // compared in place: a pass that changes nothing copies no row
+    edited_.assign(held);
+    edited_.setCell(col, text);
     rows_.set(size_t(row), edited_.view());
     return true;
 }
