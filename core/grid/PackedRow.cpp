@@ -105,6 +105,10 @@ qsizetype RowView::join(int columns, char separator, char* out) const
 {
     if (wide_)
         return -1;
+    // Copied one byte back, every cell's prefix but the first stands where
+    // the separator before it goes; one walk puts the separators there.
+    if (size_ > 0)
+        std::memcpy(out, data_ + 1, size_t(size_ - 1));
     const auto* lengths = reinterpret_cast<const quint8*>(data_);
     qsizetype end = 0;
     int stored = 0;
@@ -112,13 +116,6 @@ qsizetype RowView::join(int columns, char separator, char* out) const
         if (lengths[end] >= shortNarrow)
             return -1;
         end += 1 + lengths[end];
-    }
-    // Copied one byte back, every cell's prefix but the first stands where
-    // the separator before it goes.
-    if (end > 0) {
-        std::memcpy(out, data_ + 1, size_t(end - 1));
-        for (qsizetype pos = 1 + lengths[0]; pos < end; pos += 1 + lengths[pos])
-            out[pos - 1] = separator;
         out[end - 1] = separator;
     }
     qsizetype written = end;
