@@ -214,7 +214,8 @@ void PackedRow::assign(RowView row)
 {
     bytes_.resize(row.size());
     count_ = -1;
-    std::memcpy(bytes_.data(), row.data(), size_t(row.size()));
+    if (row.size() > 0) // an empty row may have no data at all
+        std::memcpy(bytes_.data(), row.data(), size_t(row.size()));
     wide_ = row.isWide();
 }
 
@@ -225,13 +226,15 @@ int PackedRow::assignSplit(QByteArrayView line, char separator)
     // separator is overwritten by the length after it.
     wide_ = false;
     bytes_.resize(line.size() + 1);
-    std::memcpy(bytes_.data() + 1, line.data(), size_t(line.size()));
+    if (!line.isEmpty())
+        std::memcpy(bytes_.data() + 1, line.data(), size_t(line.size()));
     const char* const in = line.data();
     const char* const end = in + line.size();
     qsizetype prefixAt = 0;
     int fields = 0;
     for (const char* field = in;; ++fields) {
-        const auto* found = static_cast<const char*>(std::memchr(field, separator, size_t(end - field)));
+        const auto* found =
+            field == end ? nullptr : static_cast<const char*>(std::memchr(field, separator, size_t(end - field)));
         const char* const fieldEnd = found ? found : end;
         const qsizetype length = fieldEnd - field;
         if (length >= shortNarrow)

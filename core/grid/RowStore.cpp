@@ -14,7 +14,8 @@ void RowStore::writeRecord(char* at, RowView row)
 {
     const quint32 header = quint32(row.size() << 1) | (row.isWide() ? 1 : 0);
     std::memcpy(at, &header, 4);
-    std::memmove(at + 4, row.data(), size_t(row.size()));
+    if (row.size() > 0)
+        std::memmove(at + 4, row.data(), size_t(row.size()));
 }
 
 quint32 RowStore::newBlock(qsizetype capacity)
