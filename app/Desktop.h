@@ -20,6 +20,8 @@ public:
     // A question with the buttons "Да" and "Нет"; "Нет" is the default and is
     // what Escape and the close box answer. True for "Да".
     virtual bool askYesNo(const QString& text, const QString& title) = 0;
+    // The same question with "Да" the default; Escape still answers "Нет".
+    virtual bool askYesNoDefaultYes(const QString& text, const QString& title) = 0;
     // Busy pointers nest: the default pointer returns with the last false.
     virtual void setBusy(bool busy) = 0;
     // The blocking pass's yield, between rows: may handle the pending events,

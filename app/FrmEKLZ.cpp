@@ -37,14 +37,25 @@ QString printFailure(const QPrinter* printer, std::optional<RegisterPrinter::Out
 
 } // namespace
 
-FrmEKLZ::FrmEKLZ(Desktop& desktop, QString programFolder, QWidget* parent)
+FrmEKLZ::FrmEKLZ(Desktop& desktop, QString programFolder, QString journalFolder, QWidget* parent)
     : QWidget(parent)
     , desktop_(desktop)
     , document_(MSFGAZ, std::move(programFolder), desktop, programTitle,
                 {.editPending = [this] { return overlay_->pending(); },
                  .commitEdit = [this] { CommitCellEdit(); },
-                 .blockingPass = [this] { blocdata(); },
-                 .loaded = [this] { history_.clear(); }})
+                 .blockingPass = [this] { passOfLoad(); },
+                 .replacing =
+                     [this] {
+                         journal_->end();
+                         journal_->setRecording(false);
+                     },
+                 .loaded =
+                     [this] {
+                         history_.clear();
+                         journal_->setRecording(true);
+                     },
+                 .saved = [this] { journal_->end(); }})
+    , journalFolder_(std::move(journalFolder))
 {
     setWindowIcon(appIcon());
     createControls();
@@ -64,6 +75,9 @@ FrmEKLZ::FrmEKLZ(Desktop& desktop, QString programFolder, QWidget* parent)
     connectHandlers();
     Form_Load();
     document_.markSaved();
+    journal_ = std::make_unique<WorkJournal>(MSFGAZ, journalFolder_, [this] { return document_.origin(); });
+    connect(&history_, &QUndoStack::indexChanged, journal_.get(), &WorkJournal::stepEnded);
+    journal_->setRecording(true);
     TxtVvod->setFocus();
 }
 
@@ -104,6 +118,7 @@ void FrmEKLZ::closeEvent(QCloseEvent* event)
         return;
     }
     event->accept();
+    journal_->end(); // nothing in it is unsaved
     desktop_.quit();
 }
 
@@ -183,6 +198,7 @@ void FrmEKLZ::OKButton_Click()
 void FrmEKLZ::CancelButton_Click()
 {
     dialog_->close();
+    journal_->end(); // the user chose to drop the work
     desktop_.quit();
 }
 
@@ -224,30 +240,52 @@ void FrmEKLZ::tabPrint()
 
 void FrmEKLZ::CmdAddS_Click()
 {
-    history_.push(new AddRowCommand(MSFGAZ));
+    overlay_->settle();
+    addToHistory(new AddRowCommand(MSFGAZ));
 }
 
 void FrmEKLZ::CmdDelS_Click()
 {
-    history_.push(new DeleteRowCommand(MSFGAZ, MSFGAZ.RowSel()));
+    overlay_->settle();
+    addToHistory(new DeleteRowCommand(MSFGAZ, MSFGAZ.RowSel()));
 }
 
 void FrmEKLZ::CmdAddC_Click()
 {
-    history_.push(new InsertColumnCommand(MSFGAZ));
+    overlay_->settle();
+    addToHistory(new InsertColumnCommand(MSFGAZ));
 }
 
 void FrmEKLZ::CmdDelC_Click()
 {
-    history_.push(new DeleteColumnCommand(MSFGAZ));
+    overlay_->settle();
+    addToHistory(new DeleteColumnCommand(MSFGAZ));
 }
 
 void FrmEKLZ::CmdSortC_Click()
 {
-    history_.push(new MoveColumnCommand(MSFGAZ));
+    overlay_->settle();
+    addToHistory(new MoveColumnCommand(MSFGAZ));
 }
 
 void FrmEKLZ::blocdata()
+{
+    // What the pass writes over becomes a step of its own, which undo takes
+    // together with the step before it. Passes nested through the yields
+    // write into the same step; the outermost pushes it.
+    if (passDepth_++ == 0)
+        passStep_ = std::make_unique<CellsCommand>(MSFGAZ, QString());
+    runBlockingPass(MSFGAZ, [this] { return desktop_.processEvents(); },
+                    [this](int row, int col, CellText before, CellText after) {
+                        passStep_->add(row, col, before, after);
+                    });
+    if (--passDepth_ == 0) {
+        pushPassStep();
+        passStep_.reset();
+    }
+}
+
+void FrmEKLZ::passOfLoad()
 {
     runBlockingPass(MSFGAZ, [this] { return desktop_.processEvents(); });
 }
@@ -266,8 +304,9 @@ void FrmEKLZ::MSFGAZ_MouseUp()
 
 void FrmEKLZ::SortByColumn(int col)
 {
+    overlay_->settle();
     const Desktop::BusyScope busy(desktop_);
-    history_.push(new SortCommand(MSFGAZ, col, RegisterLayout::headerFormat.toString()));
+    addToHistory(new SortCommand(MSFGAZ, col, RegisterLayout::headerFormat.toString()));
 }
 
 void FrmEKLZ::CommitCellEdit()

@@ -3,6 +3,7 @@
 #include "app/RegisterDocument.h"
 #include "editing/GridCommands.h"
 #include "grid/FlexGrid.h"
+#include "journal/WorkJournal.h"
 
 #include <QPointer>
 #include <QString>
@@ -15,6 +16,7 @@ class Desktop;
 class Dialog;
 class GridWidget;
 class InputLine;
+class OrphanedJournal;
 class QAction;
 class QLineEdit;
 class QMenu;
@@ -29,8 +31,10 @@ class FrmEKLZ : public QWidget
 {
     Q_OBJECT
 public:
-    // programFolder holds thisyear.csv and the Archive folder.
-    FrmEKLZ(Desktop& desktop, QString programFolder, QWidget* parent = nullptr);
+    // programFolder holds thisyear.csv and the Archive folder; journalFolder
+    // the journals of the work not yet saved.
+    FrmEKLZ(Desktop& desktop, QString programFolder,
+            QString journalFolder = WorkJournal::defaultFolder(), QWidget* parent = nullptr);
     ~FrmEKLZ() override;
 
     FlexGrid& grid() { return MSFGAZ; }
@@ -42,6 +46,19 @@ public:
     bool mayLoseWork() const;
 
     static const QString programTitle;
+
+    // Work journals (FrmEKLZJournal.cpp). At start: offers the work of
+    // windows that ended without saving it, one journal at a time, until
+    // one is taken into this window.
+    void offerRecovery();
+    WorkJournal& journal() { return *journal_; }
+    // The session ends: with interaction allowed, unsaved work gets the exit
+    // question; otherwise it is written to the journal. Answers false when
+    // the user chose to stay.
+    bool endOfSession(bool interactionAllowed);
+    // A signal ends the program: the journal is written, and offered at the
+    // next start.
+    void endBySignal();
 
     // Shared procedures.
     void loadgrid();
@@ -69,12 +86,27 @@ private:
     void Form_Resize();
 
     void showExitQuestion();
+    bool takeRecovered(OrphanedJournal& orphan);
+    void keepRecoveredAside(OrphanedJournal& orphan);
 
     // Undo and redo (FrmEKLZHistory.cpp).
     void createHistory();
     // boxStep, when given, is what the keys do in the input line or the cell box.
-    void takeStep(void (QUndoStack::*step)(), void (QLineEdit::*boxStep)());
+    void takeStep(bool undo, void (QLineEdit::*boxStep)());
+    // The step at index, or null where there is none.
+    const GridCommand* stepAt(int index) const;
+    bool canUndo() const;
+    bool canRedo() const;
+    void updateHistoryActions();
     void writeCell(int row, int col, const QString& text, SetCellCommand::Source source);
+    // Pushes a step, after the blocking pass's writes made so far, and keeps
+    // the history within its memory ceiling. Handlers that change rows,
+    // columns or the order settle the cell box first.
+    void addToHistory(QUndoCommand* step);
+    void pushPassStep();
+    void keepHistoryWithinCeiling();
+    // The blocking pass of a load: its dates belong to the load.
+    void passOfLoad();
 
     // Handlers.
     void CmdZagruz_Click();
@@ -123,6 +155,10 @@ private:
     QAction* undoAction_ = nullptr;
     QAction* redoAction_ = nullptr;
     QMenu* historyMenu_ = nullptr;
+    std::unique_ptr<CellsCommand> passStep_; // the blocking pass's writes while it runs
+    int passDepth_ = 0;                      // passes running, nested through their yields
+    const QString journalFolder_;
+    std::unique_ptr<WorkJournal> journal_;
 
     bool gridEdited = false;
 };

@@ -14,6 +14,9 @@
 namespace {
 
 constexpr int stepsKept = 100;
+// What the whole history may hold to put things back. A sort of a million
+// entries keeps 4 MB; the oldest steps are forgotten first, never the newest.
+constexpr qsizetype historyBytes = 64 * 1024 * 1024;
 
 QString stepText(const QString& verb, const QString& step)
 {
@@ -30,10 +33,10 @@ void FrmEKLZ::createHistory()
                                        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)};
     for (const QKeySequence& keys : undoKeys)
         connect(new QShortcut(keys, this), &QShortcut::activated, this,
-                [this] { takeStep(&QUndoStack::undo, &QLineEdit::undo); });
+                [this] { takeStep(true, &QLineEdit::undo); });
     for (const QKeySequence& keys : redoKeys)
         connect(new QShortcut(keys, this), &QShortcut::activated, this,
-                [this] { takeStep(&QUndoStack::redo, &QLineEdit::redo); });
+                [this] { takeStep(false, &QLineEdit::redo); });
 
     // The menu's entries name the step, show the keys and always act on the register.
     undoAction_ = new QAction(this);
@@ -42,26 +45,51 @@ void FrmEKLZ::createHistory()
     redoAction_->setShortcuts(redoKeys);
     for (QAction* action : {undoAction_, redoAction_})
         action->setShortcutContext(Qt::WidgetShortcut);
-    connect(undoAction_, &QAction::triggered, this, [this] { takeStep(&QUndoStack::undo, nullptr); });
-    connect(redoAction_, &QAction::triggered, this, [this] { takeStep(&QUndoStack::redo, nullptr); });
-    auto update = [this] {
-        undoAction_->setText(stepText(QStringLiteral("Отменить"), history_.undoText()));
-        undoAction_->setEnabled(history_.canUndo());
-        redoAction_->setText(stepText(QStringLiteral("Повторить"), history_.redoText()));
-        redoAction_->setEnabled(history_.canRedo());
-    };
-    connect(&history_, &QUndoStack::indexChanged, this, update);
-    connect(&history_, &QUndoStack::cleanChanged, this, update);
-    update();
+    connect(undoAction_, &QAction::triggered, this, [this] { takeStep(true, nullptr); });
+    connect(redoAction_, &QAction::triggered, this, [this] { takeStep(false, nullptr); });
+    connect(&history_, &QUndoStack::indexChanged, this, &FrmEKLZ::updateHistoryActions);
+    connect(&history_, &QUndoStack::cleanChanged, this, &FrmEKLZ::updateHistoryActions);
+    updateHistoryActions();
 
     historyMenu_ = new QMenu(this);
     historyMenu_->addAction(undoAction_);
     historyMenu_->addAction(redoAction_);
-    connect(gridWidget_, &GridWidget::contextMenuRequested, historyMenu_,
-            [this](const QPoint& globalPos) { historyMenu_->popup(globalPos); });
+    connect(gridWidget_, &GridWidget::contextMenuRequested, historyMenu_, [this](const QPoint& globalPos) {
+        // A pending edit becomes its step first, so that the menu names
+        // the step its entries take.
+        overlay_->settle();
+        historyMenu_->popup(globalPos);
+    });
 }
 
-void FrmEKLZ::takeStep(void (QUndoStack::*step)(), void (QLineEdit::*boxStep)())
+const GridCommand* FrmEKLZ::stepAt(int index) const
+{
+    if (index < 0 || index >= history_.count())
+        return nullptr;
+    return static_cast<const GridCommand*>(history_.command(index));
+}
+
+bool FrmEKLZ::canUndo() const
+{
+    const GridCommand* step = stepAt(history_.index() - 1);
+    return step && !step->forgotten();
+}
+
+bool FrmEKLZ::canRedo() const
+{
+    const GridCommand* step = stepAt(history_.index());
+    return step && !step->forgotten();
+}
+
+void FrmEKLZ::updateHistoryActions()
+{
+    undoAction_->setText(stepText(QStringLiteral("Отменить"), canUndo() ? history_.undoText() : QString()));
+    undoAction_->setEnabled(canUndo());
+    redoAction_->setText(stepText(QStringLiteral("Повторить"), canRedo() ? history_.redoText() : QString()));
+    redoAction_->setEnabled(canRedo());
+}
+
+void FrmEKLZ::takeStep(bool undo, void (QLineEdit::*boxStep)())
 {
     // In the input line and the cell box the keys act on the box's own text.
     for (QLineEdit* box : {TxtVvod, txtDataEntry}) {
@@ -70,21 +98,59 @@ void FrmEKLZ::takeStep(void (QUndoStack::*step)(), void (QLineEdit::*boxStep)())
             return;
         }
     }
-    // The cell box goes first, so that moving the current cell in the middle
-    // of a step commits nothing: an untouched box is closed, a box with
-    // typing becomes a step of its own, the one an undo then takes back.
-    if (txtDataEntry->isModified())
-        CommitCellEdit();
-    else
-        overlay_->drop();
-    (history_.*step)();
+    // A pending edit goes into the cell it was opened on first, as a step of
+    // its own: the rows may move under the box.
+    overlay_->settle();
+    if (undo) {
+        // The blocking pass's writes go back together with the step they followed.
+        while (canUndo()) {
+            const bool passesThrough = stepAt(history_.index() - 1)->passesThrough();
+            history_.undo();
+            if (!passesThrough)
+                break;
+        }
+        return;
+    }
+    if (!canRedo())
+        return;
+    history_.redo();
+    while (canRedo() && stepAt(history_.index())->passesThrough())
+        history_.redo();
 }
 
 void FrmEKLZ::writeCell(int row, int col, const QString& text, SetCellCommand::Source source)
 {
-    // The same text put back is a change of the register, but no step to undo.
-    if (MSFGAZ.cellText(row, col) == text)
-        MSFGAZ.setTextMatrix(row, col, text);
-    else
-        history_.push(new SetCellCommand(MSFGAZ, row, col, text, source));
+    // The same text put back changes nothing, and is no step to undo.
+    if (MSFGAZ.cellText(row, col) != text)
+        addToHistory(new SetCellCommand(MSFGAZ, row, col, text, source));
+}
+
+void FrmEKLZ::addToHistory(QUndoCommand* step)
+{
+    pushPassStep(); // a pass yielding to this handler wrote before it
+    history_.push(step);
+    keepHistoryWithinCeiling();
+}
+
+void FrmEKLZ::pushPassStep()
+{
+    if (!passStep_ || passStep_->isEmpty())
+        return;
+    // Named as the step it follows, which undo takes with it.
+    passStep_->setText(canUndo() ? history_.undoText() : QStringLiteral("пересчёт дат блокировки"));
+    history_.push(std::exchange(passStep_, std::make_unique<CellsCommand>(MSFGAZ, QString())).release());
+    keepHistoryWithinCeiling();
+}
+
+void FrmEKLZ::keepHistoryWithinCeiling()
+{
+    qsizetype total = 0;
+    for (int i = 0; i < history_.count(); ++i)
+        total += stepAt(i)->bytes();
+    for (int i = 0; i + 1 < history_.count() && total > historyBytes; ++i) {
+        auto* step = static_cast<GridCommand*>(const_cast<QUndoCommand*>(history_.command(i)));
+        total -= step->bytes();
+        step->forget();
+    }
+    updateHistoryActions();
 }

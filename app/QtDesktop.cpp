@@ -46,11 +46,21 @@ void QtDesktop::messageBox(const QString& text, const QString& title)
 
 bool QtDesktop::askYesNo(const QString& text, const QString& title)
 {
+    return ask(text, title, false);
+}
+
+bool QtDesktop::askYesNoDefaultYes(const QString& text, const QString& title)
+{
+    return ask(text, title, true);
+}
+
+bool QtDesktop::ask(const QString& text, const QString& title, bool yesIsDefault)
+{
     const PointerLifted lifted(*this);
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, mainWindow_);
-    box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
+    QPushButton* yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
     QPushButton* no = box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
-    box.setDefaultButton(no);
+    box.setDefaultButton(yesIsDefault ? yes : no);
     box.setEscapeButton(no);
     box.exec();
     return box.clickedButton() != no && box.clickedButton() != nullptr;

@@ -15,6 +15,7 @@ public:
     QString inputBox(const QString& prompt, const QString& title) override;
     void messageBox(const QString& text, const QString& title) override;
     bool askYesNo(const QString& text, const QString& title) override;
+    bool askYesNoDefaultYes(const QString& text, const QString& title) override;
     void setBusy(bool busy) override;
     bool processEvents() override;
     void flushEvents() override;
@@ -24,6 +25,7 @@ public:
 private:
     // A box shows the default pointer, even inside a busy operation.
     class PointerLifted;
+    bool ask(const QString& text, const QString& title, bool yesIsDefault);
 
     QPointer<QWidget> mainWindow_;
     int busyDepth_ = 0;

@@ -79,6 +79,7 @@ void RegisterDocument::loadgrid()
         // A pending overlay edit goes into the contents being replaced, never
         // into the header or into a loaded entry.
         hooks_.commitEdit();
+        hooks_.replacing();
         resetGrid();
         const QString path = registerPath();
         // Stamped before reading: a change made while we read shows at the save.
@@ -176,6 +177,7 @@ bool RegisterDocument::saveTo(const QString& path, const QString& keptName,
     }
     if (outcome.saved()) {
         markSaved();
+        hooks_.saved();
         return true;
     }
     if (outcome.kind == RegisterWriter::Outcome::Kind::Declined)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "journal/JournalFormat.h"
 #include "storage/FileStamp.h"
 
 #include <QString>
@@ -27,7 +28,9 @@ public:
         std::function<bool()> editPending;   // an overlay edit waits for its commit
         std::function<void()> commitEdit;    // puts it into the grid
         std::function<void()> blockingPass;  // after a load of thisyear.csv
+        std::function<void()> replacing;     // a load is about to empty the grid
         std::function<void()> loaded;        // the grid now holds another register
+        std::function<void()> saved;         // the grid is now what a file holds
     };
 
     RegisterDocument(FlexGrid& grid, QString programFolder, Desktop& desktop, QString title,
@@ -38,6 +41,20 @@ public:
     bool hasUnsavedChanges() const;
     // What the grid holds now counts as saved.
     void markSaved();
+
+    // Where the grid came from, for a work journal.
+    JournalFormat::Origin origin() const;
+    // The grid holds work recovered from a journal of origin: changes not
+    // yet saved, which a save asks about as it would have before the crash,
+    // and as for a file changed by someone else when it has changed since.
+    void recovered(const JournalFormat::Origin& origin);
+    // The file the grid came from, as the user knows it.
+    static QString originName(const JournalFormat::Origin& origin);
+    // Writes the grid into Backup as a kept version NAME-recovered-...: the
+    // recovered work the user did not take back into the window. Answers its
+    // path, or an empty text when it could not be written.
+    QString keepRecovered(FlexGrid& grid, const JournalFormat::Origin& origin);
+    QString backupFolder() const;
 
     // Header row and one empty entry row, seven columns.
     void resetGrid();
@@ -59,7 +76,6 @@ private:
     std::optional<QString> findArchive(const QString& name);
     bool mayReplaceRegister();
     bool mayReplaceArchive(const QString& name);
-    QString backupFolder() const;
     // Says so and answers true when path is a link in Archive leading out of it.
     bool refuseLinkLeavingArchive(const QString& path, const QString& whatFails);
     bool mayLeaveTextUnsaved();
@@ -74,7 +90,7 @@ private:
     Desktop& desktop_;
     const QString title_;
     WindowHooks hooks_;
-    quint64 savedRevision_ = 0;
+    std::optional<quint64> savedRevision_; // none: never saved, as after a recovery
 
     Source source_ = Source::Nothing;
     QString archiveName_;                      // with Source::Archive

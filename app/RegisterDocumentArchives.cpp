@@ -114,6 +114,7 @@ void RegisterDocument::loadgridarch()
     {
         const Desktop::BusyScope busy(desktop_);
         hooks_.commitEdit();
+        hooks_.replacing();
         resetGrid();
         if (found)
             status = RegisterReader::loadInto(grid_, *path);

@@ -4,12 +4,14 @@
 #include "app/ProgramFolder.h"
 #include "app/QtDesktop.h"
 #include "app/QtTexts.h"
+#include "app/SessionEnd.h"
 #include "grid/Twips.h"
 #include "storage/RegisterFormat.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QScreen>
+#include <QSessionManager>
 #include <QStyleFactory>
 #include <cstdio>
 #include <cstdlib>
@@ -68,6 +70,16 @@ int main(int argc, char* argv[])
     }
     FrmEKLZ window(desktop, ProgramFolder::choose(QCoreApplication::applicationDirPath()));
     desktop.setMainWindow(&window);
+    // A logout asks about unsaved work where the session lets us ask, and
+    // otherwise keeps it in the journal; a kill signal keeps it there too.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, [&window](QSessionManager& manager) {
+        if (!window.endOfSession(manager.allowsInteraction()))
+            manager.cancel();
+        manager.release();
+    });
+    SessionEnd sessionEnd;
+    QObject::connect(&sessionEnd, &SessionEnd::terminationRequested, &window, &FrmEKLZ::endBySignal);
     window.show();
+    window.offerRecovery();
     return app.exec();
 }

@@ -22,6 +22,8 @@ bool CellOverlay::pending() const
 
 void CellOverlay::open()
 {
+    openedRow_ = grid_.Row();
+    openedCol_ = grid_.Col();
     box_.setText(grid_.TextMatrix(grid_.Row(), grid_.Col()));
     const QRect cell(grid_.Left() + grid_.CellLeft(), grid_.Top() + grid_.CellTop(), grid_.CellWidth(),
                      grid_.CellHeight());
@@ -45,6 +47,15 @@ void CellOverlay::commit()
     // Hidden first, so that nothing the write sets off commits it twice.
     box_.hide();
     writeCell_(grid_.Row(), grid_.Col(), box_.text());
+}
+
+void CellOverlay::settle()
+{
+    if (!pending())
+        return;
+    box_.hide();
+    if (grid_.TextMatrix(openedRow_, openedCol_) != box_.text())
+        writeCell_(openedRow_, openedCol_, box_.text());
 }
 
 void CellOverlay::drop()

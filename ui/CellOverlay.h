@@ -8,8 +8,8 @@ class QLineEdit;
 class QWidget;
 
 // The text box laid over a grid cell to edit it. Its visibility is the only
-// record of a pending edit; the edit always goes into whatever cell is current
-// when it is committed.
+// record of a pending edit; a commit puts the edit into whatever cell is
+// current then, and settle into the cell the box was opened on.
 class CellOverlay
 {
 public:
@@ -24,6 +24,9 @@ public:
     void open();
     // Writes a shown box into the current cell and hides it.
     void commit();
+    // Before the rows or columns move under it: hides a shown box and writes
+    // its text into the cell it was opened on, when that text differs.
+    void settle();
     // Hides the box; the cell keeps its text.
     void drop();
     bool pending() const;
@@ -34,4 +37,6 @@ private:
     std::function<void()> processEvents_;
     std::function<void()> blockingPass_;
     WriteCell writeCell_;
+    int openedRow_ = 0;
+    int openedCol_ = 0;
 };

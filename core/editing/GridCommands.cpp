@@ -3,6 +3,8 @@
 #include "editing/GridOperations.h"
 #include "grid/FlexGrid.h"
 
+#include <utility>
+
 namespace {
 
 QString rowText(const char* what, int row)
@@ -20,8 +22,16 @@ GridCommand::GridCommand(FlexGrid& grid, int row, int col, const QString& text)
 {
 }
 
+void GridCommand::forget()
+{
+    release();
+    forgotten_ = true;
+}
+
 void GridCommand::redo()
 {
+    if (forgotten_)
+        return;
     apply();
     // The first redo is the operation itself, which places the current cell.
     if (done_)
@@ -31,6 +41,8 @@ void GridCommand::redo()
 
 void GridCommand::undo()
 {
+    if (forgotten_)
+        return;
     revert();
     showPlace();
 }
@@ -209,4 +221,61 @@ void SortCommand::revert()
         grid_.setColWidth(c, widths_[static_cast<size_t>(c)]);
         grid_.setColAlignment(c, alignments_[static_cast<size_t>(c)]);
     }
+}
+
+qsizetype SortCommand::bytes() const
+{
+    return qsizetype(order_.size() * sizeof(quint32)) + header_.view().size();
+}
+
+void SortCommand::release()
+{
+    order_ = {};
+    header_ = PackedRow();
+}
+
+CellsCommand::CellsCommand(FlexGrid& grid, const QString& text)
+    : GridCommand(grid, grid.Row(), grid.Col(), text)
+{
+}
+
+void CellsCommand::add(int row, int col, CellText before, CellText after)
+{
+    places_.push_back({row, col});
+    before_.append(before);
+    after_.append(after);
+}
+
+qsizetype CellsCommand::bytes() const
+{
+    return qsizetype(places_.size() * sizeof(Place)) + before_.view().size() + after_.view().size();
+}
+
+void CellsCommand::write(const PackedRow& texts)
+{
+    const RowView cells = texts.view();
+    qsizetype pos = 0;
+    for (const Place& place : places_) {
+        const RowView::Span span = cells.spanAt(pos);
+        grid_.setTextMatrix(place.row, place.col, cells.textOf(span));
+        pos = span.end;
+    }
+}
+
+void CellsCommand::apply()
+{
+    // Pushed after the pass wrote the cells: the first redo has nothing to do.
+    if (!std::exchange(applied_, false))
+        write(after_);
+}
+
+void CellsCommand::revert()
+{
+    write(before_);
+}
+
+void CellsCommand::release()
+{
+    places_ = {};
+    before_ = after_ = PackedRow();
 }

@@ -27,7 +27,18 @@ public:
     void undo() final;
     void redo() final;
 
+    // The memory the step holds to put things back, in bytes.
+    virtual qsizetype bytes() const { return 0; }
+    // Drops what the step holds: it can then be neither undone nor redone,
+    // and the window stops there. The oldest steps go this way when the
+    // history grows too large.
+    void forget();
+    bool forgotten() const { return forgotten_; }
+    // A step that undo and redo take together with the one below it.
+    virtual bool passesThrough() const { return false; }
+
 protected:
+    virtual void release() {}
     virtual void apply() = 0;
     virtual void revert() = 0;
     FlexGrid& grid_;
@@ -37,6 +48,40 @@ protected:
 private:
     void showPlace();
     bool done_ = false;
+    bool forgotten_ = false;
+};
+
+// Cells written at once beside the user's own steps: the dates the blocking
+// pass derives. The pass writes by position, so what it writes over (even
+// text that stood in the blocking column only after a move of columns) is
+// kept here and put back; undo and redo take the step together with the one
+// it followed, so that undoing an activation date takes its blocking date
+// back with it.
+class CellsCommand : public GridCommand
+{
+public:
+    // text names the step, usually as the one before it.
+    CellsCommand(FlexGrid& grid, const QString& text);
+    // A cell about to change from before to after.
+    void add(int row, int col, CellText before, CellText after);
+    bool isEmpty() const { return places_.empty(); }
+    qsizetype bytes() const override;
+    bool passesThrough() const override { return true; }
+
+private:
+    void apply() override;
+    void revert() override;
+    void release() override;
+    void write(const PackedRow& texts);
+    struct Place
+    {
+        int row;
+        int col;
+    };
+    std::vector<Place> places_;
+    PackedRow before_;
+    PackedRow after_;
+    bool applied_ = true; // the cells were written before the step was pushed
 };
 
 // A cell's text replaced: the overlay's commit, or a copy from the input line
@@ -48,10 +93,12 @@ public:
     SetCellCommand(FlexGrid& grid, int row, int col, QString text, Source source);
     int id() const override;
     bool mergeWith(const QUndoCommand* other) override;
+    qsizetype bytes() const override { return 2 * (before_.size() + after_.size()); }
 
 private:
     void apply() override;
     void revert() override;
+    void release() override { before_ = after_ = QString(); }
     QString before_;
     QString after_;
     Source source_;
@@ -73,10 +120,12 @@ class DeleteRowCommand : public GridCommand
 {
 public:
     DeleteRowCommand(FlexGrid& grid, int row);
+    qsizetype bytes() const override { return cells_.view().size(); }
 
 private:
     void apply() override;
     void revert() override;
+    void release() override { cells_ = PackedRow(); }
     PackedRow cells_;
 };
 
@@ -96,10 +145,12 @@ class DeleteColumnCommand : public GridCommand
 {
 public:
     explicit DeleteColumnCommand(FlexGrid& grid);
+    qsizetype bytes() const override { return cells_.view().size(); }
 
 private:
     void apply() override;
     void revert() override;
+    void release() override { cells_ = PackedRow(); }
     PackedRow cells_;
     int width_ = 0;
     Qt::Alignment alignment_;
@@ -122,10 +173,12 @@ class SortCommand : public GridCommand
 {
 public:
     SortCommand(FlexGrid& grid, int col, QString headerFormat);
+    qsizetype bytes() const override;
 
 private:
     void apply() override;
     void revert() override;
+    void release() override;
     QString headerFormat_;
     int first_ = 1;
     std::vector<quint32> order_; // empty until the first sort

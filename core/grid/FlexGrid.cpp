@@ -6,6 +6,7 @@
 #include <QFontMetricsF>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 FlexGrid::FlexGrid(QObject* parent)
     : QObject(parent)
@@ -36,8 +37,10 @@ bool FlexGrid::setRows(int count)
 {
     if (count < FixedRows)
         return false;
-    if (count != Rows())
+    if (count != Rows()) {
+        note({.kind = GridChange::Kind::SetRows, .a = count});
         ++revision_;
+    }
     rows_.resize(static_cast<size_t>(count));
     geometry_.setRowCount(count);
     keepInside();
@@ -49,8 +52,10 @@ bool FlexGrid::setCols(int count)
 {
     if (count < 1)
         return false;
-    if (count != Cols())
+    if (count != Cols()) {
+        note({.kind = GridChange::Kind::SetCols, .a = count});
         ++revision_;
+    }
     if (count < Cols()) {
         for (size_t r = 0; r < rows_.size(); ++r) {
             PackedRow row(rows_.row(r));
@@ -68,6 +73,7 @@ bool FlexGrid::setCols(int count)
 
 void FlexGrid::AddItem(const QString& text)
 {
+    note({.kind = GridChange::Kind::AddItem, .text = text});
     ++revision_;
     rows_.append(RowView());
     if (!text.isEmpty())
@@ -81,6 +87,7 @@ bool FlexGrid::RemoveItem(int row)
     // The header row stays, and so does the last entry row.
     if (row < FixedRows || row >= Rows() || Rows() <= FixedRows + 1)
         return false;
+    note({.kind = GridChange::Kind::RemoveItem, .a = row});
     ++revision_;
     rows_.erase(size_t(row));
     geometry_.removeRow(row);
@@ -97,6 +104,7 @@ bool FlexGrid::insertRow(int row, const PackedRow& cells)
 {
     if (row < FixedRows || row > Rows())
         return false;
+    note({.kind = GridChange::Kind::InsertRow, .a = row, .cells = &cells});
     ++revision_;
     rows_.insert(size_t(row), RowView());
     storeRow(row, cells);
@@ -118,6 +126,7 @@ bool FlexGrid::setColPosition(int index, int position)
         return false;
     if (index == position)
         return true;
+    note({.kind = GridChange::Kind::SetColPosition, .a = index, .b = position});
     ++revision_;
     for (size_t r = 0; r < rows_.size(); ++r) {
         PackedRow row(rows_.row(r));
@@ -214,13 +223,17 @@ RowView FlexGrid::rowView(int row) const
 
 bool FlexGrid::storeCell(int row, int col, CellText text)
 {
-    const RowView held = rows_.row(size_t(row));
-    if (held.cell(col) == text)
+    if (rows_.row(size_t(row)).cell(col) == text)
         return false; // compared in place: a pass that changes nothing copies no row
-    edited_.assign(held);
+    replaceCell(row, col, text);
+    return true;
+}
+
+void FlexGrid::replaceCell(int row, int col, CellText text)
+{
+    edited_.assign(rows_.row(size_t(row)));
     edited_.setCell(col, text);
     rows_.set(size_t(row), edited_.view());
-    return true;
 }
 
 void FlexGrid::storeRow(int row, const PackedRow& cells)
@@ -238,9 +251,12 @@ bool FlexGrid::setTextMatrix(int row, int col, CellText text)
 {
     if (!validCell(row, col))
         return false;
+    if (rows_.row(size_t(row)).cell(col) == text)
+        return true; // no change: a pass that rewrites equal dates leaves the grid as saved
+    note({.kind = GridChange::Kind::SetText, .a = row, .b = col, .text = text});
     ++revision_;
-    if (storeCell(row, col, text))
-        emit contentChanged();
+    replaceCell(row, col, text);
+    emit contentChanged();
     return true;
 }
 
@@ -248,6 +264,7 @@ bool FlexGrid::setRowCells(int row, const PackedRow& cells)
 {
     if (row < 0 || row >= Rows())
         return false;
+    note({.kind = GridChange::Kind::SetRowCells, .a = row, .cells = &cells});
     ++revision_;
     storeRow(row, cells);
     emit contentChanged();
@@ -265,8 +282,12 @@ void FlexGrid::setFormatString(const QString& format)
 {
     // Anything after a ';' would describe row captions, which the program never uses.
     const QStringList captions = format.section(u';', 0, 0).split(u'|');
-    if (Cols() < captions.size())
+    note({.kind = GridChange::Kind::SetFormatString, .format = format});
+    if (Cols() < captions.size()) {
+        GridRecorder* const recorder = std::exchange(recorder_, nullptr); // part of this change
         setCols(static_cast<int>(captions.size()));
+        recorder_ = recorder;
+    }
     ++revision_;
     for (int c = 0; c < captions.size(); ++c) {
         QString caption = captions[c];
@@ -297,6 +318,7 @@ void FlexGrid::setColAlignment(int col, Qt::Alignment alignment)
 {
     if (col < 0 || col >= Cols())
         return;
+    note({.kind = GridChange::Kind::SetColAlignment, .a = col, .b = int(alignment)});
     alignments_[static_cast<size_t>(col)] = alignment;
     emit contentChanged();
 }
@@ -327,6 +349,7 @@ std::pair<int, std::vector<quint32>> FlexGrid::setSort(int mode)
 
 void FlexGrid::permuteRows(int first, const std::vector<quint32>& order)
 {
+    note({.kind = GridChange::Kind::PermuteRows, .a = first, .order = &order});
     ++revision_;
     rows_.permute(size_t(first), order);
     geometry_.reorderRows(first, order);
@@ -335,6 +358,8 @@ void FlexGrid::permuteRows(int first, const std::vector<quint32>& order)
 
 bool FlexGrid::setColWidth(int col, int twips)
 {
+    if (col >= 0 && col < Cols() && twips >= 0)
+        note({.kind = GridChange::Kind::SetColWidth, .a = col, .b = twips});
     if (!geometry_.setColWidth(col, twips))
         return false;
     emit placeChanged();

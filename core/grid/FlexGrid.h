@@ -1,6 +1,7 @@
 #pragma once
 
 #include "grid/GenericOrder.h"
+#include "grid/GridChange.h"
 #include "grid/GridGeometry.h"
 #include "grid/RowStore.h"
 
@@ -87,9 +88,13 @@ public:
     // `first`; inverse(order) puts them back.
     void permuteRows(int first, const std::vector<quint32>& order);
 
-    // Bumped by every change of a text, of the rows or of the columns, even
-    // one that puts the same text back: equal revisions mean an unchanged grid.
+    // Bumped by every change of a text, of the rows or of the columns; a text
+    // put over the same text is no change. Equal revisions mean an unchanged grid.
     quint64 revision() const { return revision_; }
+
+    // Told of every change of the contents, the shape, the column widths and
+    // alignments before it is made; null for none.
+    void setRecorder(GridRecorder* recorder) { recorder_ = recorder; }
 
     // Sizes in twips.
     int ColWidth(int col) const { return geometry_.colWidth(col); }
@@ -162,6 +167,12 @@ private:
     void keepInside();
     int measuredWidth(const QString& caption) const;
     bool storeCell(int row, int col, CellText text);
+    void replaceCell(int row, int col, CellText text);
+    void note(const GridChange& change)
+    {
+        if (recorder_)
+            recorder_->record(change);
+    }
     void storeRow(int row, const PackedRow& cells);
 
     RowStore rows_;
@@ -179,4 +190,5 @@ private:
     QFont font_;
     GenericOrder::DateReader dateReader_;
     quint64 revision_ = 0;
+    GridRecorder* recorder_ = nullptr;
 };

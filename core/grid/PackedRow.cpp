@@ -96,6 +96,22 @@ void RowView::readIn(std::span<CellText> cells) const
     }
 }
 
+bool RowView::wellFormed() const
+{
+    if (size_ < 0 || (wide_ && size_ % 2 != 0))
+        return false;
+    for (qsizetype pos = 0; pos < size_;) {
+        const bool longPrefix = wide_ ? (reinterpret_cast<const char16_t*>(data_ + pos)[0] & 0x8000) != 0
+                                      : (quint8(data_[pos]) & 0x80) != 0;
+        if (longPrefix && pos + 4 > size_)
+            return false;
+        pos = spanAt(pos).end;
+        if (pos > size_)
+            return false;
+    }
+    return true;
+}
+
 void RowView::readCells(std::span<CellText> cells) const
 {
     wide_ ? readIn<true>(cells) : readIn<false>(cells);

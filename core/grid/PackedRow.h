@@ -26,6 +26,9 @@ public:
     bool isWide() const { return wide_; }
 
     int cellCount() const;
+    // Whether every length prefix and text lies inside the row: true for
+    // every row the program packs, checked where bytes come from a file.
+    bool wellFormed() const;
     CellText cell(int column) const;
     // The first cells.size() cells in one walk, empty past the stored ones.
     void readCells(std::span<CellText> cells) const;

@@ -7,7 +7,8 @@
 using RegisterLayout::activationColumn;
 using RegisterLayout::blockingColumn;
 
-void runBlockingPass(FlexGrid& grid, const std::function<bool()>& yieldToEvents)
+void runBlockingPass(FlexGrid& grid, const std::function<bool()>& yieldToEvents,
+                     const PassWrite& willWrite)
 {
     const int endRow = grid.Rows() - 1;
     CellText::Scratch scratch;
@@ -27,6 +28,9 @@ void runBlockingPass(FlexGrid& grid, const std::function<bool()>& yieldToEvents)
             if (!blocking)
                 continue;
         }
+        const CellText held = grid.cellText(row, blockingColumn);
+        if (willWrite && !(held == CellText(blocking->view())))
+            willWrite(row, blockingColumn, held, blocking->view());
         grid.setTextMatrix(row, blockingColumn, blocking->view());
     }
 }

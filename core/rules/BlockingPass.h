@@ -1,5 +1,7 @@
 #pragma once
 
+#include "grid/CellText.h"
+
 #include <functional>
 
 class FlexGrid;
@@ -14,4 +16,9 @@ class FlexGrid;
 // run; when it did, the pass checks the grid's shape again and derives the
 // date afresh from whatever entry now stands in that row, so it never writes
 // outside the grid nor one entry's date into another.
-void runBlockingPass(FlexGrid& grid, const std::function<bool()>& yieldToEvents);
+//
+// willWrite, when given, hears of every cell the pass is about to change,
+// with its text before and after, so that the change can be undone.
+using PassWrite = std::function<void(int row, int col, CellText before, CellText after)>;
+void runBlockingPass(FlexGrid& grid, const std::function<bool()>& yieldToEvents,
+                     const PassWrite& willWrite = {});

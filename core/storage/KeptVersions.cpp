@@ -56,18 +56,31 @@ QRegularExpression versionPattern(const QString& name)
                                   .arg(QRegularExpression::escape(name)));
 }
 
+QString versionPath(const QString& folder, const QString& name, const QDateTime& when, int attempt)
+{
+    return folder + u'/' + name + u'-' + when.toString(QStringLiteral("yyyy-MM-dd-HHmmss")) +
+           (attempt == 1 ? QString() : QStringLiteral("-%1").arg(attempt)) + QStringLiteral(".csv");
+}
+
 } // namespace
+
+QString unusedPath(const QString& folder, const QString& name, const QDateTime& when)
+{
+    for (int attempt = 1;; ++attempt) {
+        const QString path = versionPath(folder, name, when, attempt);
+        if (!QFileInfo(path).exists() && !QFileInfo(path).isSymLink())
+            return path;
+    }
+}
 
 QString keep(const QString& path, const QString& folder, const QString& name, bool linkAllowed,
              const QDateTime& when)
 {
     if (!QDir().mkpath(folder))
         return {};
-    const QString stem = folder + u'/' + name + u'-' + when.toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
     // Two saves within one second keep both versions.
     for (int attempt = 1; attempt < 100; ++attempt) {
-        const QString kept =
-            stem + (attempt == 1 ? QString() : QStringLiteral("-%1").arg(attempt)) + QStringLiteral(".csv");
+        const QString kept = versionPath(folder, name, when, attempt);
         if (QFileInfo(kept).exists() || QFileInfo(kept).isSymLink())
             continue;
         if (linkAllowed && ::link(native(path).constData(), native(kept).constData()) == 0)

@@ -19,6 +19,10 @@ constexpr int versionsKept = 30;
 QString keep(const QString& path, const QString& folder, const QString& name, bool linkAllowed,
              const QDateTime& when = QDateTime::currentDateTime());
 
+// A path for a new version of name that no file holds yet, as keep names it.
+QString unusedPath(const QString& folder, const QString& name,
+                   const QDateTime& when = QDateTime::currentDateTime());
+
 // Removes all but the newest versionsKept versions of name.
 void prune(const QString& folder, const QString& name);
 

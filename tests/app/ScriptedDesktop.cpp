@@ -14,6 +14,13 @@ void ScriptedDesktop::messageBox(const QString& text, const QString& title)
     messages.push_back({text, title, busyDepth});
 }
 
+bool ScriptedDesktop::askYesNoDefaultYes(const QString& text, const QString& title)
+{
+    const bool reply = askYesNo(text, title);
+    questions.back().yesIsDefault = true;
+    return reply;
+}
+
 bool ScriptedDesktop::askYesNo(const QString& text, const QString& title)
 {
     questions.push_back({text, title, busyDepth});

@@ -16,6 +16,7 @@ public:
         QString text;
         QString title;
         int busyDepth = 0; // busy pointers in force when it showed
+        bool yesIsDefault = false;
     };
 
     QStringList answers;            // taken from the front; empty text once used up
@@ -34,6 +35,7 @@ public:
     QString inputBox(const QString& prompt, const QString& title) override;
     void messageBox(const QString& text, const QString& title) override;
     bool askYesNo(const QString& text, const QString& title) override;
+    bool askYesNoDefaultYes(const QString& text, const QString& title) override;
     void setBusy(bool busy) override;
     bool processEvents() override;
     void flushEvents() override { processEvents(); }

@@ -5,6 +5,7 @@
 #include "ui/GridWidget.h"
 #include "grid/Twips.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,12 +19,18 @@
 // buttons through real mouse events.
 struct WindowFixture
 {
-    QTemporaryDir folder;
+    QTemporaryDir temporary;
+    QTemporaryDir journals;
+    QDir folder;
     ScriptedDesktop desktop;
     std::unique_ptr<FrmEKLZ> window;
 
-    WindowFixture()
-        : window(std::make_unique<FrmEKLZ>(desktop, folder.path()))
+    // In a temporary program folder, with its journals in a temporary folder
+    // of their own, unless given.
+    explicit WindowFixture(const QString& programFolder = {}, const QString& journalFolder = {})
+        : folder(programFolder.isEmpty() ? temporary.path() : programFolder)
+        , window(std::make_unique<FrmEKLZ>(
+              desktop, folder.path(), journalFolder.isEmpty() ? journals.path() : journalFolder))
     {
         window->show();
         if (!QTest::qWaitForWindowExposed(window.get()))

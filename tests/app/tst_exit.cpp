@@ -58,7 +58,7 @@ void TestExit::exitAsksOnlyWhenWorkWouldBeLost_data()
     QTest::newRow("a row added, then saved") << "CmdAddS" << true << false;
     QTest::newRow("a column moved") << "CmdSortC" << false << true;
     QTest::newRow("typed into the input line") << "TxtVvod" << false << true;
-    QTest::newRow("the same text put back") << "CmdEdit" << false << true;
+    QTest::newRow("the same text put back") << "CmdEdit" << false << false;
 }
 
 void TestExit::exitAsksOnlyWhenWorkWouldBeLost()

@@ -93,7 +93,7 @@ void TestSaveGuard::registerSaveAsksUnlessTheGridHoldsTheFile()
             f.press("CmdZagruz");
         } else if (step == u"second") {
             ScriptedDesktop desktop;
-            FrmEKLZ second(desktop, f.folder.path());
+            FrmEKLZ second(desktop, f.folder.path(), f.journals.path());
             second.findChild<QPushButton*>(QStringLiteral("CmdZagruz"))->click();
             second.grid().setTextMatrix(1, 0, QStringLiteral("SECOND"));
             second.findChild<QPushButton*>(QStringLiteral("CmdSave"))->click();
@@ -243,6 +243,8 @@ void TestSaveGuard::loadAsksBeforeDroppingChanges_data()
     QTest::newRow("a pending cell box, no") << "CmdZagruz" << "overlay" << false << true;
     QTest::newRow("sorted, archive, no") << "CmdZArch" << "sort" << false << true;
     QTest::newRow("a column deleted, archive, yes") << "CmdZArch" << "CmdDelC" << true << true;
+    // The click's blocking pass only writes the dates the file already holds.
+    QTest::newRow("a click, its pass equal") << "CmdZagruz" << "click" << false << false;
 }
 
 void TestSaveGuard::loadAsksBeforeDroppingChanges()
@@ -256,6 +258,11 @@ void TestSaveGuard::loadAsksBeforeDroppingChanges()
     f.open(QStringLiteral("2;200;;;;;Петров;\r\n1;100;;;;;Иванов;\r\n"));
     if (change == u"overlay") {
         f.retype(1, 6, QStringLiteral("Сидоров"));
+    } else if (change == u"click") {
+        f.open(QStringLiteral("2;200;15.01.2009;01.03.2010;ЭКР;7;Петров;\r\n"
+                              "1;100;31.10.2008;01.12.2009;АМС;8;Иванов;\r\n"));
+        f.clickCell(2, 0);
+        QTest::mouseClick(f.lineEdit("TxtVvod"), Qt::LeftButton);
     } else if (change == u"sort") {
         QTest::mouseClick(f.window->gridWidget()->viewport(), Qt::LeftButton, {}, f.cellCentre(0, 6));
     } else if (!change.isEmpty()) {

@@ -40,6 +40,8 @@ private slots:
     void initTestCase() { installFontSubstitutions(); }
     void everyChangeIsOneStep_data();
     void everyChangeIsOneStep();
+    void undoTakesBackWhatTheWindowChanged_data();
+    void undoTakesBackWhatTheWindowChanged();
 };
 
 void TestUndo::everyChangeIsOneStep_data()
@@ -128,6 +130,67 @@ void TestUndo::everyChangeIsOneStep()
     if (action == u"save, undo") {
         f.press("CmdProd"); // undone after the save: there is something to lose
         QCOMPARE(f.desktop.quits, 0);
+    }
+}
+
+void TestUndo::undoTakesBackWhatTheWindowChanged_data()
+{
+    // Steps separated by '/': a button, "click:ROW,COL", "box" (a click into
+    // the cell box, which lies over its cell), "retype:ROW,COL,TEXT",
+    // "undo", "redo", "menu:TEXT" (the menu's undo entry reads TEXT).
+    QTest::addColumn<QString>("script");
+    // '|'-separated: "loaded" (the grid as loaded), "ROW,COL=TEXT", "rows=N", "cols=N".
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("the pass over moved owners, one undo")
+        << "CmdDelC/click:1,3/CmdSortC/click:2,0/undo" << "1,6=Петров|2,6=Иванов|cols=7";
+    QTest::newRow("the pass over moved owners, all undone")
+        << "CmdDelC/click:1,3/CmdSortC/click:2,0/undo/undo" << "loaded";
+    QTest::newRow("an activation date undone with its blocking date")
+        << "retype:1,2,01.06.2010/click:2,0/undo" << "loaded";
+    QTest::newRow("an activation date redone with its blocking date")
+        << "retype:1,2,01.06.2010/click:2,0/undo/redo" << "1,2=01.06.2010|1,3=01.08.2011";
+    QTest::newRow("typed, clicked again, a row added, undone")
+        << "retype:2,6,NEW/box/CmdAddS/menu:Отменить: добавление строки 4/undo" << "2,6=NEW|rows=4";
+    QTest::newRow("typed, a row deleted, undone") << "retype:2,6,NEW/CmdDelS/undo" << "2,6=NEW|rows=4";
+    QTest::newRow("the box after a row deletion") << "click:1,0/CmdDelS/click:2,1" << "1,0=1|rows=3";
+    QTest::newRow("the box after two column deletions") << "click:1,6/CmdDelC/CmdDelC/click:2,1" << "1,5=8";
+}
+
+void TestUndo::undoTakesBackWhatTheWindowChanged()
+{
+    QFETCH(QString, script);
+    QFETCH(QString, expected);
+    WindowFixture f;
+    f.open(sample);
+    const QStringList loaded = snapshot(f.grid());
+    for (const QString& step : script.split(u'/')) {
+        const QString arguments = step.section(u':', 1);
+        const QStringList at = arguments.split(u',');
+        if (step.startsWith(u"click:")) {
+            f.clickCell(at[0].toInt(), at[1].toInt());
+        } else if (step.startsWith(u"retype:")) {
+            f.retype(at[0].toInt(), at[1].toInt(), at[2]);
+        } else if (step == u"box") {
+            QTest::mouseClick(f.overlay(), Qt::LeftButton);
+        } else if (step.startsWith(u"menu:")) {
+            QCOMPARE(f.window->findChild<QMenu*>()->actions().at(0)->text(), arguments);
+        } else if (step == u"undo" || step == u"redo") {
+            ctrl(f, step == u"undo" ? Qt::Key_Z : Qt::Key_Y);
+        } else {
+            f.press(step.toLatin1().constData());
+        }
+    }
+    for (const QString& check : expected.split(u'|')) {
+        const QString value = check.section(u'=', 1);
+        const QStringList place = check.section(u'=', 0, 0).split(u',');
+        if (check == u"loaded")
+            QCOMPARE(snapshot(f.grid()), loaded);
+        else if (place[0] == u"rows")
+            QCOMPARE(f.grid().Rows(), value.toInt());
+        else if (place[0] == u"cols")
+            QCOMPARE(f.grid().Cols(), value.toInt());
+        else
+            QCOMPARE(f.grid().TextMatrix(place[0].toInt(), place[1].toInt()), value);
     }
 }
 

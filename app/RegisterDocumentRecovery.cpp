@@ -1,0 +1,69 @@
+// The register's side of the work journal: where the grid came from, and
+// the work recovered from a journal after a crash.
+#include "app/RegisterDocument.h"
+
+#include "grid/FlexGrid.h"
+#include "journal/WorkJournal.h"
+#include "register/RegisterLayout.h"
+#include "storage/KeptVersions.h"
+#include "storage/RegisterWriter.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+JournalFormat::Origin RegisterDocument::origin() const
+{
+    JournalFormat::Origin origin;
+    origin.programFolder = QFileInfo(programFolder_).absoluteFilePath();
+    origin.source = int(source_);
+    origin.name = archiveName_;
+    origin.registerPath = registerPath();
+    if (registerStamp_) {
+        origin.stamped = true;
+        origin.device = qint64(registerStamp_->device);
+        origin.inode = qint64(registerStamp_->inode);
+        origin.size = registerStamp_->size;
+        origin.modifiedNs = registerStamp_->modifiedNs;
+        origin.changedNs = registerStamp_->changedNs;
+    }
+    return origin;
+}
+
+void RegisterDocument::recovered(const JournalFormat::Origin& origin)
+{
+    source_ = Source(std::clamp(origin.source, int(Source::Nothing), int(Source::Archive)));
+    archiveName_ = origin.name;
+    registerStamp_.reset();
+    if (origin.stamped) {
+        registerStamp_ = FileStamp{quint64(origin.device), quint64(origin.inode), origin.size,
+                                   origin.modifiedNs, origin.changedNs};
+        // A file rewritten since with its times put back still counts as changed.
+        const bool sameStamp = FileStamp::of(registerPath()) == registerStamp_;
+        if (sameStamp && origin.hashed && WorkJournal::fileHash(registerPath()) != origin.hash)
+            registerStamp_->size = -1;
+    }
+    savedRevision_.reset();
+}
+
+QString RegisterDocument::originName(const JournalFormat::Origin& origin)
+{
+    if (Source(origin.source) == Source::Archive)
+        return origin.name;
+    return QDir::toNativeSeparators(origin.registerPath);
+}
+
+QString RegisterDocument::keepRecovered(FlexGrid& grid, const JournalFormat::Origin& origin)
+{
+    QString name = RegisterLayout::registerKeptName.toString();
+    if (Source(origin.source) == Source::Archive)
+        name = QFileInfo(origin.name).completeBaseName();
+    name += QStringLiteral("-recovered");
+    const QString folder = backupFolder();
+    if (!QDir().mkpath(folder))
+        return {};
+    const QString path = KeptVersions::unusedPath(folder, name);
+    if (!RegisterWriter::save(grid, path).saved())
+        return {};
+    KeptVersions::prune(folder, name);
+    return path;
+}

@@ -1,0 +1,172 @@
+#include "journal/WorkJournal.h"
+
+#include "grid/FlexGrid.h"
+#include "storage/FileStamp.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+
+namespace {
+
+constexpr int batchDelayMs = 200;
+const QString suffix = QStringLiteral(".journal");
+
+QByteArray startFrame(const JournalFormat::Origin& origin, const FlexGrid& grid)
+{
+    return JournalFormat::frame(JournalFormat::FrameKind::Start, 0,
+                                QDateTime::currentMSecsSinceEpoch(),
+                                JournalFormat::startPayload(origin, grid));
+}
+
+} // namespace
+
+WorkJournal::WorkJournal(FlexGrid& grid, QString folder, std::function<JournalFormat::Origin()> origin)
+    : grid_(grid)
+    , folder_(std::move(folder))
+    , origin_(std::move(origin))
+{
+    timer_.setSingleShot(true);
+    timer_.setInterval(batchDelayMs);
+    connect(&timer_, &QTimer::timeout, this, [this] { writeSteps(false); });
+    grid_.setRecorder(this);
+}
+
+WorkJournal::~WorkJournal()
+{
+    grid_.setRecorder(nullptr);
+    flush();
+}
+
+QString WorkJournal::defaultFolder()
+{
+    QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    if (!QDir::isAbsolutePath(state))
+        state = QDir::homePath() + QStringLiteral("/.local/state");
+    return state + QStringLiteral("/palomet");
+}
+
+QStringList WorkJournal::journalsIn(const QString& folder)
+{
+    QStringList paths;
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList({u'*' + suffix}, QDir::Files | QDir::Hidden, QDir::Name))
+        paths << dir.filePath(name);
+    return paths;
+}
+
+void WorkJournal::setRecording(bool on)
+{
+    recording_ = on;
+}
+
+void WorkJournal::record(const GridChange& change)
+{
+    if (!recording_)
+        return;
+    if (!file_.isOpen() && !failed_)
+        begin();
+    if (!file_.isOpen())
+        return;
+    JournalFormat::appendChange(pending_, change);
+    if (!timer_.isActive())
+        timer_.start();
+}
+
+void WorkJournal::begin()
+{
+    // A snapshot of the grid as it is before its first change: what the
+    // changes are replayed on.
+    if (!QDir().mkpath(folder_)) {
+        failed_ = true;
+        return;
+    }
+    QFile::setPermissions(folder_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString name = QStringLiteral("work-%1-%2")
+                             .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")))
+                             .arg(QCoreApplication::applicationPid());
+    if (!file_.create(QDir(folder_).filePath(name + suffix))) {
+        failed_ = true;
+        return;
+    }
+    const JournalFormat::Origin origin = origin_();
+    QByteArray start = JournalFormat::fileHeader();
+    start += startFrame(origin, grid_);
+    file_.append(std::move(start));
+    if (origin.stamped) {
+        // Hashed on the writing thread, and only when the file is the one
+        // loaded or saved, untouched while it was read.
+        file_.appendMade([origin] {
+            const auto stampedAsLoaded = [&] {
+                const std::optional<FileStamp> now = FileStamp::of(origin.registerPath);
+                return now && qint64(now->inode) == origin.inode && qint64(now->device) == origin.device &&
+                       now->size == origin.size && now->modifiedNs == origin.modifiedNs &&
+                       now->changedNs == origin.changedNs;
+            };
+            if (!stampedAsLoaded())
+                return QByteArray();
+            const quint64 hash = fileHash(origin.registerPath);
+            if (!stampedAsLoaded())
+                return QByteArray();
+            return JournalFormat::frame(JournalFormat::FrameKind::FileHash, 0,
+                                        QDateTime::currentMSecsSinceEpoch(), JournalFormat::hashPayload(hash));
+        });
+    }
+}
+
+quint64 WorkJournal::fileHash(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    return JournalFormat::hashOf(file.readAll());
+}
+
+void WorkJournal::stepEnded()
+{
+    if (!file_.isOpen())
+        return;
+    stepEnd_ = pending_.size();
+    ++pendingSteps_;
+    if (!timer_.isActive())
+        timer_.start();
+}
+
+void WorkJournal::writeSteps(bool all)
+{
+    const qsizetype end = all ? pending_.size() : stepEnd_;
+    if (!file_.isOpen() || (end == 0 && pendingSteps_ == 0))
+        return;
+    file_.append(JournalFormat::frame(JournalFormat::FrameKind::Changes, quint32(pendingSteps_),
+                                      QDateTime::currentMSecsSinceEpoch(),
+                                      QByteArrayView(pending_).first(end)));
+    pending_.remove(0, end);
+    stepEnd_ = 0;
+    pendingSteps_ = 0;
+    if (!pending_.isEmpty())
+        timer_.start(); // part of a step still being made
+}
+
+void WorkJournal::flush()
+{
+    writeSteps(true);
+    file_.flush();
+}
+
+void WorkJournal::end()
+{
+    timer_.stop();
+    pending_.clear();
+    stepEnd_ = 0;
+    pendingSteps_ = 0;
+    failed_ = false;
+    file_.remove();
+}
+
+bool WorkJournal::adopt(int fd, const QString& path, qint64 length)
+{
+    end();
+    return file_.adopt(fd, path, length);
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "grid/GridChange.h"
+#include "journal/JournalFile.h"
+#include "journal/JournalFormat.h"
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <functional>
+
+class FlexGrid;
+
+// The work done on a grid since its last load or save, kept on disk so that a
+// crash, a kill, a power cut or a logout loses at most the last second.
+//
+// The journal begins with the grid's first change: a snapshot of the grid as
+// it was, with where it came from, then every change the grid reports. The
+// changes are batched and handed to the file's own thread a fifth of a
+// second after the first of them was made, each batch ending on a whole undo
+// step and synced with one fdatasync, so that the disk has the rest of the
+// second. A save, or dropping the work, ends the journal
+// and removes its file; the next change begins a new one.
+class WorkJournal : public QObject, public GridRecorder
+{
+    Q_OBJECT
+public:
+    // folder is where journals live (created when needed); origin tells,
+    // when a journal begins, where the grid came from.
+    WorkJournal(FlexGrid& grid, QString folder, std::function<JournalFormat::Origin()> origin);
+    ~WorkJournal() override;
+
+    // Changes are recorded while on: never while a load fills the grid.
+    void setRecording(bool on);
+    // An undo step ended: what was recorded so far may be written.
+    void stepEnded();
+    // Writes all that is recorded and waits for the disk: the session or
+    // the program ends.
+    void flush();
+    // The grid was saved or its work dropped: the journal is removed.
+    void end();
+    // Carries on a journal left by a program that is gone (fd as
+    // JournalFile::lockIfOrphaned gave it), whose first length bytes hold
+    // the work now in the grid.
+    bool adopt(int fd, const QString& path, qint64 length);
+
+    bool active() const { return file_.isOpen(); }
+    QString path() const { return file_.path(); }
+
+    void record(const GridChange& change) override;
+
+    // The hash of the file at path as JournalFormat takes it; 0 when it
+    // cannot be read.
+    static quint64 fileHash(const QString& path);
+    // Every journal file in folder.
+    static QStringList journalsIn(const QString& folder);
+    // $XDG_STATE_HOME/palomet, or ~/.local/state/palomet when that is unset
+    // or relative.
+    static QString defaultFolder();
+
+private:
+    void begin();
+    void writeSteps(bool all);
+
+    FlexGrid& grid_;
+    const QString folder_;
+    std::function<JournalFormat::Origin()> origin_;
+    JournalFile file_;
+    QTimer timer_;
+    QByteArray pending_;
+    qsizetype stepEnd_ = 0; // pending_ up to here ends on a whole step
+    int pendingSteps_ = 0;
+    bool recording_ = false;
+    bool failed_ = false; // the journal could not be created: not tried again until it ends
+};
