@@ -3,9 +3,17 @@
 #include "BenchWindow.h"
 #include "Floors.h"
 
+#include "journal/OrphanedJournal.h"
+#include "rules/BlockingDate.h"
+
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 #include <functional>
@@ -67,6 +75,42 @@ Stats statsOf(std::vector<double> values)
 
 using Action = std::function<void(BenchWindow&)>;
 
+// An owner typed into the input line and copied with "Ввод": one step.
+void editCell(BenchWindow& w)
+{
+    static int edits = 0;
+    w.window().grid().setRow(2);
+    w.window().grid().setCol(ownerColumn);
+    w.window().findChild<QLineEdit*>(QStringLiteral("TxtVvod"))->setText(QStringLiteral("Правка %1").arg(++edits));
+    w.press("CmdEdit");
+}
+
+// Runs the window's events for a while: the journal's batch is made then.
+void settle()
+{
+    QEventLoop loop;
+    QTimer::singleShot(400, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// What a start after a crash does with the journal of the window's work:
+// finds it, reads it, and rebuilds the grid from it.
+double timeRecovery(BenchWindow& w)
+{
+    editCell(w);
+    w.window().journal().flush();
+    QTemporaryDir crashed; // the journal as a killed program leaves it: unlocked
+    QFile::copy(w.window().journal().path(), crashed.filePath(QStringLiteral("work.journal")));
+    QElapsedTimer timer;
+    timer.start();
+    std::vector<OrphanedJournal> found = OrphanedJournal::findIn(crashed.path());
+    FlexGrid grid;
+    grid.setDateReader(&BlockingDate::dayNumber);
+    if (found.size() != 1 || !found[0].rebuild(grid) || grid.Rows() != w.window().grid().Rows())
+        qFatal("the journal did not rebuild the grid");
+    return elapsedMs(timer);
+}
+
 Action actionFor(const QString& operation, int entries)
 {
     const QString lastSerial = QString::number(8710000000LL + entries - 1);
@@ -91,6 +135,19 @@ Action actionFor(const QString& operation, int entries)
          }},
         // What "Выход" and the close box look at: a counter against the saved one.
         {QStringLiteral("unsaved check"), [](BenchWindow& w) { w.window().mayLoseWork(); }},
+        // The journal's share of the window's thread: an edit while it runs,
+        // the edit that begins it (a snapshot of the grid), and recording a
+        // sort's permutation; the batch that follows is in the worst wait.
+        {QStringLiteral("journal edit"), editCell},
+        {QStringLiteral("journal first edit"), editCell},
+        {QStringLiteral("journal sort"),
+         [](BenchWindow& w) {
+             std::vector<quint32> order(size_t(w.window().grid().Rows() - 1));
+             for (size_t i = 0; i < order.size(); ++i)
+                 order[i] = quint32(order.size() - 1 - i);
+             w.window().journal().record({.kind = GridChange::Kind::PermuteRows, .a = 1, .order = &order});
+             w.window().journal().stepEnded();
+         }},
     };
     for (const auto& [name, action] : actions)
         if (name == operation)
@@ -150,7 +207,8 @@ QList<BenchRow> benchRows()
     rows.append({QStringLiteral("memory floor"), 1000000});
     rows.append({QStringLiteral("print"), 1000});
     rows.append({QStringLiteral("print"), 32766});
-    for (const char* operation : {"sort date", "delete row", "undo delete row", "undo sort text", "unsaved check"})
+    for (const char* operation : {"sort date", "delete row", "undo delete row", "undo sort text", "unsaved check",
+                                  "journal edit", "journal first edit", "journal sort", "recovery"})
         for (int entries : {32766, 1000000})
             rows.append({QString::fromLatin1(operation), entries});
     return rows;
@@ -183,6 +241,13 @@ QString measure(const QString& operation, const QString& registerFile, int entri
             window.scrollThrough([&](double ms) { frames.push_back(ms); });
         return row(operation, entries, statsOf(frames), peakMegabytes(), Floor{QString(), 0}, -1);
     }
+    if (operation == QLatin1String("recovery")) {
+        std::vector<double> times;
+        for (int run = 0; run < runs; ++run)
+            times.push_back(timeRecovery(window));
+        return row(operation, entries, statsOf(times), peakMegabytes(),
+                   floorFor(operation, registerFile, window.folder()), -1);
+    }
     // "undo X" times the undo of X, X itself done untimed before each run.
     const bool undo = operation.startsWith(QLatin1String("undo "));
     const Action action = actionFor(undo ? operation.mid(5) : operation, entries);
@@ -195,6 +260,11 @@ QString measure(const QString& operation, const QString& registerFile, int entri
             action(window);
             window.window().CommitCellEdit();
         }
+        // A journal already running, or one to begin.
+        if (operation == QLatin1String("journal edit") && run == 0)
+            editCell(window);
+        if (operation == QLatin1String("journal first edit"))
+            window.window().journal().end();
         EventWaitProbe probe;
         QElapsedTimer timer;
         timer.start();
@@ -203,6 +273,8 @@ QString measure(const QString& operation, const QString& registerFile, int entri
         else
             action(window);
         times.push_back(elapsedMs(timer));
+        if (operation.startsWith(QLatin1String("journal")))
+            settle();
         worstWait = std::max(worstWait, probe.worstAfter());
         QCoreApplication::processEvents();
     }

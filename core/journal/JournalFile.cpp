@@ -77,6 +77,7 @@ void JournalFile::start(int fd, const QString& path)
 {
     fd_ = fd;
     path_ = path;
+    length_ = ::lseek(fd, 0, SEEK_END);
     stopping_ = false;
     healthy_ = true;
     thread_ = std::thread([this] { run(); });
@@ -146,10 +147,16 @@ void JournalFile::run()
         batch.swap(queue_);
         writing_ = true;
         lock.unlock();
-        bool ok = true;
+        bool ok = healthy_;
         for (const std::function<QByteArray()>& make : batch) {
+            if (!ok)
+                break;
             const QByteArray bytes = make();
-            ok = ok && writeAll(fd_, bytes.constData(), bytes.size());
+            ok = writeAll(fd_, bytes.constData(), bytes.size());
+            if (ok)
+                length_ += bytes.size();
+            else if (::ftruncate(fd_, length_) == 0)
+                ::lseek(fd_, 0, SEEK_END);
         }
         ok = ok && ::fdatasync(fd_) == 0;
         lock.lock();

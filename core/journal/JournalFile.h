@@ -34,7 +34,9 @@ public:
     void appendMade(std::function<QByteArray()> make);
     // Returns once everything appended so far is on disk (or failed).
     void flush();
-    // Whether every write so far went to disk.
+    // Whether every write so far went to disk. After the first that did
+    // not, what it left is cut off and nothing more is written: the file
+    // keeps the work up to there, whole, rather than steps with a gap.
     bool healthy();
     // Waits for the queue, then removes the file and lets it go.
     void remove();
@@ -58,4 +60,5 @@ private:
     bool writing_ = false;
     bool stopping_ = false;
     bool healthy_ = true;
+    qint64 length_ = 0; // what has gone to disk whole
 };

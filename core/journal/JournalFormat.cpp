@@ -273,20 +273,38 @@ bool applyOne(Input& in, FlexGrid& grid)
 
 } // namespace
 
+namespace {
+constexpr quint64 hashPrime = 0x9e3779b97f4a7c15ULL;
+}
+
+Hasher::Hasher(qint64 totalSize)
+    : hash_(quint64(totalSize) * hashPrime)
+{
+}
+
+void Hasher::add(QByteArrayView piece)
+{
+    qsizetype pos = 0;
+    for (; pos + 8 <= piece.size(); pos += 8) {
+        quint64 word = 0;
+        std::memcpy(&word, piece.data() + pos, 8);
+        hash_ = (hash_ ^ word) * hashPrime;
+        hash_ ^= hash_ >> 29;
+    }
+    for (; pos < piece.size(); ++pos)
+        hash_ = (hash_ ^ quint8(piece[pos])) * hashPrime;
+}
+
+quint64 Hasher::result() const
+{
+    return hash_ ^ (hash_ >> 32);
+}
+
 quint64 hashOf(QByteArrayView bytes)
 {
-    constexpr quint64 prime = 0x9e3779b97f4a7c15ULL;
-    quint64 hash = quint64(bytes.size()) * prime;
-    qsizetype pos = 0;
-    for (; pos + 8 <= bytes.size(); pos += 8) {
-        quint64 word = 0;
-        std::memcpy(&word, bytes.data() + pos, 8);
-        hash = (hash ^ word) * prime;
-        hash ^= hash >> 29;
-    }
-    for (; pos < bytes.size(); ++pos)
-        hash = (hash ^ quint8(bytes[pos])) * prime;
-    return hash ^ (hash >> 32);
+    Hasher hasher(bytes.size());
+    hasher.add(bytes);
+    return hasher.result();
 }
 
 QByteArray fileHeader()
@@ -296,17 +314,16 @@ QByteArray fileHeader()
     return header;
 }
 
-QByteArray frame(FrameKind kind, quint32 steps, qint64 timeMs, QByteArrayView payload)
+QByteArray frameHeader(FrameKind kind, quint32 steps, qint64 timeMs, QByteArrayView payload)
 {
     QByteArray out;
-    out.reserve(frameHeaderSize + payload.size());
+    out.reserve(frameHeaderSize);
     put(out, frameMagic);
     put(out, quint8(kind));
     put(out, steps);
     put(out, timeMs);
     put(out, quint32(payload.size()));
     put(out, hashOf(payload));
-    out.append(payload.data(), payload.size());
     return out;
 }
 
@@ -326,13 +343,24 @@ QByteArray startPayload(const Origin& origin, const FlexGrid& grid)
         put(out, qint32(grid.ColWidth(c)));
         put(out, qint32(grid.ColAlignment(c)));
     }
-    qsizetype size = out.size() + 4;
+    put(out, quint32(grid.Rows()));
+    // The rows are most of a journal's start and are copied on the window's
+    // thread: one allocation and a copy a row, nothing more.
+    qsizetype size = out.size();
     for (int r = 0; r < grid.Rows(); ++r)
         size += 5 + grid.rowView(r).size();
-    out.reserve(size);
-    put(out, quint32(grid.Rows()));
-    for (int r = 0; r < grid.Rows(); ++r)
-        putRow(out, grid.rowView(r));
+    qsizetype at = out.size();
+    out.resize(size);
+    char* const to = out.data();
+    for (int r = 0; r < grid.Rows(); ++r) {
+        const RowView row = grid.rowView(r);
+        const auto rowSize = quint32(row.size());
+        to[at] = char(row.isWide());
+        std::memcpy(to + at + 1, &rowSize, 4);
+        if (rowSize > 0)
+            std::memcpy(to + at + 5, row.data(), rowSize);
+        at += 5 + row.size();
+    }
     return out;
 }
 

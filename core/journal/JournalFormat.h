@@ -34,12 +34,24 @@ struct Origin
 };
 
 // A 64-bit checksum, eight bytes at a time: torn frames and changed files.
+// Fed in pieces (each but the last a multiple of eight bytes long) it gives
+// what hashOf gives for them all at once.
+class Hasher
+{
+public:
+    explicit Hasher(qint64 totalSize);
+    void add(QByteArrayView piece);
+    quint64 result() const;
+
+private:
+    quint64 hash_;
+};
 quint64 hashOf(QByteArrayView bytes);
 
 QByteArray fileHeader();
 enum class FrameKind : quint8 { Start = 1, Changes = 2, FileHash = 3 };
-// A frame around payload.
-QByteArray frame(FrameKind kind, quint32 steps, qint64 timeMs, QByteArrayView payload);
+// What stands before payload in its frame.
+QByteArray frameHeader(FrameKind kind, quint32 steps, qint64 timeMs, QByteArrayView payload);
 
 // The payload of a FileHash frame, which may follow the start: the hash of
 // the file the grid came from, taken once the journal began.

@@ -7,19 +7,13 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QStandardPaths>
+#include <memory>
+#include <utility>
 
 namespace {
 
 constexpr int batchDelayMs = 200;
 const QString suffix = QStringLiteral(".journal");
-
-QByteArray startFrame(const JournalFormat::Origin& origin, const FlexGrid& grid)
-{
-    return JournalFormat::frame(JournalFormat::FrameKind::Start, 0,
-                                QDateTime::currentMSecsSinceEpoch(),
-                                JournalFormat::startPayload(origin, grid));
-}
 
 } // namespace
 
@@ -92,9 +86,8 @@ void WorkJournal::begin()
         return;
     }
     const JournalFormat::Origin origin = origin_();
-    QByteArray start = JournalFormat::fileHeader();
-    start += startFrame(origin, grid_);
-    file_.append(std::move(start));
+    appendFrame(JournalFormat::FrameKind::Start, 0, JournalFormat::startPayload(origin, grid_),
+                JournalFormat::fileHeader());
     if (origin.stamped) {
         // Hashed on the writing thread, and only when the file is the one
         // loaded or saved, untouched while it was read.
@@ -110,8 +103,10 @@ void WorkJournal::begin()
             const quint64 hash = fileHash(origin.registerPath);
             if (!stampedAsLoaded())
                 return QByteArray();
-            return JournalFormat::frame(JournalFormat::FrameKind::FileHash, 0,
-                                        QDateTime::currentMSecsSinceEpoch(), JournalFormat::hashPayload(hash));
+            const QByteArray payload = JournalFormat::hashPayload(hash);
+            return JournalFormat::frameHeader(JournalFormat::FrameKind::FileHash, 0,
+                                              QDateTime::currentMSecsSinceEpoch(), payload) +
+                   payload;
         });
     }
 }
@@ -121,7 +116,24 @@ quint64 WorkJournal::fileHash(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return 0;
-    return JournalFormat::hashOf(file.readAll());
+    JournalFormat::Hasher hasher(file.size());
+    QByteArray block(1 << 20, Qt::Uninitialized); // a multiple of eight
+    for (;;) {
+        const qint64 got = file.read(block.data(), block.size());
+        if (got <= 0)
+            break;
+        hasher.add(QByteArrayView(block).first(got));
+    }
+    return hasher.result();
+}
+
+void WorkJournal::appendFrame(JournalFormat::FrameKind kind, int steps, QByteArray payload, QByteArray before)
+{
+    // The frame's checksum is taken on the writing thread, off the window's.
+    const qint64 timeMs = QDateTime::currentMSecsSinceEpoch();
+    const auto shared = std::make_shared<QByteArray>(std::move(payload));
+    file_.appendMade([=] { return before + JournalFormat::frameHeader(kind, quint32(steps), timeMs, *shared); });
+    file_.appendMade([shared] { return *shared; });
 }
 
 void WorkJournal::stepEnded()
@@ -139,10 +151,9 @@ void WorkJournal::writeSteps(bool all)
     const qsizetype end = all ? pending_.size() : stepEnd_;
     if (!file_.isOpen() || (end == 0 && pendingSteps_ == 0))
         return;
-    file_.append(JournalFormat::frame(JournalFormat::FrameKind::Changes, quint32(pendingSteps_),
-                                      QDateTime::currentMSecsSinceEpoch(),
-                                      QByteArrayView(pending_).first(end)));
+    QByteArray batch = end == pending_.size() ? std::exchange(pending_, QByteArray()) : pending_.first(end);
     pending_.remove(0, end);
+    appendFrame(JournalFormat::FrameKind::Changes, pendingSteps_, std::move(batch));
     stepEnd_ = 0;
     pendingSteps_ = 0;
     if (!pending_.isEmpty())

@@ -61,6 +61,8 @@ public:
 private:
     void begin();
     void writeSteps(bool all);
+    // before, when given, is written ahead of the frame.
+    void appendFrame(JournalFormat::FrameKind kind, int steps, QByteArray payload, QByteArray before = {});
 
     FlexGrid& grid_;
     const QString folder_;

@@ -17,7 +17,8 @@ int main(int argc, char** argv)
     if (argc < 3)
         return 2;
     ConsoleDesktop desktop;
-    FrmEKLZ window(desktop, QString::fromLocal8Bit(argv[1]));
+    const QString folder = QString::fromLocal8Bit(argv[1]);
+    FrmEKLZ window(desktop, folder, folder + QStringLiteral("/journals"));
     window.findChild<QPushButton*>(QStringLiteral("CmdZagruz"))->click();
     window.grid().setTextMatrix(1, 6, QString::fromLocal8Bit(argv[2]));
     std::printf("saving\n");
