@@ -46,6 +46,8 @@ private slots:
     void backAndCloseBoxOnlyCloseTheDialog();
     void closeBoxActsAsExit_data();
     void closeBoxActsAsExit();
+    void sessionEndAsksOrKeepsTheWork_data();
+    void sessionEndAsksOrKeepsTheWork();
 };
 
 void TestExit::exitAsksOnlyWhenWorkWouldBeLost_data()
@@ -229,6 +231,48 @@ void TestExit::closeBoxActsAsExit()
         QCOMPARE(openDialogs().value(0), before);
     QVERIFY(f.desktop.prompts.isEmpty());
     QVERIFY(!QFile::exists(f.path(QStringLiteral("thisyear.csv"))));
+}
+
+void TestExit::sessionEndAsksOrKeepsTheWork_data()
+{
+    QTest::addColumn<bool>("changed");
+    QTest::addColumn<bool>("interaction"); // the session manager lets us ask
+    QTest::addColumn<QString>("answer");   // the exit question's button
+    QTest::addColumn<bool>("ends");
+    QTest::newRow("nothing to lose") << false << true << "" << true;
+    QTest::newRow("no interaction: journalled") << true << false << "" << true;
+    QTest::newRow("НАЗАД keeps the session") << true << true << "CmdCancel" << false;
+    QTest::newRow("НЕТ ends it") << true << true << "CancelButton" << true;
+    QTest::newRow("ДА saves and ends it") << true << true << "OKButton" << true;
+}
+
+void TestExit::sessionEndAsksOrKeepsTheWork()
+{
+    QFETCH(bool, changed);
+    QFETCH(bool, interaction);
+    QFETCH(QString, answer);
+    QFETCH(bool, ends);
+    WindowFixture f;
+    f.open(sample);
+    if (changed) {
+        f.retype(1, 6, QStringLiteral("Сидоров"));
+        f.press("CmdAddS");
+    }
+    if (!answer.isEmpty())
+        QTimer::singleShot(0, [&] { ::answer(answer.toLatin1().constData()); });
+    QCOMPARE(f.window->endOfSession(interaction), ends);
+    QVERIFY(openDialogs().isEmpty());
+    QCOMPARE(f.desktop.quits, int(answer == u"CancelButton" || answer == u"OKButton"));
+    // Work that is neither saved nor dropped is on disk, whole, for the next start.
+    const bool kept = changed && (answer.isEmpty() || answer == u"CmdCancel");
+    QCOMPARE(f.window->journal().active(), kept);
+    if (kept) {
+        QFile journal(f.window->journal().path());
+        QVERIFY(journal.open(QIODevice::ReadOnly));
+        const std::optional<JournalFormat::Contents> contents = JournalFormat::read(journal.readAll());
+        QVERIFY(contents);
+        QCOMPARE(contents->steps, 2);
+    }
 }
 
 QTEST_MAIN(TestExit)

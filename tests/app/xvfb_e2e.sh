@@ -25,6 +25,7 @@ source "$(dirname "$0")/../xvfb.sh"
 start_xvfb "$work" 90 140
 export DISPLAY=$display
 unset QT_QPA_PLATFORM
+export XDG_STATE_HOME=$work/state # the journals of work not yet saved
 
 # The program folder is the executable's own.
 mkdir -p "$work/program"
@@ -85,4 +86,39 @@ saved=$(head -n 1 "$work/program/thisyear.csv" | tr -d '\r')
   fail "unexpected first line: $saved"
 [ "$(wc -l <"$work/program/thisyear.csv")" -eq 2 ] || fail "expected two lines"
 grep -q $'\r$' "$work/program/thisyear.csv" || fail "lines lost their CR LF"
-echo "opened, edited, saved, deleted and undid, and left through ДА in a real window"
+
+# Killed with an edit not saved: the next start offers it back, "Да" the default.
+"$work/program/palomet" >>"$work/palomet.log" 2>&1 &
+ppid_=$!
+sleep 2
+window=$(xdotool search --sync --onlyvisible --name '^Palomet$' 2>/dev/null | head -n 1)
+click 308 68                   # "Открыть журнал"
+click 52 "$(row_y 1)"
+xdotool key --clearmodifiers ctrl+a
+xdotool type --delay 30 'CRASH-SERIAL'
+click 52 "$(row_y 2)"
+sleep 1.5                      # the journal is on disk within a second
+kill -KILL "$ppid_"
+wait "$ppid_" 2>/dev/null
+ls "$work/state/palomet/"*.journal >/dev/null 2>&1 || fail "no journal after the kill"
+"$work/program/palomet" >>"$work/palomet.log" 2>&1 &
+ppid_=$!
+sleep 2
+import -window root "$artifacts/e2e-recovery-question.png" 2>/dev/null
+xdotool key --clearmodifiers Return   # "Да"
+sleep 0.5
+window=$(xdotool search --onlyvisible --name '^Palomet$' 2>/dev/null | head -n 1)
+click 396 68                   # "Сохранить изменения": the file is as it was, so no question
+click 636 28                   # "Выход": saved, so it ends at once
+for _ in $(seq 50); do
+  kill -0 "$ppid_" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$ppid_" 2>/dev/null && fail "the program did not end after the recovered work was saved"
+ppid_=
+saved=$(head -n 1 "$work/program/thisyear.csv" | tr -d '\r')
+[ "$saved" = "CRASH-SERIAL;0001234567;15.01.2009;01.03.2010;OLD-MODEL;101;OWNER-A;" ] ||
+  fail "the recovered edit was not saved: $saved"
+ls "$work/state/palomet/"*.journal >/dev/null 2>&1 && fail "a journal is left after the save"
+echo "opened, edited, saved, deleted and undid, and left through ДА in a real window;"
+echo "killed with an edit not saved, offered it back at the next start, and saved it"
