@@ -42,6 +42,7 @@ private slots:
     void everyChangeIsOneStep();
     void undoTakesBackWhatTheWindowChanged_data();
     void undoTakesBackWhatTheWindowChanged();
+    void historyStaysWithinItsCeiling();
 };
 
 void TestUndo::everyChangeIsOneStep_data()
@@ -192,6 +193,27 @@ void TestUndo::undoTakesBackWhatTheWindowChanged()
         else
             QCOMPARE(f.grid().TextMatrix(place[0].toInt(), place[1].toInt()), value);
     }
+}
+
+// Seventy deleted rows of a megabyte each hold more than the history may
+// keep: the oldest are forgotten, the newest still come back.
+void TestUndo::historyStaysWithinItsCeiling()
+{
+    constexpr int deletions = 70;
+    WindowFixture f;
+    f.grid().setRows(deletions + 2);
+    for (int row = 1; row <= deletions + 1; ++row)
+        f.grid().setTextMatrix(row, 6, QString(1 << 20, QChar(u'a' + row % 26)));
+    for (int i = 0; i < deletions; ++i) {
+        f.grid().setRow(1);
+        f.press("CmdDelS");
+    }
+    QCOMPARE(f.grid().Rows(), 2);
+    for (int i = 0; i < deletions; ++i)
+        ctrl(f, Qt::Key_Z);
+    const int back = f.grid().Rows() - 2;
+    QVERIFY2(back > 50 && back < 64, qPrintable(QString::number(back)));
+    QCOMPARE(f.grid().TextMatrix(1, 6), QString(1 << 20, QChar(u'a' + (deletions - back + 1) % 26)));
 }
 
 QTEST_MAIN(TestUndo)
