@@ -47,6 +47,15 @@ installed=yes
 [ -f /usr/share/applications/ru.palomet.Palomet.desktop ] || fail "the desktop entry is missing"
 warnings=$(LC_ALL=C.UTF-8 man --warnings -E UTF-8 -l /usr/share/man/man1/palomet.1.gz 2>&1 >/dev/null)
 [ -z "$warnings" ] || fail "the man page renders with warnings: $warnings"
+# The Russian page, found as a Russian reader's man finds it.
+warnings=$(LC_ALL=C.UTF-8 man --warnings -E UTF-8 -L ru palomet 2>&1 >/dev/null)
+[ -z "$warnings" ] || fail "the Russian man page renders with warnings: $warnings"
+LC_ALL=C.UTF-8 man -E UTF-8 -L ru palomet 2>/dev/null | grep -q 'журнал блоков ЭКЛЗ' ||
+  fail "man -L ru palomet does not show the Russian page"
+[ -s /usr/share/doc/palomet/examples/thisyear.csv ] || fail "the sample register is not installed"
+[ -s /usr/share/doc/palomet/guide.ru.md ] || fail "the users' guide is not installed"
+grep -q 'xml:lang="ru"' /usr/share/metainfo/ru.palomet.Palomet.metainfo.xml ||
+  fail "the installed AppStream metadata has no Russian"
 [ "$(env -u DISPLAY /usr/bin/palomet --version)" = "palomet 1.0" ] || fail "palomet --version"
 env -u DISPLAY /usr/bin/palomet --help | grep -q '^Usage: palomet' || fail "palomet --help"
 
