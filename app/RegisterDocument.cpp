@@ -84,17 +84,26 @@ void RegisterDocument::loadgrid()
         const QString path = registerPath();
         // Stamped before reading: a change made while we read shows at the save.
         const std::optional<FileStamp> stamp = FileStamp::of(path);
+        quint64 contents = 0;
         if (QFileInfo::exists(path))
-            status = RegisterReader::loadInto(grid_, path);
+            status = RegisterReader::loadInto(grid_, path, &contents);
         loaded = status == RegisterReader::Status::Ok;
         source_ = loaded ? Source::Register : Source::PartOfRegister;
         registerStamp_ = stamp;
+        registerContents_.reset();
+        if (loaded && stamp)
+            registerContents_ = contents;
         if (loaded)
             hooks_.blockingPass(); // the dates it writes are part of the load
         markSaved();
         hooks_.loaded();
     }
-    if (!loaded)
+    const QFileInfo link(registerPath());
+    if (link.isSymLink() && !link.exists()) // an unplugged stick: the link is all there is
+        desktop_.messageBox(SaveMessages::danglingLink(registerPath(), link.symLinkTarget()) + u'\n' +
+                                QStringLiteral("Не могу найти thisyear.csv."),
+                            title_);
+    else if (!loaded)
         desktop_.messageBox(SaveMessages::loadFailure(status, registerFile,
                                                       QStringLiteral("Не могу найти thisyear.csv.")),
                             title_);
@@ -117,7 +126,7 @@ bool RegisterDocument::mayReplaceRegister()
     QString question;
     switch (source_) {
     case Source::Register:
-        if (registerStamp_ == onDisk)
+        if (registerStamp_ == onDisk && !changedMeanwhile_)
             return true;
         question = QStringLiteral("Файл «%1» изменён другой программой или другим окном Palomet "
                                   "после того, как его открыли или сохранили здесь. Заменить его "
@@ -155,47 +164,60 @@ bool RegisterDocument::mayLeaveTextUnsaved()
                              title_);
 }
 
-bool RegisterDocument::saveTo(const QString& path, const QString& keptName,
-                              const std::function<bool()>& mayWrite)
+std::optional<SaveOutcome> RegisterDocument::saveTo(const QString& path, const QString& keptName,
+                                                    const std::function<bool()>& mayWrite,
+                                                    std::optional<FileReplacement::Guards::Seen> seen)
 {
     // The pending overlay edit is part of what is saved, wherever the current
     // cell stands.
     hooks_.commitEdit();
     if (!mayLeaveTextUnsaved())
-        return false;
-    const FileReplacement::Guards guards{
-        backupFolder(), keptName, mayWrite, [&] {
-            return desktop_.askYesNo(SaveMessages::noKeptVersion(path, backupFolder()), title_);
-        }};
+        return std::nullopt;
+    FileReplacement::Guards guards{backupFolder(), keptName, mayWrite,
+                                   [&](int error) {
+                                       return desktop_.askYesNo(
+                                           SaveMessages::noKeptVersion(path, backupFolder(), error), title_);
+                                   },
+                                   seen};
     RegisterWriter::Outcome outcome;
-    // Written by someone else while we wrote: asked again, with the file as it is now.
+    // Written by someone else since it was seen: asked again, with the file
+    // as it is now; a "Да" then replaces whatever stands there.
     for (int attempt = 0; attempt < 3; ++attempt) {
         const Desktop::BusyScope busy(desktop_);
         outcome = RegisterWriter::save(grid_, path, guards);
         if (outcome.kind != RegisterWriter::Outcome::Kind::ChangedMeanwhile)
             break;
+        changedMeanwhile_ = true;
+        guards.seen.reset();
     }
+    changedMeanwhile_ = false;
     if (outcome.saved()) {
         markSaved();
         hooks_.saved();
-        return true;
+        return outcome;
     }
     if (outcome.kind == RegisterWriter::Outcome::Kind::Declined)
-        return false;
+        return std::nullopt;
     if (outcome.kind == RegisterWriter::Outcome::Kind::CellUnwritable ||
         outcome.kind == RegisterWriter::Outcome::Kind::LineTooLong)
         grid_.scrollIntoView(outcome.row, outcome.col);
     desktop_.messageBox(SaveMessages::failure(outcome, path, grid_.TextMatrix(0, outcome.col)),
                         title_);
-    return false;
+    return std::nullopt;
 }
 
 bool RegisterDocument::SaveGridn()
 {
-    if (!saveTo(registerPath(), RegisterLayout::registerKeptName.toString(),
-                [this] { return mayReplaceRegister(); }))
+    std::optional<FileReplacement::Guards::Seen> seen;
+    if (source_ == Source::Register && registerStamp_ && registerContents_)
+        seen = FileReplacement::Guards::Seen{*registerContents_, registerStamp_->modifiedNs};
+    const std::optional<SaveOutcome> saved = saveTo(registerPath(), RegisterLayout::registerKeptName.toString(),
+                                                    [this] { return mayReplaceRegister(); }, seen);
+    if (!saved)
         return false;
     source_ = Source::Register;
-    registerStamp_ = FileStamp::of(registerPath());
+    // Read under the save's lock: a write by anyone after it shows at the next save.
+    registerStamp_ = saved->stampAfter;
+    registerContents_ = saved->contentHash;
     return true;
 }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "journal/JournalFormat.h"
+#include "storage/FileReplacement.h"
 #include "storage/FileStamp.h"
+#include "storage/SaveOutcome.h"
 
 #include <QString>
 #include <functional>
@@ -79,8 +81,12 @@ private:
     // Says so and answers true when path is a link in Archive leading out of it.
     bool refuseLinkLeavingArchive(const QString& path, const QString& whatFails);
     bool mayLeaveTextUnsaved();
-    // keptName names the replaced file's kept versions.
-    bool saveTo(const QString& path, const QString& keptName, const std::function<bool()>& mayWrite);
+    // keptName names the replaced file's kept versions; seen is what the user
+    // saw of the file, when known. Answers how the save ended, or nothing
+    // when it did not (the user has been told why).
+    std::optional<SaveOutcome> saveTo(const QString& path, const QString& keptName,
+                                      const std::function<bool()>& mayWrite,
+                                      std::optional<FileReplacement::Guards::Seen> seen = std::nullopt);
     // Asks before a load replaces unsaved changes; what is to be loaded
     // completes the question.
     bool mayDropChanges(const QString& whatLoads);
@@ -95,4 +101,8 @@ private:
     Source source_ = Source::Nothing;
     QString archiveName_;                      // with Source::Archive
     std::optional<FileStamp> registerStamp_;   // with Source::Register; nullopt: no file then
+    std::optional<quint64> registerContents_;  // their checksum, when read or written whole
+    // A save found the register replaced since it was seen here, whatever
+    // the file's attributes said: the question that follows asks about it.
+    bool changedMeanwhile_ = false;
 };

@@ -161,5 +161,5 @@ bool RegisterDocument::SaveAsGridn()
     const QString path = ArchiveName::pathIn(archiveFolder(), name);
     if (refuseLinkLeavingArchive(path, QStringLiteral("Архив не записан.")))
         return false;
-    return saveTo(path, QFileInfo(path).completeBaseName(), [&] { return mayReplaceArchive(name); });
+    return saveTo(path, QFileInfo(path).completeBaseName(), [&] { return mayReplaceArchive(name); }).has_value();
 }

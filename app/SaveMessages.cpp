@@ -118,9 +118,12 @@ QString failure(const RegisterWriter::Outcome& outcome, const QString& path, con
             .arg(file, reason, fileState(outcome));
     }
     case Kind::Busy:
-        return QStringLiteral("Файл «%1» не сохранён: его сейчас сохраняет другое окно Palomet. "
+        return QStringLiteral("Файл «%1» не сохранён: его сейчас сохраняет %2. "
                               "Повторите сохранение через несколько секунд; файл не изменён.")
-            .arg(file);
+            .arg(file, outcome.holder.isEmpty() ? QStringLiteral("другое окно Palomet") : outcome.holder);
+    case Kind::DanglingLink:
+        return QStringLiteral("Файл «%1» не сохранён: %2 Данные остаются в таблице.")
+            .arg(file, danglingLink(path, outcome.linkTarget));
     case Kind::NotRegularFile:
         return QStringLiteral("Файл «%1» не сохранён: на его месте не обычный файл, а канал, сокет "
                               "или устройство, и записывать туда нельзя. Данные остаются в таблице.")
@@ -169,11 +172,25 @@ QString textNotSaved(int row, int col, const QString& text)
         .arg(RegisterLayout::savedColumns);
 }
 
-QString noKeptVersion(const QString& path, const QString& backupFolder)
+QString noKeptVersion(const QString& path, const QString& backupFolder, int error)
 {
-    return QStringLiteral("Не удалось сохранить копию прежней версии файла «%1» в папке «%2». "
+    QString why = QStringLiteral("система не разрешила записать копию");
+    if (error == ENOSPC || error == EDQUOT)
+        why = QStringLiteral("на диске не хватает места");
+    else if (error == ENOTDIR || error == EEXIST)
+        why = QStringLiteral("на месте папки Backup находится файл с тем же именем");
+    else if (error == EACCES || error == EPERM || error == EROFS)
+        why = QStringLiteral("в эту папку нельзя записывать");
+    return QStringLiteral("Не удалось сохранить копию прежней версии файла «%1» в папке «%2»: %3. "
                           "Если продолжить, файл будет перезаписан без копии. Перезаписать?")
-        .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(backupFolder));
+        .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(backupFolder), why);
+}
+
+QString danglingLink(const QString& path, const QString& target)
+{
+    return QStringLiteral("«%1» ведёт на «%2», которого нет (возможно, диск или сетевая папка не "
+                          "подключены).")
+        .arg(QFileInfo(path).fileName(), QDir::toNativeSeparators(target));
 }
 
 } // namespace SaveMessages

@@ -47,13 +47,14 @@ PRIME = 0x9E3779B97F4A7C15
 
 
 def journal_hash(data):
-    h = (len(data) * PRIME) & MASK
+    h = 0
     whole = len(data) - len(data) % 8
     for pos in range(0, whole, 8):
         h = ((h ^ int.from_bytes(data[pos:pos + 8], "little")) * PRIME) & MASK
         h ^= h >> 29
     for b in data[whole:]:
         h = ((h ^ b) * PRIME) & MASK
+    h ^= (len(data) * PRIME) & MASK
     return h ^ (h >> 32)
 
 

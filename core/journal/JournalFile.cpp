@@ -1,6 +1,7 @@
 #include "journal/JournalFile.h"
 
-#include <QFile>
+#include "storage/PosixIo.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -8,24 +9,8 @@
 
 namespace {
 
-QByteArray native(const QString& path)
-{
-    return QFile::encodeName(path);
-}
-
-bool writeAll(int fd, const char* data, qint64 size)
-{
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size_t(size));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        data += written;
-        size -= written;
-    }
-    return true;
-}
+using PosixIo::native;
+using PosixIo::writeAll;
 
 } // namespace
 

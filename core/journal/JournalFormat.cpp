@@ -1,6 +1,7 @@
 #include "journal/JournalFormat.h"
 
 #include "grid/FlexGrid.h"
+#include "storage/ContentHash.h"
 
 #include <algorithm>
 #include <cstring>
@@ -273,38 +274,9 @@ bool applyOne(Input& in, FlexGrid& grid)
 
 } // namespace
 
-namespace {
-constexpr quint64 hashPrime = 0x9e3779b97f4a7c15ULL;
-}
-
-Hasher::Hasher(qint64 totalSize)
-    : hash_(quint64(totalSize) * hashPrime)
-{
-}
-
-void Hasher::add(QByteArrayView piece)
-{
-    qsizetype pos = 0;
-    for (; pos + 8 <= piece.size(); pos += 8) {
-        quint64 word = 0;
-        std::memcpy(&word, piece.data() + pos, 8);
-        hash_ = (hash_ ^ word) * hashPrime;
-        hash_ ^= hash_ >> 29;
-    }
-    for (; pos < piece.size(); ++pos)
-        hash_ = (hash_ ^ quint8(piece[pos])) * hashPrime;
-}
-
-quint64 Hasher::result() const
-{
-    return hash_ ^ (hash_ >> 32);
-}
-
 quint64 hashOf(QByteArrayView bytes)
 {
-    Hasher hasher(bytes.size());
-    hasher.add(bytes);
-    return hasher.result();
+    return ContentHash::of(bytes);
 }
 
 QByteArray fileHeader()

@@ -33,19 +33,7 @@ struct Origin
     QString registerPath;
 };
 
-// A 64-bit checksum, eight bytes at a time: torn frames and changed files.
-// Fed in pieces (each but the last a multiple of eight bytes long) it gives
-// what hashOf gives for them all at once.
-class Hasher
-{
-public:
-    explicit Hasher(qint64 totalSize);
-    void add(QByteArrayView piece);
-    quint64 result() const;
-
-private:
-    quint64 hash_;
-};
+// The checksum of a frame's payload.
 quint64 hashOf(QByteArrayView bytes);
 
 QByteArray fileHeader();

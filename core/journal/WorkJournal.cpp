@@ -1,6 +1,7 @@
 #include "journal/WorkJournal.h"
 
 #include "grid/FlexGrid.h"
+#include "storage/ContentHash.h"
 #include "storage/FileStamp.h"
 
 #include <QCoreApplication>
@@ -116,8 +117,8 @@ quint64 WorkJournal::fileHash(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return 0;
-    JournalFormat::Hasher hasher(file.size());
-    QByteArray block(1 << 20, Qt::Uninitialized); // a multiple of eight
+    ContentHash hasher;
+    QByteArray block(1 << 20, Qt::Uninitialized);
     for (;;) {
         const qint64 got = file.read(block.data(), block.size());
         if (got <= 0)

@@ -1,18 +1,18 @@
 #include "storage/FileReplacement.h"
 
+#include "storage/ContentHash.h"
 #include "storage/FileStamp.h"
 #include "storage/KeptVersions.h"
 #include "storage/PosixIo.h"
+#include "storage/RegisterLock.h"
 
-#include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
+#include <QRegularExpression>
 #include <QSaveFile>
-#include <QThread>
 #include <cerrno>
 #include <fcntl.h>
-#include <memory>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,7 +24,9 @@ namespace {
 using PosixIo::native;
 using PosixIo::writeAll;
 
-constexpr int lockWaitMs = 10000;
+// Markers older than this, against the file's own time, no longer matter:
+// every client's cache of the file's attributes has expired long since.
+constexpr qint64 markerLifeNs = 10LL * 60 * 1'000'000'000;
 
 // The file a save writes: the end of a chain of symbolic links, existing or not.
 QString resolved(const QString& path)
@@ -36,39 +38,40 @@ QString resolved(const QString& path)
     return canonical.isEmpty() ? info.symLinkTarget() : canonical;
 }
 
-// Saves by Palomet windows on one file take turns: a lock file beside it
-// where the folder can be written (QLockFile sees through a lock left by a
-// killed program), an advisory lock on the file itself where it cannot.
+// Saves take turns: through RegisterLock where the folder can be written,
+// an advisory lock on the file itself where it cannot (no lock file can be
+// made there).
 class SaveLock
 {
 public:
+    // False when another save holds it; holder() then names it, if it can.
     bool acquire(const QString& target, bool folderWritable)
     {
         if (folderWritable) {
-            lockFile_ = std::make_unique<QLockFile>(target + QStringLiteral(".lock"));
             // A lock that cannot even be made (a name too long, say) is no
             // other window's: the write then tells the real cause.
-            return lockFile_->tryLock(lockWaitMs) || lockFile_->error() != QLockFile::LockFailedError;
+            if (lock_.acquire(target) != RegisterLock::Result::Busy)
+                return true;
+            holder_ = RegisterLock::describe(*lock_.holder());
+            return false;
         }
         fd_ = ::open(native(target).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         if (fd_ < 0)
             return true; // nothing to lock; the write says why it fails
-        const QDeadlineTimer deadline(lockWaitMs);
-        while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
-            if (errno != EWOULDBLOCK || deadline.hasExpired())
-                return errno != EWOULDBLOCK; // a file system without locks
-            QThread::msleep(20);
-        }
-        return true;
+        return ::flock(fd_, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK;
     }
-    ~SaveLock()
+    const QString& holder() const { return holder_; }
+    void release()
     {
+        lock_.release();
         if (fd_ >= 0)
-            ::close(fd_);
+            ::close(std::exchange(fd_, -1));
     }
+    ~SaveLock() { release(); }
 
 private:
-    std::unique_ptr<QLockFile> lockFile_;
+    RegisterLock lock_;
+    QString holder_;
     int fd_ = -1;
 };
 
@@ -105,33 +108,59 @@ struct Target
     std::optional<FileStamp> agreed; // as it was when the user was asked
 };
 
-SaveOutcome writeInPlace(const Target& target, const Guards& guards, const Producer& produce)
+// Keeps the file in Backup; answers false when no version could be kept and
+// the user has not yet agreed to go on without one (outcome says why).
+bool keepReplaced(const Target& target, const Guards& guards, bool linkAllowed, bool withoutCopy,
+                  SaveOutcome& outcome)
+{
+    if (!target.exists || guards.backupFolder.isEmpty())
+        return true;
+    const KeptVersions::Kept kept =
+        KeptVersions::keep(target.path, guards.backupFolder, guards.keptName, linkAllowed);
+    outcome.keptVersion = kept.path;
+    if (!kept.path.isEmpty() || withoutCopy || !guards.mayWriteWithoutCopy)
+        return true;
+    // Declined until asked: the caller asks with no lock held, and tries again.
+    outcome = failed(SaveOutcome::Kind::Declined, kept.error != 0 ? kept.error : EIO);
+    return false;
+}
+
+// The last check, right before the file is touched.
+bool unchanged(const Target& target)
+{
+    return FileStamp::of(target.path) == target.agreed;
+}
+
+SaveOutcome writeInPlace(const Target& target, const Guards& guards, const Producer& produce, bool withoutCopy,
+                         ContentHash& written)
 {
     SaveOutcome outcome;
+    if (!keepReplaced(target, guards, false, withoutCopy, outcome))
+        return outcome;
     outcome.inPlace = true;
-    if (!guards.backupFolder.isEmpty())
-        outcome.keptVersion = KeptVersions::keep(target.path, guards.backupFolder, guards.keptName, false);
-    if (outcome.keptVersion.isEmpty() && guards.mayWriteWithoutCopy && !guards.mayWriteWithoutCopy())
-        return failed(SaveOutcome::Kind::Declined);
-    if (FileStamp::of(target.path) != target.agreed)
+    const QString kept = outcome.keptVersion;
+    if (!unchanged(target)) {
+        if (!kept.isEmpty())
+            QFile::remove(kept);
         return failed(SaveOutcome::Kind::ChangedMeanwhile);
+    }
     const int fd = ::open(native(target.path).constData(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         SaveOutcome notOpened = failed(SaveOutcome::Kind::CannotOpen, errno);
-        notOpened.keptVersion = outcome.keptVersion;
+        notOpened.keptVersion = kept;
         return notOpened;
     }
-    qint64 written = 0;
+    qint64 size = 0;
     bool ok = true;
     const std::optional<SaveOutcome> stop = produce([&](const QByteArray& block) {
         ok = writeAll(fd, block.constData(), block.size());
-        written += block.size();
+        size += block.size();
+        written.add(block);
         return ok;
     });
-    ok = ok && !stop && ::ftruncate(fd, written) == 0 && ::fdatasync(fd) == 0;
+    ok = ok && !stop && ::ftruncate(fd, size) == 0 && ::fdatasync(fd) == 0;
     if (!ok) {
         const int error = errno;
-        const QString kept = outcome.keptVersion;
         outcome = stop ? *stop : failed(SaveOutcome::Kind::WriteFailed, error);
         outcome.inPlace = true;
         outcome.keptVersion = kept;
@@ -142,7 +171,22 @@ SaveOutcome writeInPlace(const Target& target, const Guards& guards, const Produ
     return outcome;
 }
 
-SaveOutcome replaceByRename(const Target& target, const Guards& guards, const Producer& produce)
+// A hard link to the file is a change of its inode (its change time), made
+// by this save itself: the last check expects it.
+void expectOwnLink(Target& target, const QString& kept)
+{
+    const std::optional<FileStamp> linked = FileStamp::of(kept);
+    if (!linked || !target.agreed || linked->inode != target.agreed->inode ||
+        linked->device != target.agreed->device)
+        return;
+    FileStamp expected = *linked;
+    expected.changedNs = target.agreed->changedNs;
+    if (expected == *target.agreed)
+        target.agreed->changedNs = linked->changedNs;
+}
+
+SaveOutcome replaceByRename(Target& target, const Guards& guards, const Producer& produce, bool withoutCopy,
+                            ContentHash& written)
 {
     QSaveFile file(target.path);
     file.setDirectWriteFallback(false);
@@ -161,6 +205,7 @@ SaveOutcome replaceByRename(const Target& target, const Guards& guards, const Pr
         const bool ok = file.write(block) == block.size();
         if (!ok)
             error = errno;
+        written.add(block);
         return ok;
     });
     if (stop) {
@@ -171,17 +216,17 @@ SaveOutcome replaceByRename(const Target& target, const Guards& guards, const Pr
         file.cancelWriting();
         return failed(SaveOutcome::Kind::WriteFailed, error != 0 ? error : errno);
     }
-    if (FileStamp::of(target.path) != target.agreed) {
-        file.cancelWriting();
-        return failed(SaveOutcome::Kind::ChangedMeanwhile);
-    }
     SaveOutcome outcome;
-    if (target.exists && !guards.backupFolder.isEmpty())
-        outcome.keptVersion = KeptVersions::keep(target.path, guards.backupFolder, guards.keptName, true);
-    if (target.exists && outcome.keptVersion.isEmpty() && guards.mayWriteWithoutCopy &&
-        !guards.mayWriteWithoutCopy()) {
+    if (!keepReplaced(target, guards, true, withoutCopy, outcome)) {
         file.cancelWriting();
-        return failed(SaveOutcome::Kind::Declined);
+        return outcome;
+    }
+    expectOwnLink(target, outcome.keptVersion);
+    if (!unchanged(target)) {
+        file.cancelWriting();
+        if (!outcome.keptVersion.isEmpty())
+            QFile::remove(outcome.keptVersion);
+        return failed(SaveOutcome::Kind::ChangedMeanwhile);
     }
     if (!file.commit()) {
         const QString kept = outcome.keptVersion;
@@ -191,10 +236,143 @@ SaveOutcome replaceByRename(const Target& target, const Guards& guards, const Pr
     return outcome;
 }
 
+// What killed saves of this file left beside it: QSaveFile's temporary files
+// (NAME.XXXXXX), locks renamed aside and clock probes. Run under the lock, so
+// no other Palomet save of the file is writing them.
+void removeLeftovers(const Target& target)
+{
+    const QString name = QFileInfo(target.path).fileName();
+    const QRegularExpression leftover(QStringLiteral("^%1(\\.[A-Za-z0-9]{6}|\\.lock\\.(stale|clock)-.*)$")
+                                          .arg(QRegularExpression::escape(name)));
+    const QDir folder(target.folder);
+    for (const QString& file : folder.entryList(QDir::Files | QDir::Hidden | QDir::System))
+        if (leftover.match(file).hasMatch())
+            QFile::remove(folder.filePath(file));
+}
+
+std::optional<qint64> modifiedNs(const QString& path)
+{
+    struct stat info {};
+    if (::stat(native(path).constData(), &info) != 0)
+        return std::nullopt;
+    return qint64(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
+}
+
+QString markerPrefix(const Target& target)
+{
+    return target.path + QStringLiteral(".replaced-");
+}
+
+constexpr QByteArrayView claimed = "claimed\n";
+constexpr QByteArrayView replaced = "replaced\n";
+
+bool writeMarker(const QString& path, QByteArrayView state, int flags)
+{
+    const int fd = ::open(native(path).constData(), O_WRONLY | O_CLOEXEC | flags, 0644);
+    if (fd < 0)
+        return false;
+    writeAll(fd, state.data(), state.size());
+    return ::close(fd) == 0; // closed at once: a file server keeps an open file
+}
+
+// Claims the contents the user saw, by creating their marker (which the file
+// server does or refuses whole, caches or not); false when a save has
+// replaced them since they were written. A marker still "claimed" is a save
+// that died before it replaced anything: no live save holds one while this
+// save holds the lock. Answers the marker made, to mark "replaced" once the
+// file is, or to remove when this save fails.
+bool claimSeenContents(const Target& target, const Guards& guards, QString& marker)
+{
+    marker.clear();
+    if (!guards.seen || !target.exists)
+        return true;
+    const QString path =
+        markerPrefix(target) + QStringLiteral("%1").arg(guards.seen->contents, 16, 16, QLatin1Char('0'));
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (writeMarker(path, claimed, O_CREAT | O_EXCL)) {
+            marker = path;
+            return true;
+        }
+        if (errno != EEXIST)
+            return true; // no marker can be made here: the stamp alone decides
+        // A marker older than the contents is from an earlier time they stood there.
+        QFile file(path);
+        const bool replacedSince = file.open(QIODevice::ReadOnly) && file.read(64) == replaced &&
+                                   modifiedNs(path).value_or(0) > guards.seen->modifiedNs;
+        file.close();
+        if (replacedSince)
+            return false;
+        QFile::remove(path);
+    }
+    return true;
+}
+
+void removeOldMarkers(const Target& target)
+{
+    const std::optional<qint64> now = modifiedNs(target.path);
+    const QFileInfo prefix(markerPrefix(target));
+    const QDir folder(target.folder);
+    for (const QString& file : folder.entryList({prefix.fileName() + u'*'}, QDir::Files | QDir::Hidden)) {
+        const std::optional<qint64> made = modifiedNs(folder.filePath(file));
+        if (now && made && *now - *made > markerLifeNs)
+            QFile::remove(folder.filePath(file));
+    }
+}
+
+SaveOutcome writeLocked(Target& target, const Guards& guards, const Producer& produce, bool folderWritable,
+                        bool withoutCopy)
+{
+    // Other names of the file see its new contents only when it is written
+    // in place; a kept version left by a killed save is not such a name.
+    target.exists = ::stat(native(target.path).constData(), &target.info) == 0;
+    const auto otherNames = target.exists ? static_cast<qint64>(target.info.st_nlink) - 1 -
+                                                KeptVersions::linksTo(guards.backupFolder, guards.keptName,
+                                                                      target.path)
+                                          : 0;
+    const bool inPlace = target.exists && (!folderWritable || otherNames > 0);
+    QString marker;
+    if (!claimSeenContents(target, guards, marker))
+        return failed(SaveOutcome::Kind::ChangedMeanwhile);
+    ContentHash written;
+    SaveOutcome outcome = inPlace ? writeInPlace(target, guards, produce, withoutCopy, written)
+                                  : replaceByRename(target, guards, produce, withoutCopy, written);
+    if (!outcome.saved()) {
+        if (!marker.isEmpty())
+            QFile::remove(marker); // the contents seen are still there
+        return outcome;
+    }
+    if (!marker.isEmpty())
+        writeMarker(marker, replaced, O_TRUNC);
+    outcome.stampAfter = FileStamp::of(target.path);
+    outcome.contentHash = written.result();
+    if (!outcome.keptVersion.isEmpty())
+        KeptVersions::prune(guards.backupFolder, guards.keptName, outcome.keptVersion);
+    removeOldMarkers(target);
+    return outcome;
+}
+
+// A failed write in place leaves the copy it made; when that is the same as
+// the newest version kept before, it only pushes a real one out, so it goes.
+void dropRepeatedCopy(const SaveOutcome& outcome, const Guards& guards)
+{
+    if (outcome.saved() || !outcome.inPlace || outcome.keptVersion.isEmpty())
+        return;
+    QStringList kept = KeptVersions::versions(guards.backupFolder, guards.keptName);
+    kept.removeOne(outcome.keptVersion);
+    if (!kept.isEmpty() && KeptVersions::sameContents(kept.last(), outcome.keptVersion))
+        QFile::remove(outcome.keptVersion);
+}
+
 } // namespace
 
 SaveOutcome write(const QString& path, const Guards& guards, const Producer& produce)
 {
+    const QFileInfo link(path);
+    if (link.isSymLink() && !link.exists() && !QFileInfo::exists(QFileInfo(link.symLinkTarget()).absolutePath())) {
+        SaveOutcome dangling = failed(SaveOutcome::Kind::DanglingLink, ENOENT);
+        dangling.linkTarget = link.symLinkTarget();
+        return dangling;
+    }
     Target target;
     target.path = resolved(path);
     target.folder = QFileInfo(target.path).absolutePath();
@@ -204,24 +382,36 @@ SaveOutcome write(const QString& path, const Guards& guards, const Producer& pro
     if (target.exists && !S_ISREG(target.info.st_mode))
         return failed(SaveOutcome::Kind::NotRegularFile);
     const bool folderWritable = ::access(native(target.folder).constData(), W_OK) == 0;
-    SaveLock lock;
-    if (!lock.acquire(target.path, folderWritable))
-        return failed(SaveOutcome::Kind::Busy);
+    // Questions are asked with no lock held, so that no other window's save
+    // waits on a person; the file is checked again under the lock.
     target.agreed = FileStamp::of(target.path);
     if (guards.mayWrite && !guards.mayWrite())
         return failed(SaveOutcome::Kind::Declined);
-    // Other names of the file see its new contents only when it is written
-    // in place; a kept version left by a killed save is not such a name.
-    const auto otherNames = target.exists ? static_cast<qint64>(target.info.st_nlink) - 1 -
-                                                KeptVersions::linksTo(guards.backupFolder, guards.keptName,
-                                                                      target.path)
-                                          : 0;
-    const bool inPlace = target.exists && (!folderWritable || otherNames > 0);
-    SaveOutcome outcome = inPlace ? writeInPlace(target, guards, produce)
-                                  : replaceByRename(target, guards, produce);
-    if (!outcome.keptVersion.isEmpty())
-        KeptVersions::prune(guards.backupFolder, guards.keptName);
-    return outcome;
+    bool withoutCopy = false;
+    for (;;) {
+        SaveLock lock;
+        if (!lock.acquire(target.path, folderWritable)) {
+            SaveOutcome busy = failed(SaveOutcome::Kind::Busy);
+            busy.holder = lock.holder();
+            return busy;
+        }
+        if (!unchanged(target))
+            return failed(SaveOutcome::Kind::ChangedMeanwhile);
+        if (folderWritable)
+            removeLeftovers(target);
+        SaveOutcome outcome = writeLocked(target, guards, produce, folderWritable, withoutCopy);
+        dropRepeatedCopy(outcome, guards);
+        // No copy could be kept: asked, unlocked, then all again from the check.
+        if (outcome.kind == SaveOutcome::Kind::Declined && !withoutCopy && guards.mayWriteWithoutCopy &&
+            outcome.systemError != 0) {
+            lock.release();
+            if (!guards.mayWriteWithoutCopy(outcome.systemError))
+                return failed(SaveOutcome::Kind::Declined);
+            withoutCopy = true;
+            continue;
+        }
+        return outcome;
+    }
 }
 
 } // namespace FileReplacement

@@ -8,9 +8,11 @@
 #include <optional>
 
 // Replaces the contents of a register or an archive so that nothing is lost
-// on the way: under a lock shared by every Palomet window, after a last check
-// that the file is still the one the user agreed to replace, with the
-// replaced file kept in the Backup folder first.
+// on the way: under a lock shared by every Palomet window (RegisterLock),
+// taken for the write alone, after a last check, right before the file is
+// replaced, that it is still the one the user agreed to replace, with the
+// replaced file kept in the Backup folder first. A save killed on the way
+// leaves temporary files that the next save removes.
 //
 // Where the folder can be written and the file has one name, the new content
 // goes to a temporary file that takes the old one's place by a rename (the
@@ -26,10 +28,23 @@ struct Guards
 {
     QString backupFolder; // where the replaced file is kept
     QString keptName;     // NAME of NAME-YYYY-MM-DD-HHMMSS.csv
-    // Asked under the lock, before the file is touched; false declines.
+    // Asked before the file is touched, with no lock held; false declines.
     std::function<bool()> mayWrite;
-    // Asked when no version of the file could be kept; false declines.
-    std::function<bool()> mayWriteWithoutCopy;
+    // Asked when no version of the file could be kept, with the errno of
+    // why, and with no lock held; false declines.
+    std::function<bool(int error)> mayWriteWithoutCopy;
+    // The contents the user saw (as loaded or last saved here), when known.
+    // A save claims them under the lock by creating a marker beside the file
+    // named after their checksum; a marker made since they were written
+    // means another desk has saved over them, however stale this desk's view
+    // of the file's attributes (a file server's client caches them for a
+    // second or more), and the save ends as ChangedMeanwhile.
+    struct Seen
+    {
+        quint64 contents = 0;  // their checksum
+        qint64 modifiedNs = 0; // the file's modification time then
+    };
+    std::optional<Seen> seen = {};
 };
 
 // Hands the new content to the sink a block at a time; the sink answers

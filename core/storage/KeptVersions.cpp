@@ -19,35 +19,43 @@ namespace {
 using PosixIo::native;
 using PosixIo::writeAll;
 
-// A copy synced to disk, with the original's permission bits; created
-// exclusively, so that nothing already there is overwritten.
-bool copySynced(const QString& from, const QString& to)
+// A copy synced to disk, with the original's permission bits, written under
+// a temporary name in the folder and renamed to its own only when whole, so
+// that a kill leaves a whole version or none. Answers 0 or the errno.
+int copySynced(const QString& from, const QString& folder, const QString& name, const QString& to)
 {
     const int in = ::open(native(from).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (in < 0)
-        return false;
+        return errno;
     struct stat info {};
     const mode_t mode = ::fstat(in, &info) == 0 ? (info.st_mode & 0666) : 0600;
-    const int out = ::open(native(to).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-    bool ok = out >= 0;
+    const QString part = folder + QStringLiteral("/.") + name + QStringLiteral("-%1.part").arg(::getpid());
+    const int out = ::open(native(part).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+    int error = out < 0 ? errno : 0;
     char buffer[1 << 16];
-    while (ok) {
+    while (error == 0) {
         const ssize_t got = ::read(in, buffer, sizeof buffer);
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0) {
-            ok = got == 0;
+            error = got == 0 ? 0 : errno;
             break;
         }
-        ok = writeAll(out, buffer, got);
+        if (!writeAll(out, buffer, got))
+            error = errno;
     }
-    ok = ok && ::fsync(out) == 0;
+    if (error == 0 && ::fsync(out) != 0)
+        error = errno;
     ::close(in);
-    if (out >= 0 && ::close(out) != 0)
-        ok = false;
-    if (!ok && out >= 0)
-        ::unlink(native(to).constData());
-    return ok;
+    if (out >= 0 && ::close(out) != 0 && error == 0)
+        error = errno;
+    // The version's name was free a moment ago; a file server's rename over
+    // a file is no worse than the link that would have taken it.
+    if (error == 0 && ::rename(native(part).constData(), native(to).constData()) != 0)
+        error = errno;
+    if (error != 0)
+        ::unlink(native(part).constData());
+    return error;
 }
 
 QRegularExpression versionPattern(const QString& name)
@@ -62,53 +70,93 @@ QString versionPath(const QString& folder, const QString& name, const QDateTime&
            (attempt == 1 ? QString() : QStringLiteral("-%1").arg(attempt)) + QStringLiteral(".csv");
 }
 
+bool taken(const QString& path)
+{
+    return QFileInfo(path).exists() || QFileInfo(path).isSymLink();
+}
+
 } // namespace
 
 QString unusedPath(const QString& folder, const QString& name, const QDateTime& when)
 {
     for (int attempt = 1;; ++attempt) {
         const QString path = versionPath(folder, name, when, attempt);
-        if (!QFileInfo(path).exists() && !QFileInfo(path).isSymLink())
+        if (!taken(path))
             return path;
     }
 }
 
-QString keep(const QString& path, const QString& folder, const QString& name, bool linkAllowed,
-             const QDateTime& when)
+Kept keep(const QString& path, const QString& folder, const QString& name, bool linkAllowed,
+          const QDateTime& when)
 {
+    const QFileInfo folderInfo(folder);
+    if (folderInfo.exists() && !folderInfo.isDir())
+        return {QString(), ENOTDIR};
     if (!QDir().mkpath(folder))
-        return {};
+        return {QString(), errno != 0 ? errno : EACCES};
     // Two saves within one second keep both versions.
     for (int attempt = 1; attempt < 100; ++attempt) {
         const QString kept = versionPath(folder, name, when, attempt);
-        if (QFileInfo(kept).exists() || QFileInfo(kept).isSymLink())
+        if (taken(kept))
             continue;
         if (linkAllowed && ::link(native(path).constData(), native(kept).constData()) == 0)
-            return kept;
+            return {kept, 0};
         if (errno == EEXIST)
             continue;
-        return copySynced(path, kept) ? kept : QString();
+        const int error = copySynced(path, folder, name, kept);
+        return {error == 0 ? kept : QString(), error};
     }
-    return {};
+    return {QString(), EEXIST};
 }
 
-void prune(const QString& folder, const QString& name)
+QStringList versions(const QString& folder, const QString& name)
 {
     const QRegularExpression pattern = versionPattern(name);
     // Oldest first: by the time in the name, then by the number of a later
     // save within the same second (none standing for the first).
-    std::vector<std::pair<QString, QString>> versions; // sort key, file
+    std::vector<std::pair<QString, QString>> found; // sort key, file
     for (const QString& file : QDir(folder).entryList(QDir::Files)) {
         const QRegularExpressionMatch match = pattern.match(file);
         if (!match.hasMatch())
             continue;
         const QString time = file.mid(name.size() + 1, 17);
         const QString number = match.captured(1).isEmpty() ? QStringLiteral("1") : match.captured(1).mid(1);
-        versions.emplace_back(time + number.rightJustified(3, u'0'), file);
+        found.emplace_back(time + number.rightJustified(3, u'0'), file);
     }
-    std::sort(versions.begin(), versions.end());
-    for (size_t i = 0; i + versionsKept < versions.size(); ++i)
-        QFile::remove(folder + u'/' + versions[i].second);
+    std::sort(found.begin(), found.end());
+    QStringList paths;
+    for (const auto& version : found)
+        paths << folder + u'/' + version.second;
+    return paths;
+}
+
+void prune(const QString& folder, const QString& name, const QString& justKept)
+{
+    QStringList old = versions(folder, name);
+    // Whatever the times in the names say (a clock set back), the version a
+    // save has just made stays.
+    old.removeOne(justKept);
+    const qsizetype surplus = old.size() + (justKept.isEmpty() ? 0 : 1) - versionsKept;
+    for (qsizetype i = 0; i < surplus; ++i)
+        QFile::remove(old[i]);
+    // Copies cut off by a killed save.
+    for (const QString& part : QDir(folder).entryList({u'.' + name + QStringLiteral("-*.part")}, QDir::Files | QDir::Hidden))
+        QFile::remove(folder + u'/' + part);
+}
+
+bool sameContents(const QString& a, const QString& b)
+{
+    QFile first(a);
+    QFile second(b);
+    if (!first.open(QIODevice::ReadOnly) || !second.open(QIODevice::ReadOnly) || first.size() != second.size())
+        return false;
+    for (;;) {
+        const QByteArray x = first.read(1 << 20);
+        if (x != second.read(1 << 20))
+            return false;
+        if (x.isEmpty())
+            return true;
+    }
 }
 
 int linksTo(const QString& folder, const QString& name, const QString& path)

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 // The versions a save replaces, kept in a Backup folder as
 // NAME-YYYY-MM-DD-HHMMSS.csv (NAME being "thisyear" or an archive's name), so
@@ -14,17 +15,32 @@ constexpr int versionsKept = 30;
 // Keeps the file at path under folder, created when missing. A hard link
 // costs no copy and is used where allowed (linkAllowed: the file is about to
 // be replaced by a rename, not rewritten in place) and the file system can;
-// otherwise the file is copied and the copy synced to disk. Answers the kept
-// file's path, or an empty text when no version could be kept.
-QString keep(const QString& path, const QString& folder, const QString& name, bool linkAllowed,
-             const QDateTime& when = QDateTime::currentDateTime());
+// otherwise the file is copied under a temporary name, synced and renamed, so
+// that a version is whole or absent. Answers the kept file's path, or the
+// errno of why no version could be kept.
+struct Kept
+{
+    QString path;
+    int error = 0;
+};
+Kept keep(const QString& path, const QString& folder, const QString& name, bool linkAllowed,
+          const QDateTime& when = QDateTime::currentDateTime());
 
 // A path for a new version of name that no file holds yet, as keep names it.
 QString unusedPath(const QString& folder, const QString& name,
                    const QDateTime& when = QDateTime::currentDateTime());
 
-// Removes all but the newest versionsKept versions of name.
-void prune(const QString& folder, const QString& name);
+// name's versions in folder, oldest first: by the time in the name, then by
+// the number of a later version within the same second.
+QStringList versions(const QString& folder, const QString& name);
+
+// Removes all but the newest versionsKept versions of name, never justKept
+// (the version a save has just made, whatever its name's time), and the
+// temporary copies killed saves left.
+void prune(const QString& folder, const QString& name, const QString& justKept = {});
+
+// Whether two files hold the same bytes.
+bool sameContents(const QString& a, const QString& b);
 
 // How many of name's kept versions in folder are hard links to the file at
 // path: a save killed after keeping its link leaves one behind.

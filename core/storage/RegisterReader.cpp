@@ -1,6 +1,7 @@
 #include "storage/RegisterReader.h"
 
 #include "grid/FlexGrid.h"
+#include "storage/ContentHash.h"
 #include "storage/RegisterFormat.h"
 
 #include <QFile>
@@ -15,7 +16,7 @@ namespace {
 constexpr qint64 blockSize = 1 << 20;
 }
 
-Status readLines(const QString& path, const std::function<void(QByteArrayView)>& onLine)
+Status readLines(const QString& path, const std::function<void(QByteArrayView)>& onLine, ContentHash* hash)
 {
     struct stat info {};
     const QByteArray native = QFile::encodeName(path);
@@ -41,6 +42,8 @@ Status readLines(const QString& path, const std::function<void(QByteArrayView)>&
         if (got < 0)
             return Status::ReadFailed;
         pending.truncate(kept + got);
+        if (hash)
+            hash->add(QByteArrayView(pending).sliced(kept));
         const bool atEnd = got == 0;
         const auto consumed = RegisterFormat::splitLines(pending, atEnd, onLine);
         if (!consumed)
@@ -51,10 +54,11 @@ Status readLines(const QString& path, const std::function<void(QByteArrayView)>&
     }
 }
 
-Status loadInto(FlexGrid& grid, const QString& path)
+Status loadInto(FlexGrid& grid, const QString& path, quint64* contentHash)
 {
     int lastColumn = 0;
     PackedRow cells; // one buffer for every line
+    ContentHash hash;
     const Status status = readLines(path, [&](QByteArrayView line) {
         const int needed = RegisterFormat::splitFields(line, cells);
         if (needed > grid.Cols())
@@ -62,7 +66,9 @@ Status loadInto(FlexGrid& grid, const QString& path)
         grid.setRowCells(grid.Rows() - 1, cells);
         lastColumn = needed - 1;
         grid.AddItem(QString());
-    });
+    }, contentHash ? &hash : nullptr);
+    if (contentHash)
+        *contentHash = hash.result();
     if (status != Status::Ok) {
         // The row being filled, from its start: a line that failed is not
         // loaded in part.

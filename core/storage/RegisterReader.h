@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <functional>
 
+class ContentHash;
 class FlexGrid;
 
 // Reads a register file line by line, a block at a time, so that a file of a
@@ -15,8 +16,10 @@ namespace RegisterReader {
 // cannot hang the window. A folder there cannot be opened.
 enum class Status { Ok, CannotOpen, Unreadable, NotRegularFile, ReadFailed, LineTooLong };
 
-// Hands every line's bytes to onLine, undecoded.
-Status readLines(const QString& path, const std::function<void(QByteArrayView)>& onLine);
+// Hands every line's bytes to onLine, undecoded; adds every byte read to
+// hash when one is given.
+Status readLines(const QString& path, const std::function<void(QByteArrayView)>& onLine,
+                 ContentHash* hash = nullptr);
 
 // The reading loop shared by the register and the archives: every line of the
 // file becomes the next entry row of the grid, its cells the file's bytes, whose columns grow to the widest
@@ -24,6 +27,7 @@ Status readLines(const QString& path, const std::function<void(QByteArrayView)>&
 // and the current cell rests on the last entry, in the column where its line
 // ended. On failure the grid keeps the rows read so far and the row that was
 // being filled, which is current, in column 0.
-Status loadInto(FlexGrid& grid, const QString& path);
+// contentHash, when given, receives the checksum of the file read whole.
+Status loadInto(FlexGrid& grid, const QString& path, quint64* contentHash = nullptr);
 
 } // namespace RegisterReader

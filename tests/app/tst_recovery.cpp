@@ -138,7 +138,8 @@ void TestRecovery::damagedJournalIsMovedAside()
     WindowFixture f;
     QFile garbage(f.journals.filePath(QStringLiteral("work-20261207-120000-000-1.journal")));
     QVERIFY(garbage.open(QIODevice::WriteOnly));
-    garbage.write(QByteArray("PALOMETJ\x01\x00\x00\x00 not a frame", 28));
+    static const char bytes[] = "PALOMETJ\x01\x00\x00\x00 not a frame";
+    garbage.write(bytes, sizeof bytes - 1);
     garbage.close();
     f.window->offerRecovery();
     QCOMPARE(f.desktop.questions.size(), size_t(0));

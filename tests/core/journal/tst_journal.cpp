@@ -112,7 +112,7 @@ void TestJournal::changesReplayOnTheSnapshot()
 
     // Cut anywhere: the snapshot and the whole steps before the cut.
     for (qsizetype length = 0; length < bytes.size(); ++length) {
-        const std::optional<JournalFormat::Contents> cut = JournalFormat::read(bytes.first(length));
+        const std::optional<JournalFormat::Contents> cut = JournalFormat::read(QByteArrayView(bytes).first(length));
         if (!cut)
             continue;
         FlexGrid partial;

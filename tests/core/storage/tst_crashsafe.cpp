@@ -1,10 +1,13 @@
 #include "storage/FileStamp.h"
+#include "storage/KeptVersions.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -85,9 +88,11 @@ void TestCrashSafe::killedSaveLeavesTheOldOrTheNewFileWhole()
     int sawNew = 0;
     int sawTorn = 0;
     qint64 saveMs = 400;
+    QSet<QByteArray> versions{QCryptographicHash::hash(current, QCryptographicHash::Sha1)};
     for (int round = 0; round < 12; ++round) {
         const QByteArray marker = "MARK" + QByteArray::number(round);
         const QByteArray next = withMarker(current, marker);
+        versions.insert(QCryptographicHash::hash(next, QCryptographicHash::Sha1));
         QProcess process;
         process.setProcessEnvironment(environment);
         process.start(helper, {dir.path(), QString::fromLatin1(marker)});
@@ -122,9 +127,18 @@ void TestCrashSafe::killedSaveLeavesTheOldOrTheNewFileWhole()
         const QByteArray hash = QCryptographicHash::hash(now, QCryptographicHash::Sha1);
         const bool isOld = hash == QCryptographicHash::hash(current, QCryptographicHash::Sha1);
         const bool isNew = hash == QCryptographicHash::hash(next, QCryptographicHash::Sha1);
+        // Every kept version is a whole one, whatever moment the kill took.
+        const QString backup = dir.filePath(QStringLiteral("Backup"));
+        for (const QString& version : QDir(backup).entryList(QDir::Files | QDir::Hidden))
+            QVERIFY2(versions.contains(QCryptographicHash::hash(fileBytes(backup + u'/' + version),
+                                                                QCryptographicHash::Sha1)) ||
+                         version.endsWith(QStringLiteral(".part")),
+                     qPrintable(QStringLiteral("round %1: %2 is not a whole version").arg(round).arg(version)));
         if (inPlace && !isOld && !isNew) {
-            const QStringList kept = QDir(dir.filePath(QStringLiteral("Backup"))).entryList(QDir::Files, QDir::Name);
-            QVERIFY2(!kept.isEmpty() && fileBytes(dir.filePath(QStringLiteral("Backup/")) + kept.last()) == current,
+            // The newest in the program's own order ("-2" after a second save
+            // within the same second).
+            const QStringList kept = KeptVersions::versions(backup, QStringLiteral("thisyear"));
+            QVERIFY2(!kept.isEmpty() && fileBytes(kept.last()) == current,
                      qPrintable(QStringLiteral("round %1: torn without a kept version").arg(round)));
             ++sawTorn;
             QFile file(path); // restored by hand, through the same file
@@ -137,10 +151,17 @@ void TestCrashSafe::killedSaveLeavesTheOldOrTheNewFileWhole()
         (isNew ? sawNew : sawOld) += 1;
         if (isNew)
             current = next;
-        // A killed save leaves its temporary file behind; the register is whole.
-        for (const QString& stale : QDir(dir.path()).entryList({QStringLiteral("thisyear.csv.*")}))
-            QFile::remove(dir.filePath(stale));
     }
+    // A killed save's temporary files go with the next save.
+    QProcess last;
+    last.setProcessEnvironment(environment);
+    last.start(helper, {dir.path(), QStringLiteral("LAST")});
+    QVERIFY(last.waitForFinished(60000));
+    QCOMPARE(last.exitCode(), 0);
+    const QStringList left = QDir(dir.path()).entryList({QStringLiteral("thisyear.csv.*")}, QDir::Files | QDir::Hidden);
+    QVERIFY2(left.filter(QRegularExpression(QStringLiteral("^thisyear\\.csv\\.([A-Za-z0-9]{6}|lock)$"))).isEmpty(),
+             qPrintable(left.join(u' ')));
+    QVERIFY(QDir(dir.filePath(QStringLiteral("Backup"))).entryList({QStringLiteral("*.part")}, QDir::Files | QDir::Hidden).isEmpty());
     qInfo("after the kills: %d old files, %d new files, %d torn with a kept version (save takes %lld ms)",
           sawOld, sawNew, sawTorn, saveMs);
 }

@@ -294,7 +294,7 @@ void TestRegisterWriter::onlyTheNewestVersionsAreKept()
     writeAll(file, "x");
     const QDateTime start(QDate(2026, 1, 1), QTime(12, 0));
     for (int i = 0; i < KeptVersions::versionsKept + 2; ++i)
-        QVERIFY(!KeptVersions::keep(file, dir.path(), QStringLiteral("thisyear"), i % 2, start.addSecs(i / 2)).isEmpty());
+        QVERIFY(!KeptVersions::keep(file, dir.path(), QStringLiteral("thisyear"), i % 2, start.addSecs(i / 2)).path.isEmpty());
     KeptVersions::prune(dir.path(), QStringLiteral("thisyear"));
     const QStringList kept = QDir(dir.path()).entryList({QStringLiteral("thisyear-*")}, QDir::Files, QDir::Name);
     QCOMPARE(kept.size(), KeptVersions::versionsKept);
