@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <cstdio>
 
 namespace CommandLine {
@@ -8,8 +9,8 @@ namespace CommandLine {
 namespace {
 
 const char* const helpText =
-    "Использование: palomet [-h | --help] [-v | --version]\n"
-    "Usage: palomet [-h | --help] [-v | --version]\n"
+    "Использование: palomet [-h | --help] [-v | --version] [--folder ПАПКА]\n"
+    "Usage: palomet [-h | --help] [-v | --version] [--folder DIR]\n"
     "\n"
     "Palomet ведёт журнал блоков ЭКЛЗ контрольно-кассовых машин: thisyear.csv\n"
     "и архивы в папке Archive, в папке программы или в ~/.local/share/palomet.\n"
@@ -17,33 +18,47 @@ const char* const helpText =
     "thisyear.csv and the archives in Archive, in the program's folder or in\n"
     "~/.local/share/palomet.\n"
     "\n"
-    "  -h, --help     эта справка / this help\n"
-    "  -v, --version  версия программы / the program's version\n"
+    "  -h, --help       эта справка / this help\n"
+    "  -v, --version    версия программы / the program's version\n"
+    "  --folder ПАПКА   журнал в этой папке, например в общей папке на сервере\n"
+    "  --folder DIR     the register in DIR, a shared folder on a server, say\n"
     "\n"
     "Другие аргументы не действуют: открывается окно программы.\n"
     "Any other argument is ignored: the program's window opens.\n";
 
 } // namespace
 
-std::optional<int> answerInformationOptions(const QStringList& arguments)
+Start read(const QStringList& arguments)
 {
     QCommandLineParser parser;
     // "-reverse" and Qt's other one-dash options are words, not -r -e -v ...
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
+    const QCommandLineOption folder(QStringLiteral("folder"), QString(), QStringLiteral("DIR"));
     parser.addOption(help);
     parser.addOption(version);
+    parser.addOption(folder);
     parser.parse(arguments); // an unknown argument is no error here: it is ignored
     if (parser.isSet(help)) {
         std::fputs(helpText, stdout);
-        return 0;
+        return {0, {}};
     }
     if (parser.isSet(version)) {
         std::printf("palomet %s\n", PALOMET_VERSION);
-        return 0;
+        return {0, {}};
     }
-    return std::nullopt;
+    if (!parser.isSet(folder))
+        return {};
+    const QString chosen = parser.value(folder);
+    if (chosen.isEmpty() || !QFileInfo(chosen).isDir()) {
+        std::fprintf(stderr, "palomet: the folder \"%s\" for --folder does not exist; "
+                             "папки «%s» нет.\n",
+                     qPrintable(chosen), qPrintable(chosen));
+        return {2, {}};
+    }
+    // As given: a link to a folder on a share stays the way to it.
+    return {std::nullopt, QFileInfo(chosen).absoluteFilePath()};
 }
 
 } // namespace CommandLine

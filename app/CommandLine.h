@@ -1,14 +1,22 @@
 #pragma once
 
+#include <QString>
 #include <QStringList>
 #include <optional>
 
 // The program's own command line: --help and --version (also -h and -v)
-// print to standard output and end the program, with no display needed.
-// Every other argument is ignored and the window opens.
+// print to standard output and end the program, with no display needed;
+// --folder DIR keeps the register in DIR for this run (a folder on a file
+// server, say), which must exist. Every other argument is ignored and the
+// window opens.
 namespace CommandLine {
 
-// The exit status after printing, or nullopt when the window is to open.
-std::optional<int> answerInformationOptions(const QStringList& arguments);
+struct Start
+{
+    std::optional<int> exitStatus; // end at once with it, having printed what to say
+    QString folder;                // the program folder chosen, or empty for the usual one
+};
+
+Start read(const QStringList& arguments);
 
 } // namespace CommandLine

@@ -39,8 +39,9 @@ int main(int argc, char* argv[])
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
-    if (const std::optional<int> status = CommandLine::answerInformationOptions(arguments))
-        return *status;
+    const CommandLine::Start start = CommandLine::read(arguments);
+    if (start.exitStatus)
+        return *start.exitStatus;
     if (!displayReachable()) {
         std::fprintf(stderr, "palomet: no display to show the window on (DISPLAY is unset or "
                              "unreachable); start it from a desktop session.\n");
@@ -68,7 +69,8 @@ int main(int argc, char* argv[])
                            FrmEKLZ::programTitle);
         return EXIT_FAILURE;
     }
-    FrmEKLZ window(desktop, ProgramFolder::choose(QCoreApplication::applicationDirPath()));
+    FrmEKLZ window(desktop, start.folder.isEmpty() ? ProgramFolder::choose(QCoreApplication::applicationDirPath())
+                                                   : start.folder);
     desktop.setMainWindow(&window);
     // A logout asks about unsaved work where the session lets us ask, and
     // otherwise keeps it in the journal; a kill signal keeps it there too.

@@ -258,9 +258,10 @@ std::optional<qint64> modifiedNs(const QString& path)
     return qint64(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
 }
 
+// Hidden, beside the file.
 QString markerPrefix(const Target& target)
 {
-    return target.path + QStringLiteral(".replaced-");
+    return target.folder + QStringLiteral("/.") + QFileInfo(target.path).fileName() + QStringLiteral(".replaced-");
 }
 
 constexpr QByteArrayView claimed = "claimed\n";

@@ -21,7 +21,7 @@
 // So the lock file says who holds it (user, host, process, boot and since
 // when), and the holder rewrites it every 10 s while it holds it. A lock is
 // stale when its holder is gone: on this host at once (no such process, or
-// another boot), from another desk when it has not been rewritten for 60 s,
+// another boot), from another desk when it has not been rewritten for 50 s,
 // judged by the file server's clock (the lock's time against that of a file
 // just created beside it), never by the desk's. A stale lock is renamed aside
 // before it is removed, both done on a closed file, and only after checking
@@ -44,7 +44,7 @@ public:
     };
 
     static constexpr int refreshSeconds = 10;
-    static constexpr int staleSeconds = 60;
+    static constexpr int staleSeconds = 50;
 
     RegisterLock() = default;
     ~RegisterLock();
