@@ -19,6 +19,7 @@ if [ "${1:-}" = "--test" ]; then
     xvfb xdotool x11-utils imagemagick
     desktop-file-utils appstream dpkg-dev file util-linux e2fsprogs
     lintian devscripts man-db groff-base
+    samba smbclient smbnetfs fuse3
   )
 fi
 

@@ -276,19 +276,20 @@ bool writeMarker(const QString& path, QByteArrayView state, int flags)
     return ::close(fd) == 0; // closed at once: a file server keeps an open file
 }
 
-// Claims the contents the user saw, by creating their marker (which the file
-// server does or refuses whole, caches or not); false when a save has
-// replaced them since they were written. A marker still "claimed" is a save
-// that died before it replaced anything: no live save holds one while this
-// save holds the lock. Answers the marker made, to mark "replaced" once the
-// file is, or to remove when this save fails.
+// Claims the version of the file the user saw (its contents' checksum and
+// its modification time), by creating its marker, which the file server does
+// or refuses whole, caches or not; false when a save has replaced that
+// version already. A marker still "claimed" is a save that died before it
+// replaced anything: no live save holds one while this save holds the lock.
+// Answers the marker made, to mark "replaced" once the file is, or to remove
+// when this save fails.
 bool claimSeenContents(const Target& target, const Guards& guards, QString& marker)
 {
     marker.clear();
     if (!guards.seen || !target.exists)
         return true;
-    const QString path =
-        markerPrefix(target) + QStringLiteral("%1").arg(guards.seen->contents, 16, 16, QLatin1Char('0'));
+    const QString path = markerPrefix(target) +
+                         QStringLiteral("%1-%2").arg(guards.seen->contents, 16, 16, QLatin1Char('0')).arg(guards.seen->modifiedNs);
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (writeMarker(path, claimed, O_CREAT | O_EXCL)) {
             marker = path;
@@ -296,12 +297,10 @@ bool claimSeenContents(const Target& target, const Guards& guards, QString& mark
         }
         if (errno != EEXIST)
             return true; // no marker can be made here: the stamp alone decides
-        // A marker older than the contents is from an earlier time they stood there.
         QFile file(path);
-        const bool replacedSince = file.open(QIODevice::ReadOnly) && file.read(64) == replaced &&
-                                   modifiedNs(path).value_or(0) > guards.seen->modifiedNs;
+        const bool replacedAlready = file.open(QIODevice::ReadOnly) && file.read(64) == replaced;
         file.close();
-        if (replacedSince)
+        if (replacedAlready)
             return false;
         QFile::remove(path);
     }

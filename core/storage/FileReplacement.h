@@ -33,12 +33,12 @@ struct Guards
     // Asked when no version of the file could be kept, with the errno of
     // why, and with no lock held; false declines.
     std::function<bool(int error)> mayWriteWithoutCopy;
-    // The contents the user saw (as loaded or last saved here), when known.
-    // A save claims them under the lock by creating a marker beside the file
-    // named after their checksum; a marker made since they were written
-    // means another desk has saved over them, however stale this desk's view
-    // of the file's attributes (a file server's client caches them for a
-    // second or more), and the save ends as ChangedMeanwhile.
+    // The version of the file the user saw (as loaded or last saved here),
+    // when known. A save claims it under the lock by creating a marker beside
+    // the file named after it; a marker there already means another desk has
+    // saved over that version, however stale this desk's view of the file's
+    // attributes (a file server's client caches them for a second or more),
+    // and the save ends as ChangedMeanwhile.
     struct Seen
     {
         quint64 contents = 0;  // their checksum

@@ -24,6 +24,8 @@ bool ScriptedDesktop::askYesNoDefaultYes(const QString& text, const QString& tit
 bool ScriptedDesktop::askYesNo(const QString& text, const QString& title)
 {
     questions.push_back({text, title, busyDepth});
+    if (duringQuestion)
+        duringQuestion();
     if (replies.empty())
         return false;
     const bool reply = replies.front();

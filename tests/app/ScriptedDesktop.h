@@ -30,6 +30,8 @@ public:
     // Runs inside every processEvents, before the real pending events, with
     // the number of that yield: lets a test act in the middle of a handler.
     std::function<void(int)> duringYield;
+    // Runs inside every yes/no question, before it is answered.
+    std::function<void()> duringQuestion;
     int yields = 0;
 
     QString inputBox(const QString& prompt, const QString& title) override;

@@ -180,6 +180,11 @@ void TestFrmEKLZ::failedLoadShowsItsMessage_data()
     QTest::newRow("a line too long") << "long line" << 3 << cannotFind;
     QTest::newRow("a FIFO, which never blocks")
         << "fifo" << 2 << "«thisyear.csv» не загружен: на его месте не обычный файл, а канал, сокет или устройство.";
+    // A link to an unplugged stick: said as what it is, and a save says the same.
+    QTest::newRow("a link to nowhere")
+        << "dangling" << 2
+        << "«thisyear.csv» ведёт на «/nonexistent-stick/thisyear.csv», которого нет (возможно, диск или "
+           "сетевая папка не подключены).\n" + cannotFind;
 }
 
 void TestFrmEKLZ::failedLoadShowsItsMessage()
@@ -192,6 +197,8 @@ void TestFrmEKLZ::failedLoadShowsItsMessage()
         QVERIFY(QDir(f.folder.path()).mkdir(QStringLiteral("thisyear.csv")));
     else if (standing == u"fifo")
         QCOMPARE(::mkfifo(QFile::encodeName(f.path(QStringLiteral("thisyear.csv"))).constData(), 0600), 0);
+    else if (standing == u"dangling")
+        QVERIFY(QFile::link(QStringLiteral("/nonexistent-stick/thisyear.csv"), f.path(QStringLiteral("thisyear.csv"))));
     else
         f.writeBytes("a;b;15.01.2009;old;\r\n" + QByteArray(40000, 'x') + "\r\n");
     f.press("CmdZagruz");
@@ -201,9 +208,17 @@ void TestFrmEKLZ::failedLoadShowsItsMessage()
     QCOMPARE(f.grid().Rows(), rowsLeft);
     // No pass after a failed load.
     QCOMPARE(f.grid().TextMatrix(1, 3), standing == u"long line" ? QStringLiteral("old") : QString());
-    QCOMPARE(f.grid().Row(), rowsLeft - 1); // the row being filled, from its start
-    QCOMPARE(f.grid().Col(), 0);
+    if (standing != u"dangling") { // nothing was read there
+        QCOMPARE(f.grid().Row(), rowsLeft - 1); // the row being filled, from its start
+        QCOMPARE(f.grid().Col(), 0);
+    }
     QCOMPARE(f.desktop.busyChanges.back(), false);
+    if (standing == u"dangling") {
+        f.press("CmdSave");
+        QCOMPARE(f.desktop.messages.size(), size_t{2});
+        QVERIFY2(f.desktop.messages[1].text.contains(QStringLiteral("ведёт на «/nonexistent-stick/thisyear.csv»")),
+                 qPrintable(f.desktop.messages[1].text));
+    }
 }
 
 void TestFrmEKLZ::pendingEditNeverLandsInTheLoadedRegister()

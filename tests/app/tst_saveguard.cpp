@@ -63,6 +63,9 @@ void TestSaveGuard::registerSaveAsksUnlessTheGridHoldsTheFile_data()
     QTest::newRow("load stopped part-way") << "broken" << true << "не полностью";
     QTest::newRow("saved by a second window") << "open second" << false << "другим окном";
     QTest::newRow("changed by another program") << "open touch" << true << "изменён";
+    // The question holds no lock: a second window saves while it is open,
+    // and the first window's "Да" is asked again about the file as it is then.
+    QTest::newRow("a second window saves during the question") << "open touch during" << false << "изменён";
     QTest::newRow("text in an eighth column: no") << "open eighth" << false << "первые 7 колонок";
     QTest::newRow("text in an eighth column: yes") << "open eighth" << true << "первые 7 колонок";
 }
@@ -100,6 +103,17 @@ void TestSaveGuard::registerSaveAsksUnlessTheGridHoldsTheFile()
             QVERIFY(desktop.questions.empty());
             onDisk = f.readBytes();
             QVERIFY(onDisk.startsWith("SECOND;"));
+        } else if (step == u"during") {
+            f.desktop.duringQuestion = [&] {
+                f.desktop.duringQuestion = nullptr;
+                ScriptedDesktop desktop;
+                FrmEKLZ second(desktop, f.folder.path(), f.journals.path());
+                second.findChild<QPushButton*>(QStringLiteral("CmdZagruz"))->click();
+                second.grid().setTextMatrix(1, 0, QStringLiteral("SECOND"));
+                second.findChild<QPushButton*>(QStringLiteral("CmdSave"))->click();
+                QVERIFY(desktop.messages.empty() && desktop.questions.empty()); // neither frozen nor busy
+                onDisk = f.readBytes();
+            };
         } else if (step == u"eighth") {
             f.grid().setTextMatrix(1, 7, QStringLiteral("в восьмой"));
         } else if (step == u"touch") {

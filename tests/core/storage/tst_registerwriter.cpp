@@ -2,6 +2,7 @@
 #include "RegisterFiles.h"
 #include "grid/FlexGrid.h"
 #include "storage/ArchiveName.h"
+#include "storage/FileReplacement.h"
 #include "storage/KeptVersions.h"
 #include "storage/RegisterFormat.h"
 #include "storage/RegisterReader.h"
@@ -11,6 +12,7 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <sys/stat.h>
 
 namespace {
@@ -189,6 +191,36 @@ void TestRegisterWriter::failuresLeaveTheOldFileWhole()
         QVERIFY(!RegisterWriter::save(grid, readOnly).saved());
     }
     QCOMPARE(readAll(readOnly), QByteArray("old;;;;;;;\r\n"));
+
+    // Thirty saves written in place (the file has a second name) that fail
+    // half-way each copy the unchanged file: none pushes a real version out.
+    const QString path = dir.filePath(QStringLiteral("thisyear.csv"));
+    const QString backup = dir.filePath(QStringLiteral("Backup"));
+    const QDateTime start(QDate(2026, 1, 1), QTime(12, 0));
+    for (int i = 0; i < KeptVersions::versionsKept; ++i) {
+        writeAll(path, "v" + QByteArray::number(i));
+        KeptVersions::keep(path, backup, QStringLiteral("thisyear"), false, start.addSecs(i));
+    }
+    writeAll(path, "current");
+    QCOMPARE(::link(qPrintable(path), qPrintable(dir.filePath(QStringLiteral("second name.csv")))), 0);
+    FileReplacement::Guards guards;
+    guards.backupFolder = backup;
+    guards.keptName = QStringLiteral("thisyear");
+    const auto halfAFile = [](const FileReplacement::Sink& sink) {
+        sink("half a file");
+        SaveOutcome failed;
+        failed.kind = SaveOutcome::Kind::WriteFailed;
+        return std::optional(failed);
+    };
+    for (int attempt = 0; attempt < KeptVersions::versionsKept; ++attempt) {
+        const SaveOutcome outcome = FileReplacement::write(path, guards, halfAFile);
+        QVERIFY(outcome.inPlace && outcome.restored);
+    }
+    QCOMPARE(readAll(path), QByteArray("current"));
+    const QStringList kept = KeptVersions::versions(backup, QStringLiteral("thisyear"));
+    QCOMPARE(kept.size(), KeptVersions::versionsKept + 1); // and the one copy of "current"
+    for (int i = 0; i < KeptVersions::versionsKept; ++i)
+        QCOMPARE(readAll(kept[i]), "v" + QByteArray::number(i));
 }
 
 void TestRegisterWriter::fullDiskLeavesTheOldFileWhole_data()
@@ -235,6 +267,10 @@ void TestRegisterWriter::savesKeepWhatTheyReplace_data()
     QTest::newRow("a FIFO") << "fifo" << "new" << int(Kind::NotRegularFile) << false;
     QTest::newRow("a link to a device") << "device" << "new" << int(Kind::NotRegularFile) << false;
     QTest::newRow("changed during the question") << "changed" << "new" << int(Kind::ChangedMeanwhile) << false;
+    // Backup is a file: the save asks whether to go on without a copy, and
+    // a write by someone else during that question is caught after it.
+    QTest::newRow("changed during the no-copy question")
+        << "changed without a copy" << "new" << int(Kind::ChangedMeanwhile) << false;
     QTest::newRow("a line too long to read back")
         << "file" << QString(RegisterFormat::maxLineLength, u'x') << int(Kind::LineTooLong) << false;
 }
@@ -265,11 +301,17 @@ void TestRegisterWriter::savesKeepWhatTheyReplace()
     FlexGrid grid;
     fill(grid, 7, {{cell}});
     const QString backup = dir.filePath(QStringLiteral("Backup"));
-    const FileReplacement::Guards guards{backup, QStringLiteral("thisyear"), [&] {
-        if (standing == u"changed") // another program writes it meanwhile
-            writeAll(path, "theirs;;;;;;;\r\n");
+    const auto theirs = [&] { // another program writes it meanwhile
+        QThread::msleep(10);
+        writeAll(path, "theirs;;;;;;;\r\n");
         return true;
-    }, {}};
+    };
+    if (standing == u"changed without a copy")
+        writeAll(backup, "not a folder");
+    FileReplacement::Guards guards{backup, QStringLiteral("thisyear"), [] { return true; },
+                                   [&](int error) { return error == ENOTDIR && theirs(); }};
+    if (standing == u"changed")
+        guards.mayWrite = theirs;
     const SaveOutcome outcome = RegisterWriter::save(grid, path, guards);
     QCOMPARE(int(outcome.kind), kind);
     QCOMPARE(outcome.inPlace, inPlace);
@@ -301,6 +343,15 @@ void TestRegisterWriter::onlyTheNewestVersionsAreKept()
     QVERIFY(!kept.contains(QStringLiteral("thisyear-2026-01-01-120000.csv"))); // the two oldest went
     QVERIFY(!kept.contains(QStringLiteral("thisyear-2026-01-01-120000-2.csv")));
     QVERIFY(kept.contains(QStringLiteral("thisyear-2026-01-01-120015-2.csv")));
+
+    // A clock set back: the version a save has just made is the "oldest" by
+    // its name, and stays all the same.
+    const KeptVersions::Kept justMade =
+        KeptVersions::keep(file, dir.path(), QStringLiteral("thisyear"), false, start.addDays(-1));
+    KeptVersions::prune(dir.path(), QStringLiteral("thisyear"), justMade.path);
+    QVERIFY(QFile::exists(justMade.path));
+    QCOMPARE(KeptVersions::versions(dir.path(), QStringLiteral("thisyear")).size(), KeptVersions::versionsKept);
+    QCOMPARE(KeptVersions::versions(dir.path(), QStringLiteral("thisyear")).first(), justMade.path);
 }
 
 void TestRegisterWriter::archiveNames_data()
