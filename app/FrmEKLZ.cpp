@@ -211,7 +211,22 @@ void FrmEKLZ::CmdSearh_Click()
     if (word.isEmpty())
         return;
     const Desktop::BusyScope busy(desktop_);
-    GridOperations::search(MSFGAZ, word);
+    lastSearch_ = {word, MSFGAZ.ColSel(), -1};
+    if (GridOperations::search(MSFGAZ, word))
+        lastSearch_.row = MSFGAZ.Row();
+}
+
+void FrmEKLZ::findNext()
+{
+    if (lastSearch_.word.isEmpty())
+        return;
+    const Desktop::BusyScope busy(desktop_);
+    const std::optional<int> row =
+        GridOperations::findRow(MSFGAZ, lastSearch_.word, lastSearch_.col, lastSearch_.row + 1, true);
+    if (!row)
+        return; // silent, as the first search; the selection stays
+    GridOperations::showMatch(MSFGAZ, *row);
+    lastSearch_.row = *row;
 }
 
 void FrmEKLZ::CmdPrint_Click()
@@ -274,7 +289,7 @@ void FrmEKLZ::blocdata()
     // together with the step before it. Passes nested through the yields
     // write into the same step; the outermost pushes it.
     if (passDepth_++ == 0)
-        passStep_ = std::make_unique<CellsCommand>(MSFGAZ, QString());
+        passStep_ = std::make_unique<CellsCommand>(MSFGAZ, QString(), true);
     runBlockingPass(MSFGAZ, [this] { return desktop_.processEvents(); },
                     [this](int row, int col, CellText before, CellText after) {
                         passStep_->add(row, col, before, after);

@@ -5,6 +5,7 @@
 #include "grid/FlexGrid.h"
 #include "journal/WorkJournal.h"
 
+#include <QDate>
 #include <QPointer>
 #include <QString>
 #include <QUndoStack>
@@ -52,6 +53,8 @@ public:
     // one is taken into this window.
     void offerRecovery();
     WorkJournal& journal() { return *journal_; }
+    // The day the blocking marks are judged on; the clock's when not set.
+    void setToday(QDate today);
     // The session ends: with interaction allowed, unsaved work gets the exit
     // question; otherwise it is written to the journal. Answers false when
     // the user chose to stay.
@@ -81,6 +84,11 @@ private:
     QPushButton* addButton(const char* name, const QString& caption, QRect twips);
     void placeControl(QWidget* control, QRect twips);
     void setTabOrder();
+    // Ctrl+F and F3.
+    void createKeys();
+    // Blocked and blocking soon (FrmEKLZMarks.cpp).
+    void createMarks();
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void connectHandlers();
     void Form_Load();
     void Form_Resize();
@@ -117,6 +125,11 @@ private:
     void OKButton_Click();
     void CancelButton_Click();
     void CmdSearh_Click();
+    // F3: the last search again, from the row after its last match.
+    void findNext();
+    // Ctrl+C and Ctrl+V on the grid (FrmEKLZClipboard.cpp).
+    void copyCells();
+    void pasteCells();
     void CmdPrint_Click();
     void CmdAddS_Click();
     void CmdDelS_Click();
@@ -161,4 +174,11 @@ private:
     std::unique_ptr<WorkJournal> journal_;
 
     bool gridEdited = false;
+    QDate today_;
+    struct LastSearch
+    {
+        QString word;
+        int col = 0;
+        int row = -1; // its last match
+    } lastSearch_;
 };

@@ -54,6 +54,17 @@ void FrmEKLZ::createHistory()
     historyMenu_ = new QMenu(this);
     historyMenu_->addAction(undoAction_);
     historyMenu_->addAction(redoAction_);
+    historyMenu_->addSeparator();
+    QAction* copy = historyMenu_->addAction(QStringLiteral("Копировать"), this, &FrmEKLZ::copyCells);
+    copy->setShortcut(QKeySequence::Copy);
+    QAction* paste = historyMenu_->addAction(QStringLiteral("Вставить"), this, &FrmEKLZ::pasteCells);
+    paste->setShortcut(QKeySequence::Paste);
+    for (QAction* action : {copy, paste})
+        action->setShortcutContext(Qt::WidgetShortcut); // shown; the grid's own keys act
+    connect(gridWidget_, &GridWidget::copyRequested, this, &FrmEKLZ::copyCells);
+    connect(gridWidget_, &GridWidget::pasteRequested, this, &FrmEKLZ::pasteCells);
+    // In the cell box, Ctrl+C with no text selected copies as the grid would.
+    txtDataEntry->installEventFilter(this);
     connect(gridWidget_, &GridWidget::contextMenuRequested, historyMenu_, [this](const QPoint& globalPos) {
         // A pending edit becomes its step first, so that the menu names
         // the step its entries take.
@@ -138,7 +149,7 @@ void FrmEKLZ::pushPassStep()
         return;
     // Named as the step it follows, which undo takes with it.
     passStep_->setText(canUndo() ? history_.undoText() : QStringLiteral("пересчёт дат блокировки"));
-    history_.push(std::exchange(passStep_, std::make_unique<CellsCommand>(MSFGAZ, QString())).release());
+    history_.push(std::exchange(passStep_, std::make_unique<CellsCommand>(MSFGAZ, QString(), true)).release());
     keepHistoryWithinCeiling();
 }
 

@@ -4,6 +4,7 @@
 
 #include "app/Desktop.h"
 #include "app/Dialog.h"
+#include "app/Plural.h"
 #include "journal/OrphanedJournal.h"
 #include "rules/BlockingDate.h"
 #include "ui/CellOverlay.h"
@@ -14,19 +15,6 @@
 #include <QFileInfo>
 
 namespace {
-
-// "1 изменение", "3 изменения", "11 изменений".
-QString changesText(int count)
-{
-    const int lastTwo = count % 100;
-    const int last = count % 10;
-    const char* word = "изменений";
-    if (last == 1 && lastTwo != 11)
-        word = "изменение";
-    else if (last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14))
-        word = "изменения";
-    return QString::number(count) + u' ' + QString::fromUtf8(word);
-}
 
 bool sameFolder(const QString& a, const QString& b)
 {
@@ -59,7 +47,7 @@ void FrmEKLZ::offerRecovery()
         const QString question =
             QStringLiteral("Palomet был закрыт, не сохранив изменения в %1 (%2, последнее %3). "
                            "Восстановить их?")
-                .arg(RegisterDocument::originName(contents->origin), changesText(std::max(1, contents->steps)),
+                .arg(RegisterDocument::originName(contents->origin), Plural::count(std::max(1, contents->steps), "изменение", "изменения", "изменений"),
                      QDateTime::fromMSecsSinceEpoch(contents->lastChangeMs)
                          .toString(QStringLiteral("dd.MM.yyyy HH:mm")));
         if (desktop_.askYesNoDefaultYes(question, programTitle)) {

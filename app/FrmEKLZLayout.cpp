@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QShortcut>
 #include <array>
 #include <limits>
 
@@ -94,6 +95,14 @@ void FrmEKLZ::createControls()
     txtDataEntry->hide();
 
     setTabOrder();
+    createKeys();
+    createMarks();
+}
+
+void FrmEKLZ::createKeys()
+{
+    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this, &FrmEKLZ::CmdSearh_Click);
+    connect(new QShortcut(QKeySequence::FindNext, this), &QShortcut::activated, this, &FrmEKLZ::findNext);
 }
 
 void FrmEKLZ::setTabOrder()

@@ -11,8 +11,6 @@
 
 namespace SaveMessages {
 
-namespace {
-
 QString characterName(char32_t ch)
 {
     switch (ch) {
@@ -31,6 +29,8 @@ QString characterName(char32_t ch)
         return QStringLiteral("управляющий символ %1").arg(code);
     return QStringLiteral("символ «%1» (%2)").arg(QString::fromUcs4(&ch, 1), code);
 }
+
+namespace {
 
 // Why a file could not be opened for writing, found by looking at the disk.
 bool nameTooLong(const QString& path, int error)

@@ -22,6 +22,8 @@ QString loadFailure(RegisterReader::Status status, const QString& fileName, cons
 QString textNotSaved(int row, int col, const QString& text);
 
 // The question before a save that could not keep the replaced version.
+// A character the file cannot carry, as the user is told of it.
+QString characterName(char32_t ch);
 // error: the errno of why no copy could be kept.
 QString noKeptVersion(const QString& path, const QString& backupFolder, int error);
 // A link at path leading to target, where there is nothing.

@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QToolTip>
 
 GridWidget::GridWidget(FlexGrid& grid, QWidget* parent)
     : QAbstractScrollArea(parent)
@@ -44,6 +45,12 @@ GridWidget::GridWidget(FlexGrid& grid, QWidget* parent)
 void GridWidget::setColors(const Colors& colors)
 {
     colors_ = colors;
+    scheduleRepaint();
+}
+
+void GridWidget::setMarker(Marker marker)
+{
+    marker_ = std::move(marker);
     scheduleRepaint();
 }
 
@@ -121,6 +128,12 @@ void GridWidget::paintCell(QPainter& painter, int row, int col, const QRect& rec
 
     QColor back = fixed ? colors_.backFixed : (selected ? colors_.backSel : colors_.back);
     QColor fore = fixed ? colors_.foreFixed : (selected ? colors_.foreSel : colors_.fore);
+    if (!fixed && !selected && marker_) {
+        if (const std::optional<Mark> mark = marker_(row, col)) {
+            back = mark->back;
+            fore = mark->fore;
+        }
+    }
     painter.fillRect(rect, back);
     painter.setPen(fixed ? colors_.gridLinesFixed : colors_.gridLines);
     painter.drawLine(rect.topRight(), rect.bottomRight());
@@ -164,6 +177,30 @@ void GridWidget::paintEvent(QPaintEvent*)
     paintRow(0, 0, headerHeight);
 }
 
+bool GridWidget::viewportEvent(QEvent* event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QAbstractScrollArea::viewportEvent(event);
+    // What the cell's mark says, and its whole text where the column cuts it.
+    const QPoint pos = static_cast<QHelpEvent*>(event)->pos();
+    const int row = rowAtPixel(pos.y());
+    const int col = colAtPixel(pos.x());
+    QStringList tip;
+    if (row >= 0 && col >= 0) {
+        if (const std::optional<Mark> mark = marker_ ? marker_(row, col) : std::nullopt; mark && row > 0)
+            tip << mark->tip;
+        const QString text = grid_.cellText(row, col).toString();
+        const int room = Twips::toPixels(grid_.ColWidth(col) - 2 * FlexGrid::textMargin);
+        if (fontMetrics().horizontalAdvance(text) > room)
+            tip << text;
+    }
+    if (tip.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), tip.join(u'\n'), viewport());
+    return true;
+}
+
 // A click is a left-button click: the other buttons leave the grid, its
 // current cell and its focus as they were.
 void GridWidget::mousePressEvent(QMouseEvent* event)
@@ -198,6 +235,14 @@ void GridWidget::mouseReleaseEvent(QMouseEvent* event)
 
 void GridWidget::keyPressEvent(QKeyEvent* event)
 {
+    if (event->matches(QKeySequence::Copy)) {
+        emit copyRequested();
+        return;
+    }
+    if (event->matches(QKeySequence::Paste)) {
+        emit pasteRequested();
+        return;
+    }
     const int page = pageRows();
     int row = grid_.Row();
     int col = grid_.Col();

@@ -4,6 +4,8 @@
 #include <QColor>
 #include <QElapsedTimer>
 #include <QTimer>
+#include <functional>
+#include <optional>
 
 class FlexGrid;
 
@@ -33,12 +35,26 @@ public:
 
     void setColors(const Colors& colors);
 
+    // A cell the window marks: a fixed background with its fixed text
+    // colour, and what its tooltip says. The selection still shows over it.
+    struct Mark
+    {
+        QColor back;
+        QColor fore;
+        QString tip;
+    };
+    using Marker = std::function<std::optional<Mark>(int row, int col)>;
+    void setMarker(Marker marker);
+
     // Follows the grid's place and visibility (given in twips).
     void followPlace();
 
 signals:
     // A right press (or the menu key) over the grid: the window's menu.
     void contextMenuRequested(const QPoint& globalPos);
+    // Ctrl+C and Ctrl+V while the grid has the focus.
+    void copyRequested();
+    void pasteRequested();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -50,6 +66,7 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     void scheduleRepaint();
@@ -61,6 +78,7 @@ private:
 
     FlexGrid& grid_;
     Colors colors_;
+    Marker marker_;
     QTimer repaintTimer_;
     QElapsedTimer sinceLastPaint_;
     bool syncing_ = false;

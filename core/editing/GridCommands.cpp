@@ -234,9 +234,16 @@ void SortCommand::release()
     header_ = PackedRow();
 }
 
-CellsCommand::CellsCommand(FlexGrid& grid, const QString& text)
+CellsCommand::CellsCommand(FlexGrid& grid, const QString& text, bool followsStep)
     : GridCommand(grid, grid.Row(), grid.Col(), text)
+    , followsStep_(followsStep)
 {
+}
+
+void CellsCommand::addedShape(int rows, int cols)
+{
+    rowsAdded_ = rows;
+    colsAdded_ = cols;
 }
 
 void CellsCommand::add(int row, int col, CellText before, CellText after)
@@ -264,14 +271,19 @@ void CellsCommand::write(const PackedRow& texts)
 
 void CellsCommand::apply()
 {
-    // Pushed after the pass wrote the cells: the first redo has nothing to do.
-    if (!std::exchange(applied_, false))
-        write(after_);
+    // Pushed after the cells were written: the first redo has nothing to do.
+    if (std::exchange(applied_, false))
+        return;
+    grid_.setRows(grid_.Rows() + rowsAdded_);
+    grid_.setCols(grid_.Cols() + colsAdded_);
+    write(after_);
 }
 
 void CellsCommand::revert()
 {
     write(before_);
+    grid_.setRows(grid_.Rows() - rowsAdded_);
+    grid_.setCols(grid_.Cols() - colsAdded_);
 }
 
 void CellsCommand::release()

@@ -51,22 +51,24 @@ private:
     bool forgotten_ = false;
 };
 
-// Cells written at once beside the user's own steps: the dates the blocking
+// Cells written at once, already written when the step is pushed: a paste
+// (with the rows and columns it added at the end), or the dates the blocking
 // pass derives. The pass writes by position, so what it writes over (even
 // text that stood in the blocking column only after a move of columns) is
-// kept here and put back; undo and redo take the step together with the one
-// it followed, so that undoing an activation date takes its blocking date
-// back with it.
+// kept here and put back; undo and redo take a pass's step together with the
+// one it followed (followsStep), so that undoing an activation date takes its
+// blocking date back with it.
 class CellsCommand : public GridCommand
 {
 public:
-    // text names the step, usually as the one before it.
-    CellsCommand(FlexGrid& grid, const QString& text);
+    CellsCommand(FlexGrid& grid, const QString& text, bool followsStep);
     // A cell about to change from before to after.
     void add(int row, int col, CellText before, CellText after);
-    bool isEmpty() const { return places_.empty(); }
+    // Rows and columns the step added at the end before writing its cells.
+    void addedShape(int rows, int cols);
+    bool isEmpty() const { return places_.empty() && rowsAdded_ == 0 && colsAdded_ == 0; }
     qsizetype bytes() const override;
-    bool passesThrough() const override { return true; }
+    bool passesThrough() const override { return followsStep_; }
 
 private:
     void apply() override;
@@ -81,6 +83,9 @@ private:
     std::vector<Place> places_;
     PackedRow before_;
     PackedRow after_;
+    int rowsAdded_ = 0;
+    int colsAdded_ = 0;
+    const bool followsStep_;
     bool applied_ = true; // the cells were written before the step was pushed
 };
 

@@ -11,6 +11,7 @@ namespace GridOperations {
 void addRow(FlexGrid& grid)
 {
     grid.AddItem(QString());
+    grid.scrollIntoView(grid.Rows() - 1, grid.Col()); // where the new row went
 }
 
 bool deleteRow(FlexGrid& grid, int row)
@@ -73,20 +74,33 @@ private:
 
 } // namespace
 
-bool search(FlexGrid& grid, const QString& word)
+std::optional<int> findRow(const FlexGrid& grid, const QString& word, int col, int from, bool wrap)
 {
     const int rows = grid.Rows();
     const CaselessPrefix prefix(word);
-    for (int row = 0; row < rows; ++row) {
-        const CellText text = grid.cellText(row, grid.ColSel());
-        if (text.isEmpty() || !prefix.matches(text))
-            continue;
-        grid.setRow(row);
-        grid.setTopRow(row);
-        grid.setRowSel(row == rows - 1 ? row - 1 : row + 1);
-        return true;
+    const int count = wrap ? rows : rows - from;
+    for (int i = 0; i < count; ++i) {
+        const int row = (from + i) % rows;
+        const CellText text = grid.cellText(row, col);
+        if (!text.isEmpty() && prefix.matches(text))
+            return row;
     }
-    return false;
+    return std::nullopt;
+}
+
+void showMatch(FlexGrid& grid, int row)
+{
+    grid.setRow(row);
+    grid.setTopRow(row);
+    grid.setRowSel(row == grid.Rows() - 1 ? row - 1 : row + 1);
+}
+
+bool search(FlexGrid& grid, const QString& word)
+{
+    const std::optional<int> row = findRow(grid, word, grid.ColSel(), 0, false);
+    if (row)
+        showMatch(grid, *row);
+    return row.has_value();
 }
 
 std::pair<int, std::vector<quint32>> sortByColumn(FlexGrid& grid, int col, const QString& headerFormat)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -12,7 +13,8 @@ class FlexGrid;
 // move raises LeaveCell like any other.
 namespace GridOperations {
 
-// "Добавить строку": an empty row after the last.
+// "Добавить строку": an empty row after the last, scrolled into view; the
+// current cell stays.
 void addRow(FlexGrid& grid);
 
 // " Удалить строку" removes the row on which the selection ends. The header
@@ -34,6 +36,11 @@ bool moveLastColumn(FlexGrid& grid, int to);
 // scrolled to the top, with the selection ending on the next row (the one
 // above when the match is the last row). Answers whether a row matched.
 bool search(FlexGrid& grid, const QString& word);
+// The first row from `from` on whose cell in col begins with word, going on
+// from the top once when wrap; the header row counts as "Поиск" counts it.
+std::optional<int> findRow(const FlexGrid& grid, const QString& word, int col, int from, bool wrap);
+// Makes a matching row current as "Поиск" does.
+void showMatch(FlexGrid& grid, int row);
 
 // A release over a column's caption: every entry row sorted ascending by that
 // column, the header made standard again, the caption cell current.

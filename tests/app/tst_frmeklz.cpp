@@ -5,6 +5,7 @@
 #include <QDialogButtonBox>
 
 #include <QDir>
+#include <QToolTip>
 #include <sys/stat.h>
 
 class TestFrmEKLZ : public QObject
@@ -24,6 +25,9 @@ private slots:
     void failedLoadShowsItsMessage_data();
     void failedLoadShowsItsMessage();
     void pendingEditNeverLandsInTheLoadedRegister();
+    void blockingDatesAreMarked_data();
+    void blockingDatesAreMarked();
+    void findNextGoesThroughTheMatches();
 };
 
 void TestFrmEKLZ::startsWithTheHeaderAndOneEmptyEntry()
@@ -244,6 +248,79 @@ void TestFrmEKLZ::qtsOwnTextsAreRussian()
     QVERIFY(installRussianQtTexts()); // qt6-translations-l10n is installed
     const QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Отмена"));
+}
+
+void TestFrmEKLZ::blockingDatesAreMarked_data()
+{
+    QTest::addColumn<QString>("blocking");
+    QTest::addColumn<QColor>("back"); // of its cell and its serial number
+    QTest::addColumn<QString>("tip");
+    const QColor blocked(139, 0, 0);
+    const QColor soon(255, 193, 7);
+    QTest::newRow("yesterday") << "06.12.2026" << blocked << "заблокирована 1 день назад";
+    QTest::newRow("today") << "07.12.2026" << blocked << "заблокирована сегодня";
+    QTest::newRow("in 30 days") << "06.01.2027" << soon << "блокируется в течение 30 дней: через 30 дней";
+    QTest::newRow("in 31 days") << "07.01.2027" << QColor(Qt::white) << "";
+    QTest::newRow("not a date") << "31.02.2026" << QColor(Qt::white) << "";
+}
+
+// The marks follow the entry through a sort and its undo; "today" is given.
+void TestFrmEKLZ::blockingDatesAreMarked()
+{
+    QFETCH(QString, blocking);
+    QFETCH(QColor, back);
+    QFETCH(QString, tip);
+    WindowFixture f;
+    f.window->setToday(QDate(2026, 12, 7));
+    f.open(QStringLiteral("1;100;;01.06.2030;M;1;A;\r\n2;200;;%1;M;2;B;\r\n").arg(blocking));
+    const auto backAt = [&](int row, int col) {
+        const QImage image = f.window->gridWidget()->viewport()->grab().toImage();
+        return QColor(image.pixel(Twips::toPixels(f.grid().colLeft(col)) + 2,
+                                  Twips::toPixels(f.grid().rowTop(row)) + 2));
+    };
+    f.grid().setRow(1); // no selection over the rows looked at
+    f.grid().setRowSel(1);
+    f.grid().setCol(5);
+    for (const int col : {3, 0})
+        QCOMPARE(backAt(2, col), back);
+    QCOMPARE(backAt(1, 3), QColor(Qt::white));
+    const QPoint at = f.cellCentre(2, 3);
+    QHelpEvent help(QEvent::ToolTip, at, f.window->gridWidget()->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(f.window->gridWidget()->viewport(), &help);
+    QCOMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), tip);
+
+    QTest::mouseClick(f.window->gridWidget()->viewport(), Qt::LeftButton, {}, f.cellCentre(0, 3));
+    const int moved = f.grid().TextMatrix(1, 0) == u"2" ? 1 : 2; // a date sorts before 2030
+    f.grid().setRow(moved == 1 ? 2 : 1);
+    f.grid().setCol(5);
+    QCOMPARE(backAt(moved, 3), back);
+    QTest::keyClick(f.button("CmdProd"), Qt::Key_Z, Qt::ControlModifier);
+    f.grid().setRow(1);
+    f.grid().setCol(5);
+    QCOMPARE(backAt(2, 0), back);
+}
+
+void TestFrmEKLZ::findNextGoesThroughTheMatches()
+{
+    WindowFixture f;
+    f.open(QStringLiteral("1;;;;ЭКР;;;\r\n2;;;;АМС;;;\r\n3;;;;экр-2;;;\r\n4;;;;ЭКР;;;\r\n5;;;;АМС;;;\r\n"));
+    f.grid().setCol(4);
+    QTest::keyClick(f.button("CmdProd"), Qt::Key_F3); // no search yet: nothing
+    QCOMPARE(f.grid().Row(), 5);
+    f.desktop.answers = {QStringLiteral("экр")};
+    QTest::keyClick(f.button("CmdProd"), Qt::Key_F, Qt::ControlModifier); // as "Поиск"
+    QCOMPARE(f.desktop.prompts.size(), qsizetype(1));
+    QList<int> visited{f.grid().Row()};
+    for (int i = 0; i < 3; ++i) {
+        QTest::keyClick(f.button("CmdProd"), Qt::Key_F3);
+        visited << f.grid().Row();
+    }
+    QCOMPARE(visited, (QList<int>{1, 3, 4, 1})); // and round from the top once
+    f.desktop.answers = {QStringLiteral("нет такого")};
+    f.press("CmdSearh");
+    QTest::keyClick(f.button("CmdProd"), Qt::Key_F3); // no match: silent, the selection stays
+    QCOMPARE(f.grid().Row(), 1);
+    QVERIFY(f.desktop.messages.empty());
 }
 
 QTEST_MAIN(TestFrmEKLZ)

@@ -1,7 +1,9 @@
 #include "WindowFixture.h"
 #include "app/Fonts.h"
 
+#include <QClipboard>
 #include <QMenu>
+#include <QMimeData>
 
 namespace {
 
@@ -138,9 +140,12 @@ void TestUndo::undoTakesBackWhatTheWindowChanged_data()
 {
     // Steps separated by '/': a button, "click:ROW,COL", "box" (a click into
     // the cell box, which lies over its cell), "retype:ROW,COL,TEXT",
-    // "undo", "redo", "menu:TEXT" (the menu's undo entry reads TEXT).
+    // "undo", "redo", "menu:TEXT" (the menu's undo entry reads TEXT),
+    // "select:ROW,COL,ROW,COL", "copy" and "paste" (Ctrl+C and Ctrl+V on the
+    // grid), "boxcopy" (Ctrl+C in the cell box), "clip:TEXT" (the clipboard).
     QTest::addColumn<QString>("script");
-    // '|'-separated: "loaded" (the grid as loaded), "ROW,COL=TEXT", "rows=N", "cols=N".
+    // '|'-separated: "loaded" (the grid as loaded), "ROW,COL=TEXT", "rows=N",
+    // "cols=N", "text=CLIPBOARD", "csv=CLIPBOARD'S CSV", "message=PART".
     QTest::addColumn<QString>("expected");
     QTest::newRow("the pass over moved owners, one undo")
         << "CmdDelC/click:1,3/CmdSortC/click:2,0/undo" << "1,6=Петров|2,6=Иванов|cols=7";
@@ -155,6 +160,16 @@ void TestUndo::undoTakesBackWhatTheWindowChanged_data()
     QTest::newRow("typed, a row deleted, undone") << "retype:2,6,NEW/CmdDelS/undo" << "2,6=NEW|rows=4";
     QTest::newRow("the box after a row deletion") << "click:1,0/CmdDelS/click:2,1" << "1,0=1|rows=3";
     QTest::newRow("the box after two column deletions") << "click:1,6/CmdDelC/CmdDelC/click:2,1" << "1,5=8";
+    QTest::newRow("copied as tab-separated lines and CSV")
+        << "select:1,5,2,6/copy" << "text=8\tПетров\n7\tИванов\n|csv=8,Петров\r\n7,Иванов\r\n";
+    QTest::newRow("pasted past the last row, which it adds")
+        << "select:1,5,2,6/copy/select:3,5,3,5/paste" << "3,5=8|3,6=Петров|4,5=7|4,6=Иванов|rows=5";
+    QTest::newRow("a paste is one step") << "select:1,5,2,6/copy/select:3,5,3,5/paste/undo" << "loaded";
+    QTest::newRow("a register line pasted") << "clip:5;500;;;ЭКР;;Орлов;\r\n/select:2,0,2,0/paste"
+                                            << "2,0=5|2,1=500|2,2=|2,6=Орлов|cols=8";
+    QTest::newRow("a character the file cannot hold") << "clip:ЭКЛЗ 😀/select:1,6,1,6/paste"
+                                                      << "loaded|message=«😀» (U+1F600)";
+    QTest::newRow("the box copies its cell when nothing is selected") << "click:1,6/boxcopy" << "text=Петров\n";
 }
 
 void TestUndo::undoTakesBackWhatTheWindowChanged()
@@ -173,6 +188,19 @@ void TestUndo::undoTakesBackWhatTheWindowChanged()
             f.retype(at[0].toInt(), at[1].toInt(), at[2]);
         } else if (step == u"box") {
             QTest::mouseClick(f.overlay(), Qt::LeftButton);
+        } else if (step.startsWith(u"select:")) {
+            f.grid().setRow(at[0].toInt());
+            f.grid().setCol(at[1].toInt());
+            f.grid().setRowSel(at[2].toInt());
+            f.grid().setColSel(at[3].toInt());
+        } else if (step == u"copy" || step == u"paste") {
+            f.window->gridWidget()->setFocus();
+            QTest::keyClick(f.window->gridWidget(), step == u"copy" ? Qt::Key_C : Qt::Key_V, Qt::ControlModifier);
+        } else if (step == u"boxcopy") {
+            f.overlay()->deselect();
+            QTest::keyClick(f.overlay(), Qt::Key_C, Qt::ControlModifier);
+        } else if (step.startsWith(u"clip:")) {
+            QGuiApplication::clipboard()->setText(arguments);
         } else if (step.startsWith(u"menu:")) {
             QCOMPARE(f.window->findChild<QMenu*>()->actions().at(0)->text(), arguments);
         } else if (step == u"undo" || step == u"redo") {
@@ -184,8 +212,15 @@ void TestUndo::undoTakesBackWhatTheWindowChanged()
     for (const QString& check : expected.split(u'|')) {
         const QString value = check.section(u'=', 1);
         const QStringList place = check.section(u'=', 0, 0).split(u',');
+        const QMimeData* clipboard = QGuiApplication::clipboard()->mimeData();
         if (check == u"loaded")
             QCOMPARE(snapshot(f.grid()), loaded);
+        else if (place[0] == u"text")
+            QCOMPARE(clipboard->text(), value);
+        else if (place[0] == u"csv")
+            QCOMPARE(QString::fromUtf8(clipboard->data(QStringLiteral("text/csv"))), value);
+        else if (place[0] == u"message")
+            QVERIFY(f.desktop.messages.size() == 1 && f.desktop.messages[0].text.contains(value));
         else if (place[0] == u"rows")
             QCOMPARE(f.grid().Rows(), value.toInt());
         else if (place[0] == u"cols")
