@@ -64,6 +64,7 @@ void FrmEKLZ::createControls()
 
     TxtVvod = new QLineEdit(this);
     TxtVvod->setObjectName(QStringLiteral("TxtVvod"));
+    TxtVvod->setAccessibleName(QStringLiteral("Строка ввода"));
     TxtVvod->setMaxLength(std::numeric_limits<int>::max());
     placeControl(TxtVvod, {6840, 840, 3135, 435});
 
@@ -74,6 +75,7 @@ void FrmEKLZ::createControls()
     MSFGAZ.setHeight(3255);
     gridWidget_ = new GridWidget(MSFGAZ, this);
     gridWidget_->setObjectName(QStringLiteral("MSFGAZ"));
+    gridWidget_->setAccessibleName(QStringLiteral("Журнал ЭКЛЗ"));
     const QPalette system = palette();
     gridWidget_->setColors({.back = system.color(QPalette::Base),
                             .fore = system.color(QPalette::Text),
@@ -88,6 +90,8 @@ void FrmEKLZ::createControls()
     // The overlay: a frameless line edit laid exactly over the cell being edited.
     txtDataEntry = new QLineEdit(QStringLiteral("Text1"), this);
     txtDataEntry->setObjectName(QStringLiteral("txtDataEntry"));
+    // Read out by its purpose, not by the text it holds while hidden.
+    txtDataEntry->setAccessibleName(QStringLiteral("Правка ячейки"));
     txtDataEntry->setFrame(false);
     txtDataEntry->setTextMargins(0, 0, 0, 0);
     txtDataEntry->setMaxLength(std::numeric_limits<int>::max());

@@ -20,6 +20,7 @@ if [ "${1:-}" = "--test" ]; then
     desktop-file-utils appstream dpkg-dev file util-linux e2fsprogs
     lintian devscripts man-db groff-base
     samba smbclient smbnetfs fuse3
+    dbus at-spi2-core python3-pyatspi
   )
 fi
 

@@ -2,6 +2,7 @@
 
 #include "grid/FlexGrid.h"
 #include "grid/Twips.h"
+#include "ui/GridAccessible.h"
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>
@@ -30,10 +31,12 @@ GridWidget::GridWidget(FlexGrid& grid, QWidget* parent)
                .gridLines = pal.color(QPalette::Mid),
                .gridLinesFixed = pal.color(QPalette::WindowText)};
 
+    GridAccessible::install();
     repaintTimer_.setSingleShot(true);
     connect(&repaintTimer_, &QTimer::timeout, this, [this] {
         syncScrollBars();
         viewport()->update();
+        announceCurrentCell();
     });
     sinceLastPaint_.start();
     connect(&grid_, &FlexGrid::contentChanged, this, &GridWidget::scheduleRepaint);
@@ -46,6 +49,20 @@ void GridWidget::setColors(const Colors& colors)
 {
     colors_ = colors;
     scheduleRepaint();
+}
+
+void GridWidget::announceCurrentCell()
+{
+    if (!QAccessible::isActive() || !hasFocus() ||
+        (grid_.Row() == announcedRow_ && grid_.Col() == announcedCol_))
+        return;
+    announcedRow_ = grid_.Row();
+    announcedCol_ = grid_.Col();
+    auto* table = dynamic_cast<GridAccessible*>(QAccessible::queryAccessibleInterface(this));
+    if (QAccessibleInterface* cell = table ? table->cellFor(announcedRow_, announcedCol_) : nullptr) {
+        QAccessibleEvent focus(cell, QAccessible::Focus);
+        QAccessible::updateAccessibility(&focus);
+    }
 }
 
 void GridWidget::setMarker(Marker marker)

@@ -33,6 +33,8 @@ public:
 
     explicit GridWidget(FlexGrid& grid, QWidget* parent = nullptr);
 
+    FlexGrid& grid() const { return grid_; }
+
     void setColors(const Colors& colors);
 
     // A cell the window marks: a fixed background with its fixed text
@@ -70,6 +72,8 @@ protected:
 
 private:
     void scheduleRepaint();
+    // Tells assistive technology which cell is current, when it moved.
+    void announceCurrentCell();
     void syncScrollBars();
     int pageRows() const;
     void paintCell(QPainter& painter, int row, int col, const QRect& rect);
@@ -83,4 +87,6 @@ private:
     QElapsedTimer sinceLastPaint_;
     bool syncing_ = false;
     bool dragging_ = false;
+    int announcedRow_ = -1;
+    int announcedCol_ = -1;
 };
