@@ -33,6 +33,11 @@ public:
     virtual void quit() = 0;
     // The system's default printer, or null when there is none.
     virtual std::unique_ptr<QPrinter> defaultPrinter() = 0;
+    // A print job's page about to be drawn, of pages: shows "Печать:
+    // страница N из M" with "Отмена" when there is more than one page, and
+    // answers false once the user cancels. printEnded closes it.
+    virtual bool printProgress(int page, int pages) = 0;
+    virtual void printEnded() = 0;
 
     // The busy pointer for the life of a scope, returned however it ends.
     class BusyScope

@@ -28,6 +28,8 @@ QString printFailure(const QPrinter* printer, std::optional<RegisterPrinter::Out
     }
     const QString name =
         printer->printerName().isEmpty() ? printer->outputFileName() : printer->printerName();
+    if (outcome == RegisterPrinter::Outcome::Cancelled)
+        return QStringLiteral("Журнал не напечатан: печать отменена, на принтер ничего не отправлено.");
     const QString why = outcome == RegisterPrinter::Outcome::NotStarted
                             ? QStringLiteral("принтер «%1» не начал задание печати")
                             : QStringLiteral("задание печати не удалось передать принтеру «%1»");
@@ -245,9 +247,12 @@ void FrmEKLZ::tabPrint()
     {
         const Desktop::BusyScope busy(desktop_);
         if (printer)
-            outcome = RegisterPrinter::print(MSFGAZ, *printer, date, time);
+            outcome = RegisterPrinter::print(MSFGAZ, *printer, date, time, [this](int page, int pages) {
+                return desktop_.printProgress(page, pages);
+            });
         else
             RegisterPrinter::walkOnly(MSFGAZ, date, time);
+        desktop_.printEnded();
     }
     if (outcome != RegisterPrinter::Outcome::Printed)
         desktop_.messageBox(printFailure(printer.get(), outcome), programTitle);

@@ -107,6 +107,28 @@ void QtDesktop::quit()
     std::_Exit(EXIT_SUCCESS);
 }
 
+bool QtDesktop::printProgress(int page, int pages)
+{
+    if (pages <= 1)
+        return true;
+    if (!printing_) {
+        printing_ = std::make_unique<QProgressDialog>(QString(), QStringLiteral("Отмена"), 0, pages, mainWindow_);
+        printing_->setWindowTitle(QStringLiteral("Palomet"));
+        printing_->setWindowModality(Qt::WindowModal); // the window waits; its pages do not change
+        printing_->setMinimumDuration(0);
+        printing_->setAutoReset(false);
+    }
+    printing_->setLabelText(QStringLiteral("Печать: страница %1 из %2").arg(page).arg(pages));
+    printing_->setValue(page - 1);
+    QCoreApplication::processEvents(); // "Отмена" and the window's painting
+    return !printing_->wasCanceled();
+}
+
+void QtDesktop::printEnded()
+{
+    printing_.reset();
+}
+
 std::unique_ptr<QPrinter> QtDesktop::defaultPrinter()
 {
     // Qt's CUPS back end says nothing about a job that cannot reach a

@@ -4,7 +4,9 @@
 
 #include <QElapsedTimer>
 #include <QPointer>
+#include <QProgressDialog>
 #include <QWidget>
+#include <memory>
 
 class QtDesktop : public Desktop
 {
@@ -21,6 +23,8 @@ public:
     void flushEvents() override;
     void quit() override;
     std::unique_ptr<QPrinter> defaultPrinter() override;
+    bool printProgress(int page, int pages) override;
+    void printEnded() override;
 
 private:
     // A box shows the default pointer, even inside a busy operation.
@@ -28,6 +32,7 @@ private:
     bool ask(const QString& text, const QString& title, bool yesIsDefault);
 
     QPointer<QWidget> mainWindow_;
+    std::unique_ptr<QProgressDialog> printing_;
     int busyDepth_ = 0;
     QElapsedTimer sinceEvents_;
     int callsSinceClock_ = 0;

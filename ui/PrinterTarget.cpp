@@ -4,8 +4,9 @@
 
 #include <QPrinter>
 
-PrinterTarget::PrinterTarget(QPrinter& printer)
+PrinterTarget::PrinterTarget(QPrinter& printer, PageBegun pageBegun)
     : printer_(printer)
+    , pageBegun_(std::move(pageBegun))
 {
     if (!painter_.begin(&printer_))
         return;
@@ -78,8 +79,14 @@ void PrinterTarget::drawText(float x, float y, const QString& text)
 
 void PrinterTarget::newPage()
 {
-    if (painter_.isActive())
-        printer_.newPage();
+    if (!painter_.isActive())
+        return;
+    if (pageBegun_ && !pageBegun_(++page_)) {
+        cancelled_ = true;
+        painter_.end();
+        return;
+    }
+    printer_.newPage();
 }
 
 void PrinterTarget::endDocument()

@@ -4,6 +4,7 @@
 
 #include <QFont>
 #include <QPainter>
+#include <functional>
 
 class QPrinter;
 
@@ -13,13 +14,17 @@ class QPrinter;
 class PrinterTarget : public PrintTarget
 {
 public:
-    explicit PrinterTarget(QPrinter& printer);
+    // Told of every page begun after the first, with its number; answering
+    // false ends the job there: nothing more is drawn.
+    using PageBegun = std::function<bool(int page)>;
+    explicit PrinterTarget(QPrinter& printer, PageBegun pageBegun = {});
     ~PrinterTarget() override;
 
     bool active() const { return painter_.isActive(); }
     // Whether the document was ended and handed to the printer without an error
     // that Qt reports.
     bool handedOver() const { return handedOver_; }
+    bool cancelled() const { return cancelled_; }
 
     void setFontName(const QString& name) override;
     void setFontSize(int points) override;
@@ -38,4 +43,7 @@ private:
     QFont font_;
     qreal ascent_ = 0; // of the current font, in twips
     bool handedOver_ = false;
+    PageBegun pageBegun_;
+    int page_ = 1;
+    bool cancelled_ = false;
 };

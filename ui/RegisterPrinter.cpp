@@ -1,9 +1,13 @@
 #include "ui/RegisterPrinter.h"
 
 #include "grid/Twips.h"
+#include "grid/FlexGrid.h"
+#include "ui/CupsJob.h"
 #include "ui/PrinterTarget.h"
 
+#include <QDir>
 #include <QPageSize>
+#include <QTemporaryFile>
 #include <QPrinter>
 
 namespace RegisterPrinter {
@@ -34,16 +38,55 @@ PrintPage preparePage(QPrinter& printer)
     return page;
 }
 
-Outcome print(FlexGrid& grid, QPrinter& printer, const QString& dateText, const QString& timeText)
+namespace {
+
+Outcome draw(FlexGrid& grid, QPrinter& printer, PrintPage page, const QString& dateText, const QString& timeText,
+             const Progress& progress)
+{
+    const int pages = PrintLayout::pageCount(grid.Rows());
+    PrinterTarget::PageBegun pageBegun;
+    if (progress)
+        pageBegun = [&](int number) { return progress(number, pages); };
+    PrinterTarget target(printer, pageBegun);
+    if (!target.active() || (pageBegun && !pageBegun(1))) {
+        walkOnly(grid, dateText, timeText);
+        return target.active() ? Outcome::Cancelled : Outcome::NotStarted;
+    }
+    PrintLayout(grid, target, page, dateText, timeText).run();
+    if (target.cancelled())
+        return Outcome::Cancelled;
+    return target.handedOver() ? Outcome::Printed : Outcome::NotHandedOver;
+}
+
+} // namespace
+
+Outcome print(FlexGrid& grid, QPrinter& printer, const QString& dateText, const QString& timeText,
+              const Progress& progress)
 {
     const PrintPage page = preparePage(printer);
-    PrinterTarget target(printer);
-    if (!target.active()) {
+    if (printer.outputFormat() != QPrinter::NativeFormat)
+        return draw(grid, printer, page, dateText, timeText, progress);
+    // A CUPS queue: drawn into a file of the queue's page and resolution first.
+    QTemporaryFile pdf(QDir::tempPath() + QStringLiteral("/palomet-print-XXXXXX.pdf"));
+    if (!pdf.open()) {
         walkOnly(grid, dateText, timeText);
         return Outcome::NotStarted;
     }
-    PrintLayout(grid, target, page, dateText, timeText).run();
-    return target.handedOver() ? Outcome::Printed : Outcome::NotHandedOver;
+    pdf.close();
+    QPrinter file(QPrinter::HighResolution);
+    file.setOutputFormat(QPrinter::PdfFormat);
+    file.setOutputFileName(pdf.fileName());
+    file.setResolution(printer.resolution());
+    file.setPageLayout(printer.pageLayout());
+    file.setDocName(printer.docName());
+    const Outcome drawn = draw(grid, file, page, dateText, timeText, progress);
+    if (drawn != Outcome::Printed)
+        return drawn;
+    return CupsJob::submit(printer.printerName(), pdf.fileName(), printer.docName(),
+                           printer.pageLayout().pageSize().key(),
+                           printer.pageLayout().orientation() == QPageLayout::Landscape)
+               ? Outcome::Printed
+               : Outcome::NotHandedOver;
 }
 
 void walkOnly(FlexGrid& grid, const QString& dateText, const QString& timeText)

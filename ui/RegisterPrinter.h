@@ -2,6 +2,8 @@
 
 #include "print/PrintLayout.h"
 
+#include <functional>
+
 class FlexGrid;
 class QPrinter;
 
@@ -18,10 +20,18 @@ enum class Outcome {
     Printed,
     NotStarted,    // the printer did not begin the job
     NotHandedOver, // the job failed when it was ended and handed over
+    Cancelled,     // the user stopped it: nothing was sent to the printer
 };
 
-// Prints the grid; answers what Qt reported of the job.
-Outcome print(FlexGrid& grid, QPrinter& printer, const QString& dateText, const QString& timeText);
+// Told of every page before it is drawn, with the number of pages;
+// answering false cancels the job.
+using Progress = std::function<bool(int page, int pages)>;
+
+// Prints the grid; answers what Qt reported of the job. On a CUPS queue the
+// job is drawn into a temporary PDF with the queue's page and resolution,
+// and handed to the queue only once whole (see CupsJob).
+Outcome print(FlexGrid& grid, QPrinter& printer, const QString& dateText, const QString& timeText,
+              const Progress& progress = {});
 
 // Walks the grid as printing does, printing nothing: the current cell ends
 // where a print leaves it.

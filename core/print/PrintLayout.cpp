@@ -128,6 +128,21 @@ void PrintLayout::breakPage(int line)
     target_.setPenWidth(thinPen);
 }
 
+int PrintLayout::pageCount(int rows)
+{
+    // As run() breaks them: its first entry on line 3 of page 1.
+    int line = 3;
+    int pages = 1;
+    for (int r = 1; r < rows; ++r) {
+        if (line > lastLine) {
+            ++pages;
+            line = 1;
+        }
+        ++line;
+    }
+    return pages;
+}
+
 void PrintLayout::run()
 {
     target_.setFontName(fontName);

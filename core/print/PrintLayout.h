@@ -37,6 +37,8 @@ public:
     // n = Cols - 1: three quarters of its width constant over n, rounded.
     static int advance(int p, int col, int n);
     static QString pageLabel(int page);
+    // How many pages run() prints for a grid of rows rows, header included.
+    static int pageCount(int rows);
 
 private:
     void rule(int line);

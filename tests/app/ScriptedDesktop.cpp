@@ -48,6 +48,12 @@ bool ScriptedDesktop::processEvents()
     return true;
 }
 
+bool ScriptedDesktop::printProgress(int page, int pages)
+{
+    printedPages.emplace_back(page, pages);
+    return page != cancelAtPage;
+}
+
 std::unique_ptr<QPrinter> ScriptedDesktop::defaultPrinter()
 {
     if (pdfPath.isEmpty())

@@ -45,4 +45,10 @@ public:
     // A PDF printer writing to pdfPath, or no printer while it is empty.
     QString pdfPath;
     std::unique_ptr<QPrinter> defaultPrinter() override;
+    // Every page a print job reported, as (page, pages); "Отмена" at the
+    // page cancelAtPage when set.
+    std::vector<std::pair<int, int>> printedPages;
+    int cancelAtPage = 0;
+    bool printProgress(int page, int pages) override;
+    void printEnded() override {}
 };

@@ -28,6 +28,7 @@ private slots:
     void blockingDatesAreMarked_data();
     void blockingDatesAreMarked();
     void findNextGoesThroughTheMatches();
+    void addedRowComesIntoView();
 };
 
 void TestFrmEKLZ::startsWithTheHeaderAndOneEmptyEntry()
@@ -321,6 +322,24 @@ void TestFrmEKLZ::findNextGoesThroughTheMatches()
     QTest::keyClick(f.button("CmdProd"), Qt::Key_F3); // no match: silent, the selection stays
     QCOMPARE(f.grid().Row(), 1);
     QVERIFY(f.desktop.messages.empty());
+}
+
+void TestFrmEKLZ::addedRowComesIntoView()
+{
+    WindowFixture f;
+    QString lines;
+    for (int i = 0; i < 200; ++i)
+        lines += QStringLiteral("%1;;;;;;;\r\n").arg(i);
+    f.open(lines);
+    f.grid().setRow(5);
+    f.grid().setCol(2);
+    f.grid().setTopRow(1);
+    f.press("CmdAddS");
+    const int added = f.grid().Rows() - 1;
+    QCOMPARE(added, 201);
+    QVERIFY2(f.grid().TopRow() <= added && f.grid().TopRow() > 150, qPrintable(QString::number(f.grid().TopRow())));
+    QCOMPARE(f.grid().Row(), 5); // the current cell stays where the button leaves it
+    QCOMPARE(f.grid().Col(), 2);
 }
 
 QTEST_MAIN(TestFrmEKLZ)

@@ -40,6 +40,7 @@ void TestPrint::printsTwoLandscapeA4PagesWithThePendingEdit()
     QVERIFY(f.desktop.messages.empty());
     QCOMPARE(f.grid().Row(), 37);
     QCOMPARE(f.grid().Col(), 7);
+    QCOMPARE(f.desktop.printedPages, (std::vector<std::pair<int, int>>{{1, 2}, {2, 2}}));
 
     const QString info = PdfTools::info(f.desktop.pdfPath);
     if (info.isEmpty())
@@ -64,6 +65,8 @@ void TestPrint::withoutAPrinterTheUserIsToldAndTheGridStillWalked_data()
     QTest::newRow("no printer") << QString() << QStringLiteral("нет доступного принтера");
     QTest::newRow("a printer that cannot start")
         << QStringLiteral("/nonexistent/folder/register.pdf") << QStringLiteral("не начал задание");
+    // "Отмена" on the second page: the job ends there, and the user is told.
+    QTest::newRow("cancelled") << QStringLiteral("register.pdf") << QStringLiteral("печать отменена");
 }
 
 void TestPrint::withoutAPrinterTheUserIsToldAndTheGridStillWalked()
@@ -71,14 +74,20 @@ void TestPrint::withoutAPrinterTheUserIsToldAndTheGridStillWalked()
     QFETCH(QString, pdfPath);
     QFETCH(QString, said);
     WindowFixture f;
-    f.desktop.pdfPath = pdfPath;
-    f.open(registerOf(3));
+    const bool cancelled = pdfPath == u"register.pdf";
+    f.desktop.pdfPath = cancelled ? f.path(pdfPath) : pdfPath;
+    f.desktop.cancelAtPage = 2;
+    f.open(registerOf(cancelled ? 80 : 3));
     f.clickCell(1, 0);
     WindowFixture::type(f.overlay(), QStringLiteral("7"));
     f.press("CmdPrint");
     QCOMPARE(f.desktop.messages.size(), size_t{1});
     QVERIFY(f.desktop.messages[0].text.contains(said));
     QCOMPARE(f.grid().TextMatrix(1, 0), QStringLiteral("87100001017"));
+    if (cancelled) {
+        QCOMPARE(f.desktop.printedPages, (std::vector<std::pair<int, int>>{{1, 3}, {2, 3}}));
+        return;
+    }
     QCOMPARE(f.grid().Row(), 3);
     QCOMPARE(f.grid().Col(), 7);
 }
