@@ -15,3 +15,13 @@ start_xvfb() {
     sleep 0.1
   done
 }
+
+# xvfb_workspace NAME FIRST LAST: a work folder /tmp/NAME.XXXXXX as work, and
+# Xvfb started as above; on exit the program whose pid is in ppid_ and Xvfb
+# are ended and the folder removed.
+xvfb_workspace() {
+  work=$(mktemp -d "/tmp/$1.XXXXXX")
+  xpid= ; ppid_=
+  trap '[ -n "$ppid_" ] && kill "$ppid_" 2>/dev/null; [ -n "$xpid" ] && kill "$xpid" 2>/dev/null; rm -rf "$work"' EXIT
+  start_xvfb "$work" "$2" "$3"
+}

@@ -11,16 +11,8 @@ command -v Xvfb >/dev/null || skip "Xvfb is not installed (scripts/install-deps.
 command -v dbus-run-session >/dev/null || skip "dbus-run-session is not installed"
 /usr/bin/python3 -c 'import pyatspi' 2>/dev/null || skip "python3-pyatspi is not installed"
 
-work=$(mktemp -d /tmp/palomet-atspi.XXXXXX)
-xpid= ; ppid_=
-cleanup() {
-  [ -n "$ppid_" ] && kill "$ppid_" 2>/dev/null
-  [ -n "$xpid" ] && kill "$xpid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
 source "$(dirname "$0")/../xvfb.sh"
-start_xvfb "$work" 242 280
+xvfb_workspace palomet-atspi 242 280
 mkdir -p "$work/program"
 cp "$palomet" "$work/program/palomet"
 cp "$sample" "$work/program/thisyear.csv"

@@ -12,17 +12,8 @@ fail() { echo "FAILED: $*"; exit 1; }
 command -v Xvfb >/dev/null || skip "Xvfb is not installed (scripts/install-deps.sh installs it)"
 command -v xdotool >/dev/null || fail "xdotool is not installed (scripts/install-deps.sh installs it)"
 
-work=$(mktemp -d /tmp/palomet-e2e.XXXXXX)
-xpid= ; ppid_=
-cleanup() {
-  [ -n "$ppid_" ] && kill "$ppid_" 2>/dev/null
-  [ -n "$xpid" ] && kill "$xpid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
 source "$(dirname "$0")/../xvfb.sh"
-start_xvfb "$work" 90 140
+xvfb_workspace palomet-e2e 90 140
 export DISPLAY=$display
 unset QT_QPA_PLATFORM
 export XDG_STATE_HOME=$work/state # the journals of work not yet saved
