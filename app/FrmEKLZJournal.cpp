@@ -7,6 +7,7 @@
 #include "app/Plural.h"
 #include "journal/OrphanedJournal.h"
 #include "rules/BlockingDate.h"
+#include "storage/RegisterWriter.h"
 #include "ui/CellOverlay.h"
 
 #include <QDateTime>
@@ -94,15 +95,22 @@ void FrmEKLZ::keepRecoveredAside(OrphanedJournal& orphan)
     const QString kept = orphan.rebuild(recovered)
                              ? document_.keepRecovered(recovered, orphan.contents()->origin)
                              : QString();
-    if (!kept.isEmpty()) {
+    // The kept version holds the file's seven columns: text past them stays
+    // in the journal, set aside.
+    if (!kept.isEmpty() && !RegisterWriter::firstTextNotSaved(recovered)) {
         orphan.remove();
         return;
     }
-    const QString aside = orphan.moveAside();
-    desktop_.messageBox(QStringLiteral("Восстановленные изменения не удалось записать в папку «%1». "
-                                       "Журнал с ними не удалён: он перенесён в «%2».")
-                            .arg(QDir::toNativeSeparators(document_.backupFolder()),
-                                 QDir::toNativeSeparators(aside.isEmpty() ? orphan.path() : aside)),
+    const QString movedTo = orphan.moveAside();
+    const QString aside = QDir::toNativeSeparators(movedTo.isEmpty() ? orphan.path() : movedTo);
+    const QString why =
+        kept.isEmpty()
+            ? QStringLiteral("Восстановленные изменения не удалось записать в папку «%1».")
+                  .arg(QDir::toNativeSeparators(document_.backupFolder()))
+            : QStringLiteral("Восстановленные изменения записаны в «%1», но текст правее седьмой колонки в "
+                             "этот файл не входит.")
+                  .arg(QDir::toNativeSeparators(kept));
+    desktop_.messageBox(why + QStringLiteral(" Журнал с ними не удалён: он перенесён в «%1».").arg(aside),
                         programTitle);
 }
 
