@@ -12,6 +12,7 @@
 #include "rules/BlockingPass.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QDate>
 #include <QPrinter>
 #include <QLineEdit>
@@ -79,6 +80,15 @@ FrmEKLZ::FrmEKLZ(Desktop& desktop, QString programFolder, QString journalFolder,
     document_.markSaved();
     journal_ = std::make_unique<WorkJournal>(MSFGAZ, journalFolder_, [this] { return document_.origin(); });
     connect(&history_, &QUndoStack::indexChanged, journal_.get(), &WorkJournal::stepEnded);
+    // Said once the change that found it is done, never inside it.
+    connect(journal_.get(), &WorkJournal::troubled, this, [this] {
+        desktop_.messageBox(
+            QStringLiteral("Palomet не может записывать несохранённую работу в папку «%1» (нет места на "
+                           "диске или прав на папку). При сбое изменения после последнего сохранения "
+                           "пропадут: сохраняйте журнал, пока это не исправлено.")
+                .arg(QDir::toNativeSeparators(journalFolder_)),
+            programTitle);
+    }, Qt::QueuedConnection);
     journal_->setRecording(true);
     TxtVvod->setFocus();
 }

@@ -76,6 +76,7 @@ void WorkJournal::begin()
     // changes are replayed on.
     if (!QDir().mkpath(folder_)) {
         failed_ = true;
+        tell();
         return;
     }
     QFile::setPermissions(folder_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -84,6 +85,7 @@ void WorkJournal::begin()
                              .arg(QCoreApplication::applicationPid());
     if (!file_.create(QDir(folder_).filePath(name + suffix))) {
         failed_ = true;
+        tell();
         return;
     }
     const JournalFormat::Origin origin = origin_();
@@ -152,6 +154,8 @@ void WorkJournal::writeSteps(bool all)
     const qsizetype end = all ? pending_.size() : stepEnd_;
     if (!file_.isOpen() || (end == 0 && pendingSteps_ == 0))
         return;
+    if (!file_.healthy())
+        tell();
     QByteArray batch = end == pending_.size() ? std::exchange(pending_, QByteArray()) : pending_.first(end);
     pending_.remove(0, end);
     appendFrame(JournalFormat::FrameKind::Changes, pendingSteps_, std::move(batch));
@@ -167,8 +171,15 @@ void WorkJournal::flush()
     file_.flush();
 }
 
+void WorkJournal::tell()
+{
+    if (!std::exchange(told_, true))
+        emit troubled();
+}
+
 void WorkJournal::end()
 {
+    told_ = false;
     timer_.stop();
     pending_.clear();
     stepEnd_ = 0;

@@ -49,6 +49,7 @@ public:
 
     void record(const GridChange& change) override;
 
+
     // The hash of the file at path as JournalFormat takes it; 0 when it
     // cannot be read.
     static quint64 fileHash(const QString& path);
@@ -58,9 +59,15 @@ public:
     // or relative.
     static QString defaultFolder();
 
+signals:
+    // The journal cannot be begun or written (no room, no permission): the
+    // work since the last save is not kept. Once until the journal ends.
+    void troubled();
+
 private:
     void begin();
     void writeSteps(bool all);
+    void tell();
     // before, when given, is written ahead of the frame.
     void appendFrame(JournalFormat::FrameKind kind, int steps, QByteArray payload, QByteArray before = {});
 
@@ -74,4 +81,5 @@ private:
     int pendingSteps_ = 0;
     bool recording_ = false;
     bool failed_ = false; // the journal could not be created: not tried again until it ends
+    bool told_ = false;
 };

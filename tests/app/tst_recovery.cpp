@@ -29,6 +29,7 @@ private slots:
     void workSurvivesTheEndOfItsProgram_data();
     void workSurvivesTheEndOfItsProgram();
     void damagedJournalIsMovedAside();
+    void journalThatCannotBeWrittenIsSaid();
 };
 
 void TestRecovery::workSurvivesTheEndOfItsProgram_data()
@@ -148,6 +149,25 @@ void TestRecovery::damagedJournalIsMovedAside()
     const QStringList left = journalsIn(f.journals.path());
     QCOMPARE(left.size(), 1);
     QVERIFY(left[0].contains(QStringLiteral(".journal.unreadable-")));
+}
+
+// A file where the journals' folder should be: the work cannot be kept,
+// and the user hears it once, after the change that found it.
+void TestRecovery::journalThatCannotBeWrittenIsSaid()
+{
+    QTemporaryDir home;
+    QFile blocker(home.filePath(QStringLiteral("state")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    WindowFixture f({}, home.filePath(QStringLiteral("state/palomet")));
+    f.open(sample);
+    f.retype(1, 6, QStringLiteral("Новиков"));
+    f.clickCell(2, 0);
+    f.press("CmdAddS");
+    QTRY_COMPARE(f.desktop.messages.size(), size_t(1));
+    QVERIFY(f.desktop.messages[0].text.contains(QStringLiteral("не может записывать несохранённую работу")));
+    QTest::qWait(50);
+    QCOMPARE(f.desktop.messages.size(), size_t(1));
 }
 
 QTEST_MAIN(TestRecovery)
