@@ -35,7 +35,7 @@ void FrmEKLZ::offerRecovery()
                 QStringLiteral("Журнал несохранённой работы «%1» повреждён и не может быть прочитан. "
                                "Восстановить из него изменения нельзя. Файл не удалён: он перенесён в «%2».")
                     .arg(QDir::toNativeSeparators(orphan.path()),
-                         QDir::toNativeSeparators(aside.isEmpty() ? orphan.path() : aside)),
+                         QDir::toNativeSeparators(aside)),
                 programTitle);
             continue;
         }
@@ -101,8 +101,7 @@ void FrmEKLZ::keepRecoveredAside(OrphanedJournal& orphan)
         orphan.remove();
         return;
     }
-    const QString movedTo = orphan.moveAside();
-    const QString aside = QDir::toNativeSeparators(movedTo.isEmpty() ? orphan.path() : movedTo);
+    const QString aside = QDir::toNativeSeparators(orphan.moveAside());
     const QString why =
         kept.isEmpty()
             ? QStringLiteral("Восстановленные изменения не удалось записать в папку «%1».")

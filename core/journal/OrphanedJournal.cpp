@@ -48,7 +48,7 @@ QString OrphanedJournal::moveAside()
 {
     const QString aside = path_ + QStringLiteral(".unreadable-") +
                           QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    return QFile::rename(path_, aside) ? aside : QString();
+    return QFile::rename(path_, aside) ? aside : path_;
 }
 
 void OrphanedJournal::remove()

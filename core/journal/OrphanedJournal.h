@@ -27,7 +27,7 @@ public:
     bool rebuild(FlexGrid& grid) const { return contents_ && JournalFormat::rebuild(*contents_, grid); }
 
     // Renamed so that it is never offered again, and never deleted: answers
-    // the new path, or an empty text when it could not be renamed.
+    // where it is now (its own path still, when it could not be renamed).
     QString moveAside();
     void remove();
     // Hands the locked descriptor on (for WorkJournal::adopt).

@@ -21,6 +21,7 @@ namespace FileReplacement {
 
 namespace {
 
+using PosixIo::modifiedNs;
 using PosixIo::native;
 using PosixIo::writeAll;
 
@@ -250,14 +251,6 @@ void removeLeftovers(const Target& target)
             QFile::remove(folder.filePath(file));
 }
 
-std::optional<qint64> modifiedNs(const QString& path)
-{
-    struct stat info {};
-    if (::stat(native(path).constData(), &info) != 0)
-        return std::nullopt;
-    return qint64(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
-}
-
 // Hidden, beside the file.
 QString markerPrefix(const Target& target)
 {
@@ -266,15 +259,6 @@ QString markerPrefix(const Target& target)
 
 constexpr QByteArrayView claimed = "claimed\n";
 constexpr QByteArrayView replaced = "replaced\n";
-
-bool writeMarker(const QString& path, QByteArrayView state, int flags)
-{
-    const int fd = ::open(native(path).constData(), O_WRONLY | O_CLOEXEC | flags, 0644);
-    if (fd < 0)
-        return false;
-    writeAll(fd, state.data(), state.size());
-    return ::close(fd) == 0; // closed at once: a file server keeps an open file
-}
 
 // Claims the version of the file the user saw (its contents' checksum and
 // its modification time), by creating its marker, which the file server does
@@ -291,7 +275,7 @@ bool claimSeenContents(const Target& target, const Guards& guards, QString& mark
     const QString path = markerPrefix(target) +
                          QStringLiteral("%1-%2").arg(guards.seen->contents, 16, 16, QLatin1Char('0')).arg(guards.seen->modifiedNs);
     for (int attempt = 0; attempt < 2; ++attempt) {
-        if (writeMarker(path, claimed, O_CREAT | O_EXCL)) {
+        if (PosixIo::writeClosed(path, claimed, O_CREAT | O_EXCL)) {
             marker = path;
             return true;
         }
@@ -342,7 +326,7 @@ SaveOutcome writeLocked(Target& target, const Guards& guards, const Producer& pr
         return outcome;
     }
     if (!marker.isEmpty())
-        writeMarker(marker, replaced, O_TRUNC);
+        PosixIo::writeClosed(marker, replaced, O_TRUNC);
     outcome.stampAfter = FileStamp::of(target.path);
     outcome.contentHash = written.result();
     if (!outcome.keptVersion.isEmpty())

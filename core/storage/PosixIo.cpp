@@ -2,6 +2,8 @@
 
 #include <QFile>
 #include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace PosixIo {
@@ -23,6 +25,23 @@ bool writeAll(int fd, const char* data, qint64 size)
         size -= written;
     }
     return true;
+}
+
+bool writeClosed(const QString& path, QByteArrayView bytes, int flags)
+{
+    const int fd = ::open(native(path).constData(), O_WRONLY | O_CLOEXEC | flags, 0644);
+    if (fd < 0)
+        return false;
+    const bool written = writeAll(fd, bytes.data(), bytes.size());
+    return ::close(fd) == 0 && written;
+}
+
+std::optional<qint64> modifiedNs(const QString& path)
+{
+    struct stat info {};
+    if (::stat(native(path).constData(), &info) != 0)
+        return std::nullopt;
+    return qint64(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
 }
 
 } // namespace PosixIo

@@ -10,11 +10,11 @@
 #include <csignal>
 #include <fcntl.h>
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
+using PosixIo::modifiedNs;
 using PosixIo::native;
 
 constexpr QByteArrayView magic = "palomet-lock 1\n";
@@ -80,45 +80,22 @@ QByteArray readAll(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.read(4096) : QByteArray();
 }
 
-std::optional<qint64> modifiedNs(const QString& path)
-{
-    struct stat info {};
-    if (::stat(native(path).constData(), &info) != 0)
-        return std::nullopt;
-    return qint64(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
-}
-
 // The file server's time now: that of a file created beside the lock.
 std::optional<qint64> serverNowNs(const QString& lockPath)
 {
     const QString probe = lockPath + QStringLiteral(".clock-%1-%2")
                                          .arg(::getpid())
                                          .arg(QRandomGenerator::global()->generate());
-    const int fd = ::open(native(probe).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0)
+    if (!PosixIo::writeClosed(probe, {}, O_CREAT | O_EXCL))
         return std::nullopt;
-    struct stat info {};
-    const bool known = ::fstat(fd, &info) == 0;
-    ::close(fd);
+    const std::optional<qint64> now = modifiedNs(probe);
     ::unlink(native(probe).constData());
-    if (!known)
-        return std::nullopt;
-    return qint64(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
+    return now;
 }
 
 bool processGone(qint64 pid)
 {
     return pid <= 0 || (::kill(pid_t(pid), 0) != 0 && errno == ESRCH);
-}
-
-bool writeContent(const QString& path, const QByteArray& content, int flags)
-{
-    const int fd = ::open(native(path).constData(), O_WRONLY | O_CLOEXEC | flags, 0644);
-    if (fd < 0)
-        return false;
-    const bool written = PosixIo::writeAll(fd, content.constData(), content.size());
-    // Closed at once: a file server will not remove or rename an open file.
-    return ::close(fd) == 0 && written;
 }
 
 } // namespace
@@ -167,7 +144,7 @@ RegisterLock::Result RegisterLock::acquire(const QString& target)
 
 bool RegisterLock::create()
 {
-    return writeContent(path_, content_, O_CREAT | O_EXCL);
+    return PosixIo::writeClosed(path_, content_, O_CREAT | O_EXCL);
 }
 
 bool RegisterLock::clearIfStale(const QByteArray& seen)
@@ -202,7 +179,7 @@ void RegisterLock::refreshUntilReleased()
     while (!released_.wait_for(lock, std::chrono::seconds(refreshSeconds), [this] { return stopping_; })) {
         // Rewritten, so that the file server stamps it with its own time.
         if (readAll(path_) == content_)
-            writeContent(path_, content_, O_TRUNC);
+            PosixIo::writeClosed(path_, content_, O_TRUNC);
     }
 }
 
