@@ -154,7 +154,8 @@ bool RegisterLock::clearIfStale(const QByteArray& seen)
     if (!lockTime)
         return true; // gone meanwhile: try again
     const std::optional<qint64> now = serverNowNs(path_);
-    const bool unrefreshed = now && *now - *lockTime > qint64(staleSeconds) * 1'000'000'000;
+    const int limit = holder ? staleSeconds : unwrittenSeconds;
+    const bool unrefreshed = now && *now - *lockTime > qint64(limit) * 1'000'000'000;
     const bool here = holder && holder->host == QSysInfo::machineHostName();
     // On this host the process tells at once; a live holder rewrites its lock
     // every few seconds wherever it is.
@@ -177,9 +178,10 @@ void RegisterLock::refreshUntilReleased()
 {
     std::unique_lock lock(mutex_);
     while (!released_.wait_for(lock, std::chrono::seconds(refreshSeconds), [this] { return stopping_; })) {
-        // Rewritten, so that the file server stamps it with its own time.
+        // Rewritten over itself (never emptied on the way), so that the file
+        // server stamps it with its own time.
         if (readAll(path_) == content_)
-            PosixIo::writeClosed(path_, content_, O_TRUNC);
+            PosixIo::writeClosed(path_, content_, 0);
     }
 }
 

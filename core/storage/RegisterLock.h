@@ -45,6 +45,9 @@ public:
 
     static constexpr int refreshSeconds = 10;
     static constexpr int staleSeconds = 50;
+    // A lock without a whole content: its holder died between creating the
+    // file and writing it, which a live holder does within milliseconds.
+    static constexpr int unwrittenSeconds = 5;
 
     RegisterLock() = default;
     ~RegisterLock();

@@ -273,6 +273,10 @@ void TestRegisterWriter::savesKeepWhatTheyReplace_data()
         << "changed without a copy" << "new" << int(Kind::ChangedMeanwhile) << false;
     QTest::newRow("a line too long to read back")
         << "file" << QString(RegisterFormat::maxLineLength, u'x') << int(Kind::LineTooLong) << false;
+    // A lock with nothing in it: its holder died between making and writing
+    // it. Fresh, it may be being written; ten seconds old, it is cleared.
+    QTest::newRow("a lock being written") << "empty lock" << "new" << int(Kind::Busy) << false;
+    QTest::newRow("a lock its holder never wrote") << "old empty lock" << "new" << int(Kind::Saved) << false;
 }
 
 void TestRegisterWriter::savesKeepWhatTheyReplace()
@@ -295,6 +299,13 @@ void TestRegisterWriter::savesKeepWhatTheyReplace()
             QVERIFY(QFile::link(path, other) && ::link(qPrintable(path), qPrintable(other + u'2')) == 0);
         if (standing == u"symlink")
             QVERIFY(QFile::link(other, path));
+    }
+    if (standing.endsWith(u"empty lock")) {
+        const QString lock = path + QStringLiteral(".lock");
+        writeAll(lock, "");
+        const QDateTime when = QDateTime::currentDateTime().addSecs(standing.startsWith(u"old") ? -10 : 0);
+        QFile file(lock);
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.setFileTime(when, QFileDevice::FileModificationTime));
     }
     if (standing == u"users" && (geteuid() != 0 || ::chown(qPrintable(path), 0, 100) != 0))
         QSKIP("giving a file to the group users needs root");
