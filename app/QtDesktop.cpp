@@ -113,19 +113,34 @@ bool QtDesktop::printProgress(int page, int pages)
         return true;
     if (!printing_) {
         printing_ = std::make_unique<QProgressDialog>(QString(), QStringLiteral("Отмена"), 0, pages, mainWindow_);
+        cancelButton_ = new QPushButton(QStringLiteral("Отмена"));
+        printing_->setCancelButton(cancelButton_);
         printing_->setWindowTitle(QStringLiteral("Palomet"));
         printing_->setWindowModality(Qt::WindowModal); // the window waits; its pages do not change
         printing_->setMinimumDuration(0);
         printing_->setAutoReset(false);
     }
-    printing_->setLabelText(QStringLiteral("Печать: страница %1 из %2").arg(page).arg(pages));
-    printing_->setValue(page - 1);
+    printing_->setLabelText(QStringLiteral("Печать: страница %1 из %2").arg(std::min(page, pages)).arg(pages));
+    printing_->setValue(std::min(page, pages) - 1);
     QCoreApplication::processEvents(); // "Отмена" and the window's painting
-    return !printing_->wasCanceled();
+    // A press on "Отмена" whose release has not come yet is a click under
+    // way: the job waits for it rather than run on, or be handed over, under
+    // the user's finger.
+    QElapsedTimer held;
+    held.start();
+    while (cancelButton_ && cancelButton_->isDown() && !printing_->wasCanceled() && held.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    if (printing_->wasCanceled())
+        return false;
+    // About to be handed over: no "Отмена" is shown that could no longer act.
+    if (page > pages)
+        printing_->hide();
+    return true;
 }
 
 void QtDesktop::printEnded()
 {
+    cancelButton_ = nullptr;
     printing_.reset();
 }
 

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QWidget>
 #include <memory>
 
@@ -33,6 +34,7 @@ private:
 
     QPointer<QWidget> mainWindow_;
     std::unique_ptr<QProgressDialog> printing_;
+    QPushButton* cancelButton_ = nullptr; // printing_'s
     int busyDepth_ = 0;
     QElapsedTimer sinceEvents_;
     int callsSinceClock_ = 0;

@@ -2,6 +2,7 @@
 
 #include "app/QtDesktop.h"
 
+#include <QDateTime>
 #include <cstdio>
 
 // The real desktop layer for helper programs that run unattended: a message
@@ -24,4 +25,17 @@ public:
         return false;
     }
     QString inputBox(const QString&, const QString&) override { return answer; }
+    // Says "page N" on standard output as each page is reported, and
+    // "handed MS" (ms since the epoch) when the job goes to the printer.
+    bool reportPages = false;
+    bool printProgress(int page, int pages) override
+    {
+        if (reportPages)
+            std::printf("page %d\n", page);
+        const bool goesOn = QtDesktop::printProgress(page, pages);
+        if (reportPages && goesOn && page > pages)
+            std::printf("handed %lld\n", QDateTime::currentMSecsSinceEpoch());
+        std::fflush(stdout);
+        return goesOn;
+    }
 };

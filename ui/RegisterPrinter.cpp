@@ -6,6 +6,7 @@
 #include "ui/PrinterTarget.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QPageSize>
 #include <QTemporaryFile>
 #include <QPrinter>
@@ -66,23 +67,39 @@ Outcome print(FlexGrid& grid, QPrinter& printer, const QString& dateText, const 
     const PrintPage page = preparePage(printer);
     if (printer.outputFormat() != QPrinter::NativeFormat)
         return draw(grid, printer, page, dateText, timeText, progress);
-    // A CUPS queue: drawn into a file of the queue's page and resolution first.
+    // A CUPS queue: drawn into a file of the queue's page and resolution
+    // first. The file loses its name as soon as it is made, and is written
+    // and handed over through its descriptor: however the program ends (a
+    // signal, a logout, a kill), nothing of the register stays behind in the
+    // temporary folder that every user of the machine shares.
     QTemporaryFile pdf(QDir::tempPath() + QStringLiteral("/palomet-print-XXXXXX.pdf"));
     if (!pdf.open()) {
         walkOnly(grid, dateText, timeText);
         return Outcome::NotStarted;
     }
-    pdf.close();
+    QString through = QStringLiteral("/proc/self/fd/%1").arg(pdf.handle());
+    if (QFileInfo::exists(through)) {
+        pdf.setAutoRemove(false);
+        QFile::remove(pdf.fileName());
+    } else {
+        through = pdf.fileName(); // no /proc: named until printed
+    }
     QPrinter file(QPrinter::HighResolution);
     file.setOutputFormat(QPrinter::PdfFormat);
-    file.setOutputFileName(pdf.fileName());
+    file.setOutputFileName(through);
     file.setResolution(printer.resolution());
     file.setPageLayout(printer.pageLayout());
     file.setDocName(printer.docName());
     const Outcome drawn = draw(grid, file, page, dateText, timeText, progress);
     if (drawn != Outcome::Printed)
         return drawn;
-    return CupsJob::submit(printer.printerName(), pdf.fileName(), printer.docName(),
+    // A press on "Отмена" while the last page was drawn or the file ended
+    // (a second or more for a long job) is still answered: nothing has gone
+    // to the printer yet.
+    const int pages = PrintLayout::pageCount(grid.Rows());
+    if (progress && !progress(pages + 1, pages))
+        return Outcome::Cancelled;
+    return CupsJob::submit(printer.printerName(), through, printer.docName(),
                            printer.pageLayout().pageSize().key(),
                            printer.pageLayout().orientation() == QPageLayout::Landscape)
                ? Outcome::Printed

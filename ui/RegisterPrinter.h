@@ -23,8 +23,9 @@ enum class Outcome {
     Cancelled,     // the user stopped it: nothing was sent to the printer
 };
 
-// Told of every page before it is drawn, with the number of pages;
-// answering false cancels the job.
+// Told of every page before it is drawn, with the number of pages, and
+// once more, as page pages + 1, before a drawn job is handed over; answering
+// false cancels it.
 using Progress = std::function<bool(int page, int pages)>;
 
 // Prints the grid; answers what Qt reported of the job. On a CUPS queue the

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Prints a 37-entry register through the real print path onto a private CUPS
 # scheduler whose default queue is a cups-pdf printer, then reads the PDF back.
+# Then, under Xvfb, presses «Отмена» with a real click at a random page of a
+# long job, the last included, over and over: each time the user is told and
+# nothing reaches the queue.
 # Exits 77 (skipped) with the reason when no scheduler can be started here.
 set -u
 printer_program=$1
@@ -17,7 +20,9 @@ root=$(mktemp -d /tmp/palomet-cups.XXXXXX)
 chmod 755 "$root"
 pid=
 pdf=
+xpid=
 cleanup() {
+  [ -n "$xpid" ] && kill "$xpid" 2>/dev/null
   [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
   [ -n "$pdf" ] && rm -f "$pdf"
   rm -rf "$root"
@@ -145,3 +150,56 @@ for page in (1, 2):
     assert re.search(rf"стр\.\s*{page}", label), f"no label of page {page}"
 PY
 echo "printed two landscape A4 pages through CUPS"
+
+. "$(dirname "$0")/../xvfb.sh"
+command -v xdotool >/dev/null || skip "xdotool is not installed (scripts/install-deps.sh installs it)"
+start_xvfb "$root" 80 99
+python3 - "$root/program/thisyear.csv" <<'PY'
+import sys
+rows = [";".join([str(8710000100 + i), "%010d" % i, "15.01.2009", "", "ЭКР 2102К", str(100 + i),
+                  "ООО Ромашка %d" % i]) + ";\r\n" for i in range(1, 4001)]
+open(sys.argv[1], "wb").write("".join(rows).encode("cp1251"))
+PY
+pages=106
+for round in $(seq 8); do
+  # The last page in one round of four: what is pressed while the job ends.
+  target=$(( round % 4 == 0 ? pages : RANDOM % pages + 1 ))
+  touch "$root/marker"
+  mkdir -p "$root/tmp"
+  DISPLAY=$display TMPDIR=$root/tmp "$printer_program" "$root/program" cancel >"$root/out" 2>"$root/err" &
+  job=$!
+  for _ in $(seq 400); do
+    grep -q "^page $target\$" "$root/out" && grep -q '^cancel' "$root/out" && break
+    kill -0 "$job" 2>/dev/null || break
+    sleep 0.01
+  done
+  read -r _ x y < <(grep '^cancel' "$root/out")
+  [ -n "${x:-}" ] || fail "round $round: the progress never showed"
+  # The job being drawn has no name in the shared temporary folder, so that a
+  # kill or a logout now leaves nothing of the register there.
+  ! ls "$root/tmp" | grep -q palomet-print || fail "round $round: the job left $(ls "$root/tmp") in TMPDIR"
+  # As a person presses: down, a tenth of a second, up.
+  DISPLAY=$display xdotool mousemove "$x" "$y" mousedown 1
+  pressed=$(date +%s%3N)
+  sleep 0.1
+  DISPLAY=$display xdotool mouseup 1
+  wait "$job"
+  # Pressed at the very end, the press may come once the job is handed over
+  # and the progress gone: then it reached no button, and nothing is judged;
+  # its PDF is waited for, so that it is not taken for a later round's.
+  read -r _ handed < <(grep '^handed' "$root/out")
+  if [ -n "${handed:-}" ] && [ $((pressed + 50)) -ge "$handed" ]; then
+    echo "round $round: pressed after the job was handed over"
+    for _ in $(seq 100); do
+      [ -n "$(find "$outdir" -maxdepth 1 -name '*.pdf' -newer "$root/marker")" ] && ! lpstat -o | grep -q . && break
+      sleep 0.2
+    done
+    continue
+  fi
+  grep -q 'печать отменена' "$root/err" ||
+    fail "round $round: «Отмена» at page $target of $pages was not answered: $(cat "$root/err")"
+  sleep 1
+  [ -z "$(find "$outdir" -maxdepth 1 -name '*.pdf' -newer "$root/marker" 2>/dev/null)" ] && ! lpstat -o 2>/dev/null | grep -q . ||
+    fail "round $round: a cancelled job reached the queue"
+done
+echo "«Отмена» was answered at every page it was pressed, the last included; nothing was sent"
