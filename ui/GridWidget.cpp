@@ -159,8 +159,11 @@ void GridWidget::paintCell(QPainter& painter, int row, int col, const QRect& rec
     const int margin = Twips::toPixels(FlexGrid::textMargin);
     const QRect textRect = rect.adjusted(margin, 0, -margin, 0);
     painter.setPen(fore);
+    // No cell shows more than a few hundred characters: a text of a megabyte
+    // is not laid out whole on every frame to be cut off by the cell.
+    constexpr qsizetype shownAtMost = 512;
     painter.drawText(textRect, static_cast<int>(grid_.ColAlignment(col) | Qt::AlignVCenter),
-                     grid_.cellText(row, col).toString());
+                     grid_.cellText(row, col).first(shownAtMost).toString());
     if (current && hasFocus()) {
         painter.setPen(QPen(fore, 1, Qt::DotLine));
         painter.drawRect(rect.adjusted(1, 1, -2, -2));

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringView>
 #include <QVarLengthArray>
+#include <algorithm>
 
 // A cell's text as the grid holds it, without a copy: Windows-1251 bytes, one
 // a character, or UTF-16 where the row holds a character that code page
@@ -35,6 +36,13 @@ public:
     QStringView wideText() const { return {wide_, size_}; }         // wide only
 
     QString toString() const;
+    // The first count characters (UTF-16 units when wide), without a copy.
+    CellText first(qsizetype count) const
+    {
+        CellText part = *this;
+        part.size_ = std::min(size_, std::max<qsizetype>(count, 0));
+        return part;
+    }
     // The text as UTF-16: the wide text itself, or the bytes decoded into scratch.
     QStringView view(Scratch& scratch) const;
 
