@@ -94,8 +94,10 @@ private:
     void Form_Resize();
 
     void showExitQuestion();
-    bool takeRecovered(OrphanedJournal& orphan);
+    bool takeRecovered(OrphanedJournal& orphan, bool sameFolder);
     void keepRecoveredAside(OrphanedJournal& orphan);
+    // A journal whose changes cannot be rebuilt: said, and moved aside.
+    void reportUnrebuilt(OrphanedJournal& orphan);
 
     // Undo and redo (FrmEKLZHistory.cpp).
     void createHistory();
@@ -107,6 +109,8 @@ private:
     bool canRedo() const;
     void updateHistoryActions();
     void writeCell(int row, int col, const QString& text, SetCellCommand::Source source);
+    // The cell of the row that follows from text written into (row, col).
+    std::optional<SetCellCommand::Derived> derivedCell(int row, int col, QStringView text) const;
     // Pushes a step, after the blocking pass's writes made so far, and keeps
     // the history within its memory ceiling. Handlers that change rows,
     // columns or the order settle the cell box first.

@@ -6,12 +6,14 @@
 #include "app/Desktop.h"
 #include "app/SaveMessages.h"
 #include "grid/Windows1251.h"
+#include "register/RegisterLayout.h"
 #include "ui/CellOverlay.h"
 
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QGuiApplication>
+#include <QLocale>
 #include <QMimeData>
 
 namespace {
@@ -90,12 +92,27 @@ void FrmEKLZ::pasteCells()
                             programTitle);
         return;
     }
-    overlay_->settle();
     const int top = std::max(FlexGrid::FixedRows, MSFGAZ.Row());
     const int left = MSFGAZ.Col();
     int width = 0;
     for (const QStringList& line : cells)
         width = std::max(width, int(line.size()));
+    // Refused whole, before anything changes: the journal replays only what
+    // the grid can hold.
+    if (qint64(left) + width > FlexGrid::maxCols || qint64(top) + cells.size() > FlexGrid::maxRows) {
+        const QLocale russian(QLocale::Russian);
+        desktop_.messageBox(
+            qint64(left) + width > FlexGrid::maxCols
+                ? QStringLiteral("Вставка не выполнена: в строке текста %1 полей, а в таблице может быть "
+                                 "не больше %2 колонок. Таблица не изменена.")
+                      .arg(russian.toString(width), russian.toString(FlexGrid::maxCols))
+                : QStringLiteral("Вставка не выполнена: в тексте %1 строк, а в таблице может быть не "
+                                 "больше %2 строк. Таблица не изменена.")
+                      .arg(russian.toString(cells.size()), russian.toString(FlexGrid::maxRows - 1)),
+            programTitle);
+        return;
+    }
+    overlay_->settle();
     // Rows added at the end, as "Добавить строку" adds them; columns too
     // where a line is wider than the grid, so that nothing is cut off.
     const int rowsAdded = std::max(0, top + int(cells.size()) - MSFGAZ.Rows());
@@ -104,14 +121,20 @@ void FrmEKLZ::pasteCells()
     step->addedShape(rowsAdded, colsAdded);
     MSFGAZ.setRows(MSFGAZ.Rows() + rowsAdded);
     MSFGAZ.setCols(MSFGAZ.Cols() + colsAdded);
+    const auto write = [&](int row, int col, const QString& text) {
+        const CellText held = MSFGAZ.cellText(row, col);
+        if (held == CellText(text))
+            return;
+        step->add(row, col, held, text);
+        MSFGAZ.setTextMatrix(row, col, text);
+    };
     for (int r = 0; r < int(cells.size()); ++r) {
-        for (int c = 0; c < int(cells[r].size()); ++c) {
-            const QString& text = cells[r][c];
-            const CellText held = MSFGAZ.cellText(top + r, left + c);
-            if (held == CellText(text))
-                continue;
-            step->add(top + r, left + c, held, text);
-            MSFGAZ.setTextMatrix(top + r, left + c, text);
+        for (int c = 0; c < int(cells[r].size()); ++c)
+            write(top + r, left + c, cells[r][c]);
+        const int activation = RegisterLayout::activationColumn - left;
+        if (activation >= 0 && activation < cells[r].size()) {
+            if (const auto derived = derivedCell(top + r, RegisterLayout::activationColumn, cells[r][activation]))
+                write(top + r, derived->col, derived->text);
         }
     }
     MSFGAZ.scrollIntoView(top + int(cells.size()) - 1, left);

@@ -5,6 +5,8 @@
 
 #include "ui/CellOverlay.h"
 #include "ui/GridWidget.h"
+#include "register/RegisterLayout.h"
+#include "rules/BlockingDate.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -133,7 +135,19 @@ void FrmEKLZ::writeCell(int row, int col, const QString& text, SetCellCommand::S
 {
     // The same text put back changes nothing, and is no step to undo.
     if (MSFGAZ.cellText(row, col) != text)
-        addToHistory(new SetCellCommand(MSFGAZ, row, col, text, source));
+        addToHistory(new SetCellCommand(MSFGAZ, row, col, text, source, derivedCell(row, col, text)));
+}
+
+std::optional<SetCellCommand::Derived> FrmEKLZ::derivedCell(int row, int col, QStringView text) const
+{
+    // An activation date brings its blocking date at once, so that nothing
+    // saved, printed or marked before the next click shows the two apart.
+    if (row < FlexGrid::FixedRows || col != RegisterLayout::activationColumn)
+        return std::nullopt;
+    const std::optional<BlockingDate::DateText> blocking = BlockingDate::forActivationText(text);
+    if (!blocking || MSFGAZ.cellText(row, RegisterLayout::blockingColumn) == CellText(blocking->view()))
+        return std::nullopt;
+    return SetCellCommand::Derived{RegisterLayout::blockingColumn, blocking->toString()};
 }
 
 void FrmEKLZ::addToHistory(QUndoCommand* step)
@@ -158,7 +172,12 @@ void FrmEKLZ::keepHistoryWithinCeiling()
     qsizetype total = 0;
     for (int i = 0; i < history_.count(); ++i)
         total += stepAt(i)->bytes();
-    for (int i = 0; i + 1 < history_.count() && total > historyBytes; ++i) {
+    // The newest step the user made stays, with the blocking pass's steps
+    // that follow it, whatever they hold: it is the one the menu names.
+    int newest = history_.count() - 1;
+    while (newest > 0 && stepAt(newest)->passesThrough())
+        --newest;
+    for (int i = 0; i < newest && total > historyBytes; ++i) {
         auto* step = static_cast<GridCommand*>(const_cast<QUndoCommand*>(history_.command(i)));
         total -= step->bytes();
         step->forget();

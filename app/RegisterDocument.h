@@ -3,6 +3,7 @@
 #include "journal/JournalFormat.h"
 #include "storage/FileReplacement.h"
 #include "storage/FileStamp.h"
+#include "storage/RegisterWriter.h"
 #include "storage/SaveOutcome.h"
 
 #include <QString>
@@ -50,12 +51,14 @@ public:
     // yet saved, which a save asks about as it would have before the crash,
     // and as for a file changed by someone else when it has changed since.
     void recovered(const JournalFormat::Origin& origin);
+    // origin as a grid taken into this folder's window from another folder
+    // holds it: nothing of this folder.
+    static JournalFormat::Origin fromElsewhere(JournalFormat::Origin origin);
     // The file the grid came from, as the user knows it.
     static QString originName(const JournalFormat::Origin& origin);
     // Writes the grid into Backup as a kept version NAME-recovered-...: the
-    // recovered work the user did not take back into the window. Answers its
-    // path, or an empty text when it could not be written.
-    QString keepRecovered(FlexGrid& grid, const JournalFormat::Origin& origin);
+    // recovered work the user did not take back into the window.
+    RegisterWriter::KeptWork keepRecovered(FlexGrid& grid, const JournalFormat::Origin& origin);
     QString backupFolder() const;
 
     // Header row and one empty entry row, seven columns.

@@ -117,7 +117,7 @@ void RegisterDocument::loadgridarch()
         hooks_.replacing();
         resetGrid();
         if (found)
-            status = RegisterReader::loadInto(grid_, *path);
+            status = RegisterReader::loadInto(grid_, *path, nullptr, kept);
         source_ = found ? Source::Archive : Source::Nothing;
         archiveName_ = QFileInfo(*path).fileName();
         markSaved();

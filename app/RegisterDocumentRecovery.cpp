@@ -45,6 +45,14 @@ void RegisterDocument::recovered(const JournalFormat::Origin& origin)
     savedRevision_.reset();
 }
 
+JournalFormat::Origin RegisterDocument::fromElsewhere(JournalFormat::Origin origin)
+{
+    origin.source = int(Source::Nothing);
+    origin.stamped = false;
+    origin.name.clear();
+    return origin;
+}
+
 QString RegisterDocument::originName(const JournalFormat::Origin& origin)
 {
     if (Source(origin.source) == Source::Archive)
@@ -52,18 +60,11 @@ QString RegisterDocument::originName(const JournalFormat::Origin& origin)
     return QDir::toNativeSeparators(origin.registerPath);
 }
 
-QString RegisterDocument::keepRecovered(FlexGrid& grid, const JournalFormat::Origin& origin)
+RegisterWriter::KeptWork RegisterDocument::keepRecovered(FlexGrid& grid, const JournalFormat::Origin& origin)
 {
     QString name = RegisterLayout::registerKeptName.toString();
     if (Source(origin.source) == Source::Archive)
         name = QFileInfo(origin.name).completeBaseName();
-    name += QStringLiteral("-recovered");
-    const QString folder = backupFolder();
-    if (!QDir().mkpath(folder))
-        return {};
-    const QString path = KeptVersions::unusedPath(folder, name);
-    if (!RegisterWriter::save(grid, path).saved())
-        return {};
-    KeptVersions::prune(folder, name);
-    return path;
+    // Never pruned: each is the only copy of work the user chose not to take back.
+    return RegisterWriter::keepAsVersion(grid, backupFolder(), name + QStringLiteral("-recovered"));
 }

@@ -1,13 +1,16 @@
 #include "app/SaveMessages.h"
 
+#include "grid/FlexGrid.h"
 #include "register/RegisterLayout.h"
 #include "storage/RegisterFormat.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QFile>
+#include <QLocale>
 #include <QStorageInfo>
 #include <cerrno>
+#include <cstring>
 
 namespace SaveMessages {
 
@@ -121,6 +124,11 @@ QString failure(const RegisterWriter::Outcome& outcome, const QString& path, con
         return QStringLiteral("Файл «%1» не сохранён: его сейчас сохраняет %2. "
                               "Повторите сохранение через несколько секунд; файл не изменён.")
             .arg(file, outcome.holder.isEmpty() ? QStringLiteral("другое окно Palomet") : outcome.holder);
+    case Kind::LockBlocked:
+        return QStringLiteral("Файл «%1» не сохранён: на месте файла блокировки «%2» стоит ссылка, "
+                              "папка или канал, а не файл, который Palomet создаёт на время "
+                              "сохранения. Уберите «%2» и сохраните снова; файл не изменён.")
+            .arg(file, QDir::toNativeSeparators(outcome.linkTarget));
     case Kind::DanglingLink:
         return QStringLiteral("Файл «%1» не сохранён: %2 Данные остаются в таблице.")
             .arg(file, danglingLink(path, outcome.linkTarget));
@@ -156,6 +164,10 @@ QString loadFailure(RegisterReader::Status status, const QString& fileName, cons
         return QStringLiteral("«%1» не загружен: на его месте не обычный файл, а канал, сокет или "
                               "устройство.")
             .arg(fileName);
+    case RegisterReader::Status::TooManyRows:
+        return QStringLiteral("«%1» загружен не полностью: в нём больше %2 строк, а таблица вмещает "
+                              "не больше. В таблице первые %2 строк файла.")
+            .arg(fileName, QLocale(QLocale::Russian).toString(FlexGrid::maxRows - FlexGrid::FixedRows));
     default:
         return fallback;
     }
@@ -172,15 +184,20 @@ QString textNotSaved(int row, int col, const QString& text)
         .arg(RegisterLayout::savedColumns);
 }
 
+QString systemReason(int error)
+{
+    if (error == ENOSPC || error == EDQUOT)
+        return QStringLiteral("на диске не хватает места");
+    if (error == ENOTDIR || error == EEXIST)
+        return QStringLiteral("на месте папки Backup находится файл с тем же именем");
+    if (error == EACCES || error == EPERM || error == EROFS)
+        return QStringLiteral("в эту папку нельзя записывать");
+    return QStringLiteral("система не разрешила записать файл (%1)").arg(QString::fromLocal8Bit(std::strerror(error)));
+}
+
 QString noKeptVersion(const QString& path, const QString& backupFolder, int error)
 {
-    QString why = QStringLiteral("система не разрешила записать копию");
-    if (error == ENOSPC || error == EDQUOT)
-        why = QStringLiteral("на диске не хватает места");
-    else if (error == ENOTDIR || error == EEXIST)
-        why = QStringLiteral("на месте папки Backup находится файл с тем же именем");
-    else if (error == EACCES || error == EPERM || error == EROFS)
-        why = QStringLiteral("в эту папку нельзя записывать");
+    const QString why = systemReason(error);
     return QStringLiteral("Не удалось сохранить копию прежней версии файла «%1» в папке «%2»: %3. "
                           "Если продолжить, файл будет перезаписан без копии. Перезаписать?")
         .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(backupFolder), why);

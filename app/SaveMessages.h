@@ -26,6 +26,8 @@ QString textNotSaved(int row, int col, const QString& text);
 QString characterName(char32_t ch);
 // error: the errno of why no copy could be kept.
 QString noKeptVersion(const QString& path, const QString& backupFolder, int error);
+// Why a file could not be written, for an errno, as the user is told it.
+QString systemReason(int error);
 // A link at path leading to target, where there is nothing.
 QString danglingLink(const QString& path, const QString& target);
 

@@ -4,6 +4,7 @@
 #include "grid/FlexGrid.h"
 #include "journal/JournalFormat.h"
 
+#include <QBuffer>
 #include <QGuiApplication>
 #include <cstdint>
 
@@ -19,13 +20,17 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QByteArrayView bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    const std::optional<JournalFormat::Contents> contents = JournalFormat::read(bytes);
+    QBuffer device;
+    device.setData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    device.open(QIODevice::ReadOnly);
+    const std::optional<JournalFormat::Contents> contents = JournalFormat::read(device);
     if (!contents)
         return 0;
-    if (contents->wholeLength > bytes.size())
+    if (contents->wholeLength > qint64(size))
         std::abort();
     FlexGrid grid;
-    JournalFormat::rebuild(*contents, grid);
+    const std::optional<size_t> applied = JournalFormat::rebuild(*contents, device, grid);
+    if (applied && *applied > contents->batches.size())
+        std::abort();
     return 0;
 }

@@ -56,13 +56,28 @@ void GridCommand::showPlace()
     grid_.scrollIntoView(row, col);
 }
 
-SetCellCommand::SetCellCommand(FlexGrid& grid, int row, int col, QString text, Source source)
+SetCellCommand::SetCellCommand(FlexGrid& grid, int row, int col, QString text, Source source,
+                               std::optional<Derived> derived)
     : GridCommand(grid, row, col,
                   QStringLiteral("изменение ячейки в строке %1, колонке %2").arg(row).arg(col + 1))
     , before_(grid.TextMatrix(row, col))
     , after_(std::move(text))
     , source_(source)
 {
+    if (derived)
+        derived_ = Change{derived->col, grid.TextMatrix(row, derived->col), std::move(derived->text)};
+}
+
+qsizetype SetCellCommand::bytes() const
+{
+    const qsizetype derived = derived_ ? derived_->before.size() + derived_->after.size() : 0;
+    return 2 * (before_.size() + after_.size() + derived);
+}
+
+void SetCellCommand::release()
+{
+    before_ = after_ = QString();
+    derived_.reset();
 }
 
 int SetCellCommand::id() const
@@ -76,16 +91,25 @@ bool SetCellCommand::mergeWith(const QUndoCommand* other)
     if (copy->row_ != row_ || copy->col_ != col_)
         return false;
     after_ = copy->after_;
+    // What the cell brought with it: from before the first copy to after the last.
+    if (derived_ && copy->derived_)
+        derived_->after = copy->derived_->after;
+    else if (copy->derived_)
+        derived_ = copy->derived_;
     return true;
 }
 
 void SetCellCommand::apply()
 {
     grid_.setTextMatrix(row_, col_, after_);
+    if (derived_)
+        grid_.setTextMatrix(row_, derived_->col, derived_->after);
 }
 
 void SetCellCommand::revert()
 {
+    if (derived_)
+        grid_.setTextMatrix(row_, derived_->col, derived_->before);
     grid_.setTextMatrix(row_, col_, before_);
 }
 
@@ -96,7 +120,7 @@ AddRowCommand::AddRowCommand(FlexGrid& grid)
 
 void AddRowCommand::apply()
 {
-    GridOperations::addRow(grid_);
+    setObsolete(!GridOperations::addRow(grid_)); // the grid is full
 }
 
 void AddRowCommand::revert()
@@ -129,7 +153,7 @@ InsertColumnCommand::InsertColumnCommand(FlexGrid& grid)
 
 void InsertColumnCommand::apply()
 {
-    GridOperations::insertColumn(grid_, col_);
+    setObsolete(!GridOperations::insertColumn(grid_, col_)); // the grid is full
 }
 
 void InsertColumnCommand::revert()

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QUndoCommand>
+#include <optional>
 #include <vector>
 
 class FlexGrid;
@@ -91,22 +92,37 @@ private:
 
 // A cell's text replaced: the overlay's commit, or a copy from the input line
 // or "Ввод". Consecutive copies into the same cell merge into one step.
+// A cell of the same row that follows from the new text (the blocking date
+// from an activation date) may change with it, in the same step.
 class SetCellCommand : public GridCommand
 {
 public:
     enum class Source { CellBox, InputLine };
-    SetCellCommand(FlexGrid& grid, int row, int col, QString text, Source source);
+    struct Derived
+    {
+        int col;
+        QString text;
+    };
+    SetCellCommand(FlexGrid& grid, int row, int col, QString text, Source source,
+                   std::optional<Derived> derived = std::nullopt);
     int id() const override;
     bool mergeWith(const QUndoCommand* other) override;
-    qsizetype bytes() const override { return 2 * (before_.size() + after_.size()); }
+    qsizetype bytes() const override;
 
 private:
     void apply() override;
     void revert() override;
-    void release() override { before_ = after_ = QString(); }
+    void release() override;
+    struct Change
+    {
+        int col;
+        QString before;
+        QString after;
+    };
     QString before_;
     QString after_;
     Source source_;
+    std::optional<Change> derived_;
 };
 
 // "Добавить строку".

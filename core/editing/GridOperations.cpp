@@ -8,10 +8,12 @@
 
 namespace GridOperations {
 
-void addRow(FlexGrid& grid)
+bool addRow(FlexGrid& grid)
 {
-    grid.AddItem(QString());
+    if (!grid.AddItem(QString()))
+        return false;
     grid.scrollIntoView(grid.Rows() - 1, grid.Col()); // where the new row went
+    return true;
 }
 
 bool deleteRow(FlexGrid& grid, int row)
@@ -19,10 +21,9 @@ bool deleteRow(FlexGrid& grid, int row)
     return grid.RemoveItem(row);
 }
 
-void insertColumn(FlexGrid& grid, int at)
+bool insertColumn(FlexGrid& grid, int at)
 {
-    grid.setCols(grid.Cols() + 1);
-    grid.setColPosition(grid.Cols() - 1, at);
+    return grid.setCols(grid.Cols() + 1) && grid.setColPosition(grid.Cols() - 1, at);
 }
 
 bool deleteLastColumn(FlexGrid& grid)

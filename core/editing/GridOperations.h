@@ -14,15 +14,16 @@ class FlexGrid;
 namespace GridOperations {
 
 // "Добавить строку": an empty row after the last, scrolled into view; the
-// current cell stays.
-void addRow(FlexGrid& grid);
+// current cell stays. False when the grid holds all the rows it can.
+bool addRow(FlexGrid& grid);
 
 // " Удалить строку" removes the row on which the selection ends. The header
 // row and the last remaining entry are kept; answers whether a row went.
 bool deleteRow(FlexGrid& grid, int row);
 
 // "Добавить колонку": an empty column inserted before the current one (at).
-void insertColumn(FlexGrid& grid, int at);
+// False when the grid holds all the columns it can.
+bool insertColumn(FlexGrid& grid, int at);
 
 // "Удалить колонку": drops the last column, keeping at least one.
 bool deleteLastColumn(FlexGrid& grid);

@@ -35,7 +35,7 @@ void FlexGrid::keepInside()
 
 bool FlexGrid::setRows(int count)
 {
-    if (count < FixedRows)
+    if (count < FixedRows || count > maxRows)
         return false;
     if (count != Rows()) {
         note({.kind = GridChange::Kind::SetRows, .a = count});
@@ -50,7 +50,7 @@ bool FlexGrid::setRows(int count)
 
 bool FlexGrid::setCols(int count)
 {
-    if (count < 1)
+    if (count < 1 || count > maxCols)
         return false;
     if (count != Cols()) {
         note({.kind = GridChange::Kind::SetCols, .a = count});
@@ -71,8 +71,10 @@ bool FlexGrid::setCols(int count)
     return true;
 }
 
-void FlexGrid::AddItem(const QString& text)
+bool FlexGrid::AddItem(const QString& text)
 {
+    if (Rows() >= maxRows)
+        return false;
     note({.kind = GridChange::Kind::AddItem, .text = text});
     ++revision_;
     rows_.append(RowView());
@@ -80,6 +82,7 @@ void FlexGrid::AddItem(const QString& text)
         storeCell(Rows() - 1, 0, text);
     geometry_.setRowCount(Rows());
     emit contentChanged();
+    return true;
 }
 
 bool FlexGrid::RemoveItem(int row)
@@ -102,7 +105,7 @@ bool FlexGrid::RemoveItem(int row)
 
 bool FlexGrid::insertRow(int row, const PackedRow& cells)
 {
-    if (row < FixedRows || row > Rows())
+    if (row < FixedRows || row > Rows() || Rows() >= maxRows)
         return false;
     note({.kind = GridChange::Kind::InsertRow, .a = row, .cells = &cells});
     ++revision_;
@@ -271,6 +274,16 @@ bool FlexGrid::setRowCells(int row, const PackedRow& cells)
     return true;
 }
 
+GridSnapshot FlexGrid::snapshot() const
+{
+    GridSnapshot snapshot;
+    for (int c = 0; c < Cols(); ++c)
+        snapshot.widths.push_back(ColWidth(c));
+    snapshot.alignments = alignments_;
+    snapshot.rows = rows_.snapshot();
+    return snapshot;
+}
+
 int FlexGrid::measuredWidth(const QString& caption) const
 {
     const QFontMetricsF metrics(font_);
@@ -281,7 +294,7 @@ int FlexGrid::measuredWidth(const QString& caption) const
 void FlexGrid::setFormatString(const QString& format)
 {
     // Anything after a ';' would describe row captions, which the program never uses.
-    const QStringList captions = format.section(u';', 0, 0).split(u'|');
+    const QStringList captions = format.section(u';', 0, 0).split(u'|').mid(0, maxCols);
     note({.kind = GridChange::Kind::SetFormatString, .format = format});
     if (Cols() < captions.size()) {
         GridRecorder* const recorder = std::exchange(recorder_, nullptr); // part of this change

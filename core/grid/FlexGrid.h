@@ -3,6 +3,7 @@
 #include "grid/GenericOrder.h"
 #include "grid/GridChange.h"
 #include "grid/GridGeometry.h"
+#include "grid/GridSnapshot.h"
 #include "grid/RowStore.h"
 
 #include <QFont>
@@ -32,16 +33,23 @@ public:
     static constexpr int FixedRows = GridGeometry::fixedRows;
     static constexpr int defaultColWidth = GridGeometry::defaultColWidth;
     static constexpr int textMargin = 45; // between a cell's border and its text
+    // The most rows (the header included) and columns a grid holds, and so
+    // what a work journal replays: anything past them is refused before
+    // the grid changes, so that no change the grid made can spoil the
+    // journal that keeps it.
+    static constexpr int maxRows = 16'000'000;
+    static constexpr int maxCols = 32'767;
 
     explicit FlexGrid(QObject* parent = nullptr);
 
     // Shape. Counts include the header row; growing appends empty rows or
-    // columns at the end, shrinking drops them from the end.
+    // columns at the end, shrinking drops them from the end. Past maxRows or
+    // maxCols the grid refuses and changes nothing.
     int Rows() const { return static_cast<int>(rows_.size()); }
     bool setRows(int count);
     int Cols() const { return geometry_.colCount(); }
     bool setCols(int count);
-    void AddItem(const QString& text);
+    bool AddItem(const QString& text);
     bool RemoveItem(int row);
     // Puts a row back where RemoveItem took it from.
     bool insertRow(int row, const PackedRow& cells);
@@ -87,6 +95,11 @@ public:
     // Rows from `first` on take the rows that order names, counted from
     // `first`; inverse(order) puts them back.
     void permuteRows(int first, const std::vector<quint32>& order);
+
+    // The contents as they are now, sharing the rows' bytes (see GridSnapshot).
+    GridSnapshot snapshot() const;
+    // What the rows' texts take, in bytes: about what a snapshot writes.
+    qsizetype rowBytes() const { return rows_.liveBytes(); }
 
     // Bumped by every change of a text, of the rows or of the columns; a text
     // put over the same text is no change. Equal revisions mean an unchanged grid.

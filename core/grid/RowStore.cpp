@@ -28,7 +28,7 @@ quint32 RowStore::newBlock(qsizetype capacity)
         freeSlots_.pop_back();
     }
     Block& block = blocks_[slot];
-    block.bytes.reset(new char[size_t(capacity)]);
+    block.bytes = std::shared_ptr<char[]>(new char[size_t(capacity)]);
     block.capacity = capacity;
     block.used = 0;
     block.live = 0;
@@ -91,10 +91,22 @@ void RowStore::compact()
     *this = std::move(compact);
 }
 
+RowStore::Snapshot RowStore::snapshot() const
+{
+    Snapshot snapshot;
+    snapshot.refs_ = refs_;
+    snapshot.blocks_.reserve(blocks_.size());
+    for (const Block& block : blocks_)
+        snapshot.blocks_.push_back(block.bytes);
+    return snapshot;
+}
+
 void RowStore::set(size_t index, RowView row)
 {
     Ref& ref = refs_[index];
-    if (ref.block != noBlock && recordSize(view(ref).size()) == recordSize(row.size())) {
+    // In place only where no snapshot reads the block.
+    if (ref.block != noBlock && recordSize(view(ref).size()) == recordSize(row.size()) &&
+        blocks_[ref.block].bytes.use_count() == 1) {
         writeRecord(blocks_[ref.block].bytes.get() + ref.offset, row);
         return;
     }

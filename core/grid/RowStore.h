@@ -16,11 +16,37 @@
 // a pass over the rows in order, such as the blocking pass after a load,
 // leaves hardly any. When waste outgrows what is live, the rows are copied
 // together again.
+//
+// A snapshot shares the blocks rather than copying them, for a reader on
+// another thread (a work journal writing its start): a block a snapshot
+// holds is never written over, its rows change by being written anew
+// elsewhere, and it is freed only once the snapshot lets it go. It costs the
+// row table, eight bytes a row.
 class RowStore
 {
+    struct Ref
+    {
+        quint32 block;
+        quint32 offset;
+    };
+
 public:
+    class Snapshot
+    {
+    public:
+        size_t size() const { return refs_.size(); }
+        RowView row(size_t index) const { return view(blocks_, refs_[index]); }
+
+    private:
+        friend class RowStore;
+        std::vector<Ref> refs_;
+        std::vector<std::shared_ptr<const char[]>> blocks_; // by the store's slots
+    };
+    Snapshot snapshot() const;
+
     size_t size() const { return refs_.size(); }
     RowView row(size_t index) const { return view(refs_[index]); }
+    qsizetype liveBytes() const { return live_; }
     void set(size_t index, RowView row);
     // New rows are empty; dropped rows go from the end.
     void resize(size_t count);
@@ -31,11 +57,6 @@ public:
     void permute(size_t first, const std::vector<quint32>& order);
 
 private:
-    struct Ref
-    {
-        quint32 block;
-        quint32 offset;
-    };
     static constexpr quint32 noBlock = 0xffffffff; // an empty row takes no bytes
     static constexpr qsizetype blockSize = 1 << 20;
     // A row this long gets a block of its own rather than most of a shared one.
@@ -44,21 +65,25 @@ private:
     static constexpr qsizetype tolerableWaste = 8 * blockSize;
     struct Block
     {
-        std::unique_ptr<char[]> bytes;
+        std::shared_ptr<char[]> bytes; // shared with snapshots, read only while they hold it
         qsizetype capacity = 0;
         qsizetype used = 0;
         qsizetype live = 0;
     };
 
-    RowView view(Ref ref) const
+    template <typename Blocks>
+    static RowView view(const Blocks& blocks, Ref ref)
     {
         if (ref.block == noBlock)
             return {};
-        const char* at = blocks_[ref.block].bytes.get() + ref.offset;
+        const char* at = blockBytes(blocks[ref.block]) + ref.offset;
         quint32 header = 0;
         std::memcpy(&header, at, 4);
         return {at + 4, qsizetype(header >> 1), (header & 1) != 0};
     }
+    static const char* blockBytes(const std::shared_ptr<const char[]>& bytes) { return bytes.get(); }
+    static const char* blockBytes(const Block& block) { return block.bytes.get(); }
+    RowView view(Ref ref) const { return view(blocks_, ref); }
     static qsizetype recordSize(qsizetype rowBytes);
     static void writeRecord(char* at, RowView row);
     Ref place(RowView row);

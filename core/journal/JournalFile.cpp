@@ -10,7 +10,19 @@
 namespace {
 
 using PosixIo::native;
-using PosixIo::writeAll;
+
+// Created and locked; -1 when it exists or cannot be locked.
+int createLocked(const QString& path)
+{
+    const int fd = ::open(native(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return -1;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
 
 } // namespace
 
@@ -22,13 +34,9 @@ JournalFile::~JournalFile()
 bool JournalFile::create(const QString& path)
 {
     stop();
-    const int fd = ::open(native(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    const int fd = createLocked(path);
     if (fd < 0)
         return false;
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
-        return false;
-    }
     start(fd, path);
     return true;
 }
@@ -62,6 +70,7 @@ void JournalFile::start(int fd, const QString& path)
 {
     fd_ = fd;
     path_ = path;
+    open_ = true;
     length_ = ::lseek(fd, 0, SEEK_END);
     stopping_ = false;
     healthy_ = true;
@@ -70,7 +79,7 @@ void JournalFile::start(int fd, const QString& path)
 
 void JournalFile::stop()
 {
-    if (fd_ < 0)
+    if (!open_)
         return;
     {
         const std::lock_guard lock(mutex_);
@@ -80,21 +89,33 @@ void JournalFile::stop()
     thread_.join();
     ::close(fd_);
     fd_ = -1;
+    open_ = false;
     path_.clear();
 }
 
 void JournalFile::append(QByteArray bytes)
 {
-    appendMade([bytes = std::move(bytes)] { return bytes; });
+    appendWritten([bytes = std::move(bytes)](const Sink& sink) { return sink(bytes); });
 }
 
-void JournalFile::appendMade(std::function<QByteArray()> make)
+void JournalFile::appendWritten(Writer write)
 {
-    if (fd_ < 0)
+    if (!open_)
         return;
     {
         const std::lock_guard lock(mutex_);
-        queue_.push_back(std::move(make));
+        queue_.push_back({std::move(write), false});
+    }
+    wake_.notify_all();
+}
+
+void JournalFile::restart(Writer start)
+{
+    if (!open_)
+        return;
+    {
+        const std::lock_guard lock(mutex_);
+        queue_.push_back({std::move(start), true});
     }
     wake_.notify_all();
 }
@@ -102,7 +123,7 @@ void JournalFile::appendMade(std::function<QByteArray()> make)
 void JournalFile::flush()
 {
     std::unique_lock lock(mutex_);
-    drained_.wait(lock, [this] { return (queue_.empty() && !writing_) || fd_ < 0; });
+    drained_.wait(lock, [this] { return (queue_.empty() && !writing_) || !open_; });
 }
 
 bool JournalFile::healthy()
@@ -113,11 +134,42 @@ bool JournalFile::healthy()
 
 void JournalFile::remove()
 {
-    if (fd_ < 0)
+    if (!open_)
         return;
     flush();
     ::unlink(native(path_).constData());
     stop();
+}
+
+bool JournalFile::writeAll(const Writer& write)
+{
+    return write([this](QByteArrayView bytes) {
+        if (!PosixIo::writeAll(fd_, bytes.data(), bytes.size()))
+            return false;
+        length_ += bytes.size();
+        return true;
+    });
+}
+
+bool JournalFile::restartWith(const Writer& start)
+{
+    const QString next = path_ + QStringLiteral(".new");
+    const int fd = createLocked(next);
+    if (fd < 0)
+        return false; // the old journal goes on
+    const int old = std::exchange(fd_, fd);
+    const qint64 oldLength = std::exchange(length_, 0);
+    if (writeAll(start) && ::fdatasync(fd) == 0 &&
+        ::rename(native(next).constData(), native(path_).constData()) == 0) {
+        PosixIo::syncFolder(path_.section(u'/', 0, -2));
+        ::close(old);
+        return true;
+    }
+    ::unlink(native(next).constData());
+    ::close(fd);
+    fd_ = old;
+    length_ = oldLength;
+    return false;
 }
 
 void JournalFile::run()
@@ -128,22 +180,30 @@ void JournalFile::run()
         if (queue_.empty())
             return; // stopping, all written
         // Everything queued goes out in one batch, with one sync.
-        std::deque<std::function<QByteArray()>> batch;
+        std::deque<Item> batch;
         batch.swap(queue_);
         writing_ = true;
-        lock.unlock();
         bool ok = healthy_;
-        for (const std::function<QByteArray()>& make : batch) {
+        lock.unlock();
+        qint64 whole = length_;
+        for (const Item& item : batch) {
             if (!ok)
                 break;
-            const QByteArray bytes = make();
-            ok = writeAll(fd_, bytes.constData(), bytes.size());
-            if (ok)
-                length_ += bytes.size();
-            else if (::ftruncate(fd_, length_) == 0)
-                ::lseek(fd_, 0, SEEK_END);
+            if (item.restart) {
+                // What was queued before goes to the old file first: the new
+                // start holds it.
+                ok = ::fdatasync(fd_) == 0;
+                if (ok && restartWith(item.write))
+                    whole = length_;
+            } else {
+                ok = writeAll(item.write);
+            }
         }
         ok = ok && ::fdatasync(fd_) == 0;
+        if (!ok && ::ftruncate(fd_, whole) == 0) {
+            ::lseek(fd_, 0, SEEK_END);
+            length_ = whole;
+        }
         lock.lock();
         writing_ = false;
         healthy_ = healthy_ && ok;

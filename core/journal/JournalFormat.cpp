@@ -1,8 +1,10 @@
 #include "journal/JournalFormat.h"
 
 #include "grid/FlexGrid.h"
+#include "grid/GridSnapshot.h"
 #include "storage/ContentHash.h"
 
+#include <QIODevice>
 #include <algorithm>
 #include <cstring>
 #include <type_traits>
@@ -15,10 +17,11 @@ constexpr char fileMagic[8] = {'P', 'A', 'L', 'O', 'M', 'E', 'T', 'J'};
 constexpr quint32 formatVersion = 1;
 constexpr quint32 frameMagic = 0x4d415246; // "FRAM"
 constexpr qsizetype frameHeaderSize = 4 + 1 + 4 + 8 + 4 + 8;
-// Far beyond any register, and small enough that damaged counts cannot make
-// the rebuild allocate without bound.
-constexpr quint32 maxRows = 16'000'000;
-constexpr quint32 maxCols = 32'767;
+// What the grid holds at most, so that a journal replays whatever the grid
+// did; and small enough that damaged counts cannot make the rebuild
+// allocate without bound.
+constexpr quint32 maxRows = FlexGrid::maxRows;
+constexpr quint32 maxCols = FlexGrid::maxCols;
 
 template <typename T>
 void put(QByteArray& out, T value)
@@ -54,23 +57,25 @@ void putText(QByteArray& out, CellText text)
                                      text.wideText().size() * 2));
 }
 
-// Reads what put wrote; once anything is missing or out of bounds, every
-// later read fails too.
+// Reads what put wrote, from bytes in memory or from a device a block at a
+// time, never past its limit; once anything is missing or out of bounds,
+// every later read fails too. A span it answers is valid until the next read.
 class Input
 {
 public:
-    explicit Input(QByteArrayView bytes) : bytes_(bytes) {}
+    explicit Input(QByteArrayView bytes) : view_(bytes) {}
+    Input(QIODevice& device, qint64 limit) : device_(&device), left_(limit) {}
     bool ok() const { return ok_; }
-    bool atEnd() const { return pos_ >= bytes_.size(); }
-    qsizetype pos() const { return pos_; }
+    bool atEnd() const { return pos_ >= view_.size() && left_ == 0; }
 
     template <typename T>
     T get()
     {
         T value{};
-        if (!take(sizeof value))
+        if (!ensure(sizeof value))
             return value;
-        std::memcpy(&value, bytes_.data() + pos_ - qsizetype(sizeof value), sizeof value);
+        std::memcpy(&value, view_.data() + pos_, sizeof value);
+        pos_ += qsizetype(sizeof value);
         return value;
     }
     QByteArrayView bytes()
@@ -79,9 +84,12 @@ public:
     }
     QByteArrayView span(qsizetype size)
     {
-        if (!take(size))
+        if (size < 0 || !ensure(size)) {
+            ok_ = false;
             return {};
-        return bytes_.sliced(pos_ - size, size);
+        }
+        pos_ += size;
+        return view_.sliced(pos_ - size, size);
     }
     QString string()
     {
@@ -124,17 +132,35 @@ public:
     void fail() { ok_ = false; }
 
 private:
-    bool take(qsizetype size)
+    static constexpr qint64 blockSize = 1 << 20;
+
+    // The next size bytes in view_, read from the device when they are not yet.
+    bool ensure(qsizetype size)
     {
-        if (!ok_ || size < 0 || size > bytes_.size() - pos_) {
+        if (!ok_)
+            return false;
+        const qsizetype have = view_.size() - pos_;
+        if (size <= have)
+            return true;
+        if (!device_ || size - have > left_) {
             ok_ = false;
             return false;
         }
-        pos_ += size;
-        return true;
+        buffer_.remove(0, pos_);
+        pos_ = 0;
+        const qint64 wanted = std::min(left_, std::max<qint64>(size - have, blockSize));
+        const qsizetype at = buffer_.size();
+        buffer_.resize(at + wanted);
+        ok_ = device_->read(buffer_.data() + at, wanted) == wanted;
+        left_ -= wanted;
+        view_ = buffer_;
+        return ok_;
     }
 
-    QByteArrayView bytes_;
+    QIODevice* device_ = nullptr;
+    qint64 left_ = 0; // still on the device
+    QByteArray buffer_;
+    QByteArrayView view_;
     qsizetype pos_ = 0;
     bool ok_ = true;
 };
@@ -167,9 +193,8 @@ Origin getOrigin(Input& in)
     return origin;
 }
 
-bool restoreSnapshot(QByteArrayView snapshot, FlexGrid& grid)
+bool restoreSnapshot(Input& in, FlexGrid& grid)
 {
-    Input in(snapshot);
     getOrigin(in);
     const auto cols = in.get<quint32>();
     if (!in.ok() || cols < 1 || cols > maxCols)
@@ -217,15 +242,12 @@ bool applyOne(Input& in, FlexGrid& grid)
     const int a = (kind == Kind::AddItem || kind == Kind::SetFormatString) ? 0 : in.get<qint32>();
     switch (kind) {
     case Kind::SetRows:
-        return in.ok() && a >= 0 && quint32(a) <= maxRows && grid.setRows(a);
+        return in.ok() && grid.setRows(a);
     case Kind::SetCols:
-        return in.ok() && a >= 0 && quint32(a) <= maxCols && grid.setCols(a);
+        return in.ok() && grid.setCols(a);
     case Kind::AddItem: {
         const std::optional<QString> text = in.text();
-        if (!text || quint32(grid.Rows()) >= maxRows)
-            return false;
-        grid.AddItem(*text);
-        return true;
+        return text && grid.AddItem(*text);
     }
     case Kind::RemoveItem:
         return in.ok() && grid.RemoveItem(a);
@@ -235,7 +257,7 @@ bool applyOne(Input& in, FlexGrid& grid)
         if (!cells)
             return false;
         if (kind == Kind::InsertRow)
-            return quint32(grid.Rows()) < maxRows && grid.insertRow(a, *cells);
+            return grid.insertRow(a, *cells);
         return grid.setRowCells(a, *cells);
     }
     case Kind::SetColPosition:
@@ -288,15 +310,7 @@ QByteArray fileHeader()
 
 QByteArray frameHeader(FrameKind kind, quint32 steps, qint64 timeMs, QByteArrayView payload)
 {
-    QByteArray out;
-    out.reserve(frameHeaderSize);
-    put(out, frameMagic);
-    put(out, quint8(kind));
-    put(out, steps);
-    put(out, timeMs);
-    put(out, quint32(payload.size()));
-    put(out, hashOf(payload));
-    return out;
+    return frameHeader(kind, steps, timeMs, quint32(payload.size()), hashOf(payload));
 }
 
 QByteArray hashPayload(quint64 hash)
@@ -306,34 +320,40 @@ QByteArray hashPayload(quint64 hash)
     return out;
 }
 
-QByteArray startPayload(const Origin& origin, const FlexGrid& grid)
+QByteArray frameHeader(FrameKind kind, quint32 steps, qint64 timeMs, quint32 length, quint64 hash)
 {
     QByteArray out;
-    putOrigin(out, origin);
-    put(out, quint32(grid.Cols()));
-    for (int c = 0; c < grid.Cols(); ++c) {
-        put(out, qint32(grid.ColWidth(c)));
-        put(out, qint32(grid.ColAlignment(c)));
-    }
-    put(out, quint32(grid.Rows()));
-    // The rows are most of a journal's start and are copied on the window's
-    // thread: one allocation and a copy a row, nothing more.
-    qsizetype size = out.size();
-    for (int r = 0; r < grid.Rows(); ++r)
-        size += 5 + grid.rowView(r).size();
-    qsizetype at = out.size();
-    out.resize(size);
-    char* const to = out.data();
-    for (int r = 0; r < grid.Rows(); ++r) {
-        const RowView row = grid.rowView(r);
-        const auto rowSize = quint32(row.size());
-        to[at] = char(row.isWide());
-        std::memcpy(to + at + 1, &rowSize, 4);
-        if (rowSize > 0)
-            std::memcpy(to + at + 5, row.data(), rowSize);
-        at += 5 + row.size();
-    }
+    out.reserve(frameHeaderSize);
+    put(out, frameMagic);
+    put(out, quint8(kind));
+    put(out, steps);
+    put(out, timeMs);
+    put(out, length);
+    put(out, hash);
     return out;
+}
+
+void startPayload(const Origin& origin, const GridSnapshot& grid, const std::function<void(QByteArrayView)>& piece)
+{
+    constexpr qsizetype pieceSize = 1 << 20;
+    QByteArray out;
+    out.reserve(pieceSize + 4096);
+    putOrigin(out, origin);
+    put(out, quint32(grid.cols()));
+    for (int c = 0; c < grid.cols(); ++c) {
+        put(out, qint32(grid.widths[size_t(c)]));
+        put(out, qint32(grid.alignments[size_t(c)]));
+    }
+    put(out, quint32(grid.rows.size()));
+    for (size_t r = 0; r < grid.rows.size(); ++r) {
+        const RowView row = grid.rows.row(r);
+        if (out.size() + 5 + row.size() > pieceSize && !out.isEmpty()) {
+            piece(out);
+            out.truncate(0); // keeps its room
+        }
+        putRow(out, row);
+    }
+    piece(out);
 }
 
 void appendChange(QByteArray& batch, const GridChange& change)
@@ -377,62 +397,100 @@ void appendChange(QByteArray& batch, const GridChange& change)
     }
 }
 
-std::optional<Contents> read(QByteArrayView bytes)
+std::optional<Contents> read(QIODevice& device)
 {
     const QByteArray header = fileHeader();
-    if (!bytes.startsWith(header))
+    if (!device.seek(0) || device.read(header.size()) != header)
         return std::nullopt;
     Contents contents;
-    Input in(bytes.sliced(header.size()));
+    qint64 at = header.size();
     bool started = false;
     // Up to the first frame that is cut off or damaged: what a kill or a
-    // power cut in the middle of a write leaves.
-    while (!in.atEnd()) {
+    // power cut in the middle of a write leaves. Payloads are checked a
+    // block at a time; only the first block of each is kept, for what the
+    // start and a file hash say.
+    for (;;) {
+        const QByteArray head = device.read(frameHeaderSize);
+        Input in(head);
         const auto magic = in.get<quint32>();
         const auto kind = FrameKind(in.get<quint8>());
         const auto steps = in.get<quint32>();
         const auto timeMs = in.get<qint64>();
         const auto length = in.get<quint32>();
         const auto hash = in.get<quint64>();
-        const QByteArrayView payload = in.span(length);
-        if (!in.ok() || magic != frameMagic || hashOf(payload) != hash)
+        if (!in.ok() || magic != frameMagic)
             break;
+        QByteArray first;
+        ContentHash payload;
+        qint64 left = length;
+        while (left > 0) {
+            const QByteArray block = device.read(std::min<qint64>(left, 1 << 20));
+            if (block.isEmpty())
+                break;
+            payload.add(block);
+            if (first.isEmpty())
+                first = block;
+            left -= block.size();
+        }
+        if (left > 0 || payload.result() != hash)
+            break;
+        const Frame frame{at, at + frameHeaderSize, length};
         if (kind == FrameKind::Start && !started) {
-            Input origin(payload);
+            Input origin(first);
             contents.origin = getOrigin(origin);
             if (!origin.ok())
                 return std::nullopt;
-            contents.snapshot = payload;
+            contents.snapshot = frame;
             started = true;
-        } else if (kind == FrameKind::FileHash && started && payload.size() == 8) {
+        } else if (kind == FrameKind::FileHash && started && length == 8) {
             contents.origin.hashed = true;
-            std::memcpy(&contents.origin.hash, payload.data(), 8);
+            std::memcpy(&contents.origin.hash, first.constData(), 8);
         } else if (kind == FrameKind::Changes && started) {
-            contents.batches.push_back(payload);
+            contents.batches.push_back(frame);
         } else {
             break;
         }
         contents.steps += int(std::min<quint32>(steps, 1'000'000));
         contents.lastChangeMs = timeMs;
-        contents.wholeLength = header.size() + in.pos();
+        at = frame.offset + length;
+        contents.wholeLength = at;
     }
     if (!started)
         return std::nullopt;
     return contents;
 }
 
-bool rebuild(const Contents& contents, FlexGrid& grid)
+namespace {
+
+// The snapshot and the first count batches; answers how many applied.
+std::optional<size_t> applyFirst(const Contents& contents, size_t count, QIODevice& device, FlexGrid& grid)
 {
-    if (!restoreSnapshot(contents.snapshot, grid))
-        return false;
-    for (QByteArrayView batch : contents.batches) {
-        Input in(batch);
+    if (!device.seek(contents.snapshot.offset))
+        return std::nullopt;
+    Input snapshot(device, contents.snapshot.length);
+    if (!restoreSnapshot(snapshot, grid))
+        return std::nullopt;
+    for (size_t b = 0; b < count; ++b) {
+        const Frame& frame = contents.batches[b];
+        if (!device.seek(frame.offset))
+            return b;
+        Input in(device, frame.length);
         while (!in.atEnd()) {
             if (!applyOne(in, grid))
-                return false;
+                return b;
         }
     }
-    return true;
+    return count;
+}
+
+} // namespace
+
+std::optional<size_t> rebuild(const Contents& contents, QIODevice& device, FlexGrid& grid)
+{
+    const std::optional<size_t> applied = applyFirst(contents, contents.batches.size(), device, grid);
+    if (!applied || *applied == contents.batches.size())
+        return applied;
+    return applyFirst(contents, *applied, device, grid);
 }
 
 } // namespace JournalFormat

@@ -5,10 +5,13 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <functional>
 #include <optional>
 #include <vector>
 
 class FlexGrid;
+class QIODevice;
+struct GridSnapshot;
 
 // The work journal's file, as pure functions from data to bytes and back.
 //
@@ -40,32 +43,46 @@ QByteArray fileHeader();
 enum class FrameKind : quint8 { Start = 1, Changes = 2, FileHash = 3 };
 // What stands before payload in its frame.
 QByteArray frameHeader(FrameKind kind, quint32 steps, qint64 timeMs, QByteArrayView payload);
+// The same for a payload of that length and hash, made a piece at a time.
+QByteArray frameHeader(FrameKind kind, quint32 steps, qint64 timeMs, quint32 length, quint64 hash);
 
 // The payload of a FileHash frame, which may follow the start: the hash of
 // the file the grid came from, taken once the journal began.
 QByteArray hashPayload(quint64 hash);
 
-// The start frame's payload: the origin, then the grid's columns, their
-// widths and alignments, and every row's packed cells.
-QByteArray startPayload(const Origin& origin, const FlexGrid& grid);
+// The start frame's payload, handed to piece a megabyte or so at a time:
+// the origin, then the grid's columns, their widths and alignments, and
+// every row's packed cells.
+void startPayload(const Origin& origin, const GridSnapshot& grid, const std::function<void(QByteArrayView)>& piece);
 // A change appended to a batch.
 void appendChange(QByteArray& batch, const GridChange& change);
 
-// A journal read back.
+// A journal read back: its frames found and checked, their payloads left
+// where they are in the file until the grid is rebuilt from them.
+struct Frame
+{
+    qint64 start = 0;  // of the frame, its header
+    qint64 offset = 0; // of the payload
+    quint32 length = 0;
+};
 struct Contents
 {
     Origin origin;
-    QByteArrayView snapshot;             // into the bytes read
-    std::vector<QByteArrayView> batches; // likewise
+    Frame snapshot;
+    std::vector<Frame> batches;
     int steps = 0;
     qint64 lastChangeMs = 0;
     qint64 wholeLength = 0; // the bytes up to the end of the last whole frame
 };
-// nullopt when the bytes hold no journal with a whole start frame.
-std::optional<Contents> read(QByteArrayView bytes);
+// Reads the journal from the device's start; nullopt when it holds no
+// journal with a whole start frame.
+std::optional<Contents> read(QIODevice& device);
 
-// Puts the snapshot into grid, then every batch; false when any of it does
-// not make sense (the grid then holds what was applied before).
-bool rebuild(const Contents& contents, FlexGrid& grid);
+// Puts the snapshot into grid, then every batch, all read from device again.
+// A batch that does not make sense (a damaged journal, or one whose counts
+// lie) is not left half done: the grid is built anew with the batches before
+// it. Answers how many batches it holds, or nullopt when not even the
+// snapshot makes sense (the grid then holds whatever it reached).
+std::optional<size_t> rebuild(const Contents& contents, QIODevice& device, FlexGrid& grid);
 
 } // namespace JournalFormat

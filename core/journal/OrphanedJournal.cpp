@@ -22,20 +22,37 @@ std::vector<OrphanedJournal> OrphanedJournal::findIn(const QString& folder)
 OrphanedJournal::OrphanedJournal(QString path, int fd)
     : path_(std::move(path))
     , fd_(fd)
+    , file_(std::make_unique<QFile>())
 {
-    QFile file;
-    if (file.open(fd_, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
-        bytes_ = file.readAll();
-    contents_ = JournalFormat::read(bytes_);
+    if (file_->open(fd_, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+        contents_ = JournalFormat::read(*file_);
 }
 
 OrphanedJournal::OrphanedJournal(OrphanedJournal&& other) noexcept
     : path_(std::move(other.path_))
     , fd_(std::exchange(other.fd_, -1))
-    , bytes_(std::move(other.bytes_))
+    , file_(std::move(other.file_))
     , contents_(std::move(other.contents_))
+    , leftOut_(other.leftOut_)
 {
-    // The contents point into the bytes, which a move of a QByteArray keeps in place.
+}
+
+bool OrphanedJournal::rebuild(FlexGrid& grid)
+{
+    if (!contents_)
+        return false;
+    const std::optional<size_t> applied = JournalFormat::rebuild(*contents_, *file_, grid);
+    leftOut_ = applied ? contents_->batches.size() - *applied : 0;
+    return applied.has_value();
+}
+
+qint64 OrphanedJournal::rebuiltLength() const
+{
+    if (!contents_)
+        return 0;
+    if (leftOut_ == 0)
+        return contents_->wholeLength;
+    return contents_->batches[contents_->batches.size() - leftOut_].start;
 }
 
 OrphanedJournal::~OrphanedJournal()
@@ -58,5 +75,6 @@ void OrphanedJournal::remove()
 
 int OrphanedJournal::release()
 {
+    file_.reset();
     return std::exchange(fd_, -1);
 }

@@ -2,8 +2,9 @@
 
 #include "journal/JournalFormat.h"
 
-#include <QByteArray>
+#include <QFile>
 #include <QString>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -24,7 +25,14 @@ public:
     QString path() const { return path_; }
     // nullopt when it holds no journal that can be read.
     const std::optional<JournalFormat::Contents>& contents() const { return contents_; }
-    bool rebuild(FlexGrid& grid) const { return contents_ && JournalFormat::rebuild(*contents_, grid); }
+    // Rebuilds the work into grid from the file; false when even its start
+    // cannot be. Batches that do not replay are left out, and counted.
+    bool rebuild(FlexGrid& grid);
+    // After rebuild: how many batches of changes were left out, and how much
+    // of the file holds what was rebuilt (the rest is cut off when the
+    // journal is carried on).
+    size_t batchesLeftOut() const { return leftOut_; }
+    qint64 rebuiltLength() const;
 
     // Renamed so that it is never offered again, and never deleted: answers
     // where it is now (its own path still, when it could not be renamed).
@@ -38,6 +46,7 @@ private:
 
     QString path_;
     int fd_ = -1;
-    QByteArray bytes_;
+    std::unique_ptr<QFile> file_; // read through fd_, never holding it whole
     std::optional<JournalFormat::Contents> contents_;
+    size_t leftOut_ = 0;
 };

@@ -1,6 +1,7 @@
 #include "journal/WorkJournal.h"
 
 #include "grid/FlexGrid.h"
+#include "grid/GridSnapshot.h"
 #include "storage/ContentHash.h"
 #include "storage/FileStamp.h"
 
@@ -8,6 +9,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <limits>
 #include <memory>
 #include <utility>
 
@@ -18,10 +20,12 @@ const QString suffix = QStringLiteral(".journal");
 
 } // namespace
 
-WorkJournal::WorkJournal(FlexGrid& grid, QString folder, std::function<JournalFormat::Origin()> origin)
+WorkJournal::WorkJournal(FlexGrid& grid, QString folder, std::function<JournalFormat::Origin()> origin,
+                         qint64 restartAfter)
     : grid_(grid)
     , folder_(std::move(folder))
     , origin_(std::move(origin))
+    , restartAfter_(restartAfter)
 {
     timer_.setSingleShot(true);
     timer_.setInterval(batchDelayMs);
@@ -70,6 +74,57 @@ void WorkJournal::record(const GridChange& change)
         timer_.start();
 }
 
+namespace {
+
+// The start of a journal, written on the writing thread from a snapshot that
+// shares the grid's rows: hashed in one pass, written in a second, never
+// held whole. A FileHash frame follows where the register is the one loaded
+// or saved, untouched: hashed there too, off the window's thread.
+JournalFile::Writer startWriter(const JournalFormat::Origin& origin, GridSnapshot snapshot, int steps,
+                                bool withHeader)
+{
+    return [origin, steps, withHeader, snapshot = std::make_shared<GridSnapshot>(std::move(snapshot))](
+               const JournalFile::Sink& sink) {
+        ContentHash hash;
+        qint64 length = 0;
+        JournalFormat::startPayload(origin, *snapshot, [&](QByteArrayView piece) {
+            hash.add(piece);
+            length += piece.size();
+        });
+        if (length > std::numeric_limits<quint32>::max())
+            return false; // no frame holds it
+        bool ok = (!withHeader || sink(JournalFormat::fileHeader())) &&
+                  sink(JournalFormat::frameHeader(JournalFormat::FrameKind::Start, quint32(steps),
+                                                  QDateTime::currentMSecsSinceEpoch(), quint32(length),
+                                                  hash.result()));
+        JournalFormat::startPayload(origin, *snapshot, [&](QByteArrayView piece) { ok = ok && sink(piece); });
+        return ok && sink(WorkJournal::fileHashFrame(origin));
+    };
+}
+
+} // namespace
+
+QByteArray WorkJournal::fileHashFrame(const JournalFormat::Origin& origin)
+{
+    if (!origin.stamped)
+        return {};
+    const auto stampedAsLoaded = [&] {
+        const std::optional<FileStamp> now = FileStamp::of(origin.registerPath);
+        return now && qint64(now->inode) == origin.inode && qint64(now->device) == origin.device &&
+               now->size == origin.size && now->modifiedNs == origin.modifiedNs &&
+               now->changedNs == origin.changedNs;
+    };
+    if (!stampedAsLoaded())
+        return {};
+    const quint64 hash = fileHash(origin.registerPath);
+    if (!stampedAsLoaded())
+        return {};
+    const QByteArray payload = JournalFormat::hashPayload(hash);
+    return JournalFormat::frameHeader(JournalFormat::FrameKind::FileHash, 0, QDateTime::currentMSecsSinceEpoch(),
+                                      payload) +
+           payload;
+}
+
 void WorkJournal::begin()
 {
     // A snapshot of the grid as it is before its first change: what the
@@ -88,30 +143,22 @@ void WorkJournal::begin()
         tell();
         return;
     }
-    const JournalFormat::Origin origin = origin_();
-    appendFrame(JournalFormat::FrameKind::Start, 0, JournalFormat::startPayload(origin, grid_),
-                JournalFormat::fileHeader());
-    if (origin.stamped) {
-        // Hashed on the writing thread, and only when the file is the one
-        // loaded or saved, untouched while it was read.
-        file_.appendMade([origin] {
-            const auto stampedAsLoaded = [&] {
-                const std::optional<FileStamp> now = FileStamp::of(origin.registerPath);
-                return now && qint64(now->inode) == origin.inode && qint64(now->device) == origin.device &&
-                       now->size == origin.size && now->modifiedNs == origin.modifiedNs &&
-                       now->changedNs == origin.changedNs;
-            };
-            if (!stampedAsLoaded())
-                return QByteArray();
-            const quint64 hash = fileHash(origin.registerPath);
-            if (!stampedAsLoaded())
-                return QByteArray();
-            const QByteArray payload = JournalFormat::hashPayload(hash);
-            return JournalFormat::frameHeader(JournalFormat::FrameKind::FileHash, 0,
-                                              QDateTime::currentMSecsSinceEpoch(), payload) +
-                   payload;
-        });
-    }
+    startOrigin_ = origin_();
+    steps_ = 0;
+    sinceStart_ = 0;
+    file_.appendWritten(startWriter(startOrigin_, grid_.snapshot(), 0, true));
+}
+
+void WorkJournal::restartIfLong()
+{
+    // A journal grows by every change (a sort of a million entries adds
+    // 4 MB): once what follows the start outweighs the grid itself, it begins
+    // again from the grid as it is, on the writing thread. Only between
+    // steps: the snapshot must hold no change that is still to be written.
+    if (!pending_.isEmpty() || sinceStart_ < std::max<qint64>(restartAfter_, 2 * grid_.rowBytes()))
+        return;
+    file_.restart(startWriter(startOrigin_, grid_.snapshot(), steps_, true));
+    sinceStart_ = 0;
 }
 
 quint64 WorkJournal::fileHash(const QString& path)
@@ -130,13 +177,14 @@ quint64 WorkJournal::fileHash(const QString& path)
     return hasher.result();
 }
 
-void WorkJournal::appendFrame(JournalFormat::FrameKind kind, int steps, QByteArray payload, QByteArray before)
+void WorkJournal::appendFrame(JournalFormat::FrameKind kind, int steps, QByteArray payload)
 {
     // The frame's checksum is taken on the writing thread, off the window's.
     const qint64 timeMs = QDateTime::currentMSecsSinceEpoch();
-    const auto shared = std::make_shared<QByteArray>(std::move(payload));
-    file_.appendMade([=] { return before + JournalFormat::frameHeader(kind, quint32(steps), timeMs, *shared); });
-    file_.appendMade([shared] { return *shared; });
+    sinceStart_ += payload.size();
+    file_.appendWritten([=, payload = std::move(payload)](const JournalFile::Sink& sink) {
+        return sink(JournalFormat::frameHeader(kind, quint32(steps), timeMs, payload)) && sink(payload);
+    });
 }
 
 void WorkJournal::stepEnded()
@@ -159,10 +207,13 @@ void WorkJournal::writeSteps(bool all)
     QByteArray batch = end == pending_.size() ? std::exchange(pending_, QByteArray()) : pending_.first(end);
     pending_.remove(0, end);
     appendFrame(JournalFormat::FrameKind::Changes, pendingSteps_, std::move(batch));
+    steps_ += pendingSteps_;
     stepEnd_ = 0;
     pendingSteps_ = 0;
     if (!pending_.isEmpty())
         timer_.start(); // part of a step still being made
+    else
+        restartIfLong();
 }
 
 void WorkJournal::flush()
@@ -188,8 +239,12 @@ void WorkJournal::end()
     file_.remove();
 }
 
-bool WorkJournal::adopt(int fd, const QString& path, qint64 length)
+bool WorkJournal::adopt(int fd, const QString& path, qint64 length, const JournalFormat::Origin& origin,
+                        int steps)
 {
     end();
+    startOrigin_ = origin;
+    steps_ = steps;
+    sinceStart_ = length;
     return file_.adopt(fd, path, length);
 }

@@ -26,8 +26,12 @@ class WorkJournal : public QObject, public GridRecorder
     Q_OBJECT
 public:
     // folder is where journals live (created when needed); origin tells,
-    // when a journal begins, where the grid came from.
-    WorkJournal(FlexGrid& grid, QString folder, std::function<JournalFormat::Origin()> origin);
+    // when a journal begins, where the grid came from. Once the changes
+    // after its start take more than restartAfter bytes, and more than twice
+    // the grid's texts, the journal begins again from the grid as it is.
+    static constexpr qint64 restartAfterBytes = 32 * 1024 * 1024;
+    WorkJournal(FlexGrid& grid, QString folder, std::function<JournalFormat::Origin()> origin,
+                qint64 restartAfter = restartAfterBytes);
     ~WorkJournal() override;
 
     // Changes are recorded while on: never while a load fills the grid.
@@ -41,8 +45,8 @@ public:
     void end();
     // Carries on a journal left by a program that is gone (fd as
     // JournalFile::lockIfOrphaned gave it), whose first length bytes hold
-    // the work now in the grid.
-    bool adopt(int fd, const QString& path, qint64 length);
+    // the work now in the grid: steps of it, begun on a grid from origin.
+    bool adopt(int fd, const QString& path, qint64 length, const JournalFormat::Origin& origin, int steps);
 
     bool active() const { return file_.isOpen(); }
     QString path() const { return file_.path(); }
@@ -53,6 +57,9 @@ public:
     // The hash of the file at path as JournalFormat takes it; 0 when it
     // cannot be read.
     static quint64 fileHash(const QString& path);
+    // The FileHash frame for a journal begun on a grid from origin, or
+    // nothing when the register is no longer as it was loaded or saved.
+    static QByteArray fileHashFrame(const JournalFormat::Origin& origin);
     // Every journal file in folder.
     static QStringList journalsIn(const QString& folder);
     // $XDG_STATE_HOME/palomet, or ~/.local/state/palomet when that is unset
@@ -67,9 +74,9 @@ signals:
 private:
     void begin();
     void writeSteps(bool all);
+    void restartIfLong();
     void tell();
-    // before, when given, is written ahead of the frame.
-    void appendFrame(JournalFormat::FrameKind kind, int steps, QByteArray payload, QByteArray before = {});
+    void appendFrame(JournalFormat::FrameKind kind, int steps, QByteArray payload);
 
     FlexGrid& grid_;
     const QString folder_;
@@ -79,6 +86,10 @@ private:
     QByteArray pending_;
     qsizetype stepEnd_ = 0; // pending_ up to here ends on a whole step
     int pendingSteps_ = 0;
+    JournalFormat::Origin startOrigin_;
+    int steps_ = 0;          // written since the journal began
+    qint64 sinceStart_ = 0;  // bytes of changes after the start in the file
+    const qint64 restartAfter_;
     bool recording_ = false;
     bool failed_ = false; // the journal could not be created: not tried again until it ends
     bool told_ = false;

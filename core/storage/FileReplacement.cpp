@@ -5,12 +5,12 @@
 #include "storage/KeptVersions.h"
 #include "storage/PosixIo.h"
 #include "storage/RegisterLock.h"
+#include "storage/ReplacementFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -45,23 +45,32 @@ QString resolved(const QString& path)
 class SaveLock
 {
 public:
-    // False when another save holds it; holder() then names it, if it can.
-    bool acquire(const QString& target, bool folderWritable)
+    // Saved when taken; otherwise Busy (holder() names who holds it, as far
+    // as it can) or LockBlocked (blocker() names what stands there).
+    SaveOutcome::Kind acquire(const QString& target, bool folderWritable)
     {
         if (folderWritable) {
             // A lock that cannot even be made (a name too long, say) is no
             // other window's: the write then tells the real cause.
-            if (lock_.acquire(target) != RegisterLock::Result::Busy)
-                return true;
-            holder_ = RegisterLock::describe(*lock_.holder());
-            return false;
+            switch (lock_.acquire(target)) {
+            case RegisterLock::Result::Busy:
+                holder_ = RegisterLock::describe(lock_.holder());
+                return SaveOutcome::Kind::Busy;
+            case RegisterLock::Result::Blocked:
+                return SaveOutcome::Kind::LockBlocked;
+            case RegisterLock::Result::Held:
+            case RegisterLock::Result::Unavailable:
+                return SaveOutcome::Kind::Saved;
+            }
         }
         fd_ = ::open(native(target).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         if (fd_ < 0)
-            return true; // nothing to lock; the write says why it fails
-        return ::flock(fd_, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK;
+            return SaveOutcome::Kind::Saved; // nothing to lock; the write says why it fails
+        return ::flock(fd_, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK ? SaveOutcome::Kind::Saved
+                                                                            : SaveOutcome::Kind::Busy;
     }
     const QString& holder() const { return holder_; }
+    const QString& blocker() const { return lock_.path(); }
     void release()
     {
         lock_.release();
@@ -189,13 +198,11 @@ void expectOwnLink(Target& target, const QString& kept)
 SaveOutcome replaceByRename(Target& target, const Guards& guards, const Producer& produce, bool withoutCopy,
                             ContentHash& written)
 {
-    QSaveFile file(target.path);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
+    ReplacementFile file(target.path);
+    if (!file.open(target.exists ? target.info.st_mode & 07777 : 0644))
         return failed(SaveOutcome::Kind::CannotOpen, errno);
     if (target.exists) {
-        // The new file is the old one's heir: its mode, group and owner.
-        ::fchmod(file.handle(), target.info.st_mode & 07777);
+        // The new file is the old one's heir: its group and owner too.
         const uid_t owner = ::geteuid() == 0 ? target.info.st_uid : static_cast<uid_t>(-1);
         if (::fchown(file.handle(), owner, target.info.st_gid) != 0) {
             // Not a member of the group, or not allowed to give the file away.
@@ -203,28 +210,21 @@ SaveOutcome replaceByRename(Target& target, const Guards& guards, const Producer
     }
     int error = 0;
     const std::optional<SaveOutcome> stop = produce([&](const QByteArray& block) {
-        const bool ok = file.write(block) == block.size();
+        const bool ok = file.write(block);
         if (!ok)
             error = errno;
         written.add(block);
         return ok;
     });
-    if (stop) {
-        file.cancelWriting();
+    if (stop)
         return *stop;
-    }
-    if (error != 0 || !file.flush()) {
-        file.cancelWriting();
-        return failed(SaveOutcome::Kind::WriteFailed, error != 0 ? error : errno);
-    }
+    if (error != 0)
+        return failed(SaveOutcome::Kind::WriteFailed, error);
     SaveOutcome outcome;
-    if (!keepReplaced(target, guards, true, withoutCopy, outcome)) {
-        file.cancelWriting();
+    if (!keepReplaced(target, guards, true, withoutCopy, outcome))
         return outcome;
-    }
     expectOwnLink(target, outcome.keptVersion);
     if (!unchanged(target)) {
-        file.cancelWriting();
         if (!outcome.keptVersion.isEmpty())
             QFile::remove(outcome.keptVersion);
         return failed(SaveOutcome::Kind::ChangedMeanwhile);
@@ -237,17 +237,16 @@ SaveOutcome replaceByRename(Target& target, const Guards& guards, const Producer
     return outcome;
 }
 
-// What killed saves of this file left beside it: QSaveFile's temporary files
-// (NAME.XXXXXX), locks renamed aside and clock probes. Run under the lock, so
-// no other Palomet save of the file is writing them.
+// What killed saves of this file left beside it, known by names that only a
+// save gives: its temporary files, locks renamed aside and clock probes. The
+// user's own files beside it ("thisyear.csv.backup") never match. Run under
+// the lock, so no other Palomet save of the file is writing them.
 void removeLeftovers(const Target& target)
 {
     const QString name = QFileInfo(target.path).fileName();
-    const QRegularExpression leftover(QStringLiteral("^%1(\\.[A-Za-z0-9]{6}|\\.lock\\.(stale|clock)-.*)$")
-                                          .arg(QRegularExpression::escape(name)));
     const QDir folder(target.folder);
     for (const QString& file : folder.entryList(QDir::Files | QDir::Hidden | QDir::System))
-        if (leftover.match(file).hasMatch())
+        if (ReplacementFile::isLeftover(file, name) || RegisterLock::isLeftover(file, name))
             QFile::remove(folder.filePath(file));
 }
 
@@ -294,9 +293,12 @@ bool claimSeenContents(const Target& target, const Guards& guards, QString& mark
 void removeOldMarkers(const Target& target)
 {
     const std::optional<qint64> now = modifiedNs(target.path);
-    const QFileInfo prefix(markerPrefix(target));
+    const QRegularExpression marker(QStringLiteral("^%1[0-9a-f]{16}-\\d+$")
+                                        .arg(QRegularExpression::escape(QFileInfo(markerPrefix(target)).fileName())));
     const QDir folder(target.folder);
-    for (const QString& file : folder.entryList({prefix.fileName() + u'*'}, QDir::Files | QDir::Hidden)) {
+    for (const QString& file : folder.entryList(QDir::Files | QDir::Hidden)) {
+        if (!marker.match(file).hasMatch())
+            continue;
         const std::optional<qint64> made = modifiedNs(folder.filePath(file));
         if (now && made && *now - *made > markerLifeNs)
             QFile::remove(folder.filePath(file));
@@ -374,10 +376,12 @@ SaveOutcome write(const QString& path, const Guards& guards, const Producer& pro
     bool withoutCopy = false;
     for (;;) {
         SaveLock lock;
-        if (!lock.acquire(target.path, folderWritable)) {
-            SaveOutcome busy = failed(SaveOutcome::Kind::Busy);
-            busy.holder = lock.holder();
-            return busy;
+        if (const SaveOutcome::Kind locked = lock.acquire(target.path, folderWritable);
+            locked != SaveOutcome::Kind::Saved) {
+            SaveOutcome notLocked = failed(locked);
+            notLocked.holder = lock.holder();
+            notLocked.linkTarget = lock.blocker();
+            return notLocked;
         }
         if (!unchanged(target))
             return failed(SaveOutcome::Kind::ChangedMeanwhile);

@@ -19,18 +19,52 @@ namespace {
 using PosixIo::native;
 using PosixIo::writeAll;
 
+const QString partMarker = QStringLiteral(".palomet-part-");
+
+// The temporary name of a copy of name's version being made in folder.
+QString partPath(const QString& folder, const QString& name)
+{
+    return folder + QStringLiteral("/.") + name + partMarker + PosixIo::uniqueSuffix();
+}
+
+// Puts a whole file under a version's name that nobody else takes meanwhile:
+// another desk keeping a version of the same name in the same second on a
+// shared Backup gets the next number. A hard link claims the name whole where
+// the file system has them; elsewhere the name is created empty first, which
+// only one desk can do, and the file renamed over it. Answers 0, EEXIST when
+// the name was taken, or the errno.
+int placeUnder(const QString& part, const QString& to)
+{
+    if (::link(native(part).constData(), native(to).constData()) == 0) {
+        ::unlink(native(part).constData());
+        return 0;
+    }
+    if (errno == EEXIST)
+        return EEXIST;
+    const int reserved = PosixIo::createExclusive(to, 0600);
+    if (reserved < 0)
+        return errno;
+    ::close(reserved);
+    if (::rename(native(part).constData(), native(to).constData()) != 0) {
+        const int error = errno;
+        ::unlink(native(to).constData());
+        return error;
+    }
+    return 0;
+}
+
 // A copy synced to disk, with the original's permission bits, written under
-// a temporary name in the folder and renamed to its own only when whole, so
-// that a kill leaves a whole version or none. Answers 0 or the errno.
-int copySynced(const QString& from, const QString& folder, const QString& name, const QString& to)
+// a temporary name of its own in the folder (created exclusively: never a
+// file someone linked there) and given its version's name only when whole,
+// so that a kill leaves a whole version or none. Answers 0 or the errno.
+int copySynced(const QString& from, const QString& part)
 {
     const int in = ::open(native(from).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (in < 0)
         return errno;
     struct stat info {};
     const mode_t mode = ::fstat(in, &info) == 0 ? (info.st_mode & 0666) : 0600;
-    const QString part = folder + QStringLiteral("/.") + name + QStringLiteral("-%1.part").arg(::getpid());
-    const int out = ::open(native(part).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+    const int out = PosixIo::createExclusive(part, mode);
     int error = out < 0 ? errno : 0;
     char buffer[1 << 16];
     while (error == 0) {
@@ -49,12 +83,6 @@ int copySynced(const QString& from, const QString& folder, const QString& name, 
     ::close(in);
     if (out >= 0 && ::close(out) != 0 && error == 0)
         error = errno;
-    // The version's name was free a moment ago; a file server's rename over
-    // a file is no worse than the link that would have taken it.
-    if (error == 0 && ::rename(native(part).constData(), native(to).constData()) != 0)
-        error = errno;
-    if (error != 0)
-        ::unlink(native(part).constData());
     return error;
 }
 
@@ -77,15 +105,6 @@ bool taken(const QString& path)
 
 } // namespace
 
-QString unusedPath(const QString& folder, const QString& name, const QDateTime& when)
-{
-    for (int attempt = 1;; ++attempt) {
-        const QString path = versionPath(folder, name, when, attempt);
-        if (!taken(path))
-            return path;
-    }
-}
-
 Kept keep(const QString& path, const QString& folder, const QString& name, bool linkAllowed,
           const QDateTime& when)
 {
@@ -94,19 +113,53 @@ Kept keep(const QString& path, const QString& folder, const QString& name, bool 
         return {QString(), ENOTDIR};
     if (!QDir().mkpath(folder))
         return {QString(), errno != 0 ? errno : EACCES};
+    // Where no hard link to the file itself can be made, it is copied once
+    // and the copy placed under the first free name.
+    QString part;
+    int error = 0;
     // Two saves within one second keep both versions.
-    for (int attempt = 1; attempt < 100; ++attempt) {
+    for (int attempt = 1; attempt < 100 && error == 0; ++attempt) {
         const QString kept = versionPath(folder, name, when, attempt);
         if (taken(kept))
             continue;
-        if (linkAllowed && ::link(native(path).constData(), native(kept).constData()) == 0)
+        if (part.isEmpty() && linkAllowed && ::link(native(path).constData(), native(kept).constData()) == 0)
             return {kept, 0};
-        if (errno == EEXIST)
+        if (part.isEmpty() && errno == EEXIST)
             continue;
-        const int error = copySynced(path, folder, name, kept);
-        return {error == 0 ? kept : QString(), error};
+        if (part.isEmpty()) {
+            part = partPath(folder, name);
+            if ((error = copySynced(path, part)) != 0)
+                break;
+        }
+        error = placeUnder(part, kept);
+        if (error == 0)
+            return {kept, 0};
+        if (error == EEXIST)
+            error = 0;
+    }
+    if (!part.isEmpty())
+        ::unlink(native(part).constData());
+    return {QString(), error != 0 ? error : EEXIST};
+}
+
+Kept place(const QString& part, const QString& folder, const QString& name, const QDateTime& when)
+{
+    for (int attempt = 1; attempt < 1000; ++attempt) {
+        const QString path = versionPath(folder, name, when, attempt);
+        if (taken(path))
+            continue;
+        const int error = placeUnder(part, path);
+        if (error == 0)
+            return {path, 0};
+        if (error != EEXIST)
+            return {QString(), error};
     }
     return {QString(), EEXIST};
+}
+
+QString temporaryPath(const QString& folder, const QString& name)
+{
+    return partPath(folder, name);
 }
 
 QStringList versions(const QString& folder, const QString& name)
@@ -139,9 +192,14 @@ void prune(const QString& folder, const QString& name, const QString& justKept)
     const qsizetype surplus = old.size() + (justKept.isEmpty() ? 0 : 1) - versionsKept;
     for (qsizetype i = 0; i < surplus; ++i)
         QFile::remove(old[i]);
-    // Copies cut off by a killed save.
-    for (const QString& part : QDir(folder).entryList({u'.' + name + QStringLiteral("-*.part")}, QDir::Files | QDir::Hidden))
-        QFile::remove(folder + u'/' + part);
+    // Copies cut off by a killed save, known by the name only a copy of this
+    // name's versions has: whatever the name holds (an archive named "*"),
+    // no other name's copy in progress, on another desk, matches.
+    const QRegularExpression cut(QStringLiteral("^\\.%1%2[0-9a-f]{16}$")
+                                     .arg(QRegularExpression::escape(name), QRegularExpression::escape(partMarker)));
+    for (const QString& file : QDir(folder).entryList(QDir::Files | QDir::Hidden))
+        if (cut.match(file).hasMatch())
+            QFile::remove(folder + u'/' + file);
 }
 
 bool sameContents(const QString& a, const QString& b)

@@ -26,9 +26,13 @@ struct Kept
 Kept keep(const QString& path, const QString& folder, const QString& name, bool linkAllowed,
           const QDateTime& when = QDateTime::currentDateTime());
 
-// A path for a new version of name that no file holds yet, as keep names it.
-QString unusedPath(const QString& folder, const QString& name,
-                   const QDateTime& when = QDateTime::currentDateTime());
+// A temporary name in folder for a file that is to become one of name's
+// versions, which prune removes once a killed save has left it.
+QString temporaryPath(const QString& folder, const QString& name);
+// Gives the whole file at part the next free version name of name, taken
+// exclusively even on a file server another desk shares (see keep).
+Kept place(const QString& part, const QString& folder, const QString& name,
+           const QDateTime& when = QDateTime::currentDateTime());
 
 // name's versions in folder, oldest first: by the time in the name, then by
 // the number of a later version within the same second.

@@ -218,4 +218,67 @@ std::optional<Unwritable> appendLine(QByteArray& out, RowView row, Checked check
     return appendLine(out, fields);
 }
 
+void appendUnicodeLine(QByteArray& out, std::span<const CellText> fields)
+{
+    CellText::Scratch scratch;
+    for (const CellText& field : fields) {
+        const QStringView text = field.view(scratch);
+        const bool quoted = std::any_of(text.begin(), text.end(), [](QChar ch) {
+            return splitsTheLine(ch.unicode()) || ch == u'"';
+        });
+        if (!quoted) {
+            out += text.toUtf8();
+        } else {
+            out += '"';
+            out += text.toString().replace(u'"', QStringLiteral("\"\"")).toUtf8();
+            out += '"';
+        }
+        out += ';';
+    }
+    out += "\r\n";
+}
+
+std::optional<std::vector<QStringList>> parseUnicode(QByteArrayView bytes)
+{
+    const QString text = QString::fromUtf8(bytes);
+    std::vector<QStringList> rows;
+    QStringList fields;
+    QString field;
+    qsizetype lineLength = 0;
+    bool quoted = false;
+    bool lineOpen = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text[i];
+        lineOpen = true;
+        if (++lineLength > maxLineLength)
+            return std::nullopt;
+        if (quoted) {
+            if (ch == u'"' && i + 1 < text.size() && text[i + 1] == u'"')
+                field += text[++i];
+            else if (ch == u'"')
+                quoted = false;
+            else
+                field += ch;
+        } else if (ch == u'"' && field.isEmpty()) {
+            quoted = true;
+        } else if (ch == u';') {
+            fields << std::exchange(field, QString());
+        } else if (ch == u'\r' || ch == u'\n') {
+            if (ch == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+                ++i;
+            fields << std::exchange(field, QString());
+            rows.push_back(std::exchange(fields, QStringList()));
+            lineLength = 0;
+            lineOpen = false;
+        } else {
+            field += ch;
+        }
+    }
+    if (lineOpen) {
+        fields << field;
+        rows.push_back(fields);
+    }
+    return rows;
+}
+
 } // namespace RegisterFormat

@@ -77,4 +77,18 @@ std::optional<Unwritable> appendLine(QByteArray& out, std::span<const CellText> 
 enum class Checked { No, Already };
 std::optional<Unwritable> appendLine(QByteArray& out, RowView row, Checked checked = Checked::No);
 
+// The form of a kept version that the register's own form cannot hold:
+// recovered work with a character Windows-1251 lacks, a ';' or a line end in
+// a cell, or text past the seventh column. UTF-8 after a byte-order mark;
+// every column, each field followed by ';' as in the register, and quoted
+// as spreadsheets quote ("a;b", "say ""hi""") where it holds a ';', a '"'
+// or a line end; lines ended by CR LF. Only kept versions are written in it,
+// and only they are read in it: a register or an archive that happens to
+// begin with those three bytes is read as the bytes it holds.
+constexpr QByteArrayView unicodeMark = "\xEF\xBB\xBF";
+void appendUnicodeLine(QByteArray& out, std::span<const CellText> fields);
+// What follows the mark, as rows of fields; nullopt when a line is longer
+// than maxLineLength characters.
+std::optional<std::vector<QStringList>> parseUnicode(QByteArrayView bytes);
+
 } // namespace RegisterFormat

@@ -5,11 +5,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSysInfo>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -35,6 +37,14 @@ QString thisBoot()
     return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll().trimmed()) : QString();
 }
 
+// Containers on one machine share its boot id, but not their processes.
+QString thisProcesses()
+{
+    char target[64] = {};
+    const ssize_t length = ::readlink("/proc/self/ns/pid", target, sizeof target - 1);
+    return length > 0 ? QString::fromLatin1(target, length) : QString();
+}
+
 QByteArray contentFor(const RegisterLock::Holder& holder)
 {
     QByteArray content(magic.data(), magic.size());
@@ -42,6 +52,7 @@ QByteArray contentFor(const RegisterLock::Holder& holder)
     content += "host=" + holder.host.toUtf8() + '\n';
     content += "pid=" + QByteArray::number(holder.pid) + '\n';
     content += "boot=" + holder.boot.toUtf8() + '\n';
+    content += "ns=" + holder.processes.toUtf8() + '\n';
     content += "since=" + QByteArray::number(holder.since.toMSecsSinceEpoch()) + '\n';
     return content;
 }
@@ -64,6 +75,8 @@ std::optional<RegisterLock::Holder> parse(const QByteArray& content)
             holder.pid = value.toLongLong();
         else if (key == "boot")
             holder.boot = value;
+        else if (key == "ns")
+            holder.processes = value;
         else if (key == "since") {
             holder.since = QDateTime::fromMSecsSinceEpoch(value.toLongLong());
             complete = true;
@@ -72,12 +85,6 @@ std::optional<RegisterLock::Holder> parse(const QByteArray& content)
     if (!complete)
         return std::nullopt; // being written
     return holder;
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.read(4096) : QByteArray();
 }
 
 // The file server's time now: that of a file created beside the lock.
@@ -100,6 +107,55 @@ bool processGone(qint64 pid)
 
 } // namespace
 
+// What stands at a lock's name, looked at without following a link and
+// without waiting on a FIFO.
+struct RegisterLock::Seen
+{
+    enum class State { Missing, Content, Unreadable, NotALock };
+    State state = State::Missing;
+    QByteArray content;
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+
+    static Seen at(const QString& path)
+    {
+        Seen seen;
+        struct stat info {};
+        if (::lstat(native(path).constData(), &info) != 0) {
+            seen.state = errno == ENOENT ? State::Missing : State::Unreadable;
+            return seen;
+        }
+        if (!S_ISREG(info.st_mode)) {
+            seen.state = State::NotALock;
+            return seen;
+        }
+        seen.size = info.st_size;
+        seen.modifiedNs = qint64(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
+        const int fd = ::open(native(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) {
+            seen.state = errno == ENOENT ? State::Missing : errno == ELOOP ? State::NotALock : State::Unreadable;
+            return seen;
+        }
+        seen.state = State::Content;
+        seen.content.resize(4096);
+        const ssize_t got = ::read(fd, seen.content.data(), size_t(seen.content.size()));
+        seen.content.truncate(std::max<ssize_t>(got, 0));
+        ::close(fd);
+        return seen;
+    }
+
+    // The same lock as this one, renamed: its contents, or where they cannot
+    // be read, its size and time.
+    bool sameAs(const Seen& other) const
+    {
+        if (state != other.state)
+            return false;
+        if (state == State::Content)
+            return content == other.content;
+        return size == other.size && modifiedNs == other.modifiedNs;
+    }
+};
+
 RegisterLock::~RegisterLock()
 {
     release();
@@ -115,12 +171,21 @@ QString RegisterLock::describe(const Holder& holder)
     return text;
 }
 
+bool RegisterLock::isLeftover(const QString& fileName, const QString& targetName)
+{
+    return QRegularExpression(QStringLiteral("^%1\\.lock\\.(stale|clock)-\\d+-\\d+$")
+                                  .arg(QRegularExpression::escape(targetName)))
+        .match(fileName)
+        .hasMatch();
+}
+
 RegisterLock::Result RegisterLock::acquire(const QString& target)
 {
     release();
     path_ = target + QStringLiteral(".lock");
-    holder_.reset();
-    Holder self{thisUser(), QSysInfo::machineHostName(), ::getpid(), thisBoot(), QDateTime::currentDateTimeUtc()};
+    holder_ = {};
+    const Holder self{thisUser(),     QSysInfo::machineHostName(), ::getpid(), thisBoot(),
+                      thisProcesses(), QDateTime::currentDateTimeUtc()};
     content_ = contentFor(self);
     for (int attempt = 0; attempt < 3; ++attempt) {
         if (create()) {
@@ -131,11 +196,14 @@ RegisterLock::Result RegisterLock::acquire(const QString& target)
         }
         if (errno != EEXIST)
             return Result::Unavailable;
-        const QByteArray seen = readAll(path_);
+        const Seen seen = Seen::at(path_);
+        if (seen.state == Seen::State::NotALock)
+            return Result::Blocked;
+        if (seen.state == Seen::State::Missing)
+            continue; // cleared meanwhile
         if (!clearIfStale(seen)) {
-            holder_ = parse(seen);
-            if (!holder_)
-                holder_ = Holder{};
+            if (const std::optional<Holder> holder = parse(seen.content))
+                holder_ = *holder;
             return Result::Busy;
         }
     }
@@ -144,28 +212,40 @@ RegisterLock::Result RegisterLock::acquire(const QString& target)
 
 bool RegisterLock::create()
 {
-    return PosixIo::writeClosed(path_, content_, O_CREAT | O_EXCL);
+    // Readable by every desk's user whatever this one's umask, so that none
+    // takes it for a lock its holder never wrote.
+    const int fd = PosixIo::createExclusive(path_, 0644);
+    if (fd < 0)
+        return false;
+    const bool written = PosixIo::writeAll(fd, content_.constData(), content_.size());
+    const int error = errno;
+    if (::close(fd) == 0 && written)
+        return true;
+    ::unlink(native(path_).constData());
+    errno = written ? EIO : error;
+    return false;
 }
 
-bool RegisterLock::clearIfStale(const QByteArray& seen)
+bool RegisterLock::clearIfStale(const Seen& seen)
 {
-    const std::optional<Holder> holder = parse(seen);
-    const std::optional<qint64> lockTime = modifiedNs(path_);
-    if (!lockTime)
-        return true; // gone meanwhile: try again
+    const std::optional<Holder> holder = parse(seen.content);
     const std::optional<qint64> now = serverNowNs(path_);
-    const int limit = holder ? staleSeconds : unwrittenSeconds;
-    const bool unrefreshed = now && *now - *lockTime > qint64(limit) * 1'000'000'000;
-    const bool here = holder && holder->host == QSysInfo::machineHostName();
-    // On this host the process tells at once; a live holder rewrites its lock
-    // every few seconds wherever it is.
-    const bool gone = here && (holder->boot != thisBoot() || processGone(holder->pid));
+    // Only a lock of a desk that can read it can be one its holder never
+    // wrote; another user's is whole, whatever this desk sees of it.
+    const int limit = holder || seen.state == Seen::State::Unreadable ? staleSeconds : unwrittenSeconds;
+    const bool unrefreshed = now && *now - seen.modifiedNs > qint64(limit) * 1'000'000'000;
+    // Made in this very boot of this machine, among these processes: its
+    // process tells at once. A live holder elsewhere rewrites its lock every
+    // few seconds.
+    const bool here = holder && !holder->boot.isEmpty() && holder->boot == thisBoot() &&
+                      holder->processes == thisProcesses();
+    const bool gone = here && processGone(holder->pid);
     if (!gone && !unrefreshed)
         return false;
     const QString aside = path_ + QStringLiteral(".stale-%1-%2").arg(::getpid()).arg(QRandomGenerator::global()->generate());
     if (::rename(native(path_).constData(), native(aside).constData()) != 0)
         return errno == ENOENT; // someone else cleared it
-    if (readAll(aside) != seen) {
+    if (!Seen::at(aside).sameAs(seen)) {
         // A new holder's lock took the stale one's place meanwhile: it goes back.
         ::rename(native(aside).constData(), native(path_).constData());
         return false;
@@ -177,12 +257,24 @@ bool RegisterLock::clearIfStale(const QByteArray& seen)
 void RegisterLock::refreshUntilReleased()
 {
     std::unique_lock lock(mutex_);
-    while (!released_.wait_for(lock, std::chrono::seconds(refreshSeconds), [this] { return stopping_; })) {
-        // Rewritten over itself (never emptied on the way), so that the file
-        // server stamps it with its own time.
-        if (readAll(path_) == content_)
-            PosixIo::writeClosed(path_, content_, 0);
+    while (!released_.wait_for(lock, std::chrono::seconds(refreshSeconds), [this] { return stopping_; }))
+        refresh();
+}
+
+void RegisterLock::refresh()
+{
+    // Read and rewritten through one descriptor, over itself and never
+    // emptied on the way, so that the file server stamps it with its own
+    // time; a lock that took this one's place meanwhile is never written.
+    const int fd = ::open(native(path_).constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    QByteArray current(content_.size() + 1, '\0');
+    if (::pread(fd, current.data(), size_t(current.size()), 0) == content_.size() &&
+        current.first(content_.size()) == content_) {
+        [[maybe_unused]] const ssize_t written = ::pwrite(fd, content_.constData(), size_t(content_.size()), 0);
     }
+    ::close(fd);
 }
 
 void RegisterLock::release()
@@ -196,7 +288,7 @@ void RegisterLock::release()
     released_.notify_all();
     refresher_.join();
     // Only our own: a lock judged stale and taken over is another's now.
-    if (readAll(path_) == content_)
+    if (Seen::at(path_).content == content_)
         ::unlink(native(path_).constData());
     held_ = false;
 }

@@ -20,12 +20,16 @@
 //
 // So the lock file says who holds it (user, host, process, boot and since
 // when), and the holder rewrites it every 10 s while it holds it. A lock is
-// stale when its holder is gone: on this host at once (no such process, or
-// another boot), from another desk when it has not been rewritten for 50 s,
-// judged by the file server's clock (the lock's time against that of a file
-// just created beside it), never by the desk's. A stale lock is renamed aside
-// before it is removed, both done on a closed file, and only after checking
-// that what was renamed is the lock judged stale.
+// stale when its holder is gone: at once when it was made in this very boot
+// of this machine and its process is gone; otherwise, when it has not been
+// rewritten for 50 s, judged by the file server's clock (the lock's time
+// against that of a file just created beside it), never by the desk's. Host
+// names are only for people: two desks cloned from one image, or left with
+// the installer's name, share theirs, but never a boot id. A lock this desk
+// cannot read is another user's, and is judged by the clock like any other.
+// A stale lock is renamed aside before it is removed, both done on a closed
+// file, and only after checking that what was renamed is the lock judged
+// stale.
 class RegisterLock
 {
 public:
@@ -35,12 +39,14 @@ public:
         QString host;
         qint64 pid = 0;
         QString boot;
+        QString processes; // the pid namespace, where containers share a boot
         QDateTime since;
     };
     enum class Result {
         Held,
-        Busy,       // a live holder, named by holder()
-        Unavailable // no lock file can be made here (a read-only folder, say)
+        Busy,        // a live holder, named by holder() as far as it can be read
+        Unavailable, // no lock file can be made here (a read-only folder, say)
+        Blocked      // something else stands at the lock's name: a link, a folder, a FIFO
     };
 
     static constexpr int refreshSeconds = 10;
@@ -57,19 +63,28 @@ public:
     // Tries once, clearing a stale lock first; never waits for a live one.
     Result acquire(const QString& target);
     void release();
-    const std::optional<Holder>& holder() const { return holder_; }
+    // After Busy: who holds the lock, empty where it cannot be read.
+    const Holder& holder() const { return holder_; }
+    // After Blocked: the path that is not a lock.
+    const QString& path() const { return path_; }
     // "Иванов на ПК-3 с 18:02"
     static QString describe(const Holder& holder);
 
+    // Whether a file beside target is what a lock left: a stale lock renamed
+    // aside or a clock probe.
+    static bool isLeftover(const QString& fileName, const QString& targetName);
+
 private:
+    struct Seen;
     bool create();
-    bool clearIfStale(const QByteArray& seen);
+    bool clearIfStale(const Seen& seen);
     void refreshUntilReleased();
+    void refresh();
 
     QString path_;
     QByteArray content_; // what this lock wrote
     bool held_ = false;
-    std::optional<Holder> holder_;
+    Holder holder_;
     std::thread refresher_;
     std::mutex mutex_;
     std::condition_variable released_;

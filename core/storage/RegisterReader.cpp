@@ -13,10 +13,12 @@
 namespace RegisterReader {
 
 namespace {
-constexpr qint64 blockSize = 1 << 20;
-}
 
-Status readLines(const QString& path, const std::function<void(QByteArrayView)>& onLine, ContentHash* hash)
+constexpr qint64 blockSize = 1 << 20;
+
+// Opens a regular file for reading, never waiting on a FIFO: answers the
+// open file, or why it cannot be read.
+Status openRegular(const QString& path, QFile& file)
 {
     struct stat info {};
     const QByteArray native = QFile::encodeName(path);
@@ -27,12 +29,21 @@ Status readLines(const QString& path, const std::function<void(QByteArrayView)>&
     const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return errno == EACCES ? Status::Unreadable : Status::CannotOpen;
-    QFile file;
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
         !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         return S_ISDIR(info.st_mode) ? Status::CannotOpen : Status::NotRegularFile;
     }
+    return Status::Ok;
+}
+
+} // namespace
+
+Status readLines(const QString& path, const std::function<void(QByteArrayView)>& onLine, ContentHash* hash)
+{
+    QFile file;
+    if (const Status opened = openRegular(path, file); opened != Status::Ok)
+        return opened;
     // A block read after what the last one left unfinished.
     QByteArray pending;
     for (;;) {
@@ -54,21 +65,73 @@ Status readLines(const QString& path, const std::function<void(QByteArrayView)>&
     }
 }
 
-Status loadInto(FlexGrid& grid, const QString& path, quint64* contentHash)
+namespace {
+
+// A kept version in the form for work the register cannot hold, read whole:
+// such a file is one recovered register, never the day's work.
+std::optional<Status> loadUnicode(FlexGrid& grid, const QString& path)
 {
+    QFile file;
+    if (const Status opened = openRegular(path, file); opened != Status::Ok)
+        return opened;
+    if (file.peek(RegisterFormat::unicodeMark.size()) != RegisterFormat::unicodeMark)
+        return std::nullopt;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return Status::ReadFailed;
+    const auto rows = RegisterFormat::parseUnicode(QByteArrayView(bytes).sliced(RegisterFormat::unicodeMark.size()));
+    if (!rows)
+        return Status::LineTooLong;
+    int cols = grid.Cols();
+    for (const QStringList& fields : *rows)
+        cols = std::max(cols, int(fields.size()));
+    grid.setCols(cols);
+    // In place of the empty row the load begins with.
+    const int first = grid.Rows() - 1;
+    grid.setRows(first + int(rows->size()));
+    PackedRow cells;
+    for (size_t r = 0; r < rows->size(); ++r) {
+        cells = PackedRow();
+        for (const QString& field : (*rows)[r])
+            cells.append(field);
+        grid.setRowCells(first + int(r), cells);
+    }
+    if (!rows->empty()) {
+        grid.setRow(grid.Rows() - 1);
+        grid.setCol(int(rows->back().size()) - 1);
+    }
+    return Status::Ok;
+}
+
+} // namespace
+
+Status loadInto(FlexGrid& grid, const QString& path, quint64* contentHash, bool keptVersion)
+{
+    if (keptVersion) {
+        if (const std::optional<Status> status = loadUnicode(grid, path))
+            return *status;
+    }
     int lastColumn = 0;
     PackedRow cells; // one buffer for every line
     ContentHash hash;
-    const Status status = readLines(path, [&](QByteArrayView line) {
+    bool full = false;    // the last row the grid can hold has its line
+    bool tooMany = false; // and another line followed
+    Status status = readLines(path, [&](QByteArrayView line) {
+        if (full) {
+            tooMany = true;
+            return;
+        }
         const int needed = RegisterFormat::splitFields(line, cells);
         if (needed > grid.Cols())
             grid.setCols(needed);
         grid.setRowCells(grid.Rows() - 1, cells);
         lastColumn = needed - 1;
-        grid.AddItem(QString());
+        full = !grid.AddItem(QString());
     }, contentHash ? &hash : nullptr);
     if (contentHash)
         *contentHash = hash.result();
+    if (status == Status::Ok && tooMany)
+        status = Status::TooManyRows;
     if (status != Status::Ok) {
         // The row being filled, from its start: a line that failed is not
         // loaded in part.
@@ -76,7 +139,8 @@ Status loadInto(FlexGrid& grid, const QString& path, quint64* contentHash)
         grid.setCol(0);
         return status;
     }
-    grid.setRows(grid.Rows() - 1);
+    if (!full)
+        grid.setRows(grid.Rows() - 1);
     if (grid.Rows() > FlexGrid::FixedRows) {
         grid.setRow(grid.Rows() - 1);
         grid.setCol(lastColumn);

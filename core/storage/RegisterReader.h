@@ -13,8 +13,9 @@ namespace RegisterReader {
 
 // Unreadable: the file is there but may not be read. NotRegularFile: a FIFO,
 // a socket or a device stands there; it is never opened for reading, so it
-// cannot hang the window. A folder there cannot be opened.
-enum class Status { Ok, CannotOpen, Unreadable, NotRegularFile, ReadFailed, LineTooLong };
+// cannot hang the window. A folder there cannot be opened. TooManyRows: more
+// lines than the grid holds (FlexGrid::maxRows); the grid keeps those it holds.
+enum class Status { Ok, CannotOpen, Unreadable, NotRegularFile, ReadFailed, LineTooLong, TooManyRows };
 
 // Hands every line's bytes to onLine, undecoded; adds every byte read to
 // hash when one is given.
@@ -28,6 +29,8 @@ Status readLines(const QString& path, const std::function<void(QByteArrayView)>&
 // ended. On failure the grid keeps the rows read so far and the row that was
 // being filled, which is current, in column 0.
 // contentHash, when given, receives the checksum of the file read whole.
-Status loadInto(FlexGrid& grid, const QString& path, quint64* contentHash = nullptr);
+// A kept version (keptVersion) that begins with the byte-order mark is read
+// in the form of kept work the register cannot hold (RegisterFormat).
+Status loadInto(FlexGrid& grid, const QString& path, quint64* contentHash = nullptr, bool keptVersion = false);
 
 } // namespace RegisterReader

@@ -1,7 +1,13 @@
 #include "storage/RegisterWriter.h"
 
 #include "grid/FlexGrid.h"
+#include "storage/KeptVersions.h"
+#include "storage/PosixIo.h"
 #include "storage/RegisterFormat.h"
+
+#include <QDir>
+#include <cerrno>
+#include <unistd.h>
 
 #include <array>
 
@@ -92,6 +98,56 @@ Outcome save(FlexGrid& grid, const QString& path, const FileReplacement::Guards&
     });
     outcome.bytes = bytes;
     return outcome;
+}
+
+namespace {
+
+// The grid in the form for work the register cannot hold: every column.
+template <typename Write>
+void encodeUnicode(const FlexGrid& grid, Write&& write)
+{
+    QByteArray block(RegisterFormat::unicodeMark.data(), RegisterFormat::unicodeMark.size());
+    std::vector<CellText> fields(size_t(grid.Cols()));
+    for (int r = 1; r < grid.Rows(); ++r) {
+        grid.rowView(r).readCells(fields);
+        RegisterFormat::appendUnicodeLine(block, fields);
+        if (block.size() >= blockSize) {
+            if (!write(block))
+                return;
+            block.truncate(0);
+        }
+    }
+    write(block);
+}
+
+} // namespace
+
+KeptWork keepAsVersion(const FlexGrid& grid, const QString& folder, const QString& name)
+{
+    if (!QDir().mkpath(folder))
+        return {QString(), errno != 0 ? errno : EACCES, false};
+    const QString part = KeptVersions::temporaryPath(folder, name);
+    const int fd = PosixIo::createExclusive(part, 0644);
+    if (fd < 0)
+        return {QString(), errno, false};
+    bool ok = true;
+    const auto write = [&](const QByteArray& block) {
+        return ok = ok && PosixIo::writeAll(fd, block.constData(), block.size());
+    };
+    const bool unicode = firstTextNotSaved(grid) ||
+                         encodeRows(grid, [](const QByteArray&) { return true; }, RegisterFormat::Checked::No);
+    if (unicode)
+        encodeUnicode(grid, write);
+    else
+        encodeRows(grid, write, RegisterFormat::Checked::No);
+    ok = ok && ::fdatasync(fd) == 0;
+    int error = ok ? 0 : errno;
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    const KeptVersions::Kept kept = error == 0 ? KeptVersions::place(part, folder, name) : KeptVersions::Kept{};
+    if (kept.path.isEmpty())
+        ::unlink(PosixIo::native(part).constData());
+    return {kept.path, error != 0 ? error : kept.error, unicode};
 }
 
 std::optional<Cell> firstTextNotSaved(const FlexGrid& grid)

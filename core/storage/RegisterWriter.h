@@ -23,6 +23,18 @@ using Outcome = SaveOutcome;
 // the file is touched; false ends the save as Declined.
 Outcome save(FlexGrid& grid, const QString& path, const FileReplacement::Guards& guards = {});
 
+// Writes the grid as a new kept version of name in folder (KeptVersions),
+// never over a file there: work recovered from a journal that the user did
+// not take back. In the register's form where it holds the work whole,
+// otherwise in the form that holds every character and column (unicode).
+struct KeptWork
+{
+    QString path; // empty when it could not be written
+    int error = 0;
+    bool unicode = false;
+};
+KeptWork keepAsVersion(const FlexGrid& grid, const QString& folder, const QString& name);
+
 // The first entry cell holding text in a column the file does not carry.
 struct Cell
 {

@@ -15,6 +15,7 @@ struct SaveOutcome
         LineTooLong,      // row names the entry
         Declined,         // the user said no to a question
         Busy,             // another save holds the file's lock: holder names it
+        LockBlocked,      // a link, a folder or a FIFO stands at the lock's name: linkTarget
         NotRegularFile,   // a FIFO, a socket or a device stands there
         CannotOpen,
         WriteFailed,
@@ -31,7 +32,7 @@ struct SaveOutcome
     bool inPlace = false;  // written into the existing file rather than replacing it
     bool restored = false; // in place and failed: the old contents were put back
     QString holder;        // with Busy: who holds the lock, as the user knows them
-    QString linkTarget;    // with DanglingLink
+    QString linkTarget;    // with DanglingLink; with LockBlocked, the lock's path
     // After a save, read under its lock: the file as it now stands, and the
     // checksum of what was written.
     std::optional<FileStamp> stampAfter;

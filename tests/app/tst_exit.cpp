@@ -235,29 +235,31 @@ void TestExit::closeBoxActsAsExit()
 
 void TestExit::sessionEndAsksOrKeepsTheWork_data()
 {
-    QTest::addColumn<bool>("changed");
+    QTest::addColumn<QString>("work");     // none, two steps, or text typed into the cell box only
     QTest::addColumn<bool>("interaction"); // the session manager lets us ask
     QTest::addColumn<QString>("answer");   // the exit question's button
     QTest::addColumn<bool>("ends");
-    QTest::newRow("nothing to lose") << false << true << "" << true;
-    QTest::newRow("no interaction: journalled") << true << false << "" << true;
-    QTest::newRow("НАЗАД keeps the session") << true << true << "CmdCancel" << false;
-    QTest::newRow("НЕТ ends it") << true << true << "CancelButton" << true;
-    QTest::newRow("ДА saves and ends it") << true << true << "OKButton" << true;
+    QTest::newRow("nothing to lose") << "" << true << "" << true;
+    QTest::newRow("no interaction: journalled") << "steps" << false << "" << true;
+    QTest::newRow("no interaction: the cell box journalled") << "box" << false << "" << true;
+    QTest::newRow("НАЗАД keeps the session") << "steps" << true << "CmdCancel" << false;
+    QTest::newRow("НЕТ ends it") << "steps" << true << "CancelButton" << true;
+    QTest::newRow("ДА saves and ends it") << "steps" << true << "OKButton" << true;
 }
 
 void TestExit::sessionEndAsksOrKeepsTheWork()
 {
-    QFETCH(bool, changed);
+    QFETCH(QString, work);
     QFETCH(bool, interaction);
     QFETCH(QString, answer);
     QFETCH(bool, ends);
     WindowFixture f;
     f.open(sample);
-    if (changed) {
+    const bool changed = !work.isEmpty();
+    if (changed)
         f.retype(1, 6, QStringLiteral("Сидоров"));
+    if (work == u"steps")
         f.press("CmdAddS");
-    }
     if (!answer.isEmpty())
         QTimer::singleShot(0, [&] { ::answer(answer.toLatin1().constData()); });
     QCOMPARE(f.window->endOfSession(interaction), ends);
@@ -269,9 +271,9 @@ void TestExit::sessionEndAsksOrKeepsTheWork()
     if (kept) {
         QFile journal(f.window->journal().path());
         QVERIFY(journal.open(QIODevice::ReadOnly));
-        const std::optional<JournalFormat::Contents> contents = JournalFormat::read(journal.readAll());
+        const std::optional<JournalFormat::Contents> contents = JournalFormat::read(journal);
         QVERIFY(contents);
-        QCOMPARE(contents->steps, 2);
+        QCOMPARE(contents->steps, work == u"box" ? 1 : 2);
     }
 }
 

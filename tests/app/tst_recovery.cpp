@@ -1,7 +1,9 @@
 #include "WindowFixture.h"
 #include "app/Fonts.h"
 
+#include <QClipboard>
 #include <QDateTime>
+#include <QGuiApplication>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <csignal>
@@ -28,6 +30,8 @@ private slots:
     void initTestCase() { installFontSubstitutions(); }
     void workSurvivesTheEndOfItsProgram_data();
     void workSurvivesTheEndOfItsProgram();
+    void workTheFileCannotHoldComesBack_data();
+    void workTheFileCannotHoldComesBack();
     void damagedJournalIsMovedAside();
     void journalThatCannotBeWrittenIsSaid();
 };
@@ -132,6 +136,76 @@ void TestRecovery::workSurvivesTheEndOfItsProgram()
     QCOMPARE(next.desktop.questions.size(), size_t(then == u"changed" ? 2 : 1));
     if (then == u"changed")
         QVERIFY(next.desktop.questions[1].text.contains(QStringLiteral("изменён")));
+}
+
+void TestRecovery::workTheFileCannotHoldComesBack_data()
+{
+    QTest::addColumn<QString>("work");
+    QTest::addColumn<bool>("reply"); // to the recovery question
+    QTest::newRow("a character outside Windows-1251, taken back") << "Café" << true;
+    QTest::newRow("a character outside Windows-1251, not taken back") << "Café" << false;
+    QTest::newRow("a paste wider than the grid, refused") << "wide paste" << true;
+    QTest::newRow("from a folder that is gone") << "gone folder" << true;
+}
+
+// Work the register file cannot hold, or journalled where the window can no
+// longer be started, ended by a kill (the window goes, its journal stays):
+// the next start brings all of it back, or keeps it whole in Backup.
+void TestRecovery::workTheFileCannotHoldComesBack()
+{
+    QFETCH(QString, work);
+    QFETCH(bool, reply);
+    QTemporaryDir folders;
+    const QString first = folders.filePath(QStringLiteral("stick"));
+    QVERIFY(QDir().mkdir(first));
+    auto f = std::make_unique<WindowFixture>(first);
+    const QString journals = f->journals.path();
+    f->journals.setAutoRemove(false);
+    f->open(sample);
+    QString typed = work;
+    if (work == u"wide paste") {
+        QStringList fields;
+        for (int i = 0; i < 33000; ++i)
+            fields << QString::number(i);
+        QGuiApplication::clipboard()->setText(fields.join(u'\t'));
+        f->clickCell(1, 0);
+        QTest::keyClick(f->window->gridWidget(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(f->desktop.messages.size(), size_t(1));
+        QVERIFY(f->desktop.messages[0].text.contains(QStringLiteral("колонок. Таблица не изменена.")));
+        QCOMPARE(f->grid().Cols(), 8);
+        typed = QStringLiteral("после вставки");
+    }
+    f->retype(3, 6, typed);
+    f->clickCell(2, 0);
+    f->window.reset();
+    f.reset();
+    QString next = first;
+    if (work == u"gone folder") { // a stick in another port: the folder the journal names is not there
+        next = folders.filePath(QStringLiteral("elsewhere"));
+        QVERIFY(QDir().rename(first, next));
+    }
+    WindowFixture again(next, journals);
+    again.desktop.replies = {reply};
+    again.window->offerRecovery();
+    QCOMPARE(again.desktop.questions.size(), size_t(1));
+    QCOMPARE(again.desktop.questions[0].text.contains(QStringLiteral("сейчас нет")), work == u"gone folder");
+    if (reply) {
+        QCOMPARE(again.grid().TextMatrix(3, 6), typed);
+        QVERIFY(again.desktop.messages.empty());
+        QDir(journals).removeRecursively();
+        return;
+    }
+    // Kept in the form that holds every character, and found by its name.
+    QCOMPARE(again.desktop.messages.size(), size_t(1));
+    QVERIFY(again.desktop.messages[0].text.contains(QStringLiteral("UTF-8")));
+    QVERIFY(journalsIn(journals).isEmpty());
+    const QStringList kept = QDir(again.path(QStringLiteral("Backup"))).entryList({QStringLiteral("thisyear-recovered-*")});
+    QCOMPARE(kept.size(), 1);
+    again.desktop.answers = {QFileInfo(kept[0]).completeBaseName()};
+    again.press("CmdZArch");
+    QCOMPARE(again.grid().TextMatrix(3, 6), typed);
+    QCOMPARE(again.desktop.messages.size(), size_t(1));
+    QDir(journals).removeRecursively();
 }
 
 void TestRecovery::damagedJournalIsMovedAside()

@@ -52,7 +52,8 @@ void TestUndo::everyChangeIsOneStep_data()
     QTest::addColumn<QString>("operation");
     QTest::addColumn<QString>("action"); // undo, redo, save then undo, the context menu
     const char* operations[] = {"cell box", "input line", "Ввод", "CmdAddS", "CmdDelS",
-                                "CmdAddC", "CmdDelC", "CmdSortC", "header sort"};
+                                "CmdAddC", "CmdDelC", "CmdSortC", "header sort",
+                                "activation date, cell box", "activation date, input line"};
     for (const char* operation : operations)
         for (const char* action : {"undo", "redo", "save, undo", "menu"})
             QTest::addRow("%s, %s", operation, action) << QString::fromUtf8(operation) << QString::fromLatin1(action);
@@ -75,7 +76,16 @@ void TestUndo::everyChangeIsOneStep()
     f.grid().setCol(1);
     const QStringList before = snapshot(f.grid());
     QLineEdit* line = f.lineEdit("TxtVvod");
-    if (operation == u"cell box") {
+    // A new activation date brings its blocking date in the same step.
+    const QString activation = QStringLiteral("01.11.2025");
+    if (operation == u"activation date, cell box") {
+        f.retype(2, 2, activation);
+    } else if (operation == u"activation date, input line") {
+        f.grid().setCol(2);
+        line->setFocus();
+        f.type(line, activation);
+        QTest::keyClick(line, Qt::Key_Return);
+    } else if (operation == u"cell box") {
         f.retype(2, 6, QStringLiteral("Кузнецов"));
     } else if (operation == u"input line") {
         line->setFocus();
@@ -97,6 +107,8 @@ void TestUndo::everyChangeIsOneStep()
     const QStringList after = snapshot(f.grid());
     QVERIFY(after != before);
     QCOMPARE(f.window->history().count(), 1);
+    if (operation.startsWith(u"activation"))
+        QCOMPARE(f.grid().TextMatrix(2, 3), QStringLiteral("01.01.2027"));
 
     if (operation == u"input line") { // there Ctrl+Z is the line's own
         QTest::keyClick(line, Qt::Key_Z, Qt::ControlModifier);
@@ -118,6 +130,8 @@ void TestUndo::everyChangeIsOneStep()
     } else {
         if (action == u"save, undo")
             f.press("CmdSave");
+        if (action == u"save, undo" && operation.startsWith(u"activation"))
+            QVERIFY(f.readBytes().contains(";01.11.2025;01.01.2027;"));
         ctrl(f, Qt::Key_Z);
     }
     QCOMPARE(snapshot(f.grid()), before);
@@ -249,6 +263,23 @@ void TestUndo::historyStaysWithinItsCeiling()
     const int back = f.grid().Rows() - 2;
     QVERIFY2(back > 50 && back < 64, qPrintable(QString::number(back)));
     QCOMPARE(f.grid().TextMatrix(1, 6), QString(1 << 20, QChar(u'a' + (deletions - back + 1) % 26)));
+
+    // The newest step the user made stays, whatever the blocking pass's step
+    // after it holds: here 65 MB of text its dates are written over.
+    WindowFixture g;
+    g.open(sample);
+    g.retype(1, 6, QStringLiteral("Кузнецов"));
+    g.grid().setRows(66);
+    const QString junk(1 << 20, u'x');
+    for (int row = 1; row < 66; ++row) {
+        g.grid().setTextMatrix(row, 2, QStringLiteral("15.01.2009"));
+        g.grid().setTextMatrix(row, 3, junk);
+    }
+    g.clickCell(2, 0);
+    QCOMPARE(g.grid().TextMatrix(1, 3), QStringLiteral("01.03.2010"));
+    ctrl(g, Qt::Key_Z);
+    QCOMPARE(g.grid().TextMatrix(1, 6), QStringLiteral("Петров"));
+    QCOMPARE(g.grid().TextMatrix(65, 3), junk);
 }
 
 QTEST_MAIN(TestUndo)

@@ -2,6 +2,7 @@
 #include "grid/FlexGrid.h"
 #include "storage/RegisterFormat.h"
 #include "storage/RegisterReader.h"
+#include "storage/RegisterWriter.h"
 
 #include <QFile>
 #include <QStringEncoder>
@@ -36,6 +37,8 @@ private slots:
     void loadOfOurOwnFileGivesEightColumns();
     void failedLoadKeepsTheRowsRead();
     void missingFileOrFolderIsAFailure();
+    void keptWorkHoldsEveryCharacter_data();
+    void keptWorkHoldsEveryCharacter();
 };
 
 void TestRegisterFormat::lineEnds_data()
@@ -155,6 +158,47 @@ void TestRegisterFormat::missingFileOrFolderIsAFailure()
     QCOMPARE(RegisterReader::loadInto(grid, dir.filePath(QStringLiteral("none.csv"))),
              RegisterReader::Status::CannotOpen);
     QVERIFY(RegisterReader::loadInto(grid, dir.path()) != RegisterReader::Status::Ok);
+}
+
+void TestRegisterFormat::keptWorkHoldsEveryCharacter_data()
+{
+    QTest::addColumn<QStringList>("cells");
+    QTest::addColumn<bool>("unicode"); // the register's own form cannot hold it
+    QTest::newRow("fits the register") << QStringList{"1", "Иванов"} << false;
+    QTest::newRow("a character Windows-1251 lacks") << QStringList{"Café", "€ 😀"} << true;
+    QTest::newRow("a semicolon and a quote") << QStringList{"a;b", "say \"hi\"", "\""} << true;
+    QTest::newRow("a line break") << QStringList{"two\nlines", "and\r\nthree"} << true;
+    QTest::newRow("text past the seventh column")
+        << QStringList{"0", "1", "2", "3", "4", "5", "6", "восьмая"} << true;
+}
+
+// Work recovered and not taken back: kept whole, in the register's form where
+// it fits, else in the Unicode form, which only a kept version is read in.
+void TestRegisterFormat::keptWorkHoldsEveryCharacter()
+{
+    QFETCH(QStringList, cells);
+    QFETCH(bool, unicode);
+    QTemporaryDir dir;
+    FlexGrid grid;
+    grid.setCols(std::max<int>(7, int(cells.size())));
+    grid.setRows(3);
+    for (int c = 0; c < cells.size(); ++c)
+        grid.setTextMatrix(2, c, cells[c]);
+    const RegisterWriter::KeptWork kept = RegisterWriter::keepAsVersion(grid, dir.path(), QStringLiteral("thisyear-recovered"));
+    QVERIFY(!kept.path.isEmpty());
+    QCOMPARE(kept.unicode, unicode);
+    FlexGrid back;
+    RegisterFiles::resetForLoading(back);
+    QCOMPARE(RegisterReader::loadInto(back, kept.path, nullptr, true), RegisterReader::Status::Ok);
+    QCOMPARE(back.Rows(), 3);
+    for (int c = 0; c < cells.size(); ++c)
+        QCOMPARE(back.TextMatrix(2, c), cells[c]);
+    QCOMPARE(back.TextMatrix(1, 0), QString());
+    // Read as a register or an archive, the same file is only its bytes.
+    FlexGrid asRegister;
+    RegisterFiles::resetForLoading(asRegister);
+    RegisterReader::loadInto(asRegister, kept.path);
+    QCOMPARE(asRegister.TextMatrix(1, 0).startsWith(QStringLiteral("п»ї")), unicode);
 }
 
 QTEST_MAIN(TestRegisterFormat)

@@ -5,6 +5,7 @@
 #include "storage/FileReplacement.h"
 #include "storage/KeptVersions.h"
 #include "storage/RegisterFormat.h"
+#include "storage/RegisterLock.h"
 #include "storage/RegisterReader.h"
 #include "storage/RegisterWriter.h"
 
@@ -12,8 +13,10 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QSysInfo>
 #include <QThread>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 namespace {
 
@@ -47,6 +50,8 @@ private slots:
     void fullDiskLeavesTheOldFileWhole();
     void savesKeepWhatTheyReplace_data();
     void savesKeepWhatTheyReplace();
+    void anotherUsersLockHolds_data();
+    void anotherUsersLockHolds();
     void onlyTheNewestVersionsAreKept();
     void archiveNames_data();
     void archiveNames();
@@ -277,6 +282,17 @@ void TestRegisterWriter::savesKeepWhatTheyReplace_data()
     // it. Fresh, it may be being written; ten seconds old, it is cleared.
     QTest::newRow("a lock being written") << "empty lock" << "new" << int(Kind::Busy) << false;
     QTest::newRow("a lock its holder never wrote") << "old empty lock" << "new" << int(Kind::Saved) << false;
+    // Something that is no lock where the lock goes: said, never followed.
+    QTest::newRow("a link to nowhere as the lock") << "dangling lock" << "new" << int(Kind::LockBlocked) << false;
+    QTest::newRow("a folder as the lock") << "folder lock" << "new" << int(Kind::LockBlocked) << false;
+    QTest::newRow("a FIFO as the lock") << "fifo lock" << "new" << int(Kind::LockBlocked) << false;
+    // A desk cloned from the same image has this host's name but another
+    // boot: its live lock holds; left unrefreshed for a minute, it goes.
+    QTest::newRow("a live lock of a desk with this host name") << "namesake lock" << "new" << int(Kind::Busy) << false;
+    QTest::newRow("a dead lock of a desk with this host name") << "old namesake lock" << "new" << int(Kind::Saved) << false;
+    QTest::newRow("a lock of this boot whose process is gone") << "dead own lock" << "new" << int(Kind::Saved) << false;
+    // A link planted where a copy of the old contents was once written.
+    QTest::newRow("a link planted in Backup") << "planted link" << "new" << int(Kind::Saved) << true;
 }
 
 void TestRegisterWriter::savesKeepWhatTheyReplace()
@@ -300,12 +316,49 @@ void TestRegisterWriter::savesKeepWhatTheyReplace()
         if (standing == u"symlink")
             QVERIFY(QFile::link(other, path));
     }
-    if (standing.endsWith(u"empty lock")) {
-        const QString lock = path + QStringLiteral(".lock");
-        writeAll(lock, "");
-        const QDateTime when = QDateTime::currentDateTime().addSecs(standing.startsWith(u"old") ? -10 : 0);
+    const QString lock = path + QStringLiteral(".lock");
+    if (standing.endsWith(u"empty lock") || standing.endsWith(u"namesake lock") || standing == u"dead own lock") {
+        QByteArray holder;
+        if (!standing.endsWith(u"empty lock")) {
+            QFile boot(QStringLiteral("/proc/sys/kernel/random/boot_id"));
+            QVERIFY(boot.open(QIODevice::ReadOnly));
+            const QByteArray thisBoot = boot.readAll().trimmed();
+            holder = "palomet-lock 1\nuser=Иванов\nhost=" + QSysInfo::machineHostName().toUtf8() +
+                     "\npid=999999999\nboot=" +
+                     (standing == u"dead own lock" ? thisBoot : QByteArray("0f0f0f0f-another-boot")) +
+                     "\nsince=1\n";
+            if (standing == u"dead own lock") {
+                char ns[64] = {};
+                const ssize_t length = ::readlink("/proc/self/ns/pid", ns, sizeof ns - 1);
+                holder.replace("since=", "ns=" + QByteArray(ns, int(std::max<ssize_t>(length, 0))) + "\nsince=");
+            }
+        }
+        writeAll(lock, holder);
+        const int age = standing.startsWith(u"old") ? (standing.endsWith(u"namesake lock") ? -60 : -10) : 0;
         QFile file(lock);
-        QVERIFY(file.open(QIODevice::ReadWrite) && file.setFileTime(when, QFileDevice::FileModificationTime));
+        QVERIFY(file.open(QIODevice::ReadWrite) &&
+                file.setFileTime(QDateTime::currentDateTime().addSecs(age), QFileDevice::FileModificationTime));
+    }
+    if (standing == u"dangling lock")
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("nowhere")), lock));
+    if (standing == u"folder lock")
+        QVERIFY(QDir().mkdir(lock));
+    if (standing == u"fifo lock")
+        QCOMPARE(::mkfifo(QFile::encodeName(lock).constData(), 0600), 0);
+    // The user's own files beside the register, which no save touches, and
+    // what a killed save left, which the next one removes.
+    const QStringList neighbours = {"thisyear.csv.backup", "thisyear.csv.copy01", "thisyear.csv.311224",
+                                    ".thisyear.csv.replaced-notes", "thisyear.csv.lock.stale-copy"};
+    for (const QString& name : neighbours)
+        writeAll(dir.filePath(name), name.toUtf8());
+    const QStringList leftovers = {".thisyear.csv.palomet-new-0123456789abcdef", "thisyear.csv.lock.stale-12-34"};
+    for (const QString& name : leftovers)
+        writeAll(dir.filePath(name), "left by a killed save");
+    const QString planted = dir.filePath(QStringLiteral("Backup/.thisyear-%1.part").arg(::getpid()));
+    if (standing == u"planted link") {
+        QVERIFY(::link(qPrintable(path), qPrintable(other)) == 0 && QDir().mkpath(dir.filePath(QStringLiteral("Backup"))));
+        writeAll(dir.filePath(QStringLiteral("victim")), "not the register's");
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("victim")), planted));
     }
     if (standing == u"users" && (geteuid() != 0 || ::chown(qPrintable(path), 0, 100) != 0))
         QSKIP("giving a file to the group users needs root");
@@ -326,18 +379,74 @@ void TestRegisterWriter::savesKeepWhatTheyReplace()
     const SaveOutcome outcome = RegisterWriter::save(grid, path, guards);
     QCOMPARE(int(outcome.kind), kind);
     QCOMPARE(outcome.inPlace, inPlace);
+    for (const QString& name : neighbours)
+        QCOMPARE(readAll(dir.filePath(name)), name.toUtf8());
+    if (outcome.kind == SaveOutcome::Kind::LockBlocked)
+        QCOMPARE(outcome.linkTarget, lock);
     if (!outcome.saved()) {
         QVERIFY(standing == u"fifo" ? QFileInfo(path).isFile() == false : readAll(path) != "new;;;;;;;\r\n");
         return;
     }
+    for (const QString& name : leftovers) // beside the file saved; a link's target has another name
+        QVERIFY2(!QFileInfo::exists(dir.filePath(name)) || standing == u"symlink", qPrintable(name));
+    if (standing == u"planted link")
+        QCOMPARE(readAll(dir.filePath(QStringLiteral("victim"))), QByteArray("not the register's"));
     QCOMPARE(readAll(path), QByteArray("new;;;;;;;\r\n"));
     QCOMPARE(readAll(KeptVersions::find(backup, QFileInfo(outcome.keptVersion).fileName())), old);
     QVERIFY(QFileInfo(outcome.keptVersion).fileName().startsWith(QStringLiteral("thisyear-")));
     QCOMPARE(QFileInfo(path).isSymLink(), standing == u"symlink");
-    if (standing == u"hard link" || standing == u"symlink")
+    if (standing == u"hard link" || standing == u"symlink" || standing == u"planted link")
         QCOMPARE(readAll(other), QByteArray("new;;;;;;;\r\n"));
     if (standing == u"users")
         QCOMPARE(QFileInfo(path).groupId(), 100u);
+}
+
+void TestRegisterWriter::anotherUsersLockHolds_data()
+{
+    QTest::addColumn<bool>("unreadable"); // made unreadable to other users after it was taken
+    QTest::newRow("taken under umask 077") << false;
+    QTest::newRow("a lock the other user cannot read") << true;
+}
+
+// A live lock of one user, ten seconds old (past the age of a lock never
+// written, within a live one's), met by a save of another user.
+void TestRegisterWriter::anotherUsersLockHolds()
+{
+    QFETCH(bool, unreadable);
+    if (::geteuid() != 0)
+        QSKIP("another user's save needs root to become that user");
+    QTemporaryDir dir;
+    QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7777)));
+    const QString path = dir.filePath(QStringLiteral("thisyear.csv"));
+    writeAll(path, "old;;;;;;;\r\n");
+    const mode_t mask = ::umask(077);
+    RegisterLock held;
+    const RegisterLock::Result taken = held.acquire(path);
+    ::umask(mask);
+    QCOMPARE(taken, RegisterLock::Result::Held);
+    const QString lock = path + QStringLiteral(".lock");
+    if (unreadable)
+        QVERIFY(QFile::setPermissions(lock, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    QFile file(lock);
+    QVERIFY(file.open(QIODevice::ReadWrite) &&
+            file.setFileTime(QDateTime::currentDateTime().addSecs(-10), QFileDevice::FileModificationTime));
+    file.close();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(100);
+        const SaveOutcome outcome = FileReplacement::write(path, {}, [](const FileReplacement::Sink& sink) {
+            sink("new;;;;;;;\r\n");
+            return std::optional<SaveOutcome>();
+        });
+        ::_exit(int(outcome.kind));
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), int(SaveOutcome::Kind::Busy));
+    QVERIFY(QFileInfo::exists(lock));
+    QCOMPARE(readAll(path), QByteArray("old;;;;;;;\r\n"));
 }
 
 void TestRegisterWriter::onlyTheNewestVersionsAreKept()
@@ -363,6 +472,27 @@ void TestRegisterWriter::onlyTheNewestVersionsAreKept()
     QVERIFY(QFile::exists(justMade.path));
     QCOMPARE(KeptVersions::versions(dir.path(), QStringLiteral("thisyear")).size(), KeptVersions::versionsKept);
     QCOMPARE(KeptVersions::versions(dir.path(), QStringLiteral("thisyear")).first(), justMade.path);
+
+    // Pruning an archive named "*" removes its own cut copies, never another
+    // name's copy still being made.
+    const QString starsCopy = KeptVersions::temporaryPath(dir.path(), QStringLiteral("*"));
+    const QString othersCopy = KeptVersions::temporaryPath(dir.path(), QStringLiteral("thisyear"));
+    writeAll(starsCopy, "cut");
+    writeAll(othersCopy, "being made");
+    KeptVersions::prune(dir.path(), QStringLiteral("*"));
+    QVERIFY(!QFileInfo::exists(starsCopy));
+    QVERIFY(QFileInfo::exists(othersCopy));
+
+    // Recovered work kept 31 times in one second: 31 files, none pruned.
+    FlexGrid grid;
+    fill(grid, 7, {{"recovered"}});
+    QStringList recovered;
+    for (int i = 0; i <= KeptVersions::versionsKept; ++i)
+        recovered << RegisterWriter::keepAsVersion(grid, dir.path(), QStringLiteral("thisyear-recovered")).path;
+    recovered.removeDuplicates();
+    QCOMPARE(recovered.size(), KeptVersions::versionsKept + 1);
+    for (const QString& version : recovered)
+        QCOMPARE(readAll(version), QByteArray("recovered;;;;;;;\r\n"));
 }
 
 void TestRegisterWriter::archiveNames_data()
