@@ -30,6 +30,10 @@ void FrmEKLZ::offerRecovery()
     const QString folder = document_.origin().programFolder;
     for (OrphanedJournal& orphan : OrphanedJournal::findIn(journalFolder_)) {
         const std::optional<JournalFormat::Contents>& contents = orphan.contents();
+        if (orphan.cutWhileBeginning()) {
+            orphan.remove(); // no change had reached the disk
+            continue;
+        }
         if (!contents) {
             const QString aside = orphan.moveAside();
             desktop_.messageBox(

@@ -460,6 +460,27 @@ std::optional<Contents> read(QIODevice& device)
     return contents;
 }
 
+bool cutWhileBeginning(QIODevice& device)
+{
+    const QByteArray header = fileHeader();
+    if (!device.seek(0))
+        return false;
+    const QByteArray start = device.read(header.size() + frameHeaderSize);
+    if (start.size() < header.size())
+        return header.startsWith(start);
+    if (!start.startsWith(header))
+        return false;
+    if (start.size() < header.size() + frameHeaderSize)
+        return true; // the start frame's header itself is cut
+    Input in(QByteArrayView(start).sliced(header.size()));
+    const auto magic = in.get<quint32>();
+    const auto kind = FrameKind(in.get<quint8>());
+    in.span(4 + 8);
+    const auto length = in.get<quint32>();
+    return magic == frameMagic && kind == FrameKind::Start &&
+           header.size() + frameHeaderSize + qint64(length) > device.size();
+}
+
 namespace {
 
 // The snapshot and the first count batches; answers how many applied.

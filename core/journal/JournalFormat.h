@@ -77,6 +77,10 @@ struct Contents
 // Reads the journal from the device's start; nullopt when it holds no
 // journal with a whole start frame.
 std::optional<Contents> read(QIODevice& device);
+// Whether a device read holds a journal cut off while its start was still
+// being written (a power cut right as it began): then no change can follow,
+// nothing of the work is in it, and it is no damage to speak of.
+bool cutWhileBeginning(QIODevice& device);
 
 // Puts the snapshot into grid, then every batch, all read from device again.
 // A batch that does not make sense (a damaged journal, or one whose counts

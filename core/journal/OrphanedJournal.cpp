@@ -24,8 +24,10 @@ OrphanedJournal::OrphanedJournal(QString path, int fd)
     , fd_(fd)
     , file_(std::make_unique<QFile>())
 {
-    if (file_->open(fd_, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+    if (file_->open(fd_, QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
         contents_ = JournalFormat::read(*file_);
+        cutWhileBeginning_ = !contents_ && JournalFormat::cutWhileBeginning(*file_);
+    }
 }
 
 OrphanedJournal::OrphanedJournal(OrphanedJournal&& other) noexcept
@@ -34,6 +36,7 @@ OrphanedJournal::OrphanedJournal(OrphanedJournal&& other) noexcept
     , file_(std::move(other.file_))
     , contents_(std::move(other.contents_))
     , leftOut_(other.leftOut_)
+    , cutWhileBeginning_(other.cutWhileBeginning_)
 {
 }
 

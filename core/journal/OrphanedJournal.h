@@ -25,6 +25,8 @@ public:
     QString path() const { return path_; }
     // nullopt when it holds no journal that can be read.
     const std::optional<JournalFormat::Contents>& contents() const { return contents_; }
+    // It holds nothing of the work: cut off while its start was written.
+    bool cutWhileBeginning() const { return cutWhileBeginning_; }
     // Rebuilds the work into grid from the file; false when even its start
     // cannot be. Batches that do not replay are left out, and counted.
     bool rebuild(FlexGrid& grid);
@@ -49,4 +51,5 @@ private:
     std::unique_ptr<QFile> file_; // read through fd_, never holding it whole
     std::optional<JournalFormat::Contents> contents_;
     size_t leftOut_ = 0;
+    bool cutWhileBeginning_ = false;
 };

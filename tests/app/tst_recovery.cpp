@@ -213,7 +213,7 @@ void TestRecovery::damagedJournalIsMovedAside()
     WindowFixture f;
     QFile garbage(f.journals.filePath(QStringLiteral("work-20261207-120000-000-1.journal")));
     QVERIFY(garbage.open(QIODevice::WriteOnly));
-    static const char bytes[] = "PALOMETJ\x01\x00\x00\x00 not a frame";
+    static const char bytes[] = "PALOMETJ\x01\x00\x00\x00 not a frame, and long enough to be no torn one";
     garbage.write(bytes, sizeof bytes - 1);
     garbage.close();
     f.window->offerRecovery();

@@ -124,9 +124,9 @@ for _ in 1 2 3 4; do
   sleep 2
 done
 [ "$result" = saved ] || fail "d: the save after the kills did not go through: $result"
-left=$(ls -A "$server/d" | grep -E '^thisyear\.csv\.([A-Za-z0-9]{6}|lock)$')
+left=$(ls -A "$server/d" | grep -E 'palomet-new-|^thisyear\.csv\.lock')
 [ -z "$left" ] || fail "d: the save after the kills left: $left"
-[ -z "$(ls -A "$server/d/Backup" | grep '\.part$')" ] || fail "d: a copy cut off by a kill is left in Backup"
+[ -z "$(ls -A "$server/d/Backup" | grep 'palomet-part-')" ] || fail "d: a copy cut off by a kill is left in Backup"
 
 wait "$bpoll"
 grep -q '^cleared' "$work/b.log" || fail "b: the killed desk's lock: $(cat "$work/b.log")"

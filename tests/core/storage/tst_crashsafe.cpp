@@ -132,7 +132,7 @@ void TestCrashSafe::killedSaveLeavesTheOldOrTheNewFileWhole()
         for (const QString& version : QDir(backup).entryList(QDir::Files | QDir::Hidden))
             QVERIFY2(versions.contains(QCryptographicHash::hash(fileBytes(backup + u'/' + version),
                                                                 QCryptographicHash::Sha1)) ||
-                         version.endsWith(QStringLiteral(".part")),
+                         version.contains(QStringLiteral(".palomet-part-")),
                      qPrintable(QStringLiteral("round %1: %2 is not a whole version").arg(round).arg(version)));
         if (inPlace && !isOld && !isNew) {
             // The newest in the program's own order ("-2" after a second save
@@ -158,10 +158,9 @@ void TestCrashSafe::killedSaveLeavesTheOldOrTheNewFileWhole()
     last.start(helper, {dir.path(), QStringLiteral("LAST")});
     QVERIFY(last.waitForFinished(60000));
     QCOMPARE(last.exitCode(), 0);
-    const QStringList left = QDir(dir.path()).entryList({QStringLiteral("thisyear.csv.*")}, QDir::Files | QDir::Hidden);
-    QVERIFY2(left.filter(QRegularExpression(QStringLiteral("^thisyear\\.csv\\.([A-Za-z0-9]{6}|lock)$"))).isEmpty(),
-             qPrintable(left.join(u' ')));
-    QVERIFY(QDir(dir.filePath(QStringLiteral("Backup"))).entryList({QStringLiteral("*.part")}, QDir::Files | QDir::Hidden).isEmpty());
+    const QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    QVERIFY2(left.filter(QRegularExpression(QStringLiteral("palomet-new-|\\.lock"))).isEmpty(), qPrintable(left.join(u' ')));
+    QVERIFY(QDir(dir.filePath(QStringLiteral("Backup"))).entryList({QStringLiteral("*palomet-part-*")}, QDir::Files | QDir::Hidden).isEmpty());
     qInfo("after the kills: %d old files, %d new files, %d torn with a kept version (save takes %lld ms)",
           sawOld, sawNew, sawTorn, saveMs);
 }
