@@ -3,20 +3,24 @@
 #include "app/AppIcon.h"
 #include "app/Desktop.h"
 #include "app/Dialog.h"
-#include "ui/CellOverlay.h"
+#include "app/Fonts.h"
 #include "editing/GridOperations.h"
-#include "ui/InputLine.h"
-#include "ui/RegisterPrinter.h"
+#include "grid/Twips.h"
 #include "register/RegisterLayout.h"
 #include "rules/BlockingDate.h"
 #include "rules/BlockingPass.h"
+#include "ui/GridWidget.h"
+#include "ui/InputLine.h"
+#include "ui/RegisterPrinter.h"
 
 #include <QCloseEvent>
-#include <QDir>
 #include <QDate>
-#include <QPrinter>
+#include <QEventLoop>
 #include <QLineEdit>
+#include <QPrinter>
 #include <QPushButton>
+#include <QResizeEvent>
+#include <QShortcut>
 
 namespace {
 
@@ -40,62 +44,42 @@ QString printFailure(const QPrinter* printer, std::optional<RegisterPrinter::Out
 
 } // namespace
 
+const QString FrmEKLZ::programTitle = QStringLiteral("Palomet");
+
 FrmEKLZ::FrmEKLZ(Desktop& desktop, QString programFolder, QString journalFolder, QWidget* parent)
     : QWidget(parent)
     , desktop_(desktop)
-    , document_(MSFGAZ, std::move(programFolder), desktop, programTitle,
-                {.editPending = [this] { return overlay_->pending(); },
-                 .commitEdit = [this] { CommitCellEdit(); },
-                 .blockingPass = [this] { passOfLoad(); },
-                 .replacing =
-                     [this] {
-                         journal_->end();
-                         journal_->setRecording(false);
-                     },
-                 .loaded =
-                     [this] {
-                         history_.clear();
-                         journal_->setRecording(true);
-                     },
-                 .saved = [this] { journal_->end(); }})
-    , journalFolder_(std::move(journalFolder))
+    , MSFGAZ(register_)
+    , controls_(*this, MSFGAZ)
+    , overlay_(MSFGAZ, *controls_.txtDataEntry, [this] { desktop_.flushEvents(); }, [this] { blocdata(); },
+               [this](int row, int col, const QString& text) {
+                   history_.writeCell(row, col, text, SetCellCommand::Source::CellBox);
+               })
+    , document_(MSFGAZ, std::move(programFolder), desktop, programTitle, documentHooks())
+    , history_(*this, MSFGAZ, overlay_, *controls_.TxtVvod, *controls_.txtDataEntry)
+    , clipboard_(MSFGAZ, desktop, history_, overlay_, programTitle)
+    , marks_(MSFGAZ, *controls_.MSFGAZ)
+    , menu_(*this, *controls_.MSFGAZ, *controls_.txtDataEntry, history_, clipboard_, overlay_)
+    , recovery_(register_, MSFGAZ, document_, history_, overlay_, desktop, std::move(journalFolder), programTitle)
 {
     setWindowIcon(appIcon());
-    createControls();
-    overlay_ = std::make_unique<CellOverlay>(
-        MSFGAZ, *txtDataEntry, [this] { desktop_.flushEvents(); }, [this] { blocdata(); },
-        [this](int row, int col, const QString& text) {
-            writeCell(row, col, text, SetCellCommand::Source::CellBox);
-        });
+    setWindowTitle(programTitle);
+    setFont(msSansSerif(8.25, false));
+    resize(Twips::toPixels(QSize(10575, 4995)));
     inputLine_ = new InputLine(
-        MSFGAZ, *TxtVvod, *CmdEdit, *overlay_,
+        MSFGAZ, *controls_.TxtVvod, *controls_.CmdEdit, overlay_,
         [this](int row, int col, const QString& text) {
-            writeCell(row, col, text, SetCellCommand::Source::InputLine);
+            history_.writeCell(row, col, text, SetCellCommand::Source::InputLine);
         },
         this);
-    createHistory();
-    MSFGAZ.setDateReader(&BlockingDate::dayNumber);
+    clipboard_.watchCellBox(*controls_.txtDataEntry);
+    clipboard_.watchInputLine(*controls_.TxtVvod);
+    register_.setDateReader(&BlockingDate::dayNumber);
     connectHandlers();
     Form_Load();
     document_.markSaved();
-    journal_ = std::make_unique<WorkJournal>(MSFGAZ, journalFolder_, [this] { return document_.origin(); });
-    connect(&history_, &QUndoStack::indexChanged, journal_.get(), &WorkJournal::stepEnded);
-    // Said once the change that found it is done, never inside it.
-    connect(journal_.get(), &WorkJournal::troubled, this, [this] {
-        desktop_.messageBox(
-            QStringLiteral("Palomet не может записывать несохранённую работу в папку «%1» (нет места на "
-                           "диске или прав на папку). При сбое изменения после последнего сохранения "
-                           "пропадут: сохраняйте журнал, пока это не исправлено.")
-                .arg(QDir::toNativeSeparators(journalFolder_)),
-            programTitle);
-    }, Qt::QueuedConnection);
-    journal_->setRecording(true);
-    TxtVvod->setFocus();
-}
-
-bool FrmEKLZ::mayLoseWork() const
-{
-    return gridEdited || document_.hasUnsavedChanges();
+    journal().setRecording(true); // from the first change after the start
+    controls_.TxtVvod->setFocus();
 }
 
 FrmEKLZ::~FrmEKLZ()
@@ -103,15 +87,38 @@ FrmEKLZ::~FrmEKLZ()
     delete dialog_;
 }
 
+RegisterDocument::WindowHooks FrmEKLZ::documentHooks()
+{
+    return {.editPending = [this] { return overlay_.pending(); },
+            .commitEdit = [this] { CommitCellEdit(); },
+            .blockingPass = [this] { passOfLoad(); },
+            .replacing =
+                [this] {
+                    journal().end();
+                    journal().setRecording(false);
+                },
+            .loaded =
+                [this] {
+                    history_.clear();
+                    journal().setRecording(true);
+                },
+            .saved = [this] { journal().end(); }};
+}
+
+bool FrmEKLZ::mayLoseWork() const
+{
+    return gridEdited || document_.hasUnsavedChanges();
+}
+
 void FrmEKLZ::connectHandlers()
 {
     const std::pair<QPushButton*, void (FrmEKLZ::*)()> buttons[] = {
-        {CmdZagruz, &FrmEKLZ::CmdZagruz_Click}, {CmdZArch, &FrmEKLZ::CmdZArch_Click},
-        {CmdSave, &FrmEKLZ::CmdSave_Click},     {CmdSaveAs, &FrmEKLZ::CmdSaveAs_Click},
-        {CmdProd, &FrmEKLZ::CmdProd_Click},     {CmdSearh, &FrmEKLZ::CmdSearh_Click},
-        {CmdAddS, &FrmEKLZ::CmdAddS_Click},     {CmdDelS, &FrmEKLZ::CmdDelS_Click},
-        {CmdAddC, &FrmEKLZ::CmdAddC_Click},     {CmdDelC, &FrmEKLZ::CmdDelC_Click},
-        {CmdSortC, &FrmEKLZ::CmdSortC_Click},   {CmdPrint, &FrmEKLZ::CmdPrint_Click},
+        {controls_.CmdZagruz, &FrmEKLZ::CmdZagruz_Click}, {controls_.CmdZArch, &FrmEKLZ::CmdZArch_Click},
+        {controls_.CmdSave, &FrmEKLZ::CmdSave_Click},     {controls_.CmdSaveAs, &FrmEKLZ::CmdSaveAs_Click},
+        {controls_.CmdProd, &FrmEKLZ::CmdProd_Click},     {controls_.CmdSearh, &FrmEKLZ::CmdSearh_Click},
+        {controls_.CmdAddS, &FrmEKLZ::CmdAddS_Click},     {controls_.CmdDelS, &FrmEKLZ::CmdDelS_Click},
+        {controls_.CmdAddC, &FrmEKLZ::CmdAddC_Click},     {controls_.CmdDelC, &FrmEKLZ::CmdDelC_Click},
+        {controls_.CmdSortC, &FrmEKLZ::CmdSortC_Click},   {controls_.CmdPrint, &FrmEKLZ::CmdPrint_Click},
     };
     for (const auto& [button, handler] : buttons)
         connect(button, &QPushButton::clicked, this, handler);
@@ -119,6 +126,33 @@ void FrmEKLZ::connectHandlers()
     connect(&MSFGAZ, &FlexGrid::Click, this, &FrmEKLZ::MSFGAZ_Click);
     connect(&MSFGAZ, &FlexGrid::LeaveCell, this, &FrmEKLZ::MSFGAZ_LeaveCell);
     connect(&MSFGAZ, &FlexGrid::GotFocus, this, &FrmEKLZ::MSFGAZ_GotFocus);
+    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this, &FrmEKLZ::CmdSearh_Click);
+    connect(new QShortcut(QKeySequence::FindNext, this), &QShortcut::activated, this, &FrmEKLZ::findNext);
+}
+
+void FrmEKLZ::Form_Load()
+{
+    MSFGAZ.setFormatString(RegisterLayout::headerFormat.toString());
+    MSFGAZ.setColWidth(0, 1500);
+    MSFGAZ.setRowHeight(0, 300);
+    controls_.TxtVvod->setText(QString());
+}
+
+void FrmEKLZ::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void FrmEKLZ::Form_Resize()
+{
+    // Computed in single precision; a negative size is refused by the grid,
+    // which then keeps its size in that dimension.
+    const QSize client = Twips::fromPixels(size());
+    const float width = static_cast<float>(client.width()) - 850.0f;
+    const float height = static_cast<float>(client.height()) - 1900.0f;
+    MSFGAZ.setWidth(static_cast<int>(width));
+    MSFGAZ.setHeight(static_cast<int>(height));
 }
 
 void FrmEKLZ::closeEvent(QCloseEvent* event)
@@ -130,7 +164,7 @@ void FrmEKLZ::closeEvent(QCloseEvent* event)
         return;
     }
     event->accept();
-    journal_->end(); // nothing in it is unsaved
+    journal().end(); // nothing in it is unsaved
     desktop_.quit();
 }
 
@@ -210,7 +244,36 @@ void FrmEKLZ::OKButton_Click()
 void FrmEKLZ::CancelButton_Click()
 {
     dialog_->close();
-    journal_->end(); // the user chose to drop the work
+    journal().end(); // the user chose to drop the work
+    desktop_.quit();
+}
+
+bool FrmEKLZ::endOfSession(bool interactionAllowed)
+{
+    if (!mayLoseWork())
+        return true;
+    if (!interactionAllowed) {
+        overlay_.settle(); // typed but not committed is work too
+        journal().flush();
+        return true;
+    }
+    showExitQuestion();
+    // Ends with the question: "НЕТ" ends the program, "ДА" when its save
+    // succeeded, "НАЗАД" or a failed save keeps it open.
+    bool ends = false;
+    QEventLoop answered;
+    connect(dialog_, &QObject::destroyed, &answered, &QEventLoop::quit);
+    connect(dialog_, &Dialog::saveAndEnd, &answered, [&] { ends = !document_.hasUnsavedChanges(); });
+    connect(dialog_, &Dialog::endWithoutSaving, &answered, [&] { ends = true; });
+    answered.exec();
+    journal().flush();
+    return ends;
+}
+
+void FrmEKLZ::endBySignal()
+{
+    overlay_.settle(); // typed but not committed is work too
+    journal().flush();
     desktop_.quit();
 }
 
@@ -270,60 +333,55 @@ void FrmEKLZ::tabPrint()
 
 void FrmEKLZ::CmdAddS_Click()
 {
-    overlay_->settle();
-    addToHistory(new AddRowCommand(MSFGAZ));
+    overlay_.settle();
+    history_.push(new AddRowCommand(MSFGAZ));
 }
 
 void FrmEKLZ::CmdDelS_Click()
 {
-    overlay_->settle();
-    addToHistory(new DeleteRowCommand(MSFGAZ, MSFGAZ.RowSel()));
+    overlay_.settle();
+    history_.push(new DeleteRowCommand(MSFGAZ, MSFGAZ.RowSel()));
 }
 
 void FrmEKLZ::CmdAddC_Click()
 {
-    overlay_->settle();
-    addToHistory(new InsertColumnCommand(MSFGAZ));
+    overlay_.settle();
+    history_.push(new InsertColumnCommand(MSFGAZ));
 }
 
 void FrmEKLZ::CmdDelC_Click()
 {
-    overlay_->settle();
-    addToHistory(new DeleteColumnCommand(MSFGAZ));
+    overlay_.settle();
+    history_.push(new DeleteColumnCommand(MSFGAZ));
 }
 
 void FrmEKLZ::CmdSortC_Click()
 {
-    overlay_->settle();
-    addToHistory(new MoveColumnCommand(MSFGAZ));
+    overlay_.settle();
+    history_.push(new MoveColumnCommand(MSFGAZ));
 }
 
 void FrmEKLZ::blocdata()
 {
-    // What the pass writes over becomes a step of its own, which undo takes
-    // together with the step before it. Passes nested through the yields
-    // write into the same step; the outermost pushes it.
-    if (passDepth_++ == 0)
-        passStep_ = std::make_unique<CellsCommand>(MSFGAZ, QString(), true);
-    runBlockingPass(MSFGAZ, [this] { return desktop_.processEvents(); },
+    // Over every entry, shown or not. What the pass writes over becomes a
+    // step of its own, which undo takes together with the step before it.
+    history_.passBegins();
+    runBlockingPass(register_, [this] { return desktop_.processEvents(); },
                     [this](int row, int col, CellText before, CellText after) {
-                        passStep_->add(row, col, before, after);
+                        history_.passWrites(row, col, before, after);
                     });
-    if (--passDepth_ == 0) {
-        pushPassStep();
-        passStep_.reset();
-    }
+    history_.passEnds();
 }
 
 void FrmEKLZ::passOfLoad()
 {
-    runBlockingPass(MSFGAZ, [this] { return desktop_.processEvents(); });
+    runBlockingPass(register_, [this] { return desktop_.processEvents(); });
 }
 
 void FrmEKLZ::MSFGAZ_Click()
 {
     gridEdited = true;
-    overlay_->open();
+    overlay_.open();
 }
 
 void FrmEKLZ::MSFGAZ_MouseUp()
@@ -334,14 +392,14 @@ void FrmEKLZ::MSFGAZ_MouseUp()
 
 void FrmEKLZ::SortByColumn(int col)
 {
-    overlay_->settle();
+    overlay_.settle();
     const Desktop::BusyScope busy(desktop_);
-    addToHistory(new SortCommand(MSFGAZ, col, RegisterLayout::headerFormat.toString()));
+    history_.push(new SortCommand(MSFGAZ, col, RegisterLayout::headerFormat.toString()));
 }
 
 void FrmEKLZ::CommitCellEdit()
 {
-    overlay_->commit();
+    overlay_.commit();
 }
 
 void FrmEKLZ::MSFGAZ_LeaveCell()

@@ -62,10 +62,22 @@ QString RegisterDocument::archiveFolder() const
 void RegisterDocument::resetGrid()
 {
     // Rows go first, so that narrowing the grid has no rows to cut.
-    grid_.setRows(1);
-    grid_.setCols(RegisterLayout::savedColumns);
-    grid_.AddItem(QString());
+    GridModel& model = grid_.model();
+    grid_.showAll();
+    model.setRows(1);
+    model.setCols(RegisterLayout::savedColumns);
+    model.AddItem(QString());
     grid_.setFormatString(RegisterLayout::headerFormat.toString());
+}
+
+void RegisterDocument::placeAfterLoad(RegisterReader::Status status, int lastColumn)
+{
+    // Where the reading ended: on the last entry, in the column where its
+    // line ended; after a failure on the row being filled, in column 0.
+    if (grid_.Rows() <= FlexGrid::FixedRows)
+        return;
+    grid_.setRow(grid_.Rows() - 1);
+    grid_.setCol(status == RegisterReader::Status::Ok ? lastColumn : 0);
 }
 
 void RegisterDocument::loadgrid()
@@ -85,8 +97,11 @@ void RegisterDocument::loadgrid()
         // Stamped before reading: a change made while we read shows at the save.
         const std::optional<FileStamp> stamp = FileStamp::of(path);
         quint64 contents = 0;
-        if (QFileInfo::exists(path))
-            status = RegisterReader::loadInto(grid_, path, &contents);
+        int lastColumn = 0;
+        if (QFileInfo::exists(path)) {
+            status = RegisterReader::loadInto(grid_.model(), path, {&contents, false, &lastColumn});
+            placeAfterLoad(status, lastColumn);
+        }
         loaded = status == RegisterReader::Status::Ok;
         source_ = loaded ? Source::Register : Source::PartOfRegister;
         registerStamp_ = stamp;
@@ -155,12 +170,12 @@ bool RegisterDocument::mayReplaceRegister()
 
 bool RegisterDocument::mayLeaveTextUnsaved()
 {
-    const std::optional<RegisterWriter::Cell> cell = RegisterWriter::firstTextNotSaved(grid_);
+    const std::optional<RegisterWriter::Cell> cell = RegisterWriter::firstTextNotSaved(grid_.model());
     if (!cell)
         return true;
-    grid_.scrollIntoView(cell->row, cell->col);
+    grid_.scrollIntoView(grid_.viewRow(cell->row), cell->col);
     return desktop_.askYesNo(SaveMessages::textNotSaved(cell->row, cell->col,
-                                                        grid_.TextMatrix(cell->row, cell->col)),
+                                                        grid_.model().TextMatrix(cell->row, cell->col)),
                              title_);
 }
 
@@ -169,7 +184,7 @@ std::optional<SaveOutcome> RegisterDocument::saveTo(const QString& path, const Q
                                                     std::optional<FileReplacement::Guards::Seen> seen)
 {
     // The pending overlay edit is part of what is saved, wherever the current
-    // cell stands.
+    // cell stands: committed here, once, before anything is read.
     hooks_.commitEdit();
     if (!mayLeaveTextUnsaved())
         return std::nullopt;
@@ -184,13 +199,14 @@ std::optional<SaveOutcome> RegisterDocument::saveTo(const QString& path, const Q
     // as it is now; a "Да" then replaces whatever stands there.
     for (int attempt = 0; attempt < 3; ++attempt) {
         const Desktop::BusyScope busy(desktop_);
-        outcome = RegisterWriter::save(grid_, path, guards);
+        outcome = RegisterWriter::save(grid_.model(), path, guards);
         if (outcome.kind != RegisterWriter::Outcome::Kind::ChangedMeanwhile)
             break;
         changedMeanwhile_ = true;
         guards.seen.reset();
     }
     changedMeanwhile_ = false;
+    placeAfterSave(outcome);
     if (outcome.saved()) {
         markSaved();
         hooks_.saved();
@@ -198,12 +214,26 @@ std::optional<SaveOutcome> RegisterDocument::saveTo(const QString& path, const Q
     }
     if (outcome.kind == RegisterWriter::Outcome::Kind::Declined)
         return std::nullopt;
-    if (outcome.kind == RegisterWriter::Outcome::Kind::CellUnwritable ||
-        outcome.kind == RegisterWriter::Outcome::Kind::LineTooLong)
-        grid_.scrollIntoView(outcome.row, outcome.col);
     desktop_.messageBox(SaveMessages::failure(outcome, path, grid_.TextMatrix(0, outcome.col)),
                         title_);
     return std::nullopt;
+}
+
+void RegisterDocument::placeAfterSave(const SaveOutcome& outcome)
+{
+    // On the cell to mend; otherwise where a save leaves the current cell,
+    // the last entry shown, column 6 (the seventh).
+    if (outcome.kind == SaveOutcome::Kind::CellUnwritable || outcome.kind == SaveOutcome::Kind::LineTooLong) {
+        const int row = grid_.viewRow(outcome.row);
+        if (row >= 0) {
+            grid_.setRow(row);
+            grid_.setCol(outcome.col);
+            grid_.scrollIntoView(row, outcome.col);
+        }
+    } else if (grid_.Rows() > FlexGrid::FixedRows) {
+        grid_.setRow(grid_.Rows() - 1);
+        grid_.setCol(std::min(RegisterLayout::savedColumns, grid_.Cols()) - 1);
+    }
 }
 
 bool RegisterDocument::SaveGridn()

@@ -3,6 +3,7 @@
 #include "journal/JournalFormat.h"
 #include "storage/FileReplacement.h"
 #include "storage/FileStamp.h"
+#include "storage/RegisterReader.h"
 #include "storage/RegisterWriter.h"
 #include "storage/SaveOutcome.h"
 
@@ -12,11 +13,13 @@
 
 class Desktop;
 class FlexGrid;
+class GridModel;
 
 // The register behind the main window's grid: loading thisyear.csv and the
-// archives into the grid, and saving the grid back, with every question and
-// message these ask. It uses no widget: the grid, the program folder and the
-// desktop layer are all it needs.
+// archives into the grid's model, and saving every entry of it back, with
+// every question and message these ask; it shows every entry of what it
+// loads. It uses no widget: the grid, the program folder and the desktop
+// layer are all it needs.
 //
 // It also remembers what the grid holds, so that a save never replaces a
 // thisyear.csv the user has not seen: the one read whole by the last load or
@@ -58,7 +61,7 @@ public:
     static QString originName(const JournalFormat::Origin& origin);
     // Writes the grid into Backup as a kept version NAME-recovered-...: the
     // recovered work the user did not take back into the window.
-    RegisterWriter::KeptWork keepRecovered(FlexGrid& grid, const JournalFormat::Origin& origin);
+    RegisterWriter::KeptWork keepRecovered(const GridModel& grid, const JournalFormat::Origin& origin);
     QString backupFolder() const;
 
     // Header row and one empty entry row, seven columns.
@@ -93,6 +96,9 @@ private:
     // Asks before a load replaces unsaved changes; what is to be loaded
     // completes the question.
     bool mayDropChanges(const QString& whatLoads);
+    // Where the current cell rests after a load or a save.
+    void placeAfterLoad(RegisterReader::Status status, int lastColumn);
+    void placeAfterSave(const SaveOutcome& outcome);
 
     FlexGrid& grid_;
     const QString programFolder_;

@@ -116,8 +116,11 @@ void RegisterDocument::loadgridarch()
         hooks_.commitEdit();
         hooks_.replacing();
         resetGrid();
-        if (found)
-            status = RegisterReader::loadInto(grid_, *path, nullptr, kept);
+        int lastColumn = 0;
+        if (found) {
+            status = RegisterReader::loadInto(grid_.model(), *path, {nullptr, kept, &lastColumn});
+            placeAfterLoad(status, lastColumn);
+        }
         source_ = found ? Source::Archive : Source::Nothing;
         archiveName_ = QFileInfo(*path).fileName();
         markSaved();

@@ -60,7 +60,7 @@ QString RegisterDocument::originName(const JournalFormat::Origin& origin)
     return QDir::toNativeSeparators(origin.registerPath);
 }
 
-RegisterWriter::KeptWork RegisterDocument::keepRecovered(FlexGrid& grid, const JournalFormat::Origin& origin)
+RegisterWriter::KeptWork RegisterDocument::keepRecovered(const GridModel& grid, const JournalFormat::Origin& origin)
 {
     QString name = RegisterLayout::registerKeptName.toString();
     if (Source(origin.source) == Source::Archive)

@@ -14,10 +14,20 @@ QString rowText(const char* what, int row)
 
 } // namespace
 
+namespace {
+
+int modelRowOf(const FlexGrid& grid, int row)
+{
+    return row >= grid.Rows() ? grid.model().Rows() : grid.modelRow(row);
+}
+
+} // namespace
+
 GridCommand::GridCommand(FlexGrid& grid, int row, int col, const QString& text)
     : QUndoCommand(text)
     , grid_(grid)
-    , row_(row)
+    , model_(grid.model())
+    , row_(modelRowOf(grid, row))
     , col_(col)
 {
 }
@@ -49,7 +59,8 @@ void GridCommand::undo()
 
 void GridCommand::showPlace()
 {
-    const int row = std::clamp(row_, 0, grid_.Rows() - 1);
+    const int shown = grid_.viewRow(std::clamp(row_, 0, model_.Rows() - 1));
+    const int row = shown >= 0 ? shown : grid_.Row();
     const int col = std::clamp(col_, 0, grid_.Cols() - 1);
     grid_.setRow(row);
     grid_.setCol(col);
@@ -101,16 +112,16 @@ bool SetCellCommand::mergeWith(const QUndoCommand* other)
 
 void SetCellCommand::apply()
 {
-    grid_.setTextMatrix(row_, col_, after_);
+    model_.setTextMatrix(row_, col_, after_);
     if (derived_)
-        grid_.setTextMatrix(row_, derived_->col, derived_->after);
+        model_.setTextMatrix(row_, derived_->col, derived_->after);
 }
 
 void SetCellCommand::revert()
 {
     if (derived_)
-        grid_.setTextMatrix(row_, derived_->col, derived_->before);
-    grid_.setTextMatrix(row_, col_, before_);
+        model_.setTextMatrix(row_, derived_->col, derived_->before);
+    model_.setTextMatrix(row_, col_, before_);
 }
 
 AddRowCommand::AddRowCommand(FlexGrid& grid)
@@ -125,7 +136,7 @@ void AddRowCommand::apply()
 
 void AddRowCommand::revert()
 {
-    grid_.setRows(grid_.Rows() - 1);
+    model_.setRows(model_.Rows() - 1);
 }
 
 DeleteRowCommand::DeleteRowCommand(FlexGrid& grid, int row)
@@ -135,13 +146,13 @@ DeleteRowCommand::DeleteRowCommand(FlexGrid& grid, int row)
 
 void DeleteRowCommand::apply()
 {
-    cells_ = grid_.rowCells(row_);
-    setObsolete(!GridOperations::deleteRow(grid_, row_)); // the header or the last entry
+    cells_ = model_.rowCells(row_);
+    setObsolete(!model_.RemoveItem(row_)); // the header or the last entry
 }
 
 void DeleteRowCommand::revert()
 {
-    grid_.insertRow(row_, cells_);
+    model_.insertRow(row_, cells_);
     cells_ = PackedRow();
 }
 
@@ -171,8 +182,8 @@ DeleteColumnCommand::DeleteColumnCommand(FlexGrid& grid)
 void DeleteColumnCommand::apply()
 {
     cells_ = PackedRow();
-    for (int r = 0; r < grid_.Rows(); ++r)
-        cells_.append(grid_.cellText(r, col_));
+    for (int r = 0; r < model_.Rows(); ++r)
+        cells_.append(model_.cellText(r, col_));
     width_ = grid_.ColWidth(col_);
     alignment_ = grid_.ColAlignment(col_);
     setObsolete(!GridOperations::deleteLastColumn(grid_)); // the only column stays
@@ -180,14 +191,14 @@ void DeleteColumnCommand::apply()
 
 void DeleteColumnCommand::revert()
 {
-    grid_.setCols(col_ + 1);
+    model_.setCols(col_ + 1);
     // One walk along the kept cells: looking each up from the start would
     // cost a pass over the column for every row.
     const RowView cells = cells_.view();
     qsizetype pos = 0;
-    for (int r = 0; r < grid_.Rows() && pos < cells.size(); ++r) {
+    for (int r = 0; r < model_.Rows() && pos < cells.size(); ++r) {
         const RowView::Span span = cells.spanAt(pos);
-        grid_.setTextMatrix(r, col_, cells.textOf(span));
+        model_.setTextMatrix(r, col_, cells.textOf(span));
         pos = span.end;
     }
     grid_.setColWidth(col_, width_);
@@ -229,7 +240,7 @@ void SortCommand::apply()
         std::tie(first_, order_) = GridOperations::sortByColumn(grid_, col_, headerFormat_);
         return;
     }
-    grid_.permuteRows(first_, order_);
+    model_.permuteRows(first_, order_);
     grid_.setFormatString(headerFormat_);
 }
 
@@ -238,9 +249,9 @@ void SortCommand::revert()
     std::vector<quint32> inverse(order_.size());
     for (size_t i = 0; i < order_.size(); ++i)
         inverse[order_[i]] = static_cast<quint32>(i);
-    grid_.permuteRows(first_, inverse);
-    grid_.setCols(static_cast<int>(widths_.size()));
-    grid_.setRowCells(0, header_);
+    model_.permuteRows(first_, inverse);
+    model_.setCols(static_cast<int>(widths_.size()));
+    model_.setRowCells(0, header_);
     for (int c = 0; c < grid_.Cols(); ++c) {
         grid_.setColWidth(c, widths_[static_cast<size_t>(c)]);
         grid_.setColAlignment(c, alignments_[static_cast<size_t>(c)]);
@@ -288,7 +299,7 @@ void CellsCommand::write(const PackedRow& texts)
     qsizetype pos = 0;
     for (const Place& place : places_) {
         const RowView::Span span = cells.spanAt(pos);
-        grid_.setTextMatrix(place.row, place.col, cells.textOf(span));
+        model_.setTextMatrix(place.row, place.col, cells.textOf(span));
         pos = span.end;
     }
 }
@@ -298,16 +309,16 @@ void CellsCommand::apply()
     // Pushed after the cells were written: the first redo has nothing to do.
     if (std::exchange(applied_, false))
         return;
-    grid_.setRows(grid_.Rows() + rowsAdded_);
-    grid_.setCols(grid_.Cols() + colsAdded_);
+    model_.setRows(model_.Rows() + rowsAdded_);
+    model_.setCols(model_.Cols() + colsAdded_);
     write(after_);
 }
 
 void CellsCommand::revert()
 {
     write(before_);
-    grid_.setRows(grid_.Rows() - rowsAdded_);
-    grid_.setCols(grid_.Cols() - colsAdded_);
+    model_.setRows(model_.Rows() - rowsAdded_);
+    model_.setCols(model_.Cols() - colsAdded_);
 }
 
 void CellsCommand::release()

@@ -8,12 +8,16 @@
 #include <vector>
 
 class FlexGrid;
+class GridModel;
 
 // The register's changes made in the main window, as steps of an undo stack.
 // Each step stores only what it changed (a cell's two texts, a deleted row's
 // cells, a deleted column's cells, a sort's permutation) and puts back exactly
-// that: texts, row order, column order and the column count. After an undo or
-// a redo the current cell is where the step happened, scrolled into view.
+// that: texts, row order, column order and the column count. A step is made
+// on the grid as shown (FlexGrid) and keeps the model's rows, so that it
+// puts back the same entries whatever is shown by then. After an undo or a
+// redo the current cell is where the step happened, scrolled into view, when
+// that entry is shown.
 //
 // A step is pushed when it is done: its first redo() is the operation itself,
 // and one that changes nothing (a deletion of the header row, a move of the
@@ -23,6 +27,7 @@ class FlexGrid;
 class GridCommand : public QUndoCommand
 {
 public:
+    // row is the grid's row shown (Rows() for one after the last).
     GridCommand(FlexGrid& grid, int row, int col, const QString& text);
 
     void undo() final;
@@ -43,7 +48,8 @@ protected:
     virtual void apply() = 0;
     virtual void revert() = 0;
     FlexGrid& grid_;
-    const int row_; // where the step happened
+    GridModel& model_;
+    const int row_; // where the step happened, in the model
     const int col_;
 
 private:
@@ -63,8 +69,8 @@ class CellsCommand : public GridCommand
 {
 public:
     CellsCommand(FlexGrid& grid, const QString& text, bool followsStep);
-    // A cell about to change from before to after.
-    void add(int row, int col, CellText before, CellText after);
+    // A cell of the model about to change from before to after.
+    void add(int modelRow, int col, CellText before, CellText after);
     // Rows and columns the step added at the end before writing its cells.
     void addedShape(int rows, int cols);
     bool isEmpty() const { return places_.empty() && rowsAdded_ == 0 && colsAdded_ == 0; }

@@ -1,6 +1,5 @@
 #include "grid/FlexGrid.h"
 
-#include "grid/GenericOrder.h"
 #include "grid/Twips.h"
 
 #include <QFontMetricsF>
@@ -10,11 +9,151 @@
 
 FlexGrid::FlexGrid(QObject* parent)
     : QObject(parent)
-    , alignments_(2, Qt::AlignLeft)
-    , geometry_(2, 2)
+    , own_(std::make_unique<GridModel>())
+    , model_(*own_)
+    , geometry_(model_.colWidths())
 {
-    rows_.resize(2);
+    connectModel();
+}
+
+FlexGrid::FlexGrid(GridModel& model, QObject* parent)
+    : QObject(parent)
+    , model_(model)
+    , geometry_(model_.colWidths())
+{
+    connectModel();
+}
+
+FlexGrid::~FlexGrid() = default;
+
+void FlexGrid::connectModel()
+{
+    geometry_.setRowCount(Rows());
     setFont(font_);
+    connect(&model_, &GridModel::rowsInserted, this, &FlexGrid::rowsInserted);
+    connect(&model_, &GridModel::rowsRemoved, this, &FlexGrid::rowsRemoved);
+    connect(&model_, &GridModel::rowsPermuted, this, &FlexGrid::rowsPermuted);
+    connect(&model_, &GridModel::columnsChanged, this, [this] {
+        keepInside();
+        emit placeChanged();
+        emit contentChanged();
+    });
+    connect(&model_, &GridModel::textsChanged, this, &FlexGrid::contentChanged);
+}
+
+int FlexGrid::Rows() const
+{
+    return shown_ ? FixedRows + int(shown_->size()) : model_.Rows();
+}
+
+int FlexGrid::modelRow(int row) const
+{
+    if (row < 0 || row >= Rows())
+        return -1;
+    if (!shown_ || row < FixedRows)
+        return row;
+    return int((*shown_)[size_t(row - FixedRows)]);
+}
+
+int FlexGrid::viewRow(int modelRow) const
+{
+    if (modelRow < 0 || modelRow >= model_.Rows())
+        return -1;
+    if (!shown_ || modelRow < FixedRows)
+        return modelRow;
+    const auto at = std::lower_bound(shown_->begin(), shown_->end(), quint32(modelRow));
+    return at != shown_->end() && *at == quint32(modelRow) ? FixedRows + int(at - shown_->begin()) : -1;
+}
+
+void FlexGrid::placeCurrentOn(int modelRowOfCurrent, int modelRowOfSel)
+{
+    geometry_.setRowCount(Rows());
+    const int lastRow = Rows() - 1;
+    const int current = viewRow(modelRowOfCurrent);
+    const int sel = viewRow(modelRowOfSel);
+    row_ = current >= 0 ? current : std::min(FixedRows, lastRow);
+    rowSel_ = sel >= 0 ? sel : row_;
+    geometry_.setTopRow(FixedRows);
+    geometry_.scrollIntoView(row_, col_);
+    keepInside();
+    emit shownChanged();
+    emit contentChanged();
+}
+
+void FlexGrid::showRows(std::vector<quint32> modelRows)
+{
+    const int current = modelRow(row_);
+    const int sel = modelRow(rowSel_);
+    shown_ = std::move(modelRows);
+    placeCurrentOn(current, sel);
+}
+
+void FlexGrid::showAll()
+{
+    if (!shown_)
+        return;
+    const int current = modelRow(row_);
+    const int sel = modelRow(rowSel_);
+    shown_.reset();
+    placeCurrentOn(current, sel);
+}
+
+void FlexGrid::rowsInserted(int first, int count)
+{
+    if (shown_) {
+        // Rows that come into the model come into view: an entry added at
+        // the end, a deleted one put back.
+        auto at = std::lower_bound(shown_->begin(), shown_->end(), quint32(first));
+        for (auto later = at; later != shown_->end(); ++later)
+            *later += quint32(count);
+        std::vector<quint32> added;
+        for (int r = std::max(first, FixedRows); r < first + count; ++r)
+            added.push_back(quint32(r));
+        shown_->insert(at, added.begin(), added.end());
+    }
+    geometry_.setRowCount(Rows());
+    keepInside();
+    emit contentChanged();
+}
+
+void FlexGrid::rowsRemoved(int first, int count)
+{
+    // The rows shown of those removed, as the view counts them.
+    int viewFirst = first;
+    int viewEnd = first + count;
+    if (shown_) {
+        const auto from = std::lower_bound(shown_->begin(), shown_->end(), quint32(first));
+        const auto to = std::lower_bound(from, shown_->end(), quint32(first + count));
+        viewFirst = FixedRows + int(from - shown_->begin());
+        viewEnd = FixedRows + int(to - shown_->begin());
+        for (auto later = to; later != shown_->end(); ++later)
+            *later -= quint32(count);
+        shown_->erase(from, to);
+    }
+    for (int* row : {&row_, &rowSel_}) {
+        if (*row >= viewEnd)
+            *row -= viewEnd - viewFirst;
+        else if (*row > viewFirst)
+            *row = viewFirst;
+    }
+    geometry_.setRowCount(Rows());
+    keepInside();
+    emit contentChanged();
+}
+
+void FlexGrid::rowsPermuted(int first, const std::vector<quint32>& order)
+{
+    if (shown_) {
+        // The same entries stay shown, wherever the order took them.
+        std::vector<quint32> placeOf(order.size());
+        for (size_t i = 0; i < order.size(); ++i)
+            placeOf[order[i]] = quint32(i);
+        for (quint32& row : *shown_)
+            if (row >= quint32(first) && row - quint32(first) < order.size())
+                row = quint32(first) + placeOf[row - quint32(first)];
+        std::sort(shown_->begin(), shown_->end());
+    }
+    emit contentChanged();
 }
 
 bool FlexGrid::validCell(int row, int col) const
@@ -35,114 +174,38 @@ void FlexGrid::keepInside()
 
 bool FlexGrid::setRows(int count)
 {
+    if (!shown_)
+        return model_.setRows(count);
     if (count < FixedRows || count > maxRows)
         return false;
-    if (count != Rows()) {
-        note({.kind = GridChange::Kind::SetRows, .a = count});
-        ++revision_;
-    }
-    rows_.resize(static_cast<size_t>(count));
-    geometry_.setRowCount(count);
-    keepInside();
-    emit contentChanged();
-    return true;
-}
-
-bool FlexGrid::setCols(int count)
-{
-    if (count < 1 || count > maxCols)
-        return false;
-    if (count != Cols()) {
-        note({.kind = GridChange::Kind::SetCols, .a = count});
-        ++revision_;
-    }
-    if (count < Cols()) {
-        for (size_t r = 0; r < rows_.size(); ++r) {
-            PackedRow row(rows_.row(r));
-            row.truncate(count);
-            rows_.set(r, row.view());
+    // Rows appended at the end of the model are shown; rows dropped are
+    // the last shown.
+    if (count > Rows())
+        return model_.setRows(model_.Rows() + count - Rows());
+    while (Rows() > count && Rows() > FixedRows) {
+        const int last = modelRow(Rows() - 1);
+        if (last == model_.Rows() - 1) {
+            model_.setRows(last);
+        } else if (!model_.RemoveItem(last)) {
+            return false;
         }
     }
-    alignments_.resize(static_cast<size_t>(count), Qt::AlignLeft);
-    geometry_.setColCount(count);
-    keepInside();
-    emit placeChanged();
-    emit contentChanged();
-    return true;
-}
-
-bool FlexGrid::AddItem(const QString& text)
-{
-    if (Rows() >= maxRows)
-        return false;
-    note({.kind = GridChange::Kind::AddItem, .text = text});
-    ++revision_;
-    rows_.append(RowView());
-    if (!text.isEmpty())
-        storeCell(Rows() - 1, 0, text);
-    geometry_.setRowCount(Rows());
-    emit contentChanged();
     return true;
 }
 
 bool FlexGrid::RemoveItem(int row)
 {
-    // The header row stays, and so does the last entry row.
-    if (row < FixedRows || row >= Rows() || Rows() <= FixedRows + 1)
+    if (row < FixedRows || row >= Rows())
         return false;
-    note({.kind = GridChange::Kind::RemoveItem, .a = row});
-    ++revision_;
-    rows_.erase(size_t(row));
-    geometry_.removeRow(row);
-    if (row_ > row)
-        --row_;
-    if (rowSel_ > row)
-        --rowSel_;
-    keepInside();
-    emit contentChanged();
-    return true;
+    return model_.RemoveItem(modelRow(row));
 }
 
 bool FlexGrid::insertRow(int row, const PackedRow& cells)
 {
-    if (row < FixedRows || row > Rows() || Rows() >= maxRows)
+    if (row < FixedRows || row > Rows())
         return false;
-    note({.kind = GridChange::Kind::InsertRow, .a = row, .cells = &cells});
-    ++revision_;
-    rows_.insert(size_t(row), RowView());
-    storeRow(row, cells);
-    geometry_.insertRow(row);
-    emit contentChanged();
-    return true;
-}
-
-PackedRow FlexGrid::rowCells(int row) const
-{
-    if (row < 0 || row >= Rows())
-        return {};
-    return PackedRow(rows_.row(size_t(row)));
-}
-
-bool FlexGrid::setColPosition(int index, int position)
-{
-    if (index < 0 || index >= Cols() || position < 0 || position >= Cols())
-        return false;
-    if (index == position)
-        return true;
-    note({.kind = GridChange::Kind::SetColPosition, .a = index, .b = position});
-    ++revision_;
-    for (size_t r = 0; r < rows_.size(); ++r) {
-        PackedRow row(rows_.row(r));
-        row.moveCell(index, position);
-        rows_.set(r, row.view());
-    }
-    const Qt::Alignment moved = alignments_[static_cast<size_t>(index)];
-    alignments_.erase(alignments_.begin() + index);
-    alignments_.insert(alignments_.begin() + position, moved);
-    geometry_.moveColumn(index, position);
-    emit placeChanged();
-    emit contentChanged();
-    return true;
+    const int at = row < Rows() ? modelRow(row) : (Rows() > FixedRows ? modelRow(Rows() - 1) + 1 : FixedRows);
+    return model_.insertRow(at, cells);
 }
 
 bool FlexGrid::changeCurrentCell(int row, int col)
@@ -195,95 +258,6 @@ bool FlexGrid::setColSel(int col)
     return true;
 }
 
-QString FlexGrid::Text() const
-{
-    return TextMatrix(row_, col_);
-}
-
-void FlexGrid::setText(const QString& text)
-{
-    setTextMatrix(row_, col_, text);
-}
-
-QString FlexGrid::TextMatrix(int row, int col) const
-{
-    return cellText(row, col).toString();
-}
-
-CellText FlexGrid::cellText(int row, int col) const
-{
-    if (!validCell(row, col))
-        return {};
-    return rows_.row(size_t(row)).cell(col);
-}
-
-RowView FlexGrid::rowView(int row) const
-{
-    if (row < 0 || row >= Rows())
-        return {};
-    return rows_.row(size_t(row));
-}
-
-bool FlexGrid::storeCell(int row, int col, CellText text)
-{
-    if (rows_.row(size_t(row)).cell(col) == text)
-        return false; // compared in place: a pass that changes nothing copies no row
-    replaceCell(row, col, text);
-    return true;
-}
-
-void FlexGrid::replaceCell(int row, int col, CellText text)
-{
-    edited_.assign(rows_.row(size_t(row)));
-    edited_.setCell(col, text);
-    rows_.set(size_t(row), edited_.view());
-}
-
-void FlexGrid::storeRow(int row, const PackedRow& cells)
-{
-    if (cells.cellCount() <= Cols()) {
-        rows_.set(size_t(row), cells.view());
-        return;
-    }
-    PackedRow kept = cells;
-    kept.truncate(Cols());
-    rows_.set(size_t(row), kept.view());
-}
-
-bool FlexGrid::setTextMatrix(int row, int col, CellText text)
-{
-    if (!validCell(row, col))
-        return false;
-    if (rows_.row(size_t(row)).cell(col) == text)
-        return true; // no change: a pass that rewrites equal dates leaves the grid as saved
-    note({.kind = GridChange::Kind::SetText, .a = row, .b = col, .text = text});
-    ++revision_;
-    replaceCell(row, col, text);
-    emit contentChanged();
-    return true;
-}
-
-bool FlexGrid::setRowCells(int row, const PackedRow& cells)
-{
-    if (row < 0 || row >= Rows())
-        return false;
-    note({.kind = GridChange::Kind::SetRowCells, .a = row, .cells = &cells});
-    ++revision_;
-    storeRow(row, cells);
-    emit contentChanged();
-    return true;
-}
-
-GridSnapshot FlexGrid::snapshot() const
-{
-    GridSnapshot snapshot;
-    for (int c = 0; c < Cols(); ++c)
-        snapshot.widths.push_back(ColWidth(c));
-    snapshot.alignments = alignments_;
-    snapshot.rows = rows_.snapshot();
-    return snapshot;
-}
-
 int FlexGrid::measuredWidth(const QString& caption) const
 {
     const QFontMetricsF metrics(font_);
@@ -295,13 +269,8 @@ void FlexGrid::setFormatString(const QString& format)
 {
     // Anything after a ';' would describe row captions, which the program never uses.
     const QStringList captions = format.section(u';', 0, 0).split(u'|').mid(0, maxCols);
-    note({.kind = GridChange::Kind::SetFormatString, .format = format});
-    if (Cols() < captions.size()) {
-        GridRecorder* const recorder = std::exchange(recorder_, nullptr); // part of this change
-        setCols(static_cast<int>(captions.size()));
-        recorder_ = recorder;
-    }
-    ++revision_;
+    if (Cols() < captions.size())
+        model_.setCols(static_cast<int>(captions.size()));
     for (int c = 0; c < captions.size(); ++c) {
         QString caption = captions[c];
         Qt::Alignment alignment = Qt::AlignLeft;
@@ -311,73 +280,23 @@ void FlexGrid::setFormatString(const QString& format)
             alignment = Qt::AlignRight;
         if (alignment != Qt::AlignLeft || caption.startsWith(u'<'))
             caption.remove(0, 1);
-        alignments_[static_cast<size_t>(c)] = alignment;
-        geometry_.setColWidth(c, measuredWidth(caption));
-        storeCell(0, c, caption);
+        model_.setColAlignment(c, alignment);
+        model_.setColWidth(c, measuredWidth(caption));
+        model_.setTextMatrix(0, c, caption);
     }
-    keepInside();
-    emit placeChanged();
-    emit contentChanged();
-}
-
-Qt::Alignment FlexGrid::ColAlignment(int col) const
-{
-    if (col < 0 || col >= Cols())
-        return Qt::AlignLeft;
-    return alignments_[static_cast<size_t>(col)];
-}
-
-void FlexGrid::setColAlignment(int col, Qt::Alignment alignment)
-{
-    if (col < 0 || col >= Cols())
-        return;
-    note({.kind = GridChange::Kind::SetColAlignment, .a = col, .b = int(alignment)});
-    alignments_[static_cast<size_t>(col)] = alignment;
-    emit contentChanged();
 }
 
 std::pair<int, std::vector<quint32>> FlexGrid::setSort(int mode)
 {
-    if (mode != 1 || Rows() <= FixedRows + 1)
+    if (mode != 1)
         return {FixedRows, {}};
     int first = FixedRows;
-    int last = Rows() - 1;
-    if (row_ != rowSel_) {
+    int last = model_.Rows() - 1;
+    if (row_ != rowSel_ && !shown_) {
         first = std::max(FixedRows, std::min(row_, rowSel_));
         last = std::max(row_, rowSel_);
     }
-    const int keyFirst = std::min(col_, colSel_);
-    const int keyLast = std::max(col_, colSel_);
-
-    const int keyCount = keyLast - keyFirst + 1;
-    std::vector<quint32> order = GenericOrder::stableOrder(
-        static_cast<size_t>(last - first + 1), keyCount,
-        [&](size_t slot) {
-            return cellText(first + int(slot / size_t(keyCount)), keyFirst + int(slot % size_t(keyCount)));
-        },
-        dateReader_);
-    permuteRows(first, order);
-    return {first, std::move(order)};
-}
-
-void FlexGrid::permuteRows(int first, const std::vector<quint32>& order)
-{
-    note({.kind = GridChange::Kind::PermuteRows, .a = first, .order = &order});
-    ++revision_;
-    rows_.permute(size_t(first), order);
-    geometry_.reorderRows(first, order);
-    emit contentChanged();
-}
-
-bool FlexGrid::setColWidth(int col, int twips)
-{
-    if (col >= 0 && col < Cols() && twips >= 0)
-        note({.kind = GridChange::Kind::SetColWidth, .a = col, .b = twips});
-    if (!geometry_.setColWidth(col, twips))
-        return false;
-    emit placeChanged();
-    emit contentChanged();
-    return true;
+    return {first, model_.sort(first, last, std::min(col_, colSel_), std::max(col_, colSel_))};
 }
 
 bool FlexGrid::setRowHeight(int row, int twips)

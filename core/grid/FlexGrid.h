@@ -1,60 +1,75 @@
 #pragma once
 
 #include "grid/GenericOrder.h"
-#include "grid/GridChange.h"
 #include "grid/GridGeometry.h"
-#include "grid/GridSnapshot.h"
-#include "grid/RowStore.h"
+#include "grid/GridModel.h"
 
 #include <QFont>
 #include <QObject>
 #include <QRect>
 #include <QString>
+#include <memory>
+#include <optional>
 #include <vector>
 
-// The register grid as the rest of the program sees it: rows and columns of
-// plain texts, a current cell with a selection, a header row and the geometry of
-// the cells in twips. It owns all state, the geometry in a GridGeometry of its
-// own; GridWidget only draws it and turns the mouse and the focus into the
-// events below.
+// The register grid as the window shows it, MSFGAZ: a view over a GridModel.
+// It holds what is shown and where the user stands in it: which entries are
+// shown and in what order (all of them, in the model's order, unless a
+// filter shows some), the current cell and the selection, scrolling, the
+// grid's place and size in its window, and the user's presses. Its rows are
+// the rows shown, row 0 the header; modelRow and viewRow map between the
+// two. GridWidget draws it and turns the mouse and the focus into its events.
 //
-// Row 0 is the one fixed (header) row; there is no fixed column. Indices out of
-// range are refused: getters answer empty, setters return false and change
-// nothing.
+// The grid's operations read and write the cells of the rows shown, through
+// to the model; what is written at the end of the model is shown, filter or
+// not. What must reach every entry, shown or not (saving, the work journal,
+// the blocking pass), works on the model itself.
 //
 // LeaveCell is raised before every change of the current cell made through
-// setRow/setCol or by the user. Changes of shape (Rows, Cols, AddItem,
-// RemoveItem, ColPosition) keep the current cell inside the grid without
-// raising it, so a pending edit survives them.
+// setRow/setCol or by the user. Changes of shape keep the current cell
+// inside the grid without raising it, so a pending edit survives them.
+// Indices out of range are refused: getters answer empty, setters return
+// false and change nothing.
 class FlexGrid : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int FixedRows = GridGeometry::fixedRows;
-    static constexpr int defaultColWidth = GridGeometry::defaultColWidth;
+    static constexpr int FixedRows = GridModel::FixedRows;
+    static constexpr int defaultColWidth = GridModel::defaultColWidth;
+    static constexpr int maxRows = GridModel::maxRows;
+    static constexpr int maxCols = GridModel::maxCols;
     static constexpr int textMargin = 45; // between a cell's border and its text
-    // The most rows (the header included) and columns a grid holds, and so
-    // what a work journal replays: anything past them is refused before
-    // the grid changes, so that no change the grid made can spoil the
-    // journal that keeps it.
-    static constexpr int maxRows = 16'000'000;
-    static constexpr int maxCols = 32'767;
 
+    // A grid with a model of its own.
     explicit FlexGrid(QObject* parent = nullptr);
+    explicit FlexGrid(GridModel& model, QObject* parent = nullptr);
+    ~FlexGrid() override;
+
+    GridModel& model() { return model_; }
+    const GridModel& model() const { return model_; }
+
+    // What is shown: the model's entry rows given (ascending), or all.
+    void showRows(std::vector<quint32> modelRows);
+    void showAll();
+    bool filtered() const { return shown_.has_value(); }
+    // The model's row shown as row, and the row a model row is shown as;
+    // -1 where there is none.
+    int modelRow(int row) const;
+    int viewRow(int modelRow) const;
 
     // Shape. Counts include the header row; growing appends empty rows or
     // columns at the end, shrinking drops them from the end. Past maxRows or
     // maxCols the grid refuses and changes nothing.
-    int Rows() const { return static_cast<int>(rows_.size()); }
+    int Rows() const;
     bool setRows(int count);
-    int Cols() const { return geometry_.colCount(); }
-    bool setCols(int count);
-    bool AddItem(const QString& text);
+    int Cols() const { return model_.Cols(); }
+    bool setCols(int count) { return model_.setCols(count); }
+    bool AddItem(const QString& text) { return model_.AddItem(text); }
     bool RemoveItem(int row);
-    // Puts a row back where RemoveItem took it from.
+    // Puts a row back before the row shown as row (after the last at Rows()).
     bool insertRow(int row, const PackedRow& cells);
-    PackedRow rowCells(int row) const;
-    bool setColPosition(int index, int position);
+    PackedRow rowCells(int row) const { return model_.rowCells(modelRow(row)); }
+    bool setColPosition(int index, int position) { return model_.setColPosition(index, position); }
 
     // Current cell and the selection's opposite corner. Setting Row or Col
     // collapses the selection in that direction onto the current cell.
@@ -68,50 +83,36 @@ public:
     bool setColSel(int col);
 
     // Texts.
-    QString Text() const;
-    void setText(const QString& text);
-    QString TextMatrix(int row, int col) const;
+    QString Text() const { return TextMatrix(row_, col_); }
+    void setText(const QString& text) { setTextMatrix(row_, col_, text); }
+    QString TextMatrix(int row, int col) const { return cellText(row, col).toString(); }
     // The text as held, without a copy: valid until the grid changes.
-    CellText cellText(int row, int col) const;
+    CellText cellText(int row, int col) const { return model_.cellText(modelRow(row), col); }
     // A row's cells as held, without a copy: valid until the grid changes.
-    // A row never holds cells past Cols.
-    RowView rowView(int row) const;
-    bool setTextMatrix(int row, int col, CellText text);
-    // Replaces a row's texts; cells past Cols are dropped.
-    bool setRowCells(int row, const PackedRow& cells);
+    RowView rowView(int row) const { return model_.rowView(modelRow(row)); }
+    bool setTextMatrix(int row, int col, CellText text) { return model_.setTextMatrix(modelRow(row), col, text); }
+    bool setRowCells(int row, const PackedRow& cells) { return model_.setRowCells(modelRow(row), cells); }
     // "^Caption|<Caption|>Caption": row 0's texts, the columns' alignment and
-    // widths measured from the captions, trailing blanks included.
+    // widths measured from the captions in the grid's font, trailing blanks
+    // included.
     void setFormatString(const QString& format);
-    Qt::Alignment ColAlignment(int col) const;
-    void setColAlignment(int col, Qt::Alignment alignment);
+    Qt::Alignment ColAlignment(int col) const { return model_.ColAlignment(col); }
+    void setColAlignment(int col, Qt::Alignment alignment) { model_.setColAlignment(col, alignment); }
 
-    // Generic ascending sort (mode 1), in GenericOrder's order, dates read
-    // by the date reader when one is set. Keys are columns Col..ColSel; with
-    // Row equal to RowSel every row below the header is sorted. Answers the
-    // first sorted row and the order applied (see permuteRows); an empty
-    // order when nothing was sorted.
+    // Generic ascending sort (mode 1), in GenericOrder's order. Keys are
+    // columns Col..ColSel; with Row equal to RowSel, or while a filter is on,
+    // every entry is sorted, shown or not. Answers the first sorted model
+    // row and the order applied (GridModel::permuteRows); an empty order
+    // when nothing was sorted.
     std::pair<int, std::vector<quint32>> setSort(int mode);
-    void setDateReader(GenericOrder::DateReader reader) { dateReader_ = std::move(reader); }
-    // Rows from `first` on take the rows that order names, counted from
-    // `first`; inverse(order) puts them back.
-    void permuteRows(int first, const std::vector<quint32>& order);
+    void setDateReader(GenericOrder::DateReader reader) { model_.setDateReader(std::move(reader)); }
+    // In the model's rows.
+    void permuteRows(int first, const std::vector<quint32>& order) { model_.permuteRows(first, order); }
+    quint64 revision() const { return model_.revision(); }
 
-    // The contents as they are now, sharing the rows' bytes (see GridSnapshot).
-    GridSnapshot snapshot() const;
-    // What the rows' texts take, in bytes: about what a snapshot writes.
-    qsizetype rowBytes() const { return rows_.liveBytes(); }
-
-    // Bumped by every change of a text, of the rows or of the columns; a text
-    // put over the same text is no change. Equal revisions mean an unchanged grid.
-    quint64 revision() const { return revision_; }
-
-    // Told of every change of the contents, the shape, the column widths and
-    // alignments before it is made; null for none.
-    void setRecorder(GridRecorder* recorder) { recorder_ = recorder; }
-
-    // Sizes in twips.
-    int ColWidth(int col) const { return geometry_.colWidth(col); }
-    bool setColWidth(int col, int twips);
+    // Sizes in twips. Every entry row has one height, the header its own.
+    int ColWidth(int col) const { return model_.ColWidth(col); }
+    bool setColWidth(int col, int twips) { return model_.setColWidth(col, twips); }
     int RowHeight(int row) const { return geometry_.rowHeight(row); }
     bool setRowHeight(int row, int twips);
 
@@ -170,27 +171,28 @@ signals:
     void Click();
     void GotFocus();
 
-    void contentChanged(); // texts, selection or scrolling: repaint
-    void placeChanged();   // position, size, visibility or column widths
+    void contentChanged();   // texts, selection or scrolling: repaint
+    void placeChanged();     // position, size, visibility or column widths
     void refreshRequested();
+    void shownChanged();     // which entries are shown
 
 private:
     bool validCell(int row, int col) const;
     bool changeCurrentCell(int row, int col);
     void keepInside();
     int measuredWidth(const QString& caption) const;
-    bool storeCell(int row, int col, CellText text);
-    void replaceCell(int row, int col, CellText text);
-    void note(const GridChange& change)
-    {
-        if (recorder_)
-            recorder_->record(change);
-    }
-    void storeRow(int row, const PackedRow& cells);
+    void connectModel();
+    // The model changed: what is shown follows.
+    void rowsInserted(int first, int count);
+    void rowsRemoved(int first, int count);
+    void rowsPermuted(int first, const std::vector<quint32>& order);
+    // Shown rows changed under the current cell: it stays on its entry where
+    // that is still shown.
+    void placeCurrentOn(int modelRowOfCurrent, int modelRowOfSel);
 
-    RowStore rows_;
-    PackedRow edited_; // where a row is edited, its room kept from row to row
-    std::vector<Qt::Alignment> alignments_;
+    std::unique_ptr<GridModel> own_;
+    GridModel& model_;
+    std::optional<std::vector<quint32>> shown_; // model rows, ascending; none: all
     GridGeometry geometry_;
     int row_ = 1;
     int col_ = 0;
@@ -201,7 +203,4 @@ private:
     QRect place_;
     bool visible_ = true;
     QFont font_;
-    GenericOrder::DateReader dateReader_;
-    quint64 revision_ = 0;
-    GridRecorder* recorder_ = nullptr;
 };

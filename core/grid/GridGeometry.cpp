@@ -2,46 +2,9 @@
 
 #include <algorithm>
 
-GridGeometry::GridGeometry(int rows, int cols)
-    : colWidths_(static_cast<size_t>(cols), defaultColWidth)
-    , rowHeights_(static_cast<size_t>(rows), 0)
+GridGeometry::GridGeometry(const std::vector<int>& colWidths)
+    : colWidths_(colWidths)
 {
-}
-
-void GridGeometry::setRowCount(int count)
-{
-    rowHeights_.resize(static_cast<size_t>(count), 0);
-}
-
-void GridGeometry::setColCount(int count)
-{
-    colWidths_.resize(static_cast<size_t>(count), defaultColWidth);
-}
-
-void GridGeometry::removeRow(int row)
-{
-    rowHeights_.erase(rowHeights_.begin() + row);
-}
-
-void GridGeometry::insertRow(int row)
-{
-    rowHeights_.insert(rowHeights_.begin() + row, 0);
-}
-
-void GridGeometry::moveColumn(int from, int to)
-{
-    const int width = colWidths_[static_cast<size_t>(from)];
-    colWidths_.erase(colWidths_.begin() + from);
-    colWidths_.insert(colWidths_.begin() + to, width);
-}
-
-void GridGeometry::reorderRows(int first, const std::vector<quint32>& order)
-{
-    std::vector<int> heights;
-    heights.reserve(order.size());
-    for (quint32 index : order)
-        heights.push_back(rowHeights_[static_cast<size_t>(first) + index]);
-    std::copy(heights.begin(), heights.end(), rowHeights_.begin() + first);
 }
 
 int GridGeometry::colWidth(int col) const
@@ -51,20 +14,13 @@ int GridGeometry::colWidth(int col) const
     return colWidths_[static_cast<size_t>(col)];
 }
 
-bool GridGeometry::setColWidth(int col, int twips)
-{
-    if (col < 0 || col >= colCount() || twips < 0)
-        return false;
-    colWidths_[static_cast<size_t>(col)] = twips;
-    return true;
-}
-
 int GridGeometry::rowHeight(int row) const
 {
     if (row < 0 || row >= rowCount())
         return 0;
-    const int height = rowHeights_[static_cast<size_t>(row)];
-    return height > 0 ? height : defaultRowHeight_;
+    if (row == 0)
+        return headerHeight_ > 0 ? headerHeight_ : defaultRowHeight_;
+    return entryHeight();
 }
 
 bool GridGeometry::setRowHeight(int row, int twips)
@@ -72,21 +28,19 @@ bool GridGeometry::setRowHeight(int row, int twips)
     if (row < 0 || row >= rowCount() || twips < 0)
         return false;
     // A height of 0 stands for the default; keep a hidden row one twip high.
-    rowHeights_[static_cast<size_t>(row)] = std::max(twips, 1);
+    (row == 0 ? headerHeight_ : entryHeight_) = std::max(twips, 1);
     return true;
+}
+
+int GridGeometry::rowsOnScreen() const
+{
+    return std::max(1, (viewport_.height() - rowHeight(0)) / std::max(1, entryHeight()));
 }
 
 int GridGeometry::maxTopRow() const
 {
     // The last row sits at the bottom of the scrolling area, as far as it goes.
-    const int available = viewport_.height() - rowHeight(0);
-    int top = rowCount() - 1;
-    int used = rowHeight(top);
-    while (top > fixedRows && used + rowHeight(top - 1) <= available) {
-        --top;
-        used += rowHeight(top);
-    }
-    return std::max(top, fixedRows);
+    return std::max(fixedRows, rowCount() - rowsOnScreen());
 }
 
 int GridGeometry::maxLeftCol() const
@@ -102,7 +56,7 @@ int GridGeometry::maxLeftCol() const
 
 bool GridGeometry::setTopRow(int row)
 {
-    const int top = std::clamp(row, fixedRows, std::max(fixedRows, maxTopRow()));
+    const int top = std::clamp(row, fixedRows, maxTopRow());
     if (top == topRow_)
         return false;
     topRow_ = top;
@@ -120,7 +74,7 @@ bool GridGeometry::setLeftCol(int col)
 
 void GridGeometry::clampScroll()
 {
-    topRow_ = std::clamp(topRow_, fixedRows, std::max(fixedRows, maxTopRow()));
+    topRow_ = std::clamp(topRow_, fixedRows, maxTopRow());
     leftCol_ = std::clamp(leftCol_, 0, maxLeftCol());
 }
 
@@ -128,15 +82,8 @@ bool GridGeometry::scrollIntoView(int row, int col)
 {
     bool moved = false;
     if (row >= fixedRows && row < rowCount()) {
-        int top = std::min(topRow_, row);
-        const int available = viewport_.height() - rowHeight(0);
-        int used = 0;
-        for (int r = top; r <= row; ++r)
-            used += rowHeight(r);
-        while (used > available && top < row) {
-            used -= rowHeight(top);
-            ++top;
-        }
+        const int fitting = std::max(0, (viewport_.height() - rowHeight(0)) / std::max(1, entryHeight()));
+        const int top = std::max(std::min(topRow_, row), row - std::max(fitting, 1) + 1);
         moved = setTopRow(top);
     }
     if (col >= 0 && col < colCount()) {
@@ -157,15 +104,7 @@ int GridGeometry::rowTop(int row) const
 {
     if (row < fixedRows)
         return 0;
-    int y = rowHeight(0);
-    if (row >= topRow_) {
-        for (int r = topRow_; r < row; ++r)
-            y += rowHeight(r);
-    } else {
-        for (int r = row; r < topRow_; ++r)
-            y -= rowHeight(r);
-    }
-    return y;
+    return rowHeight(0) + (row - topRow_) * entryHeight();
 }
 
 int GridGeometry::colLeft(int col) const
@@ -186,14 +125,11 @@ int GridGeometry::rowAt(int yTwips) const
     if (yTwips < 0)
         return -1;
     if (yTwips < rowHeight(0))
-        return 0;
-    int y = rowHeight(0);
-    for (int r = topRow_; r < rowCount() && y <= viewport_.height(); ++r) {
-        y += rowHeight(r);
-        if (yTwips < y)
-            return r;
-    }
-    return -1;
+        return rowCount() > 0 ? 0 : -1;
+    const int row = topRow_ + (yTwips - rowHeight(0)) / std::max(1, entryHeight());
+    if (row >= rowCount() || rowTop(row) > viewport_.height())
+        return -1;
+    return row;
 }
 
 int GridGeometry::colAt(int xTwips) const

@@ -5,37 +5,27 @@
 #include <QtGlobal>
 #include <vector>
 
-// The grid's geometry in twips: the columns' widths, the rows' heights, the
-// size of the scrolling area and the first row and column shown in it; and
-// what follows from them alone: which cell is under a point, where a cell
-// stands, how far the grid can scroll. FlexGrid owns one and keeps its row
-// and column counts equal to its own; nothing here knows texts or the
-// current cell, and nothing here signals: the setters answer whether anything
-// changed, and the owner tells the view.
+// A view's geometry in twips: the header's height and the one height every
+// entry row shares, the columns' widths (the model's, read where they are),
+// the size of the scrolling area and the first row and column shown in it;
+// and what follows from them alone: which cell is under a point, where a
+// cell stands, how far the view can scroll. Rows are the view's. Nothing here
+// knows texts or the current cell, and nothing here signals: the setters
+// answer whether anything changed, and the owner tells the widget.
 class GridGeometry
 {
 public:
     static constexpr int fixedRows = 1;
-    static constexpr int defaultColWidth = 960;
 
-    GridGeometry(int rows, int cols);
+    explicit GridGeometry(const std::vector<int>& colWidths);
 
-    // Shape, in step with the grid's cells. New rows take the default
-    // height, new columns the default width.
-    int rowCount() const { return static_cast<int>(rowHeights_.size()); }
+    int rowCount() const { return rowCount_; }
     int colCount() const { return static_cast<int>(colWidths_.size()); }
-    void setRowCount(int count);
-    void setColCount(int count);
-    void removeRow(int row);
-    void insertRow(int row);
-    void moveColumn(int from, int to);
-    // Rows from `first` on take the heights of the rows that order names,
-    // counted from `first`: a sort carries the heights with the rows.
-    void reorderRows(int first, const std::vector<quint32>& order);
+    void setRowCount(int count) { rowCount_ = count; }
 
-    // Sizes; 0 outside the grid. A negative size is refused.
+    // Sizes; 0 outside the grid. A negative size is refused. Row 0's height
+    // is the header's; any other row's is that of every entry row.
     int colWidth(int col) const;
-    bool setColWidth(int col, int twips);
     int rowHeight(int row) const;
     bool setRowHeight(int row, int twips);
     void setDefaultRowHeight(int twips) { defaultRowHeight_ = twips; }
@@ -62,8 +52,14 @@ public:
     QRect cellRect(int row, int col) const;
 
 private:
-    std::vector<int> colWidths_;
-    std::vector<int> rowHeights_; // 0 stands for the default height
+    // How many entry rows the scrolling area holds whole, at least one.
+    int rowsOnScreen() const;
+    int entryHeight() const { return entryHeight_ > 0 ? entryHeight_ : defaultRowHeight_; }
+
+    const std::vector<int>& colWidths_;
+    int rowCount_ = 2;
+    int headerHeight_ = 0; // 0 stands for the default height
+    int entryHeight_ = 0;
     int defaultRowHeight_ = 240;
     QSize viewport_;
     int topRow_ = fixedRows;

@@ -1,6 +1,6 @@
 #include "journal/WorkJournal.h"
 
-#include "grid/FlexGrid.h"
+#include "grid/GridModel.h"
 #include "grid/GridSnapshot.h"
 #include "storage/ContentHash.h"
 #include "storage/FileStamp.h"
@@ -20,7 +20,7 @@ const QString suffix = QStringLiteral(".journal");
 
 } // namespace
 
-WorkJournal::WorkJournal(FlexGrid& grid, QString folder, std::function<JournalFormat::Origin()> origin,
+WorkJournal::WorkJournal(GridModel& grid, QString folder, std::function<JournalFormat::Origin()> origin,
                          qint64 restartAfter)
     : grid_(grid)
     , folder_(std::move(folder))

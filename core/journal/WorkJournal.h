@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <functional>
 
-class FlexGrid;
+class GridModel;
 
 // The work done on a grid since its last load or save, kept on disk so that a
 // crash, a kill, a power cut or a logout loses at most the last second.
@@ -30,7 +30,7 @@ public:
     // after its start take more than restartAfter bytes, and more than twice
     // the grid's texts, the journal begins again from the grid as it is.
     static constexpr qint64 restartAfterBytes = 32 * 1024 * 1024;
-    WorkJournal(FlexGrid& grid, QString folder, std::function<JournalFormat::Origin()> origin,
+    WorkJournal(GridModel& grid, QString folder, std::function<JournalFormat::Origin()> origin,
                 qint64 restartAfter = restartAfterBytes);
     ~WorkJournal() override;
 
@@ -78,7 +78,7 @@ private:
     void tell();
     void appendFrame(JournalFormat::FrameKind kind, int steps, QByteArray payload);
 
-    FlexGrid& grid_;
+    GridModel& grid_;
     const QString folder_;
     std::function<JournalFormat::Origin()> origin_;
     JournalFile file_;

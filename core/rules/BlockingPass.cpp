@@ -1,13 +1,13 @@
 #include "rules/BlockingPass.h"
 
-#include "grid/FlexGrid.h"
+#include "grid/GridModel.h"
 #include "register/RegisterLayout.h"
 #include "rules/BlockingDate.h"
 
 using RegisterLayout::activationColumn;
 using RegisterLayout::blockingColumn;
 
-void runBlockingPass(FlexGrid& grid, const std::function<bool()>& yieldToEvents,
+void runBlockingPass(GridModel& grid, const std::function<bool()>& yieldToEvents,
                      const PassWrite& willWrite)
 {
     const int endRow = grid.Rows() - 1;

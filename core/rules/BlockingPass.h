@@ -4,10 +4,10 @@
 
 #include <functional>
 
-class FlexGrid;
+class GridModel;
 
-// The blocking-date pass over the grid: column 3 of every entry row from the
-// top is derived from its column 2, until the first row whose column 2 is
+// The blocking-date pass over the register: column 3 of every entry, shown
+// or not, from the top, is derived from its column 2, until the first row whose column 2 is
 // empty. A row whose column 2 is not a date keeps its column 3.
 //
 // Between computing a row's date and writing it the pass calls yieldToEvents,
@@ -20,5 +20,5 @@ class FlexGrid;
 // willWrite, when given, hears of every cell the pass is about to change,
 // with its text before and after, so that the change can be undone.
 using PassWrite = std::function<void(int row, int col, CellText before, CellText after)>;
-void runBlockingPass(FlexGrid& grid, const std::function<bool()>& yieldToEvents,
+void runBlockingPass(GridModel& grid, const std::function<bool()>& yieldToEvents,
                      const PassWrite& willWrite = {});

@@ -1,6 +1,6 @@
 #include "storage/RegisterReader.h"
 
-#include "grid/FlexGrid.h"
+#include "grid/GridModel.h"
 #include "storage/ContentHash.h"
 #include "storage/RegisterFormat.h"
 
@@ -69,7 +69,7 @@ namespace {
 
 // A kept version in the form for work the register cannot hold, read whole:
 // such a file is one recovered register, never the day's work.
-std::optional<Status> loadUnicode(FlexGrid& grid, const QString& path)
+std::optional<Status> loadUnicode(GridModel& grid, const QString& path, int* lastColumn)
 {
     QFile file;
     if (const Status opened = openRegular(path, file); opened != Status::Ok)
@@ -96,21 +96,20 @@ std::optional<Status> loadUnicode(FlexGrid& grid, const QString& path)
             cells.append(field);
         grid.setRowCells(first + int(r), cells);
     }
-    if (!rows->empty()) {
-        grid.setRow(grid.Rows() - 1);
-        grid.setCol(int(rows->back().size()) - 1);
-    }
+    if (!rows->empty() && lastColumn)
+        *lastColumn = int(rows->back().size()) - 1;
     return Status::Ok;
 }
 
 } // namespace
 
-Status loadInto(FlexGrid& grid, const QString& path, quint64* contentHash, bool keptVersion)
+Status loadInto(GridModel& grid, const QString& path, const Options& options)
 {
-    if (keptVersion) {
-        if (const std::optional<Status> status = loadUnicode(grid, path))
+    if (options.keptVersion) {
+        if (const std::optional<Status> status = loadUnicode(grid, path, options.lastColumn))
             return *status;
     }
+    quint64* const contentHash = options.contentHash;
     int lastColumn = 0;
     PackedRow cells; // one buffer for every line
     ContentHash hash;
@@ -132,19 +131,12 @@ Status loadInto(FlexGrid& grid, const QString& path, quint64* contentHash, bool 
         *contentHash = hash.result();
     if (status == Status::Ok && tooMany)
         status = Status::TooManyRows;
-    if (status != Status::Ok) {
-        // The row being filled, from its start: a line that failed is not
-        // loaded in part.
-        grid.setRow(grid.Rows() - 1);
-        grid.setCol(0);
-        return status;
-    }
+    if (status != Status::Ok)
+        return status; // the row being filled stays: a line that failed is not loaded in part
     if (!full)
         grid.setRows(grid.Rows() - 1);
-    if (grid.Rows() > FlexGrid::FixedRows) {
-        grid.setRow(grid.Rows() - 1);
-        grid.setCol(lastColumn);
-    }
+    if (options.lastColumn)
+        *options.lastColumn = lastColumn;
     return Status::Ok;
 }
 

@@ -5,7 +5,7 @@
 #include <functional>
 
 class ContentHash;
-class FlexGrid;
+class GridModel;
 
 // Reads a register file line by line, a block at a time, so that a file of a
 // million entries never sits in memory twice.
@@ -23,14 +23,20 @@ Status readLines(const QString& path, const std::function<void(QByteArrayView)>&
                  ContentHash* hash = nullptr);
 
 // The reading loop shared by the register and the archives: every line of the
-// file becomes the next entry row of the grid, its cells the file's bytes, whose columns grow to the widest
-// line. On success the empty row appended after the last line is removed again
-// and the current cell rests on the last entry, in the column where its line
-// ended. On failure the grid keeps the rows read so far and the row that was
-// being filled, which is current, in column 0.
+// file becomes the next entry row of the model, its cells the file's bytes,
+// whose columns grow to the widest line. On success the empty row appended
+// after the last line is removed again; lastColumn, when given, receives the
+// column where the last line ended. On failure the model keeps the rows read
+// so far and the row that was being filled, the last.
 // contentHash, when given, receives the checksum of the file read whole.
 // A kept version (keptVersion) that begins with the byte-order mark is read
 // in the form of kept work the register cannot hold (RegisterFormat).
-Status loadInto(FlexGrid& grid, const QString& path, quint64* contentHash = nullptr, bool keptVersion = false);
+struct Options
+{
+    quint64* contentHash = nullptr;
+    bool keptVersion = false;
+    int* lastColumn = nullptr;
+};
+Status loadInto(GridModel& grid, const QString& path, const Options& options = {});
 
 } // namespace RegisterReader

@@ -1,6 +1,6 @@
 #include "storage/RegisterWriter.h"
 
-#include "grid/FlexGrid.h"
+#include "grid/GridModel.h"
 #include "storage/KeptVersions.h"
 #include "storage/PosixIo.h"
 #include "storage/RegisterFormat.h"
@@ -17,29 +17,11 @@ namespace {
 
 constexpr qsizetype blockSize = 1 << 20;
 
-// The walk of the current cell that reads the grid: its first real move
-// commits a pending edit (through LeaveCell) before anything is read, and it
-// ends on the last row, column 6. The rows between are read in place.
-void walkToFirstRow(FlexGrid& grid)
+Outcome unwritable(int row, const RegisterFormat::Unwritable& bad)
 {
-    grid.setRow(1);
-    for (int c = 0; c < RegisterFormat::savedColumns && grid.setCol(c); ++c) {
-    }
-}
-
-void walkToLastRow(FlexGrid& grid)
-{
-    grid.setRow(grid.Rows() - 1);
-    grid.setCol(std::min(RegisterFormat::savedColumns, grid.Cols()) - 1);
-}
-
-Outcome unwritable(FlexGrid& grid, int row, const RegisterFormat::Unwritable& bad)
-{
-    grid.setRow(row);
-    grid.setCol(bad.column);
     Outcome outcome;
     outcome.kind = bad.lineTooLong ? Outcome::Kind::LineTooLong : Outcome::Kind::CellUnwritable;
-    outcome.row = grid.Row();
+    outcome.row = row;
     outcome.col = bad.column;
     outcome.character = bad.character;
     return outcome;
@@ -48,7 +30,7 @@ Outcome unwritable(FlexGrid& grid, int row, const RegisterFormat::Unwritable& ba
 // Encodes the entry rows a block at a time and hands each block to write,
 // which answers false to stop. Answers the first cell the file cannot carry.
 template <typename Write>
-std::optional<std::pair<int, RegisterFormat::Unwritable>> encodeRows(const FlexGrid& grid, Write&& write,
+std::optional<std::pair<int, RegisterFormat::Unwritable>> encodeRows(const GridModel& grid, Write&& write,
                                                                       RegisterFormat::Checked checked)
 {
     QByteArray block;
@@ -68,10 +50,8 @@ std::optional<std::pair<int, RegisterFormat::Unwritable>> encodeRows(const FlexG
 
 } // namespace
 
-Outcome save(FlexGrid& grid, const QString& path, const FileReplacement::Guards& guards)
+Outcome save(const GridModel& grid, const QString& path, const FileReplacement::Guards& guards)
 {
-    if (grid.Rows() > FlexGrid::FixedRows)
-        walkToFirstRow(grid);
     // Checked whole before the question and before the file is touched.
     qint64 bytes = 0;
     const auto bad = encodeRows(
@@ -82,9 +62,7 @@ Outcome save(FlexGrid& grid, const QString& path, const FileReplacement::Guards&
         },
         RegisterFormat::Checked::No);
     if (bad)
-        return unwritable(grid, bad->first, bad->second);
-    if (grid.Rows() > FlexGrid::FixedRows)
-        walkToLastRow(grid);
+        return unwritable(bad->first, bad->second);
     const quint64 checkedRevision = grid.revision();
 
     Outcome outcome = FileReplacement::write(path, guards, [&](const FileReplacement::Sink& sink) {
@@ -93,7 +71,7 @@ Outcome save(FlexGrid& grid, const QString& path, const FileReplacement::Guards&
                        grid.revision() == checkedRevision ? RegisterFormat::Checked::Already
                                                           : RegisterFormat::Checked::No);
         // The question's event loop let someone type a ';'.
-        return changed ? std::optional<Outcome>(unwritable(grid, changed->first, changed->second))
+        return changed ? std::optional<Outcome>(unwritable(changed->first, changed->second))
                        : std::nullopt;
     });
     outcome.bytes = bytes;
@@ -104,7 +82,7 @@ namespace {
 
 // The grid in the form for work the register cannot hold: every column.
 template <typename Write>
-void encodeUnicode(const FlexGrid& grid, Write&& write)
+void encodeUnicode(const GridModel& grid, Write&& write)
 {
     QByteArray block(RegisterFormat::unicodeMark.data(), RegisterFormat::unicodeMark.size());
     std::vector<CellText> fields(size_t(grid.Cols()));
@@ -122,7 +100,7 @@ void encodeUnicode(const FlexGrid& grid, Write&& write)
 
 } // namespace
 
-KeptWork keepAsVersion(const FlexGrid& grid, const QString& folder, const QString& name)
+KeptWork keepAsVersion(const GridModel& grid, const QString& folder, const QString& name)
 {
     if (!QDir().mkpath(folder))
         return {QString(), errno != 0 ? errno : EACCES, false};
@@ -150,9 +128,9 @@ KeptWork keepAsVersion(const FlexGrid& grid, const QString& folder, const QStrin
     return {kept.path, error != 0 ? error : kept.error, unicode};
 }
 
-std::optional<Cell> firstTextNotSaved(const FlexGrid& grid)
+std::optional<Cell> firstTextNotSaved(const GridModel& grid)
 {
-    for (int r = FlexGrid::FixedRows; r < grid.Rows(); ++r)
+    for (int r = GridModel::FixedRows; r < grid.Rows(); ++r)
         for (int c = RegisterFormat::savedColumns; c < grid.Cols(); ++c)
             if (!grid.cellText(r, c).isEmpty())
                 return Cell{r, c};

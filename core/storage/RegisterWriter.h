@@ -6,22 +6,22 @@
 #include <QString>
 #include <optional>
 
-class FlexGrid;
+class GridModel;
 
-// Writes the grid to a register file: entry rows 1 to Rows - 1, columns 0 to
-// 6, reading every cell by moving the grid's current cell onto it.
+// Writes the model to a register file: every entry, rows 1 to Rows - 1,
+// columns 0 to 6, whatever a view shows of them.
 //
 // The whole file is checked before anything is written. A cell the file
 // cannot carry, or a line longer than the program reads back, stops the save
-// there, with the current cell left on it. The file is then replaced through
-// FileReplacement, which keeps the replaced version.
+// there, naming the cell. The file is then replaced through FileReplacement,
+// which keeps the replaced version.
 namespace RegisterWriter {
 
 using Outcome = SaveOutcome;
 
 // guards.mayWrite, when given, is asked once the grid is checked and before
 // the file is touched; false ends the save as Declined.
-Outcome save(FlexGrid& grid, const QString& path, const FileReplacement::Guards& guards = {});
+Outcome save(const GridModel& grid, const QString& path, const FileReplacement::Guards& guards = {});
 
 // Writes the grid as a new kept version of name in folder (KeptVersions),
 // never over a file there: work recovered from a journal that the user did
@@ -33,7 +33,7 @@ struct KeptWork
     int error = 0;
     bool unicode = false;
 };
-KeptWork keepAsVersion(const FlexGrid& grid, const QString& folder, const QString& name);
+KeptWork keepAsVersion(const GridModel& grid, const QString& folder, const QString& name);
 
 // The first entry cell holding text in a column the file does not carry.
 struct Cell
@@ -41,6 +41,6 @@ struct Cell
     int row = 0;
     int col = 0;
 };
-std::optional<Cell> firstTextNotSaved(const FlexGrid& grid);
+std::optional<Cell> firstTextNotSaved(const GridModel& grid);
 
 } // namespace RegisterWriter

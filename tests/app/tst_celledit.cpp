@@ -102,10 +102,13 @@ void TestCellEdit::saveCommitsThePendingEditFirst()
     QVERIFY(f.overlay()->isHidden());
     QCOMPARE(f.grid().TextMatrix(2, 6), QStringLiteral("Сидоров"));
     QVERIFY(f.readBytes().contains(QByteArray(QStringEncoder("windows-1251").encode(QStringLiteral(";Сидоров;\r\n")))));
-    // Even with the current cell at row 1, column 0, where the walk starts.
+    // Committed once, wherever the current cell stands, and the save leaves
+    // it on the last entry, column 6 (the seventh).
     f.retype(1, 0, QStringLiteral("first"));
     f.press("CmdSave");
     QVERIFY(f.readBytes().startsWith("first;100;"));
+    QCOMPARE(f.grid().Row(), f.grid().Rows() - 1);
+    QCOMPARE(f.grid().Col(), 6);
     QVERIFY(f.window->isGridEdited()); // saving does not clear it
 }
 

@@ -163,6 +163,8 @@ void TestExit::yesWhoseSaveFailsKeepsTheProgram()
     QVERIFY(f.desktop.messages[0].text.contains(QStringLiteral("«Владелец»")));
     QCOMPARE(f.desktop.messages[0].title, QStringLiteral("Palomet"));
     QCOMPARE(f.grid().TextMatrix(1, 6), QStringLiteral("a;b"));
+    QCOMPARE(f.grid().Row(), 1); // left on the cell to mend
+    QCOMPARE(f.grid().Col(), 6);
     QCOMPARE(f.readBytes(), QStringEncoder("windows-1251").encode(sample));
 }
 

@@ -78,7 +78,7 @@ void TestJournal::changesReplayOnTheSnapshot()
     FlexGrid grid;
     fill(grid);
     const QStringList before = contents(grid);
-    WorkJournal journal(grid, folder.path(), [] { return JournalFormat::Origin{}; });
+    WorkJournal journal(grid.model(), folder.path(), [] { return JournalFormat::Origin{}; });
     journal.setRecording(true);
     grid.setTextMatrix(1, 6, QStringLiteral("первая правка")); // the journal's first step
     journal.stepEnded();
@@ -162,7 +162,7 @@ void TestJournal::longJournalBeginsAgainWithNothingLost()
     for (int r = 1; r < grid.Rows(); ++r)
         grid.setTextMatrix(r, 1, QString::number(r * 7919 % 300));
     constexpr qint64 restartAfter = 8 * 1024;
-    WorkJournal journal(grid, folder.path(), [] { return JournalFormat::Origin{}; }, restartAfter);
+    WorkJournal journal(grid.model(), folder.path(), [] { return JournalFormat::Origin{}; }, restartAfter);
     journal.setRecording(true);
     qint64 longest = 0;
     for (int step = 0; step < 40; ++step) {

@@ -94,12 +94,12 @@ void TestBlockingDate::passStopsAtTheFirstEmptyActivation()
 {
     FlexGrid grid;
     fillActivations(grid, {"15.01.2009", "31.10.2008", "", "01.11.2008"});
-    runBlockingPass(grid, [] { return false; });
+    runBlockingPass(grid.model(), [] { return false; });
     QCOMPARE(blockingColumn(grid), (QStringList{"01.03.2010", "01.12.2009", "old", "old"}));
 
     FlexGrid headerOnly;
     headerOnly.setRows(1);
-    runBlockingPass(headerOnly, [] { return false; });
+    runBlockingPass(headerOnly.model(), [] { return false; });
     QCOMPARE(headerOnly.Rows(), 1);
 }
 
@@ -107,7 +107,7 @@ void TestBlockingDate::passSkipsRowsWithoutADate()
 {
     FlexGrid grid;
     fillActivations(grid, {"31.02.2009", "скоро", "05.11.2009", "31.12.9999"});
-    runBlockingPass(grid, [] { return false; });
+    runBlockingPass(grid.model(), [] { return false; });
     QCOMPARE(blockingColumn(grid), (QStringList{"old", "old", "01.01.2011", "old"}));
 }
 
@@ -116,7 +116,7 @@ void TestBlockingDate::passYieldsOncePerComputedRow()
     FlexGrid grid;
     fillActivations(grid, {"15.01.2009", "bad", "05.11.2009", ""});
     int yields = 0;
-    runBlockingPass(grid, [&] {
+    runBlockingPass(grid.model(), [&] {
         ++yields;
         // The row being computed is written only after the yield.
         [&] { QCOMPARE(grid.TextMatrix(yields == 1 ? 1 : 3, 3), QStringLiteral("old")); }();
@@ -130,7 +130,7 @@ void TestBlockingDate::passSurvivesRowsRemovedWhileYielding()
     FlexGrid grid;
     fillActivations(grid, {"15.01.2009", "15.01.2009", "15.01.2009", "15.01.2009", "15.01.2009"});
     int yields = 0;
-    runBlockingPass(grid, [&] {
+    runBlockingPass(grid.model(), [&] {
         if (++yields == 2) {
             grid.setRows(3); // two entries left
             grid.setCols(3); // and column 3 gone
@@ -153,12 +153,12 @@ void TestBlockingDate::nestedPassRunsToItsEnd()
         if (depth == 0 && nested == 0) {
             ++depth;
             ++nested;
-            runBlockingPass(grid, yield);
+            runBlockingPass(grid.model(), yield);
             --depth;
         }
         return true;
     };
-    runBlockingPass(grid, yield);
+    runBlockingPass(grid.model(), yield);
     QCOMPARE(nested, 1);
     QCOMPARE(blockingColumn(grid), (QStringList{"01.03.2010", "01.12.2009", "01.01.2010"}));
 }
@@ -176,7 +176,7 @@ void TestBlockingDate::passWritesEveryEntryItsOwnDate()
     FlexGrid grid;
     fillActivations(grid, {"15.01.2009", "31.10.2008", "01.11.2008"});
     bool changed = false;
-    runBlockingPass(grid, [&] {
+    runBlockingPass(grid.model(), [&] {
         if (!changed && sort) {
             grid.setCol(2);
             grid.setColSel(2);

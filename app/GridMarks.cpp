@@ -1,8 +1,7 @@
-// The main window's marks on the grid: units blocked or blocking soon, at a
-// glance, on the blocking date and the serial number.
-#include "app/FrmEKLZ.h"
+#include "app/GridMarks.h"
 
 #include "app/Plural.h"
+#include "grid/FlexGrid.h"
 #include "register/RegisterLayout.h"
 #include "rules/BlockingStatus.h"
 #include "ui/GridWidget.h"
@@ -28,21 +27,17 @@ QString tipFor(const BlockingStatus& status)
 
 } // namespace
 
-void FrmEKLZ::setToday(QDate today)
+GridMarks::GridMarks(FlexGrid& grid, GridWidget& widget)
+    : grid_(grid)
+    , widget_(widget)
 {
-    today_ = today;
-    gridWidget_->viewport()->update();
-}
-
-void FrmEKLZ::createMarks()
-{
-    gridWidget_->setMarker([this](int row, int col) -> std::optional<GridWidget::Mark> {
+    widget_.setMarker([this](int row, int col) -> std::optional<GridWidget::Mark> {
         if (row < FlexGrid::FixedRows ||
             (col != RegisterLayout::blockingColumn && col != RegisterLayout::serialColumn))
             return std::nullopt;
         CellText::Scratch scratch;
         const BlockingStatus status =
-            BlockingStatus::of(MSFGAZ.cellText(row, RegisterLayout::blockingColumn).view(scratch),
+            BlockingStatus::of(grid_.cellText(row, RegisterLayout::blockingColumn).view(scratch),
                                today_.isValid() ? today_ : QDate::currentDate());
         switch (status.state) {
         case BlockingStatus::State::Blocked:
@@ -54,4 +49,10 @@ void FrmEKLZ::createMarks()
         }
         return std::nullopt;
     });
+}
+
+void GridMarks::setToday(QDate today)
+{
+    today_ = today;
+    widget_.viewport()->update();
 }

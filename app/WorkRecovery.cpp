@@ -1,11 +1,14 @@
-// The main window and its work journal: recovery at start, and the ends of a
-// session that leave no time for a save.
-#include "app/FrmEKLZ.h"
+// The main window's side of the work journal: the work of windows that
+// ended without saving it, offered back at start, taken into the window or
+// kept in Backup.
+#include "app/WorkRecovery.h"
 
 #include "app/Desktop.h"
-#include "app/Dialog.h"
+#include "app/EditHistory.h"
 #include "app/Plural.h"
+#include "app/RegisterDocument.h"
 #include "app/SaveMessages.h"
+#include "grid/FlexGrid.h"
 #include "journal/OrphanedJournal.h"
 #include "rules/BlockingDate.h"
 #include "storage/RegisterWriter.h"
@@ -13,7 +16,6 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QEventLoop>
 #include <QFileInfo>
 
 namespace {
@@ -25,10 +27,33 @@ bool sameFolder(const QString& a, const QString& b)
 
 } // namespace
 
-void FrmEKLZ::offerRecovery()
+WorkRecovery::WorkRecovery(GridModel& model, FlexGrid& grid, RegisterDocument& document, EditHistory& history,
+                           CellOverlay& overlay, Desktop& desktop, QString folder, QString title)
+    : grid_(grid)
+    , document_(document)
+    , history_(history)
+    , overlay_(overlay)
+    , desktop_(desktop)
+    , folder_(std::move(folder))
+    , title_(std::move(title))
+    , journal_(model, folder_, [this] { return document_.origin(); })
+{
+    connect(&history_.stack(), &QUndoStack::indexChanged, &journal_, &WorkJournal::stepEnded);
+    // Said once the change that found it is done, never inside it.
+    connect(&journal_, &WorkJournal::troubled, this, [this] {
+        desktop_.messageBox(
+            QStringLiteral("Palomet не может записывать несохранённую работу в папку «%1» (нет места на "
+                           "диске или прав на папку). При сбое изменения после последнего сохранения "
+                           "пропадут: сохраняйте журнал, пока это не исправлено.")
+                .arg(QDir::toNativeSeparators(folder_)),
+            title_);
+    }, Qt::QueuedConnection);
+}
+
+void WorkRecovery::offerRecovery()
 {
     const QString folder = document_.origin().programFolder;
-    for (OrphanedJournal& orphan : OrphanedJournal::findIn(journalFolder_)) {
+    for (OrphanedJournal& orphan : OrphanedJournal::findIn(folder_)) {
         const std::optional<JournalFormat::Contents>& contents = orphan.contents();
         if (orphan.cutWhileBeginning()) {
             orphan.remove(); // no change had reached the disk
@@ -41,7 +66,7 @@ void FrmEKLZ::offerRecovery()
                                "Восстановить из него изменения нельзя. Файл не удалён: он перенесён в «%2».")
                     .arg(QDir::toNativeSeparators(orphan.path()),
                          QDir::toNativeSeparators(aside)),
-                programTitle);
+                title_);
             continue;
         }
         // The work of another register folder waits for a start there; but
@@ -68,7 +93,7 @@ void FrmEKLZ::offerRecovery()
                      QDateTime::fromMSecsSinceEpoch(contents->lastChangeMs)
                          .toString(QStringLiteral("dd.MM.yyyy HH:mm")),
                      elsewhere);
-        if (desktop_.askYesNoDefaultYes(question, programTitle)) {
+        if (desktop_.askYesNoDefaultYes(question, title_)) {
             if (takeRecovered(orphan, here))
                 return; // the others are offered at the next start
         } else {
@@ -77,16 +102,17 @@ void FrmEKLZ::offerRecovery()
     }
 }
 
-bool FrmEKLZ::takeRecovered(OrphanedJournal& orphan, bool sameFolder)
+bool WorkRecovery::takeRecovered(OrphanedJournal& orphan, bool sameFolder)
 {
-    overlay_->drop();
+    overlay_.drop();
     history_.clear();
-    journal_->setRecording(false);
-    const bool rebuilt = orphan.rebuild(MSFGAZ);
+    journal_.setRecording(false);
+    grid_.showAll(); // the work comes back whole
+    const bool rebuilt = orphan.rebuild(grid_);
     if (!rebuilt) {
         document_.resetGrid();
         document_.markSaved();
-        journal_->setRecording(true);
+        journal_.setRecording(true);
         reportUnrebuilt(orphan);
         return false;
     }
@@ -94,25 +120,25 @@ bool FrmEKLZ::takeRecovered(OrphanedJournal& orphan, bool sameFolder)
     // save asks as for a grid that never held it.
     document_.recovered(sameFolder ? orphan.contents()->origin
                                    : RegisterDocument::fromElsewhere(orphan.contents()->origin));
-    MSFGAZ.setTopRow(FlexGrid::FixedRows);
+    grid_.setTopRow(FlexGrid::FixedRows);
     // The journal goes on from its last whole step, so that another crash
     // loses nothing of it either.
     const QString path = orphan.path();
     const qint64 length = orphan.rebuiltLength();
     const size_t leftOut = orphan.batchesLeftOut();
-    journal_->adopt(orphan.release(), path, length, orphan.contents()->origin, orphan.contents()->steps);
-    journal_->setRecording(true);
+    journal_.adopt(orphan.release(), path, length, orphan.contents()->origin, orphan.contents()->steps);
+    journal_.setRecording(true);
     if (leftOut > 0)
         desktop_.messageBox(QStringLiteral("Последние изменения из журнала «%1» (%2) не удалось восстановить: "
                                            "эта часть журнала повреждена. Всё, что было сделано до них, "
                                            "восстановлено.")
                                 .arg(QDir::toNativeSeparators(path),
                                      Plural::count(int(leftOut), "запись", "записи", "записей")),
-                            programTitle);
+                            title_);
     return true;
 }
 
-void FrmEKLZ::keepRecoveredAside(OrphanedJournal& orphan)
+void WorkRecovery::keepRecoveredAside(OrphanedJournal& orphan)
 {
     FlexGrid recovered;
     recovered.setDateReader(&BlockingDate::dayNumber);
@@ -120,14 +146,14 @@ void FrmEKLZ::keepRecoveredAside(OrphanedJournal& orphan)
         reportUnrebuilt(orphan);
         return;
     }
-    const RegisterWriter::KeptWork kept = document_.keepRecovered(recovered, orphan.contents()->origin);
+    const RegisterWriter::KeptWork kept = document_.keepRecovered(recovered.model(), orphan.contents()->origin);
     if (kept.path.isEmpty()) {
         const QString aside = QDir::toNativeSeparators(orphan.moveAside());
         desktop_.messageBox(QStringLiteral("Восстановленные изменения не удалось записать в папку «%1»: %2. "
                                            "Журнал с ними не удалён: он перенесён в «%3».")
                                 .arg(QDir::toNativeSeparators(document_.backupFolder()),
                                      SaveMessages::systemReason(kept.error), aside),
-                            programTitle);
+                            title_);
         return;
     }
     orphan.remove();
@@ -139,44 +165,16 @@ void FrmEKLZ::keepRecoveredAside(OrphanedJournal& orphan)
                            "архив» с именем «%2» откроет этот файл; перед сохранением исправьте такие "
                            "ячейки.")
                 .arg(QDir::toNativeSeparators(kept.path), QFileInfo(kept.path).completeBaseName()),
-            programTitle);
+            title_);
 }
 
-void FrmEKLZ::reportUnrebuilt(OrphanedJournal& orphan)
+void WorkRecovery::reportUnrebuilt(OrphanedJournal& orphan)
 {
     const QString path = QDir::toNativeSeparators(orphan.path());
     const QString aside = QDir::toNativeSeparators(orphan.moveAside());
     desktop_.messageBox(QStringLiteral("Изменения из журнала «%1» не удалось восстановить: он "
                                        "повреждён. Файл не удалён: он перенесён в «%2».")
                             .arg(path, aside),
-                        programTitle);
+                        title_);
 }
 
-bool FrmEKLZ::endOfSession(bool interactionAllowed)
-{
-    if (!mayLoseWork())
-        return true;
-    if (!interactionAllowed) {
-        overlay_->settle(); // typed but not committed is work too
-        journal_->flush();
-        return true;
-    }
-    showExitQuestion();
-    // Ends with the question: "НЕТ" ends the program, "ДА" when its save
-    // succeeded, "НАЗАД" or a failed save keeps it open.
-    bool ends = false;
-    QEventLoop answered;
-    connect(dialog_, &QObject::destroyed, &answered, &QEventLoop::quit);
-    connect(dialog_, &Dialog::saveAndEnd, &answered, [&] { ends = !document_.hasUnsavedChanges(); });
-    connect(dialog_, &Dialog::endWithoutSaving, &answered, [&] { ends = true; });
-    answered.exec();
-    journal_->flush();
-    return ends;
-}
-
-void FrmEKLZ::endBySignal()
-{
-    overlay_->settle(); // typed but not committed is work too
-    journal_->flush();
-    desktop_.quit();
-}
