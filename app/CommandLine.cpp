@@ -40,25 +40,38 @@ Start read(const QStringList& arguments)
     parser.addOption(version);
     parser.addOption(folder);
     parser.parse(arguments); // an unknown argument is no error here: it is ignored
+    // "--folder" last, with nothing after it: Qt takes no option then.
+    const bool folderWithoutValue = !arguments.isEmpty() && (arguments.last() == u"--folder" || arguments.last() == u"-folder");
     if (parser.isSet(help)) {
         std::fputs(helpText, stdout);
-        return {0, {}};
+        return {0, {}, {}};
     }
     if (parser.isSet(version)) {
         std::printf("palomet %s\n", PALOMET_VERSION);
-        return {0, {}};
+        return {0, {}, {}};
     }
-    if (!parser.isSet(folder))
+    if (!parser.isSet(folder) && !folderWithoutValue)
         return {};
-    const QString chosen = parser.value(folder);
-    if (chosen.isEmpty() || !QFileInfo(chosen).isDir()) {
-        std::fprintf(stderr, "palomet: the folder \"%s\" for --folder does not exist; "
-                             "папки «%s» нет.\n",
-                     qPrintable(chosen), qPrintable(chosen));
-        return {2, {}};
+    const QString chosen = parser.isSet(folder) ? parser.value(folder) : QString();
+    const QFileInfo info(chosen);
+    QString problem;
+    const char* english = nullptr;
+    if (chosen.isEmpty()) {
+        problem = QStringLiteral("После --folder не указана папка журнала.");
+        english = "no folder is given after --folder";
+    } else if (!info.exists()) {
+        problem = QStringLiteral("Папки «%1», указанной после --folder, нет.").arg(chosen);
+        english = "the folder given after --folder does not exist";
+    } else if (!info.isDir()) {
+        problem = QStringLiteral("«%1», указанный после --folder, — не папка, а файл.").arg(chosen);
+        english = "what is given after --folder is not a folder";
+    }
+    if (!problem.isEmpty()) {
+        std::fprintf(stderr, "palomet: %s; %s\n", english, qPrintable(problem));
+        return {2, {}, problem};
     }
     // As given: a link to a folder on a share stays the way to it.
-    return {std::nullopt, QFileInfo(chosen).absoluteFilePath()};
+    return {std::nullopt, QFileInfo(chosen).absoluteFilePath(), {}};
 }
 
 } // namespace CommandLine

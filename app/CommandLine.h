@@ -7,7 +7,8 @@
 // The program's own command line: --help and --version (also -h and -v)
 // print to standard output and end the program, with no display needed;
 // --folder DIR keeps the register in DIR for this run (a folder on a file
-// server, say), which must exist. Every other argument is ignored and the
+// server, say), which must be a folder that exists; otherwise the program
+// says why on standard error and ends with status 2. Every other argument is ignored and the
 // window opens.
 namespace CommandLine {
 
@@ -15,6 +16,7 @@ struct Start
 {
     std::optional<int> exitStatus; // end at once with it, having printed what to say
     QString folder;                // the program folder chosen, or empty for the usual one
+    QString problem;               // with status 2: what is wrong with the folder, in Russian
 };
 
 Start read(const QStringList& arguments);

@@ -14,9 +14,14 @@ class Desktop
 public:
     virtual ~Desktop() = default;
 
-    // The typed text, or an empty text when the box was cancelled.
-    virtual QString inputBox(const QString& prompt, const QString& title) = 0;
+    // The typed text, or an empty text when the box was cancelled; initial
+    // is the text offered.
+    virtual QString inputBox(const QString& prompt, const QString& title, const QString& initial = QString()) = 0;
     virtual void messageBox(const QString& text, const QString& title) = 0;
+    // Qt's own file dialog for a file to write, offering suggested (a path),
+    // asking before it names a file that exists; the path chosen, or an
+    // empty text when cancelled.
+    virtual QString saveFileBox(const QString& title, const QString& suggested, const QString& filter) = 0;
     // A question with the buttons "Да" and "Нет"; "Нет" is the default and is
     // what Escape and the close box answer. True for "Да".
     virtual bool askYesNo(const QString& text, const QString& title) = 0;

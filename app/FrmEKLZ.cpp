@@ -17,6 +17,7 @@
 #include <QDate>
 #include <QEventLoop>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPrinter>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -60,6 +61,8 @@ FrmEKLZ::FrmEKLZ(Desktop& desktop, QString programFolder, QString journalFolder,
     , clipboard_(MSFGAZ, desktop, history_, overlay_, programTitle)
     , marks_(MSFGAZ, *controls_.MSFGAZ)
     , menu_(*this, *controls_.MSFGAZ, *controls_.txtDataEntry, history_, clipboard_, overlay_)
+    , shown_(*this, MSFGAZ, desktop, overlay_, programTitle)
+    , pdf_(MSFGAZ, desktop, programTitle)
     , recovery_(register_, MSFGAZ, document_, history_, overlay_, desktop, std::move(journalFolder), programTitle)
 {
     setWindowIcon(appIcon());
@@ -73,6 +76,9 @@ FrmEKLZ::FrmEKLZ(Desktop& desktop, QString programFolder, QString journalFolder,
         },
         this);
     clipboard_.watchCellBox(*controls_.txtDataEntry);
+    shown_.addTo(menu_.menu());
+    menu_.menu().addAction(QStringLiteral("Сохранить в PDF…"), this, [this] { pdf_.run(); });
+    connect(&history_, &EditHistory::stepTaken, &shown_, &ShownEntries::reapply);
     clipboard_.watchInputLine(*controls_.TxtVvod);
     register_.setDateReader(&BlockingDate::dayNumber);
     connectHandlers();
@@ -126,6 +132,14 @@ void FrmEKLZ::connectHandlers()
     connect(&MSFGAZ, &FlexGrid::Click, this, &FrmEKLZ::MSFGAZ_Click);
     connect(&MSFGAZ, &FlexGrid::LeaveCell, this, &FrmEKLZ::MSFGAZ_LeaveCell);
     connect(&MSFGAZ, &FlexGrid::GotFocus, this, &FrmEKLZ::MSFGAZ_GotFocus);
+    // From the keyboard as with the mouse: F2 or Enter opens the cell box on
+    // the current cell, and Escape closes it, the cell keeping its text.
+    connect(controls_.MSFGAZ, &GridWidget::editRequested, this, &FrmEKLZ::MSFGAZ_Click);
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), controls_.txtDataEntry, nullptr, nullptr, Qt::WidgetShortcut),
+            &QShortcut::activated, this, [this] {
+                overlay_.drop();
+                controls_.MSFGAZ->setFocus(Qt::OtherFocusReason);
+            });
     connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this, &FrmEKLZ::CmdSearh_Click);
     connect(new QShortcut(QKeySequence::FindNext, this), &QShortcut::activated, this, &FrmEKLZ::findNext);
 }

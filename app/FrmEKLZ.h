@@ -5,7 +5,9 @@
 #include "app/GridMarks.h"
 #include "app/GridMenu.h"
 #include "app/MainControls.h"
+#include "app/PdfExport.h"
 #include "app/RegisterDocument.h"
+#include "app/ShownEntries.h"
 #include "app/WorkRecovery.h"
 #include "grid/FlexGrid.h"
 #include "grid/GridModel.h"
@@ -29,8 +31,9 @@ class QUndoStack;
 // overlay's commit) are its members, as the rest of the program knows them.
 // The work behind them is its parts': the register (RegisterDocument), the
 // undo history (EditHistory), the clipboard (GridClipboard), the marks
-// (GridMarks), the grid's menu (GridMenu) and the work journal
-// (WorkRecovery), each with its own members.
+// (GridMarks), the grid's menu (GridMenu), what the grid shows
+// (ShownEntries) and the work journal (WorkRecovery), each with its own
+// members.
 class FrmEKLZ : public QWidget
 {
     Q_OBJECT
@@ -56,7 +59,11 @@ public:
     void offerRecovery() { recovery_.offerRecovery(); }
     WorkJournal& journal() { return recovery_.journal(); }
     // The day the blocking marks are judged on; the clock's when not set.
-    void setToday(QDate today) { marks_.setToday(today); }
+    void setToday(QDate today)
+    {
+        marks_.setToday(today);
+        shown_.setToday(today);
+    }
     // The session ends: with interaction allowed, unsaved work gets the exit
     // question; otherwise it is written to the journal. Answers false when
     // the user chose to stay.
@@ -123,6 +130,8 @@ private:
     GridClipboard clipboard_;
     GridMarks marks_;
     GridMenu menu_;
+    ShownEntries shown_;
+    PdfExport pdf_;
     WorkRecovery recovery_;
 
     bool gridEdited = false;

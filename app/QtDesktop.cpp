@@ -1,6 +1,8 @@
 #include "app/QtDesktop.h"
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -28,12 +30,12 @@ private:
     bool lifted_;
 };
 
-QString QtDesktop::inputBox(const QString& prompt, const QString& title)
+QString QtDesktop::inputBox(const QString& prompt, const QString& title, const QString& initial)
 {
     const PointerLifted lifted(*this);
     bool accepted = false;
     const QString text =
-        QInputDialog::getText(mainWindow_, title, prompt, QLineEdit::Normal, QString(), &accepted);
+        QInputDialog::getText(mainWindow_, title, prompt, QLineEdit::Normal, initial, &accepted);
     return accepted ? text : QString();
 }
 
@@ -42,6 +44,21 @@ void QtDesktop::messageBox(const QString& text, const QString& title)
     const PointerLifted lifted(*this);
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, mainWindow_);
     box.exec();
+}
+
+QString QtDesktop::saveFileBox(const QString& title, const QString& suggested, const QString& filter)
+{
+    const PointerLifted lifted(*this);
+    // Qt's own dialog, in Russian like the rest of the program, whatever the desktop's.
+    QFileDialog dialog(mainWindow_, title, suggested, filter);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QFileInfo(suggested).suffix());
+    dialog.selectFile(suggested);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first();
 }
 
 bool QtDesktop::askYesNo(const QString& text, const QString& title)

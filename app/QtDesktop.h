@@ -15,8 +15,9 @@ public:
     // Boxes are centred on the main window once it is known.
     void setMainWindow(QWidget* window) { mainWindow_ = window; }
 
-    QString inputBox(const QString& prompt, const QString& title) override;
+    QString inputBox(const QString& prompt, const QString& title, const QString& initial = QString()) override;
     void messageBox(const QString& text, const QString& title) override;
+    QString saveFileBox(const QString& title, const QString& suggested, const QString& filter) override;
     bool askYesNo(const QString& text, const QString& title) override;
     bool askYesNoDefaultYes(const QString& text, const QString& title) override;
     void setBusy(bool busy) override;

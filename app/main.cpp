@@ -40,7 +40,7 @@ int main(int argc, char* argv[])
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
     const CommandLine::Start start = CommandLine::read(arguments);
-    if (start.exitStatus)
+    if (start.exitStatus && (start.problem.isEmpty() || !displayReachable()))
         return *start.exitStatus;
     if (!displayReachable()) {
         std::fprintf(stderr, "palomet: no display to show the window on (DISPLAY is unset or "
@@ -62,6 +62,11 @@ int main(int argc, char* argv[])
         Twips::setLogicalDpi(screen->logicalDotsPerInch());
 
     QtDesktop desktop;
+    // Started from the menu there is no terminal to read it in.
+    if (start.exitStatus) {
+        desktop.messageBox(start.problem, FrmEKLZ::programTitle);
+        return *start.exitStatus;
+    }
     if (!RegisterFormat::codecAvailable()) {
         desktop.messageBox(QStringLiteral("Эта сборка Qt не умеет читать и записывать кодировку "
                                           "Windows-1251, в которой хранится журнал. Palomet не может "

@@ -12,7 +12,7 @@ class BenchDesktop : public QtDesktop
 public:
     QString pdfPath;
     QString answer;
-    QString inputBox(const QString&, const QString&) override { return answer; }
+    QString inputBox(const QString&, const QString&, const QString& = QString()) override { return answer; }
     // The same archive is saved again and again.
     bool askYesNo(const QString&, const QString&) override { return true; }
     std::unique_ptr<QPrinter> defaultPrinter() override;

@@ -24,7 +24,7 @@ public:
         messageBox(text, title);
         return false;
     }
-    QString inputBox(const QString&, const QString&) override { return answer; }
+    QString inputBox(const QString&, const QString&, const QString& = QString()) override { return answer; }
     // Says "page N" on standard output as each page is reported, and
     // "handed MS" (ms since the epoch) when the job goes to the printer.
     bool reportPages = false;

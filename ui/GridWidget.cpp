@@ -263,6 +263,14 @@ void GridWidget::keyPressEvent(QKeyEvent* event)
         emit pasteRequested();
         return;
     }
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        emit contextMenuRequested(currentCellOnScreen());
+        return;
+    }
+    if (event->key() == Qt::Key_F2 || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        emit editRequested();
+        return;
+    }
     const int page = pageRows();
     int row = grid_.Row();
     int col = grid_.Col();
@@ -297,7 +305,15 @@ void GridWidget::focusInEvent(QFocusEvent* event)
     grid_.userFocusIn();
 }
 
+QPoint GridWidget::currentCellOnScreen() const
+{
+    const QRect cell(grid_.colLeft(grid_.Col()), grid_.rowTop(grid_.Row()), grid_.ColWidth(grid_.Col()),
+                     grid_.RowHeight(grid_.Row()));
+    return viewport()->mapToGlobal(Twips::toPixels(cell).center());
+}
+
 void GridWidget::contextMenuEvent(QContextMenuEvent* event)
 {
-    emit contextMenuRequested(event->globalPos());
+    emit contextMenuRequested(event->reason() == QContextMenuEvent::Keyboard ? currentCellOnScreen()
+                                                                           : event->globalPos());
 }

@@ -52,8 +52,11 @@ public:
     void followPlace();
 
 signals:
-    // A right press (or the menu key) over the grid: the window's menu.
+    // A right press, the menu key or Shift+F10 over the grid: the window's
+    // menu, at the pointer or, from the keyboard, at the current cell.
     void contextMenuRequested(const QPoint& globalPos);
+    // F2, Enter or Return: the current cell is to be edited.
+    void editRequested();
     // Ctrl+C and Ctrl+V while the grid has the focus.
     void copyRequested();
     void pasteRequested();
@@ -72,6 +75,9 @@ protected:
 
 private:
     void scheduleRepaint();
+    // The current cell's middle on the screen, where a menu opened from the
+    // keyboard goes.
+    QPoint currentCellOnScreen() const;
     // Tells assistive technology which cell is current, when it moved.
     void announceCurrentCell();
     void syncScrollBars();

@@ -61,6 +61,41 @@ Outcome draw(FlexGrid& grid, QPrinter& printer, PrintPage page, const QString& d
 
 } // namespace
 
+namespace {
+
+// Draws into a PDF file with the page and resolution of like (prepared,
+// measured as page), then asks once more, before the file is taken as done,
+// whether the user cancelled.
+Outcome drawPdf(FlexGrid& grid, const QString& path, const QPrinter& like, PrintPage page, const QString& dateText,
+                const QString& timeText, const Progress& progress)
+{
+    QPrinter file(QPrinter::HighResolution);
+    file.setOutputFormat(QPrinter::PdfFormat);
+    file.setOutputFileName(path);
+    file.setResolution(like.resolution());
+    file.setPageLayout(like.pageLayout());
+    file.setDocName(like.docName());
+    const Outcome drawn = draw(grid, file, page, dateText, timeText, progress);
+    if (drawn != Outcome::Printed)
+        return drawn;
+    // A press on "Отмена" while the last page was drawn or the file ended
+    // (a second or more for a long job) is still answered.
+    const int pages = PrintLayout::pageCount(grid.Rows());
+    return progress && !progress(pages + 1, pages) ? Outcome::Cancelled : Outcome::Printed;
+}
+
+} // namespace
+
+Outcome toPdf(FlexGrid& grid, const QString& path, QPrinter* like, const QString& dateText,
+              const QString& timeText, const Progress& progress)
+{
+    if (like)
+        return drawPdf(grid, path, *like, preparePage(*like), dateText, timeText, progress);
+    QPrinter paper(QPrinter::HighResolution);
+    paper.setOutputFormat(QPrinter::PdfFormat);
+    return drawPdf(grid, path, paper, preparePage(paper), dateText, timeText, progress);
+}
+
 Outcome print(FlexGrid& grid, QPrinter& printer, const QString& dateText, const QString& timeText,
               const Progress& progress)
 {
@@ -84,21 +119,9 @@ Outcome print(FlexGrid& grid, QPrinter& printer, const QString& dateText, const 
     } else {
         through = pdf.fileName(); // no /proc: named until printed
     }
-    QPrinter file(QPrinter::HighResolution);
-    file.setOutputFormat(QPrinter::PdfFormat);
-    file.setOutputFileName(through);
-    file.setResolution(printer.resolution());
-    file.setPageLayout(printer.pageLayout());
-    file.setDocName(printer.docName());
-    const Outcome drawn = draw(grid, file, page, dateText, timeText, progress);
+    const Outcome drawn = drawPdf(grid, through, printer, page, dateText, timeText, progress);
     if (drawn != Outcome::Printed)
         return drawn;
-    // A press on "Отмена" while the last page was drawn or the file ended
-    // (a second or more for a long job) is still answered: nothing has gone
-    // to the printer yet.
-    const int pages = PrintLayout::pageCount(grid.Rows());
-    if (progress && !progress(pages + 1, pages))
-        return Outcome::Cancelled;
     return CupsJob::submit(printer.printerName(), through, printer.docName(),
                            printer.pageLayout().pageSize().key(),
                            printer.pageLayout().orientation() == QPageLayout::Landscape)

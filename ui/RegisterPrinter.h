@@ -34,6 +34,13 @@ using Progress = std::function<bool(int page, int pages)>;
 Outcome print(FlexGrid& grid, QPrinter& printer, const QString& dateText, const QString& timeText,
               const Progress& progress = {});
 
+// The grid laid out as printed into a PDF file at path: on the page of the
+// printer like when one is given (its paper, margins and resolution, as a
+// job for it would be; it is prepared as for printing), otherwise on A4
+// with Qt's margins.
+Outcome toPdf(FlexGrid& grid, const QString& path, QPrinter* like, const QString& dateText,
+              const QString& timeText, const Progress& progress = {});
+
 // Walks the grid as printing does, printing nothing: the current cell ends
 // where a print leaves it.
 void walkOnly(FlexGrid& grid, const QString& dateText, const QString& timeText);

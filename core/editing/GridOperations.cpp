@@ -1,9 +1,8 @@
 #include "editing/GridOperations.h"
 
 #include "grid/FlexGrid.h"
-#include "grid/Windows1251.h"
+#include "grid/CaselessText.h"
 
-#include <array>
 #include <vector>
 
 namespace GridOperations {
@@ -38,52 +37,15 @@ bool moveLastColumn(FlexGrid& grid, int to)
     return to != grid.Cols() - 1 && grid.setColPosition(grid.Cols() - 1, to);
 }
 
-namespace {
-
-// Whether a cell starts with the word, case folded as Qt folds it. A cell
-// held as bytes is compared through a table of each byte's folded character,
-// without decoding it.
-class CaselessPrefix
-{
-public:
-    explicit CaselessPrefix(QStringView word) : word_(word)
-    {
-        for (int b = 0; b < 256; ++b)
-            foldedByte_[b] = QChar::toCaseFolded(char32_t(Windows1251::decode(static_cast<char>(b))));
-        for (const QChar ch : word)
-            foldedWord_.push_back(QChar::toCaseFolded(char32_t(ch.unicode())));
-    }
-
-    bool matches(const CellText& text) const
-    {
-        if (!text.isNarrow())
-            return text.wideText().startsWith(word_, Qt::CaseInsensitive);
-        if (text.size() < qsizetype(foldedWord_.size()))
-            return false;
-        const QByteArrayView bytes = text.bytes();
-        for (size_t i = 0; i < foldedWord_.size(); ++i)
-            if (foldedByte_[static_cast<quint8>(bytes[qsizetype(i)])] != foldedWord_[i])
-                return false;
-        return true;
-    }
-
-private:
-    QStringView word_;
-    std::array<char32_t, 256> foldedByte_{};
-    std::vector<char32_t> foldedWord_;
-};
-
-} // namespace
-
 std::optional<int> findRow(const FlexGrid& grid, const QString& word, int col, int from, bool wrap)
 {
     const int rows = grid.Rows();
-    const CaselessPrefix prefix(word);
+    const CaselessText prefix(word);
     const int count = wrap ? rows : rows - from;
     for (int i = 0; i < count; ++i) {
         const int row = (from + i) % rows;
         const CellText text = grid.cellText(row, col);
-        if (!text.isEmpty() && prefix.matches(text))
+        if (!text.isEmpty() && prefix.startsWith(text))
             return row;
     }
     return std::nullopt;

@@ -2,11 +2,18 @@
 
 #include <QPrinter>
 
-QString ScriptedDesktop::inputBox(const QString& prompt, const QString& title)
+QString ScriptedDesktop::inputBox(const QString& prompt, const QString& title, const QString& initial)
 {
     prompts.append(prompt);
+    offered.append(initial);
     Q_UNUSED(title);
     return answers.isEmpty() ? QString() : answers.takeFirst();
+}
+
+QString ScriptedDesktop::saveFileBox(const QString&, const QString& suggested, const QString&)
+{
+    suggestedFiles.append(suggested);
+    return savedFiles.isEmpty() ? QString() : savedFiles.takeFirst();
 }
 
 void ScriptedDesktop::messageBox(const QString& text, const QString& title)

@@ -34,8 +34,12 @@ public:
     std::function<void()> duringQuestion;
     int yields = 0;
 
-    QString inputBox(const QString& prompt, const QString& title) override;
+    QStringList offered;            // every input box's initial text, in order
+    QString inputBox(const QString& prompt, const QString& title, const QString& initial = QString()) override;
     void messageBox(const QString& text, const QString& title) override;
+    QStringList savedFiles;     // what the file dialogs answer, from the front; cancelled once used up
+    QStringList suggestedFiles; // every file dialog's suggestion, in order
+    QString saveFileBox(const QString& title, const QString& suggested, const QString& filter) override;
     bool askYesNo(const QString& text, const QString& title) override;
     bool askYesNoDefaultYes(const QString& text, const QString& title) override;
     void setBusy(bool busy) override;

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QStringEncoder>
 #include <QTemporaryDir>
@@ -103,4 +104,13 @@ struct WindowFixture
     }
 
     void press(const char* name) { QTest::mouseClick(button(name), Qt::LeftButton); }
+
+    // The grid's context menu once it has opened, or null.
+    QMenu* shownMenu()
+    {
+        for (QMenu* menu : window->findChildren<QMenu*>())
+            if (menu->isVisible())
+                return menu;
+        return nullptr;
+    }
 };

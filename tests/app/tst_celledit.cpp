@@ -15,12 +15,12 @@ private slots:
     void clickingAnotherCellCommitsTheFirst();
     void clickingAgainWithoutTypingKeepsTheText();
     void emptiedOverlayCommitsAnEmptyCell();
-    void keysDoNotCommitOrCancel();
+    void keysOpenAndCloseTheBoxButNeverCommit();
     void saveCommitsThePendingEditFirst();
     void clickMarksTheRegisterAndRunsThePass();
     void overlayShowsTheBlockingDateThePassWrote();
     void nestedClickDuringThePassIsSafe();
-    void gridKeysMoveTheCellButNeverOpenTheOverlay();
+    void gridKeysMoveTheCellButDoNotOpenTheOverlay();
     void onlyTheLeftButtonClicks_data();
     void onlyTheLeftButtonClicks();
     void composedTextReachesTheCell();
@@ -77,20 +77,32 @@ void TestCellEdit::emptiedOverlayCommitsAnEmptyCell()
     QCOMPARE(f.grid().TextMatrix(1, 0), QString());
 }
 
-void TestCellEdit::keysDoNotCommitOrCancel()
+void TestCellEdit::keysOpenAndCloseTheBoxButNeverCommit()
 {
     WindowFixture f;
     f.open(sample);
     f.clickCell(1, 5);
     WindowFixture::type(f.overlay(), QStringLiteral("9"));
     QTest::keyClick(f.overlay(), Qt::Key_Return);
-    QTest::keyClick(f.overlay(), Qt::Key_Escape);
     QVERIFY(f.overlay()->isVisible());
     QCOMPARE(f.grid().TextMatrix(1, 5), QStringLiteral("7"));
     // Moving the focus to a button keeps the edit pending, too.
     QTest::keyClick(f.overlay(), Qt::Key_Tab);
     QVERIFY(f.overlay()->isVisible());
     QCOMPARE(f.overlay()->text(), QStringLiteral("79"));
+    // Escape closes the box: the cell keeps its text, the grid the focus.
+    f.overlay()->setFocus();
+    QTest::keyClick(f.overlay(), Qt::Key_Escape);
+    QVERIFY(f.overlay()->isHidden());
+    QCOMPARE(f.grid().TextMatrix(1, 5), QStringLiteral("7"));
+    QVERIFY(f.window->gridWidget()->hasFocus());
+    // F2 and Enter open it on the current cell, as a click does.
+    for (const Qt::Key key : {Qt::Key_F2, Qt::Key_Return}) {
+        QTest::keyClick(f.window->gridWidget(), key);
+        QVERIFY(f.overlay()->isVisible());
+        QCOMPARE(f.overlay()->text(), QStringLiteral("7"));
+        QTest::keyClick(f.overlay(), Qt::Key_Escape);
+    }
 }
 
 void TestCellEdit::saveCommitsThePendingEditFirst()
@@ -161,7 +173,7 @@ void TestCellEdit::nestedClickDuringThePassIsSafe()
     QVERIFY(f.overlay()->isVisible());
 }
 
-void TestCellEdit::gridKeysMoveTheCellButNeverOpenTheOverlay()
+void TestCellEdit::gridKeysMoveTheCellButDoNotOpenTheOverlay()
 {
     WindowFixture f;
     f.open(sample);

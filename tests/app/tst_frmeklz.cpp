@@ -2,6 +2,8 @@
 #include "app/Fonts.h"
 #include "app/QtTexts.h"
 
+#include <QAccessible>
+#include <QClipboard>
 #include <QDialogButtonBox>
 
 #include <QDir>
@@ -29,6 +31,8 @@ private slots:
     void blockingDatesAreMarked();
     void findNextGoesThroughTheMatches();
     void addedRowComesIntoView();
+    void filterActsOnTheEntriesShown_data();
+    void filterActsOnTheEntriesShown();
 };
 
 void TestFrmEKLZ::startsWithTheHeaderAndOneEmptyEntry()
@@ -340,6 +344,80 @@ void TestFrmEKLZ::addedRowComesIntoView()
     QVERIFY2(f.grid().TopRow() <= added && f.grid().TopRow() > 150, qPrintable(QString::number(f.grid().TopRow())));
     QCOMPARE(f.grid().Row(), 5); // the current cell stays where the button leaves it
     QCOMPARE(f.grid().Col(), 2);
+}
+
+void TestFrmEKLZ::filterActsOnTheEntriesShown_data()
+{
+    QTest::addColumn<int>("key");            // Ctrl+key in «Показать»
+    QTest::addColumn<QString>("word");       // for «Содержащие…», in the model column
+    QTest::addColumn<QStringList>("shown"); // the serial numbers shown
+    // Today is 07.12.2026: blocked today and before; blocking within 30 days,
+    // the 30th day included, the 31st not.
+    QTest::newRow("Заблокированные") << int(Qt::Key_2) << "" << QStringList{"2", "5"};
+    QTest::newRow("Блокируются в течение 30 дней") << int(Qt::Key_3) << "" << QStringList{"3"};
+    QTest::newRow("Содержащие…, any case") << int(Qt::Key_4) << "РОМАШКА" << QStringList{"3", "5"};
+}
+
+// Edits, deletion, copy, search, undo, the caption and the accessible table
+// act on the entries shown; a save and the journal carry every entry.
+void TestFrmEKLZ::filterActsOnTheEntriesShown()
+{
+    QFETCH(int, key);
+    QFETCH(QString, word);
+    QFETCH(QStringList, shown);
+    const QString lines = QStringLiteral("1;;;01.06.2030;M;1;A;\r\n2;;;06.12.2026;M;2;B;\r\n"
+                                         "3;;;06.01.2027;ООО ромашка;3;C;\r\n4;;;07.01.2027;M;4;D;\r\n"
+                                         "5;;;07.12.2026;Ромашка;5;E;\r\n");
+    WindowFixture f;
+    f.window->setToday(QDate(2026, 12, 7));
+    f.open(lines);
+    f.grid().setCol(4);
+    f.desktop.answers = {word};
+    const QString current = f.grid().Text();
+    QTest::keyClick(f.button("CmdProd"), Qt::Key(key), Qt::ControlModifier);
+    if (!word.isEmpty())
+        QCOMPARE(f.desktop.offered.last(), current); // the current cell's text offered
+    const auto serials = [&] {
+        QStringList texts;
+        for (int row = 1; row < f.grid().Rows(); ++row)
+            texts << f.grid().TextMatrix(row, 0);
+        return texts;
+    };
+    QCOMPARE(serials(), shown);
+    QCOMPARE(f.window->windowTitle(), QStringLiteral("Palomet — показано %1 из 5").arg(shown.size()));
+    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(f.window->gridWidget());
+    QCOMPARE(table->tableInterface()->rowCount(), int(shown.size()));
+    QCOMPARE(table->tableInterface()->cellAt(0, 0)->text(QAccessible::Name), shown[0]);
+
+    // The cell box writes the entry it shows; copy copies it.
+    f.retype(1, 6, QStringLiteral("Новый"));
+    f.clickCell(1, 0);
+    QCOMPARE(f.window->model().TextMatrix(shown[0].toInt(), 6), QStringLiteral("Новый"));
+    QTest::keyClick(f.window->gridWidget(), Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), shown[0] + u'\n');
+    // Поиск finds only what is shown.
+    f.desktop.answers = {QStringLiteral("4")};
+    f.press("CmdSearh");
+    QCOMPARE(f.grid().TextMatrix(f.grid().Row(), 0), shown[0]);
+    // A save and the journal carry the entries not shown.
+    f.press("CmdSave");
+    QCOMPARE(f.readBytes().count("\r\n"), 5);
+    QVERIFY(f.readBytes().contains(QByteArray(QStringEncoder("windows-1251").encode(QStringLiteral(";Новый;")))));
+    // " Удалить строку" removes the entry shown, undo brings it back and the
+    // filter picks again; «Все записи» shows every entry.
+    f.grid().setRow(f.grid().Rows() - 1);
+    f.press("CmdDelS");
+    QCOMPARE(f.window->model().Rows(), 5);
+    QVERIFY(!serials().contains(shown.last()));
+    QCOMPARE(f.window->windowTitle(), QStringLiteral("Palomet — показано %1 из 4").arg(shown.size() - 1));
+    QTest::keyClick(f.button("CmdProd"), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(serials(), shown);
+    f.press("CmdAddS"); // added at the end, and shown
+    QCOMPARE(f.grid().Rows(), shown.size() + 2);
+    QCOMPARE(f.grid().modelRow(f.grid().Rows() - 1), 6);
+    QTest::keyClick(f.button("CmdProd"), Qt::Key_1, Qt::ControlModifier);
+    QCOMPARE(f.window->windowTitle(), QStringLiteral("Palomet"));
+    QCOMPARE(f.grid().Rows(), 7);
 }
 
 QTEST_MAIN(TestFrmEKLZ)

@@ -1,7 +1,10 @@
 #include "WindowFixture.h"
 #include "app/Fonts.h"
 
+#include <QClipboard>
 #include <QDir>
+#include <QGuiApplication>
+#include <QMenu>
 
 namespace {
 const QString sample = QStringLiteral("3;300;15.01.2009;;ЭКР;10;Сидоров;\r\n"
@@ -43,6 +46,8 @@ private slots:
     void archiveRoundTrip();
     void missingArchivesAreReported();
     void archiveNameThatLeavesTheFolderIsRefused();
+    void severalCellsPasteIntoTheGrid_data();
+    void severalCellsPasteIntoTheGrid();
 };
 
 void TestInputLine::cellStaysOneKeyBehind()
@@ -242,6 +247,46 @@ void TestInputLine::archiveNameThatLeavesTheFolderIsRefused()
     QVERIFY(f.desktop.messages[0].text.contains(QStringLiteral("«../THISYEAR»")));
     QVERIFY(!QDir(f.path(QStringLiteral("Archive"))).exists());
     QCOMPARE(f.grid().Rows(), 4); // the refused load left the grid alone
+}
+
+
+void TestInputLine::severalCellsPasteIntoTheGrid_data()
+{
+    QTest::addColumn<QString>("into"); // where Ctrl+V is pressed
+    QTest::newRow("the cell box") << "txtDataEntry";
+    QTest::newRow("the input line") << "TxtVvod";
+}
+
+// Text of several cells goes into the grid from the cell, one step to undo,
+// rather than into one cell; the box's right press is the grid's menu.
+void TestInputLine::severalCellsPasteIntoTheGrid()
+{
+    QFETCH(QString, into);
+    WindowFixture f;
+    f.open(sample);
+    f.clickCell(1, 4);
+    if (into == u"TxtVvod")
+        f.lineEdit("TxtVvod")->setFocus();
+    QLineEdit* box = f.lineEdit(into.toLatin1().constData());
+    QGuiApplication::clipboard()->setText(QStringLiteral("X\tY\nZ\tW\n"));
+    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(f.grid().TextMatrix(1, 4), QStringLiteral("X"));
+    QCOMPARE(f.grid().TextMatrix(1, 5), QStringLiteral("Y"));
+    QCOMPARE(f.grid().TextMatrix(2, 4), QStringLiteral("Z"));
+    QCOMPARE(f.grid().TextMatrix(2, 5), QStringLiteral("W"));
+    QVERIFY(f.overlay()->isHidden());
+    QCOMPARE(f.lineEdit("TxtVvod")->text(), QString());
+    QCOMPARE(f.window->history().count(), 1);
+
+    f.clickCell(3, 0);
+    QContextMenuEvent press(QContextMenuEvent::Mouse, QPoint(2, 2), f.overlay()->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(f.overlay(), &press);
+    QTRY_VERIFY(f.shownMenu());
+    QMenu* menu = f.shownMenu();
+    const QList<QAction*> entries = menu->actions();
+    QVERIFY(std::any_of(entries.begin(), entries.end(),
+                        [](QAction* action) { return action->text() == QStringLiteral("Показать"); }));
+    menu->close();
 }
 
 QTEST_MAIN(TestInputLine)

@@ -3,6 +3,7 @@
 #include "app/Fonts.h"
 
 #include <QDate>
+#include <QMenu>
 
 namespace {
 
@@ -28,6 +29,8 @@ private slots:
     void printsTwoLandscapeA4PagesWithThePendingEdit();
     void withoutAPrinterTheUserIsToldAndTheGridStillWalked_data();
     void withoutAPrinterTheUserIsToldAndTheGridStillWalked();
+    void printsAndSavesWhatIsShown_data();
+    void printsAndSavesWhatIsShown();
 };
 
 void TestPrint::printsTwoLandscapeA4PagesWithThePendingEdit()
@@ -90,6 +93,74 @@ void TestPrint::withoutAPrinterTheUserIsToldAndTheGridStillWalked()
     }
     QCOMPARE(f.grid().Row(), 3);
     QCOMPARE(f.grid().Col(), 7);
+}
+
+void TestPrint::printsAndSavesWhatIsShown_data()
+{
+    QTest::addColumn<bool>("pdf");      // «Сохранить в PDF…», else "Печать"
+    QTest::addColumn<bool>("filtered"); // the entries holding "Ромашка 3" shown
+    QTest::addColumn<int>("cancelAt");  // «Отмена» at this page
+    QTest::newRow("printed, every entry") << false << false << 0;
+    QTest::newRow("printed, a filter on") << false << true << 0;
+    QTest::newRow("PDF, every entry") << true << false << 0;
+    QTest::newRow("PDF, a filter on") << true << true << 0;
+    QTest::newRow("PDF cancelled over a file there") << true << false << 2;
+    QTest::newRow("PDF cancelled on the last page") << true << false << 3;
+}
+
+void TestPrint::printsAndSavesWhatIsShown()
+{
+    QFETCH(bool, pdf);
+    QFETCH(bool, filtered);
+    QFETCH(int, cancelAt);
+    WindowFixture f;
+    f.open(registerOf(37));
+    if (filtered) {
+        f.grid().setCol(6);
+        f.desktop.answers = {QStringLiteral("ромашка 3")};
+        QTest::keyClick(f.button("CmdProd"), Qt::Key_4, Qt::ControlModifier);
+        QCOMPARE(f.grid().Rows(), 10); // 3, 30 to 37
+    }
+    const QString out = f.path(QStringLiteral("register.pdf"));
+    f.desktop.cancelAtPage = cancelAt;
+    if (cancelAt)
+        f.writeBytes("not replaced", QStringLiteral("register.pdf"));
+    if (pdf) {
+        f.desktop.savedFiles = {out};
+        QContextMenuEvent press(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+        QApplication::sendEvent(f.window->gridWidget()->viewport(), &press);
+        QTRY_VERIFY(f.shownMenu());
+        QMenu* menu = f.shownMenu();
+        const QList<QAction*> entries = menu->actions();
+        const auto save = std::find_if(entries.begin(), entries.end(), [](QAction* action) {
+            return action->text() == QStringLiteral("Сохранить в PDF…");
+        });
+        QVERIFY(save != entries.end());
+        (*save)->trigger();
+        menu->close();
+        QVERIFY(f.desktop.suggestedFiles.value(0).endsWith(
+            QStringLiteral("/Журнал ЭКЛЗ %1.pdf").arg(QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")))));
+    } else {
+        f.desktop.pdfPath = out;
+        f.press("CmdPrint");
+    }
+    if (cancelAt) {
+        QCOMPARE(f.desktop.messages.size(), size_t(1));
+        QVERIFY(f.desktop.messages[0].text.contains(QStringLiteral("отменено")));
+        QCOMPARE(f.readBytes(QStringLiteral("register.pdf")), QByteArray("not replaced"));
+        QCOMPARE(QDir(f.folder.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("register")).size(), 1);
+        return;
+    }
+    QVERIFY(f.desktop.messages.empty());
+    const QString info = PdfTools::info(out);
+    if (info.isEmpty())
+        QSKIP("pdfinfo is not installed");
+    QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\n").arg(filtered ? 1 : 2))), qPrintable(info));
+    QVERIFY2(info.contains(QStringLiteral("842 x 595 pts (A4)")), qPrintable(info));
+    const QString text = PdfTools::text(out).simplified();
+    QVERIFY(text.contains(QStringLiteral("ООО Ромашка 37")));
+    QCOMPARE(text.contains(QStringLiteral("ООО Ромашка 4")), !filtered);
+    QVERIFY(text.contains(QStringLiteral("стр. 1")));
 }
 
 QTEST_MAIN(TestPrint)

@@ -120,8 +120,8 @@ void TestUndo::everyChangeIsOneStep()
         const QPoint at = f.cellCentre(1, 0);
         QContextMenuEvent press(QContextMenuEvent::Mouse, at, f.window->gridWidget()->viewport()->mapToGlobal(at));
         QApplication::sendEvent(f.window->gridWidget()->viewport(), &press);
-        auto* menu = f.window->findChild<QMenu*>();
-        QTRY_VERIFY(menu->isVisible());
+        QTRY_VERIFY(f.shownMenu());
+        QMenu* menu = f.shownMenu();
         QCOMPARE(f.grid().Row(), row); // the right press moved nothing
         QVERIFY(menu->actions().at(0)->text().startsWith(QStringLiteral("Отменить: ")));
         QVERIFY(!menu->actions().at(1)->isEnabled()); // nothing to redo

@@ -109,5 +109,36 @@ saved=$(head -n 1 "$work/program/thisyear.csv" | tr -d '\r')
 [ "$saved" = "CRASH-SERIAL;0001234567;15.01.2009;01.03.2010;OLD-MODEL;101;OWNER-A;" ] ||
   fail "the recovered edit was not saved: $saved"
 ls "$work/state/palomet/"*.journal >/dev/null 2>&1 && fail "a journal is left after the save"
+
+# «Показать» from the keyboard: Ctrl+2 shows the blocked units (both are)
+# and the caption says so; Ctrl+1 shows every entry again.
+"$work/program/palomet" >>"$work/palomet.log" 2>&1 &
+ppid_=$!
+window=$(xdotool search --sync --onlyvisible --name '^Palomet$' 2>/dev/null | head -n 1)
+sleep 0.5
+click 308 68                   # "Открыть журнал"
+xdotool key --clearmodifiers ctrl+2
+sleep 0.5
+xdotool search --onlyvisible --name '^Palomet — показано 2 из 2$' >/dev/null 2>&1 ||
+  fail "no caption for the filter: $(xdotool getwindowname "$window")"
+xdotool key --clearmodifiers ctrl+1
+sleep 0.5
+[ "$(xdotool getwindowname "$window")" = Palomet ] || fail "the caption stayed: $(xdotool getwindowname "$window")"
+click 636 28                   # "Выход": nothing changed, so it ends at once
+ends "the filter"
+
+# A file after --folder: said in a message box, since a start from the menu
+# has no terminal; the program ends with 2 once it is read.
+"$work/program/palomet" --folder "$work/program/thisyear.csv" >>"$work/palomet.log" 2>&1 &
+ppid_=$!
+box=$(xdotool search --sync --onlyvisible --name '^Palomet$' 2>/dev/null | head -n 1)
+sleep 0.5
+[ -n "$box" ] || fail "no message box for a --folder that is a file"
+xdotool key --clearmodifiers Return
+wait "$ppid_"; status=$?; ppid_=
+[ "$status" -eq 2 ] || fail "--folder naming a file ended with $status"
+grep -q 'не папка' "$work/palomet.log" || fail "the words for a file after --folder are missing"
+
 echo "opened, edited, saved, deleted and undid, and left through ДА in a real window;"
-echo "killed with an edit not saved, offered it back at the next start, and saved it"
+echo "killed with an edit not saved, offered it back at the next start, and saved it;"
+echo "filtered from the keyboard with its caption; a file after --folder said in a box"

@@ -43,6 +43,8 @@ private slots:
     void cellRectScrollsIntoView();
     void userPressOnHeaderSelectsTheColumn();
     void releaseRaisesMouseUpThenClick();
+    void viewFollowsItsModel_data();
+    void viewFollowsItsModel();
 };
 
 void TestFlexGrid::shapeGrowsAndShrinksAtTheEnd()
@@ -308,6 +310,56 @@ void TestFlexGrid::releaseRaisesMouseUpThenClick()
     connect(&grid, &FlexGrid::Click, this, [&] { order << QStringLiteral("Click"); });
     grid.userRelease(0, 1);
     QCOMPARE(order, (QStringList{"MouseUp 0,1", "Click"}));
+}
+
+void TestFlexGrid::viewFollowsItsModel_data()
+{
+    QTest::addColumn<QString>("change"); // made on the model
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("nothing") << "" << QStringList{"b", "d"};
+    QTest::newRow("an entry added at the end is shown") << "add" << QStringList{"b", "d", ""};
+    QTest::newRow("a shown entry removed") << "remove b" << QStringList{"d"};
+    QTest::newRow("a hidden entry removed") << "remove c" << QStringList{"b", "d"};
+    QTest::newRow("an entry put back before them is shown") << "insert at 1" << QStringList{"new", "b", "d"};
+    QTest::newRow("sorted: the same entries, in their new order") << "sort" << QStringList{"d", "b"};
+    QTest::newRow("rows dropped at the end") << "rows 3" << QStringList{"b"};
+}
+
+// A view showing entries b and d of a, b, c, d, with b current: the model
+// changes, and the view shows the same entries, and what came in.
+void TestFlexGrid::viewFollowsItsModel()
+{
+    QFETCH(QString, change);
+    QFETCH(QStringList, shown);
+    GridModel model;
+    FlexGrid view(model);
+    fill(view, {"a", "b", "c", "d"});
+    view.setRow(2);
+    view.showRows({2, 4});
+    QCOMPARE(view.Row(), 1); // still on b
+    QCOMPARE(view.viewRow(3), -1);
+    if (change == u"add")
+        model.AddItem(QString());
+    else if (change == u"remove b")
+        model.RemoveItem(2);
+    else if (change == u"remove c")
+        model.RemoveItem(3);
+    else if (change == u"insert at 1") {
+        PackedRow cells;
+        cells.append(QStringLiteral("new"));
+        model.insertRow(1, cells);
+    } else if (change == u"sort")
+        model.permuteRows(1, {3, 2, 1, 0});
+    else if (change == u"rows 3")
+        model.setRows(3);
+    QCOMPARE(columnTexts(view, 0), shown);
+    for (int row = 1; row < view.Rows(); ++row)
+        QCOMPARE(view.viewRow(view.modelRow(row)), row);
+    // A change at the end or after it leaves the current cell on its entry.
+    if (change.isEmpty() || change == u"add" || change == u"remove c" || change == u"rows 3")
+        QCOMPARE(view.TextMatrix(view.Row(), 0), QStringLiteral("b"));
+    view.showAll();
+    QCOMPARE(view.Rows(), model.Rows());
 }
 
 QTEST_MAIN(TestFlexGrid)

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+class Desktop;
+class FlexGrid;
+
+// «Сохранить в PDF…»: the entries shown, laid out exactly as printed, into a
+// file chosen in Qt's own dialog (offering «Журнал ЭКЛЗ ДД.ММ.ГГГГ.pdf» in
+// the user's documents folder), with the printing's progress and «Отмена».
+// The file is written under a temporary name beside the one chosen and takes
+// its place only once whole, so a cancelled or failed export leaves no file
+// and replaces none.
+class PdfExport
+{
+public:
+    PdfExport(FlexGrid& grid, Desktop& desktop, const QString& title);
+
+    void run();
+
+private:
+    FlexGrid& grid_;
+    Desktop& desktop_;
+    const QString title_;
+};

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "rules/EntryFilter.h"
+
+#include <QDate>
+#include <QObject>
+
+class CellOverlay;
+class Desktop;
+class FlexGrid;
+class QAction;
+class QMenu;
+class QWidget;
+
+// What the grid shows: every entry, or those a filter picks (the grid
+// menu's «Показать», each entry with its own keys), and the window's caption
+// that says so: «Palomet — показано N из M» while a filter is on. The filter
+// stays over a sort and picks again after an undo or a redo; a load and a
+// recovery show every entry.
+class ShownEntries : public QObject
+{
+    Q_OBJECT
+public:
+    ShownEntries(QWidget& window, FlexGrid& grid, Desktop& desktop, CellOverlay& overlay, const QString& title);
+
+    // Puts «Показать» into the menu.
+    void addTo(QMenu& menu);
+    void show(const EntryFilter& filter);
+    // The filter picks again from the entries as they are now.
+    void reapply();
+    // The day "blocked" and "soon" are judged on; the clock's when not set.
+    void setToday(QDate today) { today_ = today; }
+
+private:
+    QAction* addAction(const QString& text, const QKeySequence& keys, EntryFilter::Kind kind);
+    void showContaining();
+    void updateCaption();
+
+    QWidget& window_;
+    FlexGrid& grid_;
+    Desktop& desktop_;
+    CellOverlay& overlay_;
+    const QString title_;
+    std::vector<QAction*> actions_;
+    EntryFilter filter_;
+    QDate today_;
+};

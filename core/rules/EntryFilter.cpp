@@ -1,0 +1,35 @@
+#include "rules/EntryFilter.h"
+
+#include "grid/CaselessText.h"
+#include "grid/GridModel.h"
+#include "register/RegisterLayout.h"
+#include "rules/BlockingDate.h"
+#include "rules/BlockingStatus.h"
+
+std::vector<quint32> EntryFilter::matches(const GridModel& model, QDate today) const
+{
+    std::vector<quint32> rows;
+    const int end = model.Rows();
+    if (kind == Kind::Containing) {
+        const CaselessText wanted(word);
+        for (int row = GridModel::FixedRows; row < end; ++row)
+            if (wanted.contains(model.cellText(row, column)))
+                rows.push_back(quint32(row));
+        return rows;
+    }
+    // Day numbers, so that a million dates are read without a QDate each.
+    const std::optional<int> day = BlockingDate::dayNumber(today.toString(QStringLiteral("dd.MM.yyyy")));
+    CellText::Scratch scratch;
+    for (int row = GridModel::FixedRows; row < end; ++row) {
+        bool shown = kind == Kind::All;
+        if (!shown && day) {
+            const std::optional<int> blocking =
+                BlockingDate::dayNumber(model.cellText(row, RegisterLayout::blockingColumn).view(scratch));
+            const int until = blocking ? *blocking - *day : 0;
+            shown = blocking && (kind == Kind::Blocked ? until <= 0 : until > 0 && until <= BlockingStatus::soonDays);
+        }
+        if (shown)
+            rows.push_back(quint32(row));
+    }
+    return rows;
+}
