@@ -2,6 +2,7 @@
 
 #include "ui/GridWidget.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -25,6 +26,7 @@ BenchWindow::BenchWindow(const QString& registerFile)
     if (!QFile::copy(registerFile, dir_.filePath(QStringLiteral("thisyear.csv"))))
         qFatal("cannot copy the register");
     desktop_.pdfPath = dir_.filePath(QStringLiteral("register.pdf"));
+    desktop_.exportPath = dir_.filePath(QStringLiteral("export.pdf"));
     desktop_.setMainWindow(&window_);
     window_.show();
     QCoreApplication::processEvents();
@@ -58,6 +60,20 @@ void BenchWindow::saveAs(const QString& name)
 {
     desktop_.answer = name;
     press("CmdSaveAs");
+}
+
+void BenchWindow::show(const QString& entry, const QString& answer)
+{
+    desktop_.answer = answer;
+    for (QAction* action : window_.findChildren<QAction*>())
+        if (action->text() == entry)
+            return action->trigger();
+    qFatal("no menu entry %s", qPrintable(entry));
+}
+
+void BenchWindow::exportPdf()
+{
+    show(QStringLiteral("Сохранить в PDF…"));
 }
 
 void BenchWindow::scrollThrough(const std::function<void(double)>& frame)

@@ -16,6 +16,8 @@ public:
     // The same archive is saved again and again.
     bool askYesNo(const QString&, const QString&) override { return true; }
     std::unique_ptr<QPrinter> defaultPrinter() override;
+    QString exportPath; // what «Сохранить в PDF…» is given
+    QString saveFileBox(const QString&, const QString&, const QString&) override { return exportPath; }
 };
 
 // The main window over a program folder of its own holding a copy of the
@@ -34,6 +36,9 @@ public:
     void releaseOverHeader(int col);
     void searchFor(const QString& word);
     void saveAs(const QString& name);
+    // A «Показать» entry of the grid's menu, by its text; answer for «Содержащие…».
+    void show(const QString& entry, const QString& answer = {});
+    void exportPdf();
     // Scrolls from the first row to the last, painting every screen; calls
     // frame() with each screen's time in milliseconds.
     void scrollThrough(const std::function<void(double)>& frame);

@@ -128,6 +128,15 @@ Action actionFor(const QString& operation, int entries)
              w.searchFor(lastSerial);
          }},
         {QStringLiteral("print"), [](BenchWindow& w) { w.press("CmdPrint"); }},
+        {QStringLiteral("pdf"), [](BenchWindow& w) { w.exportPdf(); }},
+        // «Показать»: the blocked units, and the owners holding a word (a
+        // sixth of the generated entries hold "Ромашка").
+        {QStringLiteral("filter blocked"), [](BenchWindow& w) { w.show(QStringLiteral("Заблокированные")); }},
+        {QStringLiteral("filter containing"),
+         [](BenchWindow& w) {
+             w.window().grid().setCol(ownerColumn);
+             w.show(QStringLiteral("Содержащие…"), QStringLiteral("ромашка"));
+         }},
         {QStringLiteral("delete row"),
          [](BenchWindow& w) {
              w.window().grid().setRow(2);
@@ -163,7 +172,8 @@ struct Floor
 
 Floor floorFor(const QString& operation, const QString& registerFile, const QString& folder)
 {
-    if (operation.startsWith(QLatin1String("save")) || operation == QLatin1String("print"))
+    if (operation.startsWith(QLatin1String("save")) || operation == QLatin1String("print") ||
+        operation == QLatin1String("pdf"))
         return {QStringLiteral("write"), Floors::write(registerFile, folder)};
     if (operation == QLatin1String("sort text"))
         return {QStringLiteral("sort"), Floors::sort(registerFile, ownerColumn)};
@@ -207,6 +217,9 @@ QList<BenchRow> benchRows()
     rows.append({QStringLiteral("memory floor"), 1000000});
     rows.append({QStringLiteral("print"), 1000});
     rows.append({QStringLiteral("print"), 32766});
+    rows.append({QStringLiteral("pdf"), 32766});
+    for (const char* operation : {"filter blocked", "filter containing", "scroll filtered"})
+        rows.append({QString::fromLatin1(operation), 1000000});
     for (const char* operation : {"sort date", "delete row", "undo delete row", "undo sort text", "unsaved check",
                                   "journal edit", "journal first edit", "journal sort", "recovery"})
         for (int entries : {32766, 1000000})
@@ -234,8 +247,12 @@ QString measure(const QString& operation, const QString& registerFile, int entri
             .arg(bytes / (1024 * 1024), 0, 'f', 0);
     }
     BenchWindow window(registerFile);
-    if (operation == QLatin1String("scroll")) {
+    if (operation == QLatin1String("scroll") || operation == QLatin1String("scroll filtered")) {
         // Every screen is one frame; the figures are frame times.
+        if (operation == QLatin1String("scroll filtered")) {
+            window.window().grid().setCol(ownerColumn);
+            window.show(QStringLiteral("Содержащие…"), QStringLiteral("ромашка"));
+        }
         std::vector<double> frames;
         for (int run = 0; run < runs; ++run)
             window.scrollThrough([&](double ms) { frames.push_back(ms); });

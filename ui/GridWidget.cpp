@@ -34,6 +34,7 @@ GridWidget::GridWidget(FlexGrid& grid, QWidget* parent)
     GridAccessible::install();
     repaintTimer_.setSingleShot(true);
     connect(&repaintTimer_, &QTimer::timeout, this, [this] {
+        grid_.contentNoted();
         syncScrollBars();
         viewport()->update();
         announceCurrentCell();

@@ -36,23 +36,9 @@ void FlexGrid::connectModel()
     connect(&model_, &GridModel::columnsChanged, this, [this] {
         keepInside();
         emit placeChanged();
-        emit contentChanged();
+        noteContent();
     });
-    connect(&model_, &GridModel::textsChanged, this, &FlexGrid::contentChanged);
-}
-
-int FlexGrid::Rows() const
-{
-    return shown_ ? FixedRows + int(shown_->size()) : model_.Rows();
-}
-
-int FlexGrid::modelRow(int row) const
-{
-    if (row < 0 || row >= Rows())
-        return -1;
-    if (!shown_ || row < FixedRows)
-        return row;
-    return int((*shown_)[size_t(row - FixedRows)]);
+    connect(&model_, &GridModel::textsChanged, this, &FlexGrid::noteContent);
 }
 
 int FlexGrid::viewRow(int modelRow) const
@@ -77,7 +63,7 @@ void FlexGrid::placeCurrentOn(int modelRowOfCurrent, int modelRowOfSel)
     geometry_.scrollIntoView(row_, col_);
     keepInside();
     emit shownChanged();
-    emit contentChanged();
+    noteContent();
 }
 
 void FlexGrid::showRows(std::vector<quint32> modelRows)
@@ -111,9 +97,10 @@ void FlexGrid::rowsInserted(int first, int count)
             added.push_back(quint32(r));
         shown_->insert(at, added.begin(), added.end());
     }
+    // More rows leave the current cell and the scrolling within reach: a
+    // load appends a million rows one by one.
     geometry_.setRowCount(Rows());
-    keepInside();
-    emit contentChanged();
+    noteContent();
 }
 
 void FlexGrid::rowsRemoved(int first, int count)
@@ -138,7 +125,7 @@ void FlexGrid::rowsRemoved(int first, int count)
     }
     geometry_.setRowCount(Rows());
     keepInside();
-    emit contentChanged();
+    noteContent();
 }
 
 void FlexGrid::rowsPermuted(int first, const std::vector<quint32>& order)
@@ -153,7 +140,7 @@ void FlexGrid::rowsPermuted(int first, const std::vector<quint32>& order)
                 row = quint32(first) + placeOf[row - quint32(first)];
         std::sort(shown_->begin(), shown_->end());
     }
-    emit contentChanged();
+    noteContent();
 }
 
 bool FlexGrid::validCell(int row, int col) const
@@ -220,7 +207,7 @@ bool FlexGrid::changeCurrentCell(int row, int col)
         return false;
     row_ = row;
     col_ = col;
-    emit contentChanged();
+    noteContent();
     return true;
 }
 
@@ -245,7 +232,7 @@ bool FlexGrid::setRowSel(int row)
     if (row < 0 || row >= Rows())
         return false;
     rowSel_ = row;
-    emit contentChanged();
+    noteContent();
     return true;
 }
 
@@ -254,7 +241,7 @@ bool FlexGrid::setColSel(int col)
     if (col < 0 || col >= Cols())
         return false;
     colSel_ = col;
-    emit contentChanged();
+    noteContent();
     return true;
 }
 
@@ -304,7 +291,7 @@ bool FlexGrid::setRowHeight(int row, int twips)
     if (!geometry_.setRowHeight(row, twips))
         return false;
     keepInside();
-    emit contentChanged();
+    noteContent();
     return true;
 }
 
@@ -314,25 +301,25 @@ void FlexGrid::setFont(const QFont& font)
     const QFontMetricsF metrics(font_);
     geometry_.setDefaultRowHeight(Twips::fromPixels(static_cast<int>(std::ceil(metrics.height())) + 4));
     emit placeChanged();
-    emit contentChanged();
+    noteContent();
 }
 
 void FlexGrid::setTopRow(int row)
 {
     if (geometry_.setTopRow(row))
-        emit contentChanged();
+        noteContent();
 }
 
 void FlexGrid::setLeftCol(int col)
 {
     if (geometry_.setLeftCol(col))
-        emit contentChanged();
+        noteContent();
 }
 
 void FlexGrid::scrollIntoView(int row, int col)
 {
     if (geometry_.scrollIntoView(row, col))
-        emit contentChanged();
+        noteContent();
 }
 
 QRect FlexGrid::currentCellRect()
@@ -382,7 +369,7 @@ void FlexGrid::setViewportSize(int widthTwips, int heightTwips)
 {
     geometry_.setViewport(QSize(widthTwips, heightTwips));
     keepInside();
-    emit contentChanged();
+    noteContent();
 }
 
 void FlexGrid::userPress(int row, int col)
@@ -395,14 +382,14 @@ void FlexGrid::userPress(int row, int col)
             return;
         rowSel_ = Rows() - 1;
         colSel_ = col;
-        emit contentChanged();
+        noteContent();
         return;
     }
     if (!changeCurrentCell(row, col))
         return;
     rowSel_ = row;
     colSel_ = col;
-    emit contentChanged();
+    noteContent();
 }
 
 void FlexGrid::userDrag(int row, int col)
@@ -430,7 +417,7 @@ void FlexGrid::userMoveTo(int row, int col)
     rowSel_ = row_;
     colSel_ = col_;
     scrollIntoView(row_, col_);
-    emit contentChanged();
+    noteContent();
 }
 
 void FlexGrid::userFocusIn()

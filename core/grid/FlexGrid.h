@@ -54,13 +54,18 @@ public:
     bool filtered() const { return shown_.has_value(); }
     // The model's row shown as row, and the row a model row is shown as;
     // -1 where there is none.
-    int modelRow(int row) const;
+    int modelRow(int row) const
+    {
+        if (row < 0 || row >= Rows())
+            return -1;
+        return !shown_ || row < FixedRows ? row : int((*shown_)[size_t(row - FixedRows)]);
+    }
     int viewRow(int modelRow) const;
 
     // Shape. Counts include the header row; growing appends empty rows or
     // columns at the end, shrinking drops them from the end. Past maxRows or
     // maxCols the grid refuses and changes nothing.
-    int Rows() const;
+    int Rows() const { return shown_ ? FixedRows + int(shown_->size()) : model_.Rows(); }
     bool setRows(int count);
     int Cols() const { return model_.Cols(); }
     bool setCols(int count) { return model_.setCols(count); }
@@ -164,6 +169,12 @@ public:
     void userRelease(int row, int col);
     void userMoveTo(int row, int col);
     void userFocusIn();
+    // The view painted what it was told of: the next change tells again.
+    void contentNoted()
+    {
+        contentPending_ = false;
+        model_.textsNoted();
+    }
 
 signals:
     void LeaveCell();
@@ -171,7 +182,9 @@ signals:
     void Click();
     void GotFocus();
 
-    void contentChanged();   // texts, selection or scrolling: repaint
+    // Texts, selection or scrolling: repaint. Once until contentNoted, so
+    // that a change a row at a time asks for one repaint.
+    void contentChanged();
     void placeChanged();     // position, size, visibility or column widths
     void refreshRequested();
     void shownChanged();     // which entries are shown
@@ -189,6 +202,11 @@ private:
     // Shown rows changed under the current cell: it stays on its entry where
     // that is still shown.
     void placeCurrentOn(int modelRowOfCurrent, int modelRowOfSel);
+    void noteContent()
+    {
+        if (!std::exchange(contentPending_, true))
+            emit contentChanged();
+    }
 
     std::unique_ptr<GridModel> own_;
     GridModel& model_;
@@ -203,4 +221,5 @@ private:
     QRect place_;
     bool visible_ = true;
     QFont font_;
+    bool contentPending_ = false;
 };

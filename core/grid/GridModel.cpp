@@ -10,11 +10,6 @@ GridModel::GridModel(QObject* parent)
     rows_.resize(2);
 }
 
-bool GridModel::validCell(int row, int col) const
-{
-    return row >= 0 && row < Rows() && col >= 0 && col < Cols();
-}
-
 bool GridModel::setRows(int count)
 {
     if (count < FixedRows || count > maxRows)
@@ -120,13 +115,6 @@ bool GridModel::setColPosition(int index, int position)
     return true;
 }
 
-CellText GridModel::cellText(int row, int col) const
-{
-    if (!validCell(row, col))
-        return {};
-    return rows_.row(size_t(row)).cell(col);
-}
-
 RowView GridModel::rowView(int row) const
 {
     if (row < 0 || row >= Rows())
@@ -161,7 +149,7 @@ bool GridModel::setTextMatrix(int row, int col, CellText text)
     note({.kind = GridChange::Kind::SetText, .a = row, .b = col, .text = text});
     ++revision_;
     replaceCell(row, col, text);
-    emit textsChanged();
+    noteTexts();
     return true;
 }
 
@@ -172,7 +160,7 @@ bool GridModel::setRowCells(int row, const PackedRow& cells)
     note({.kind = GridChange::Kind::SetRowCells, .a = row, .cells = &cells});
     ++revision_;
     storeRow(row, cells);
-    emit textsChanged();
+    noteTexts();
     return true;
 }
 

@@ -7,6 +7,7 @@
 
 #include <QObject>
 #include <QString>
+#include <utility>
 #include <vector>
 
 // The register's rows and cells, and nothing of how they are shown: every
@@ -47,7 +48,10 @@ public:
     // Texts. A text put over the same text is no change.
     QString TextMatrix(int row, int col) const { return cellText(row, col).toString(); }
     // The text as held, without a copy: valid until the model changes.
-    CellText cellText(int row, int col) const;
+    CellText cellText(int row, int col) const
+    {
+        return validCell(row, col) ? rows_.row(size_t(row)).cell(col) : CellText();
+    }
     // A row's cells as held, without a copy: valid until the model changes.
     // A row never holds cells past Cols.
     RowView rowView(int row) const;
@@ -87,16 +91,26 @@ signals:
     void rowsRemoved(int first, int count);
     void rowsPermuted(int first, const std::vector<quint32>& order);
     void columnsChanged();
+    // Once until textsNoted: a pass that writes a million cells asks for one
+    // repaint, not a million.
     void textsChanged();
 
+public:
+    void textsNoted() { textsPending_ = false; }
+
 private:
-    bool validCell(int row, int col) const;
+    bool validCell(int row, int col) const { return row >= 0 && row < Rows() && col >= 0 && col < Cols(); }
     void note(const GridChange& change)
     {
         if (recorder_)
             recorder_->record(change);
     }
     void replaceCell(int row, int col, CellText text);
+    void noteTexts()
+    {
+        if (!std::exchange(textsPending_, true))
+            emit textsChanged();
+    }
     void storeRow(int row, const PackedRow& cells);
 
     RowStore rows_;
@@ -106,4 +120,5 @@ private:
     GenericOrder::DateReader dateReader_;
     quint64 revision_ = 0;
     GridRecorder* recorder_ = nullptr;
+    bool textsPending_ = false;
 };

@@ -8,8 +8,11 @@
 
 std::vector<quint32> EntryFilter::matches(const GridModel& model, QDate today) const
 {
+    // Room for every entry at once: never more than 4 bytes an entry, and
+    // no copies while it grows.
     std::vector<quint32> rows;
     const int end = model.Rows();
+    rows.reserve(size_t(end));
     if (kind == Kind::Containing) {
         const CaselessText wanted(word);
         for (int row = GridModel::FixedRows; row < end; ++row)
