@@ -47,7 +47,7 @@ QString printFailure(const QPrinter* printer, std::optional<RegisterPrinter::Out
 
 const QString FrmEKLZ::programTitle = QStringLiteral("Palomet");
 
-FrmEKLZ::FrmEKLZ(Desktop& desktop, QString programFolder, QString journalFolder, QWidget* parent)
+FrmEKLZ::FrmEKLZ(Desktop& desktop, QString programFolder, QString logFolder, QWidget* parent)
     : QWidget(parent)
     , desktop_(desktop)
     , MSFGAZ(register_)
@@ -63,7 +63,7 @@ FrmEKLZ::FrmEKLZ(Desktop& desktop, QString programFolder, QString journalFolder,
     , menu_(*this, *controls_.MSFGAZ, *controls_.txtDataEntry, history_, clipboard_, overlay_)
     , shown_(*this, MSFGAZ, desktop, overlay_, programTitle)
     , pdf_(MSFGAZ, desktop, programTitle)
-    , recovery_(register_, MSFGAZ, document_, history_, overlay_, desktop, std::move(journalFolder), programTitle)
+    , recovery_(register_, MSFGAZ, document_, history_, overlay_, desktop, std::move(logFolder), programTitle)
 {
     setWindowIcon(appIcon());
     setWindowTitle(programTitle);
@@ -84,7 +84,7 @@ FrmEKLZ::FrmEKLZ(Desktop& desktop, QString programFolder, QString journalFolder,
     connectHandlers();
     Form_Load();
     document_.markSaved();
-    journal().setRecording(true); // from the first change after the start
+    workLog().setRecording(true); // from the first change after the start
     controls_.TxtVvod->setFocus();
 }
 
@@ -100,15 +100,15 @@ RegisterDocument::WindowHooks FrmEKLZ::documentHooks()
             .blockingPass = [this] { passOfLoad(); },
             .replacing =
                 [this] {
-                    journal().end();
-                    journal().setRecording(false);
+                    workLog().end();
+                    workLog().setRecording(false);
                 },
             .loaded =
                 [this] {
                     history_.clear();
-                    journal().setRecording(true);
+                    workLog().setRecording(true);
                 },
-            .saved = [this] { journal().end(); }};
+            .saved = [this] { workLog().end(); }};
 }
 
 bool FrmEKLZ::mayLoseWork() const
@@ -178,7 +178,7 @@ void FrmEKLZ::closeEvent(QCloseEvent* event)
         return;
     }
     event->accept();
-    journal().end(); // nothing in it is unsaved
+    workLog().end(); // nothing in it is unsaved
     desktop_.quit();
 }
 
@@ -258,7 +258,7 @@ void FrmEKLZ::OKButton_Click()
 void FrmEKLZ::CancelButton_Click()
 {
     dialog_->close();
-    journal().end(); // the user chose to drop the work
+    workLog().end(); // the user chose to drop the work
     desktop_.quit();
 }
 
@@ -268,7 +268,7 @@ bool FrmEKLZ::endOfSession(bool interactionAllowed)
         return true;
     if (!interactionAllowed) {
         overlay_.settle(); // typed but not committed is work too
-        journal().flush();
+        workLog().flush();
         return true;
     }
     showExitQuestion();
@@ -280,14 +280,14 @@ bool FrmEKLZ::endOfSession(bool interactionAllowed)
     connect(dialog_, &Dialog::saveAndEnd, &answered, [&] { ends = !document_.hasUnsavedChanges(); });
     connect(dialog_, &Dialog::endWithoutSaving, &answered, [&] { ends = true; });
     answered.exec();
-    journal().flush();
+    workLog().flush();
     return ends;
 }
 
 void FrmEKLZ::endBySignal()
 {
     overlay_.settle(); // typed but not committed is work too
-    journal().flush();
+    workLog().flush();
     desktop_.quit();
 }
 

@@ -11,7 +11,7 @@
 #include "app/WorkRecovery.h"
 #include "grid/FlexGrid.h"
 #include "grid/GridModel.h"
-#include "journal/WorkJournal.h"
+#include "worklog/WorkLog.h"
 #include "ui/CellOverlay.h"
 
 #include <QDate>
@@ -32,16 +32,16 @@ class QUndoStack;
 // The work behind them is its parts': the register (RegisterDocument), the
 // undo history (EditHistory), the clipboard (GridClipboard), the marks
 // (GridMarks), the grid's menu (GridMenu), what the grid shows
-// (ShownEntries) and the work journal (WorkRecovery), each with its own
+// (ShownEntries) and the work log (WorkRecovery), each with its own
 // members.
 class FrmEKLZ : public QWidget
 {
     Q_OBJECT
 public:
-    // programFolder holds thisyear.csv and the Archive folder; journalFolder
-    // the journals of the work not yet saved.
+    // programFolder holds thisyear.csv and the Archive folder; logFolder
+    // the logs of the work not yet saved.
     FrmEKLZ(Desktop& desktop, QString programFolder,
-            QString journalFolder = WorkJournal::defaultFolder(), QWidget* parent = nullptr);
+            QString logFolder = WorkLog::defaultFolder(), QWidget* parent = nullptr);
     ~FrmEKLZ() override;
 
     FlexGrid& grid() { return MSFGAZ; }
@@ -57,7 +57,7 @@ public:
 
     // At start: offers the work of windows that ended without saving it.
     void offerRecovery() { recovery_.offerRecovery(); }
-    WorkJournal& journal() { return recovery_.journal(); }
+    WorkLog& workLog() { return recovery_.workLog(); }
     // The day the blocking marks are judged on; the clock's when not set.
     void setToday(QDate today)
     {
@@ -65,10 +65,10 @@ public:
         shown_.setToday(today);
     }
     // The session ends: with interaction allowed, unsaved work gets the exit
-    // question; otherwise it is written to the journal. Answers false when
+    // question; otherwise it is written to the log. Answers false when
     // the user chose to stay.
     bool endOfSession(bool interactionAllowed);
-    // A signal ends the program: the journal is written, and offered at the
+    // A signal ends the program: the log is written, and offered at the
     // next start.
     void endBySignal();
 

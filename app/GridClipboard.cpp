@@ -123,7 +123,7 @@ bool GridClipboard::refused(const QList<QStringList>& cells, int top, int left)
                   .arg(russian.toString(cells.size()), russian.toString(FlexGrid::maxRows - 1));
     if (why.isEmpty())
         return false;
-    // The journal of the work replays only what the grid can hold.
+    // The log of the work replays only what the grid can hold.
     desktop_.messageBox(QStringLiteral("Вставка не выполнена: %1. Таблица не изменена.").arg(why), title_);
     return true;
 }

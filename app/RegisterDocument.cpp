@@ -6,6 +6,9 @@
 #include "grid/FlexGrid.h"
 #include "register/RegisterLayout.h"
 #include "storage/RegisterReader.h"
+#include "worklog/WorkLog.h"
+#include "storage/KeptVersions.h"
+#include "storage/ArchiveName.h"
 #include "storage/RegisterWriter.h"
 
 #include <QDir>
@@ -15,6 +18,7 @@ namespace {
 
 const QString registerFile = RegisterLayout::registerFile.toString();
 const QString archiveFolderName = RegisterLayout::archiveFolder.toString();
+const QString archiveMissing = QStringLiteral("Не могу найти  указанный год.");
 const QString backupFolderName = RegisterLayout::backupFolder.toString();
 
 } // namespace
@@ -26,6 +30,7 @@ RegisterDocument::RegisterDocument(FlexGrid& grid, QString programFolder, Deskto
     , desktop_(desktop)
     , title_(std::move(title))
     , hooks_(std::move(hooks))
+    , archives_(QDir(programFolder_).filePath(archiveFolderName), desktop, title_)
 {
 }
 
@@ -52,11 +57,6 @@ bool RegisterDocument::mayDropChanges(const QString& whatLoads)
 QString RegisterDocument::registerPath() const
 {
     return QDir(programFolder_).filePath(registerFile);
-}
-
-QString RegisterDocument::archiveFolder() const
-{
-    return QDir(programFolder_).filePath(archiveFolderName);
 }
 
 void RegisterDocument::resetGrid()
@@ -250,4 +250,117 @@ bool RegisterDocument::SaveGridn()
     registerStamp_ = saved->stampAfter;
     registerContents_ = saved->contentHash;
     return true;
+}
+
+void RegisterDocument::loadgridarch()
+{
+    QString name;
+    if (!archives_.askName(QStringLiteral("Введите год (или другое имя файла)"), name) ||
+        archives_.refuseUnreadable())
+        return;
+    const std::optional<QString> path =
+        archives_.find(name, {backupFolder(), ProgramFolder::dataFolder() + u'/' + backupFolderName});
+    if (!path || archives_.refuseLinkLeaving(*path, QStringLiteral("Архив не загружен.")))
+        return;
+    // An empty or missing Archive folder has nothing to load either, and the
+    // user is told so like for any other name that is not there.
+    const bool kept = !archives_.holds(*path);
+    const bool found = (kept || archives_.holdsAnyFile()) && QFileInfo::exists(*path);
+    if (!found && hasUnsavedChanges()) {
+        // Nothing to load: unsaved changes are not emptied away for it.
+        desktop_.messageBox(archiveMissing, title_);
+        return;
+    }
+    if (found && !mayDropChanges(QStringLiteral("загрузить архив «%1»").arg(QFileInfo(*path).fileName())))
+        return;
+    RegisterReader::Status status = RegisterReader::Status::CannotOpen;
+    {
+        const Desktop::BusyScope busy(desktop_);
+        hooks_.commitEdit();
+        hooks_.replacing();
+        resetGrid();
+        int lastColumn = 0;
+        if (found) {
+            status = RegisterReader::loadInto(grid_.model(), *path, {nullptr, kept, &lastColumn});
+            placeAfterLoad(status, lastColumn);
+        }
+        source_ = found ? Source::Archive : Source::Nothing;
+        archiveName_ = QFileInfo(*path).fileName();
+        markSaved();
+        hooks_.loaded();
+    }
+    if (status != RegisterReader::Status::Ok)
+        desktop_.messageBox(SaveMessages::loadFailure(status, QFileInfo(*path).fileName(), archiveMissing),
+                            title_);
+}
+
+bool RegisterDocument::SaveAsGridn()
+{
+    QString name;
+    if (!archives_.askName(QStringLiteral("Введите имя файла"), name))
+        return false;
+    if (!archives_.holdsAnyFile())
+        QDir(programFolder_).mkdir(archiveFolderName); // a failure shows when the file is written
+    const QString path = ArchiveName::pathIn(archives_.path(), name);
+    if (archives_.refuseLinkLeaving(path, QStringLiteral("Архив не записан.")))
+        return false;
+    return saveTo(path, QFileInfo(path).completeBaseName(), [&] { return archives_.mayReplace(name); }).has_value();
+}
+
+WorkLogFormat::Origin RegisterDocument::origin() const
+{
+    WorkLogFormat::Origin origin;
+    origin.programFolder = QFileInfo(programFolder_).absoluteFilePath();
+    origin.source = int(source_);
+    origin.name = archiveName_;
+    origin.registerPath = registerPath();
+    if (registerStamp_) {
+        origin.stamped = true;
+        origin.device = qint64(registerStamp_->device);
+        origin.inode = qint64(registerStamp_->inode);
+        origin.size = registerStamp_->size;
+        origin.modifiedNs = registerStamp_->modifiedNs;
+        origin.changedNs = registerStamp_->changedNs;
+    }
+    return origin;
+}
+
+void RegisterDocument::recovered(const WorkLogFormat::Origin& origin)
+{
+    source_ = Source(std::clamp(origin.source, int(Source::Nothing), int(Source::Archive)));
+    archiveName_ = origin.name;
+    registerStamp_.reset();
+    if (origin.stamped) {
+        registerStamp_ = FileStamp{quint64(origin.device), quint64(origin.inode), origin.size,
+                                   origin.modifiedNs, origin.changedNs};
+        // A file rewritten since with its times put back still counts as changed.
+        const bool sameStamp = FileStamp::of(registerPath()) == registerStamp_;
+        if (sameStamp && origin.hashed && WorkLog::fileHash(registerPath()) != origin.hash)
+            registerStamp_->size = -1;
+    }
+    savedRevision_.reset();
+}
+
+WorkLogFormat::Origin RegisterDocument::fromElsewhere(WorkLogFormat::Origin origin)
+{
+    origin.source = int(Source::Nothing);
+    origin.stamped = false;
+    origin.name.clear();
+    return origin;
+}
+
+QString RegisterDocument::originName(const WorkLogFormat::Origin& origin)
+{
+    if (Source(origin.source) == Source::Archive)
+        return origin.name;
+    return QDir::toNativeSeparators(origin.registerPath);
+}
+
+RegisterWriter::KeptWork RegisterDocument::keepRecovered(const GridModel& grid, const WorkLogFormat::Origin& origin)
+{
+    QString name = RegisterLayout::registerKeptName.toString();
+    if (Source(origin.source) == Source::Archive)
+        name = QFileInfo(origin.name).completeBaseName();
+    // Never pruned: each is the only copy of work the user chose not to take back.
+    return RegisterWriter::keepAsVersion(grid, backupFolder(), name + QStringLiteral("-recovered"));
 }

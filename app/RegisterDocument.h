@@ -1,6 +1,8 @@
 #pragma once
 
-#include "journal/JournalFormat.h"
+#include "app/ArchiveFolder.h"
+
+#include "worklog/WorkLogFormat.h"
 #include "storage/FileReplacement.h"
 #include "storage/FileStamp.h"
 #include "storage/RegisterReader.h"
@@ -48,20 +50,20 @@ public:
     // What the grid holds now counts as saved.
     void markSaved();
 
-    // Where the grid came from, for a work journal.
-    JournalFormat::Origin origin() const;
-    // The grid holds work recovered from a journal of origin: changes not
+    // Where the grid came from, for a work log.
+    WorkLogFormat::Origin origin() const;
+    // The grid holds work recovered from a log of origin: changes not
     // yet saved, which a save asks about as it would have before the crash,
     // and as for a file changed by someone else when it has changed since.
-    void recovered(const JournalFormat::Origin& origin);
+    void recovered(const WorkLogFormat::Origin& origin);
     // origin as a grid taken into this folder's window from another folder
     // holds it: nothing of this folder.
-    static JournalFormat::Origin fromElsewhere(JournalFormat::Origin origin);
+    static WorkLogFormat::Origin fromElsewhere(WorkLogFormat::Origin origin);
     // The file the grid came from, as the user knows it.
-    static QString originName(const JournalFormat::Origin& origin);
+    static QString originName(const WorkLogFormat::Origin& origin);
     // Writes the grid into Backup as a kept version NAME-recovered-...: the
     // recovered work the user did not take back into the window.
-    RegisterWriter::KeptWork keepRecovered(const GridModel& grid, const JournalFormat::Origin& origin);
+    RegisterWriter::KeptWork keepRecovered(const GridModel& grid, const WorkLogFormat::Origin& origin);
     QString backupFolder() const;
 
     // Header row and one empty entry row, seven columns.
@@ -76,16 +78,8 @@ private:
     enum class Source { Nothing, Register, PartOfRegister, Archive };
 
     QString registerPath() const;
-    QString archiveFolder() const;
-    bool askArchiveName(const QString& prompt, QString& name);
-    // The archive file a typed name stands for, or the kept version of that
-    // name when Archive holds none; empty when none can be chosen (the user
-    // has been told why).
-    std::optional<QString> findArchive(const QString& name);
+
     bool mayReplaceRegister();
-    bool mayReplaceArchive(const QString& name);
-    // Says so and answers true when path is a link in Archive leading out of it.
-    bool refuseLinkLeavingArchive(const QString& path, const QString& whatFails);
     bool mayLeaveTextUnsaved();
     // keptName names the replaced file's kept versions; seen is what the user
     // saw of the file, when known. Answers how the save ended, or nothing
@@ -105,6 +99,7 @@ private:
     Desktop& desktop_;
     const QString title_;
     WindowHooks hooks_;
+    ArchiveFolder archives_;
     std::optional<quint64> savedRevision_; // none: never saved, as after a recovery
 
     Source source_ = Source::Nothing;

@@ -1,4 +1,4 @@
-// The main window's side of the work journal: the work of windows that
+// The main window's side of the work log: the work of windows that
 // ended without saving it, offered back at start, taken into the window or
 // kept in Backup.
 #include "app/WorkRecovery.h"
@@ -9,7 +9,7 @@
 #include "app/RegisterDocument.h"
 #include "app/SaveMessages.h"
 #include "grid/FlexGrid.h"
-#include "journal/OrphanedJournal.h"
+#include "worklog/OrphanedWorkLog.h"
 #include "rules/BlockingDate.h"
 #include "storage/RegisterWriter.h"
 #include "ui/CellOverlay.h"
@@ -36,11 +36,11 @@ WorkRecovery::WorkRecovery(GridModel& model, FlexGrid& grid, RegisterDocument& d
     , desktop_(desktop)
     , folder_(std::move(folder))
     , title_(std::move(title))
-    , journal_(model, folder_, [this] { return document_.origin(); })
+    , log_(model, folder_, [this] { return document_.origin(); })
 {
-    connect(&history_.stack(), &QUndoStack::indexChanged, &journal_, &WorkJournal::stepEnded);
+    connect(&history_.stack(), &QUndoStack::indexChanged, &log_, &WorkLog::stepEnded);
     // Said once the change that found it is done, never inside it.
-    connect(&journal_, &WorkJournal::troubled, this, [this] {
+    connect(&log_, &WorkLog::troubled, this, [this] {
         desktop_.messageBox(
             QStringLiteral("Palomet не может записывать несохранённую работу в папку «%1» (нет места на "
                            "диске или прав на папку). При сбое изменения после последнего сохранения "
@@ -53,8 +53,8 @@ WorkRecovery::WorkRecovery(GridModel& model, FlexGrid& grid, RegisterDocument& d
 void WorkRecovery::offerRecovery()
 {
     const QString folder = document_.origin().programFolder;
-    for (OrphanedJournal& orphan : OrphanedJournal::findIn(folder_)) {
-        const std::optional<JournalFormat::Contents>& contents = orphan.contents();
+    for (OrphanedWorkLog& orphan : OrphanedWorkLog::findIn(folder_)) {
+        const std::optional<WorkLogFormat::Contents>& contents = orphan.contents();
         if (orphan.cutWhileBeginning()) {
             orphan.remove(); // no change had reached the disk
             continue;
@@ -62,7 +62,7 @@ void WorkRecovery::offerRecovery()
         if (!contents) {
             const QString aside = orphan.moveAside();
             desktop_.messageBox(
-                QStringLiteral("Журнал несохранённой работы «%1» повреждён и не может быть прочитан. "
+                QStringLiteral("Файл несохранённой работы «%1» повреждён и не может быть прочитан. "
                                "Восстановить из него изменения нельзя. Файл не удалён: он перенесён в «%2».")
                     .arg(QDir::toNativeSeparators(orphan.path()),
                          QDir::toNativeSeparators(aside)),
@@ -81,7 +81,7 @@ void WorkRecovery::offerRecovery()
         }
         const QString elsewhere =
             here ? QString()
-                 : QStringLiteral(" Папки «%1», где журнал был открыт, сейчас нет (сетевая папка или съёмный "
+                 : QStringLiteral(" Папки «%1», где шла эта работа, сейчас нет (сетевая папка или съёмный "
                                   "диск не подключены или подключены по другому пути); восстановленные изменения "
                                   "останутся в этом окне несохранёнными.")
                        .arg(QDir::toNativeSeparators(contents->origin.programFolder));
@@ -102,17 +102,17 @@ void WorkRecovery::offerRecovery()
     }
 }
 
-bool WorkRecovery::takeRecovered(OrphanedJournal& orphan, bool sameFolder)
+bool WorkRecovery::takeRecovered(OrphanedWorkLog& orphan, bool sameFolder)
 {
     overlay_.drop();
     history_.clear();
-    journal_.setRecording(false);
+    log_.setRecording(false);
     grid_.showAll(); // the work comes back whole
     const bool rebuilt = orphan.rebuild(grid_);
     if (!rebuilt) {
         document_.resetGrid();
         document_.markSaved();
-        journal_.setRecording(true);
+        log_.setRecording(true);
         reportUnrebuilt(orphan);
         return false;
     }
@@ -121,16 +121,16 @@ bool WorkRecovery::takeRecovered(OrphanedJournal& orphan, bool sameFolder)
     document_.recovered(sameFolder ? orphan.contents()->origin
                                    : RegisterDocument::fromElsewhere(orphan.contents()->origin));
     grid_.setTopRow(FlexGrid::FixedRows);
-    // The journal goes on from its last whole step, so that another crash
+    // The log goes on from its last whole step, so that another crash
     // loses nothing of it either.
     const QString path = orphan.path();
     const qint64 length = orphan.rebuiltLength();
     const size_t leftOut = orphan.batchesLeftOut();
-    journal_.adopt(orphan.release(), path, length, orphan.contents()->origin, orphan.contents()->steps);
-    journal_.setRecording(true);
+    log_.adopt(orphan.release(), path, length, orphan.contents()->origin, orphan.contents()->steps);
+    log_.setRecording(true);
     if (leftOut > 0)
-        desktop_.messageBox(QStringLiteral("Последние изменения из журнала «%1» (%2) не удалось восстановить: "
-                                           "эта часть журнала повреждена. Всё, что было сделано до них, "
+        desktop_.messageBox(QStringLiteral("Последние изменения из файла несохранённой работы «%1» (%2) не удалось восстановить: "
+                                           "эта часть файла повреждена. Всё, что было сделано до них, "
                                            "восстановлено.")
                                 .arg(QDir::toNativeSeparators(path),
                                      Plural::count(int(leftOut), "запись", "записи", "записей")),
@@ -138,7 +138,7 @@ bool WorkRecovery::takeRecovered(OrphanedJournal& orphan, bool sameFolder)
     return true;
 }
 
-void WorkRecovery::keepRecoveredAside(OrphanedJournal& orphan)
+void WorkRecovery::keepRecoveredAside(OrphanedWorkLog& orphan)
 {
     FlexGrid recovered;
     recovered.setDateReader(&BlockingDate::dayNumber);
@@ -150,7 +150,7 @@ void WorkRecovery::keepRecoveredAside(OrphanedJournal& orphan)
     if (kept.path.isEmpty()) {
         const QString aside = QDir::toNativeSeparators(orphan.moveAside());
         desktop_.messageBox(QStringLiteral("Восстановленные изменения не удалось записать в папку «%1»: %2. "
-                                           "Журнал с ними не удалён: он перенесён в «%3».")
+                                           "Файл несохранённой работы с ними не удалён: он перенесён в «%3».")
                                 .arg(QDir::toNativeSeparators(document_.backupFolder()),
                                      SaveMessages::systemReason(kept.error), aside),
                             title_);
@@ -168,11 +168,11 @@ void WorkRecovery::keepRecoveredAside(OrphanedJournal& orphan)
             title_);
 }
 
-void WorkRecovery::reportUnrebuilt(OrphanedJournal& orphan)
+void WorkRecovery::reportUnrebuilt(OrphanedWorkLog& orphan)
 {
     const QString path = QDir::toNativeSeparators(orphan.path());
     const QString aside = QDir::toNativeSeparators(orphan.moveAside());
-    desktop_.messageBox(QStringLiteral("Изменения из журнала «%1» не удалось восстановить: он "
+    desktop_.messageBox(QStringLiteral("Изменения из файла несохранённой работы «%1» не удалось восстановить: он "
                                        "повреждён. Файл не удалён: он перенесён в «%2».")
                             .arg(path, aside),
                         title_);

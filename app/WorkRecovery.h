@@ -1,6 +1,6 @@
 #pragma once
 
-#include "journal/WorkJournal.h"
+#include "worklog/WorkLog.h"
 
 #include <QObject>
 #include <QString>
@@ -10,29 +10,29 @@ class Desktop;
 class EditHistory;
 class FlexGrid;
 class GridModel;
-class OrphanedJournal;
+class OrphanedWorkLog;
 class RegisterDocument;
 
-// The main window's work journal: it keeps the work since the last save on
-// disk (WorkJournal) and, at start, offers back the work of windows that
-// ended without saving it, one journal at a time, until one is taken into
+// The main window's work log: it keeps the work since the last save on
+// disk (WorkLog) and, at start, offers back the work of windows that
+// ended without saving it, one log at a time, until one is taken into
 // this window; what is not taken back is kept in Backup.
 class WorkRecovery : public QObject
 {
     Q_OBJECT
 public:
-    // folder holds the journals.
+    // folder holds the logs.
     WorkRecovery(GridModel& model, FlexGrid& grid, RegisterDocument& document, EditHistory& history,
                  CellOverlay& overlay, Desktop& desktop, QString folder, QString title);
 
-    WorkJournal& journal() { return journal_; }
+    WorkLog& workLog() { return log_; }
     void offerRecovery();
 
 private:
-    bool takeRecovered(OrphanedJournal& orphan, bool sameFolder);
-    void keepRecoveredAside(OrphanedJournal& orphan);
-    // A journal whose changes cannot be rebuilt: said, and moved aside.
-    void reportUnrebuilt(OrphanedJournal& orphan);
+    bool takeRecovered(OrphanedWorkLog& orphan, bool sameFolder);
+    void keepRecoveredAside(OrphanedWorkLog& orphan);
+    // A log whose changes cannot be rebuilt: said, and moved aside.
+    void reportUnrebuilt(OrphanedWorkLog& orphan);
 
     FlexGrid& grid_;
     RegisterDocument& document_;
@@ -41,5 +41,5 @@ private:
     Desktop& desktop_;
     const QString folder_;
     const QString title_;
-    WorkJournal journal_;
+    WorkLog log_;
 };

@@ -78,7 +78,7 @@ int main(int argc, char* argv[])
                                                    : start.folder);
     desktop.setMainWindow(&window);
     // A logout asks about unsaved work where the session lets us ask, and
-    // otherwise keeps it in the journal; a kill signal keeps it there too.
+    // otherwise keeps it in the log; a kill signal keeps it there too.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, [&window](QSessionManager& manager) {
         if (!window.endOfSession(manager.allowsInteraction()))
             manager.cancel();

@@ -21,7 +21,7 @@ std::unique_ptr<QPrinter> BenchDesktop::defaultPrinter()
 
 BenchWindow::BenchWindow(const QString& registerFile)
     : folderPath_(dir_.path())
-    , window_(desktop_, dir_.path(), dir_.filePath(QStringLiteral("journals")))
+    , window_(desktop_, dir_.path(), dir_.filePath(QStringLiteral("logs")))
 {
     if (!QFile::copy(registerFile, dir_.filePath(QStringLiteral("thisyear.csv"))))
         qFatal("cannot copy the register");

@@ -3,7 +3,7 @@
 #include "BenchWindow.h"
 #include "Floors.h"
 
-#include "journal/OrphanedJournal.h"
+#include "worklog/OrphanedWorkLog.h"
 #include "rules/BlockingDate.h"
 
 #include <QCoreApplication>
@@ -85,7 +85,7 @@ void editCell(BenchWindow& w)
     w.press("CmdEdit");
 }
 
-// Runs the window's events for a while: the journal's batch is made then.
+// Runs the window's events for a while: the log's batch is made then.
 void settle()
 {
     QEventLoop loop;
@@ -93,21 +93,21 @@ void settle()
     loop.exec();
 }
 
-// What a start after a crash does with the journal of the window's work:
+// What a start after a crash does with the log of the window's work:
 // finds it, reads it, and rebuilds the grid from it.
 double timeRecovery(BenchWindow& w)
 {
     editCell(w);
-    w.window().journal().flush();
-    QTemporaryDir crashed; // the journal as a killed program leaves it: unlocked
-    QFile::copy(w.window().journal().path(), crashed.filePath(QStringLiteral("work.journal")));
+    w.window().workLog().flush();
+    QTemporaryDir crashed; // the log as a killed program leaves it: unlocked
+    QFile::copy(w.window().workLog().path(), crashed.filePath(QStringLiteral("work.journal")));
     QElapsedTimer timer;
     timer.start();
-    std::vector<OrphanedJournal> found = OrphanedJournal::findIn(crashed.path());
+    std::vector<OrphanedWorkLog> found = OrphanedWorkLog::findIn(crashed.path());
     FlexGrid grid;
     grid.setDateReader(&BlockingDate::dayNumber);
     if (found.size() != 1 || !found[0].rebuild(grid) || grid.Rows() != w.window().grid().Rows())
-        qFatal("the journal did not rebuild the grid");
+        qFatal("the log did not rebuild the grid");
     return elapsedMs(timer);
 }
 
@@ -144,18 +144,18 @@ Action actionFor(const QString& operation, int entries)
          }},
         // What "Выход" and the close box look at: a counter against the saved one.
         {QStringLiteral("unsaved check"), [](BenchWindow& w) { w.window().mayLoseWork(); }},
-        // The journal's share of the window's thread: an edit while it runs,
+        // The log's share of the window's thread: an edit while it runs,
         // the edit that begins it (a snapshot of the grid), and recording a
         // sort's permutation; the batch that follows is in the worst wait.
-        {QStringLiteral("journal edit"), editCell},
-        {QStringLiteral("journal first edit"), editCell},
-        {QStringLiteral("journal sort"),
+        {QStringLiteral("log edit"), editCell},
+        {QStringLiteral("log first edit"), editCell},
+        {QStringLiteral("log sort"),
          [](BenchWindow& w) {
              std::vector<quint32> order(size_t(w.window().grid().Rows() - 1));
              for (size_t i = 0; i < order.size(); ++i)
                  order[i] = quint32(order.size() - 1 - i);
-             w.window().journal().record({.kind = GridChange::Kind::PermuteRows, .a = 1, .order = &order});
-             w.window().journal().stepEnded();
+             w.window().workLog().record({.kind = GridChange::Kind::PermuteRows, .a = 1, .order = &order});
+             w.window().workLog().stepEnded();
          }},
     };
     for (const auto& [name, action] : actions)
@@ -221,7 +221,7 @@ QList<BenchRow> benchRows()
     for (const char* operation : {"filter blocked", "filter containing", "scroll filtered"})
         rows.append({QString::fromLatin1(operation), 1000000});
     for (const char* operation : {"sort date", "delete row", "undo delete row", "undo sort text", "unsaved check",
-                                  "journal edit", "journal first edit", "journal sort", "recovery"})
+                                  "log edit", "log first edit", "log sort", "recovery"})
         for (int entries : {32766, 1000000})
             rows.append({QString::fromLatin1(operation), entries});
     return rows;
@@ -277,11 +277,11 @@ QString measure(const QString& operation, const QString& registerFile, int entri
             action(window);
             window.window().CommitCellEdit();
         }
-        // A journal already running, or one to begin.
-        if (operation == QLatin1String("journal edit") && run == 0)
+        // A log already running, or one to begin.
+        if (operation == QLatin1String("log edit") && run == 0)
             editCell(window);
-        if (operation == QLatin1String("journal first edit"))
-            window.window().journal().end();
+        if (operation == QLatin1String("log first edit"))
+            window.window().workLog().end();
         EventWaitProbe probe;
         QElapsedTimer timer;
         timer.start();
@@ -290,7 +290,7 @@ QString measure(const QString& operation, const QString& registerFile, int entri
         else
             action(window);
         times.push_back(elapsedMs(timer));
-        if (operation.startsWith(QLatin1String("journal")))
+        if (operation.startsWith(QLatin1String("log")))
             settle();
         worstWait = std::max(worstWait, probe.worstAfter());
         QCoreApplication::processEvents();

@@ -39,14 +39,14 @@ seeds("fuzz_archive_name", ["2009", "arch", "архив", "../thisyear", "a\\b",
                             "ß", "ǆ"])
 
 
-# A journal as the program writes it: the file header, the start frame (the
+# A log as the program writes it: the file header, the start frame (the
 # origin and a snapshot of a header row and one entry), a file hash frame and
 # a batch of changes.
 MASK = (1 << 64) - 1
 PRIME = 0x9E3779B97F4A7C15
 
 
-def journal_hash(data):
+def log_hash(data):
     h = 0
     whole = len(data) - len(data) % 8
     for pos in range(0, whole, 8):
@@ -77,7 +77,7 @@ def packed(cells):
 
 def frame(kind, steps, payload):
     return (u(4, 0x4D415246) + u(1, kind) + u(4, steps) + u(8, 1765000000000) + u(4, len(payload)) +
-            u(8, journal_hash(payload)) + payload)
+            u(8, log_hash(payload)) + payload)
 
 
 origin = (text16("/home/user/.local/share/palomet") + u(4, 1) + text16("") + u(1, 1) +
@@ -91,6 +91,6 @@ changes = (u(1, 7) + u(4, 1) + u(4, 6) + u(1, 0) + u(4, 4) + "Иван".encode("
            u(1, 12) + u(4, 1) + u(4, 2) + u(4, 1) + u(4, 0) +
            u(1, 6) + u(4, 6) + u(4, 2) +
            u(1, 9) + text16("A|>B|^C"))
-journal = (b"PALOMETJ" + u(4, 1) + frame(1, 0, origin + columns + rows) + frame(3, 0, u(8, 12345)) +
+log = (b"PALOMETJ" + u(4, 1) + frame(1, 0, origin + columns + rows) + frame(3, 0, u(8, 12345)) +
            frame(2, 5, changes))
-seeds("fuzz_journal_reader", [journal, journal[:-7], journal[:60], b"PALOMETJ" + u(4, 1)])
+seeds("fuzz_worklog_reader", [log, log[:-7], log[:60], b"PALOMETJ" + u(4, 1)])

@@ -8,7 +8,7 @@ seconds=${1:-20}
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DPALOMET_FUZZ=ON >/dev/null
 targets=(fuzz_register_parser fuzz_register_roundtrip fuzz_activation_date fuzz_archive_name
-         fuzz_journal_reader)
+         fuzz_worklog_reader)
 cmake --build build-fuzz -j "$(nproc)" --target "${targets[@]}"
 corpus=build-fuzz/corpus
 python3 fuzz/make_corpus.py "$corpus"

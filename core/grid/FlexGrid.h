@@ -22,7 +22,7 @@
 //
 // The grid's operations read and write the cells of the rows shown, through
 // to the model; what is written at the end of the model is shown, filter or
-// not. What must reach every entry, shown or not (saving, the work journal,
+// not. What must reach every entry, shown or not (saving, the work log,
 // the blocking pass), works on the model itself.
 //
 // LeaveCell is raised before every change of the current cell made through

@@ -9,7 +9,7 @@
 class PackedRow;
 
 // One change of a grid's contents or shape, as FlexGrid's public setters make
-// it: what a work journal writes down so that replaying the changes on the
+// it: what a work log writes down so that replaying the changes on the
 // same starting grid gives the same grid. Only the fields the kind names are
 // set; the pointed-to data lives as long as the call that hands it over.
 struct GridChange

@@ -14,7 +14,7 @@
 // entry, the header row 0 among them, every column with its width and its
 // alignment. What is shown of it, and where the user stands in it, is a
 // view's (FlexGrid). Whatever writes the register (a load, a save, the work
-// journal, the blocking pass, an undo step) works here, on every entry,
+// log, the blocking pass, an undo step) works here, on every entry,
 // shown or not.
 //
 // Indices out of range are refused: getters answer empty, setters return

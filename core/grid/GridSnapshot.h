@@ -6,7 +6,7 @@
 #include <vector>
 
 // A grid's contents at one moment, for a reader on another thread (a work
-// journal writing its start): the columns' widths and alignments and every
+// log writing its start): the columns' widths and alignments and every
 // row, the rows' bytes shared with the grid rather than copied (RowStore).
 struct GridSnapshot
 {

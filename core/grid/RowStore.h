@@ -18,7 +18,7 @@
 // together again.
 //
 // A snapshot shares the blocks rather than copying them, for a reader on
-// another thread (a work journal writing its start): a block a snapshot
+// another thread (a work log writing its start): a block a snapshot
 // holds is never written over, its rows change by being written anew
 // elsewhere, and it is freed only once the snapshot lets it go. It costs the
 // row table, eight bytes a row.

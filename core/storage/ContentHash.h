@@ -5,7 +5,7 @@
 
 // A 64-bit checksum of a file's bytes, eight at a time, fed in pieces of any
 // size: what a register held when it was loaded or saved, and whether a
-// journal's frame is whole. Not for secrets: for telling contents apart.
+// log's frame is whole. Not for secrets: for telling contents apart.
 class ContentHash
 {
 public:

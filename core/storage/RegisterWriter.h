@@ -24,7 +24,7 @@ using Outcome = SaveOutcome;
 Outcome save(const GridModel& grid, const QString& path, const FileReplacement::Guards& guards = {});
 
 // Writes the grid as a new kept version of name in folder (KeptVersions),
-// never over a file there: work recovered from a journal that the user did
+// never over a file there: work recovered from a log that the user did
 // not take back. In the register's form where it holds the work whole,
 // otherwise in the form that holds every character and column (unicode).
 struct KeptWork

@@ -21,17 +21,17 @@
 struct WindowFixture
 {
     QTemporaryDir temporary;
-    QTemporaryDir journals;
+    QTemporaryDir logs;
     QDir folder;
     ScriptedDesktop desktop;
     std::unique_ptr<FrmEKLZ> window;
 
-    // In a temporary program folder, with its journals in a temporary folder
+    // In a temporary program folder, with its logs in a temporary folder
     // of their own, unless given.
-    explicit WindowFixture(const QString& programFolder = {}, const QString& journalFolder = {})
+    explicit WindowFixture(const QString& programFolder = {}, const QString& logFolder = {})
         : folder(programFolder.isEmpty() ? temporary.path() : programFolder)
         , window(std::make_unique<FrmEKLZ>(
-              desktop, folder.path(), journalFolder.isEmpty() ? journals.path() : journalFolder))
+              desktop, folder.path(), logFolder.isEmpty() ? logs.path() : logFolder))
     {
         window->show();
         if (!QTest::qWaitForWindowExposed(window.get()))

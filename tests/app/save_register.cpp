@@ -18,7 +18,7 @@ int main(int argc, char** argv)
         return 2;
     ConsoleDesktop desktop;
     const QString folder = QString::fromLocal8Bit(argv[1]);
-    FrmEKLZ window(desktop, folder, folder + QStringLiteral("/journals"));
+    FrmEKLZ window(desktop, folder, folder + QStringLiteral("/logs"));
     window.findChild<QPushButton*>(QStringLiteral("CmdZagruz"))->click();
     window.grid().setTextMatrix(1, 6, QString::fromLocal8Bit(argv[2]));
     std::printf("saving\n");

@@ -242,8 +242,8 @@ void TestExit::sessionEndAsksOrKeepsTheWork_data()
     QTest::addColumn<QString>("answer");   // the exit question's button
     QTest::addColumn<bool>("ends");
     QTest::newRow("nothing to lose") << "" << true << "" << true;
-    QTest::newRow("no interaction: journalled") << "steps" << false << "" << true;
-    QTest::newRow("no interaction: the cell box journalled") << "box" << false << "" << true;
+    QTest::newRow("no interaction: logged") << "steps" << false << "" << true;
+    QTest::newRow("no interaction: the cell box logged") << "box" << false << "" << true;
     QTest::newRow("НАЗАД keeps the session") << "steps" << true << "CmdCancel" << false;
     QTest::newRow("НЕТ ends it") << "steps" << true << "CancelButton" << true;
     QTest::newRow("ДА saves and ends it") << "steps" << true << "OKButton" << true;
@@ -269,11 +269,11 @@ void TestExit::sessionEndAsksOrKeepsTheWork()
     QCOMPARE(f.desktop.quits, int(answer == u"CancelButton" || answer == u"OKButton"));
     // Work that is neither saved nor dropped is on disk, whole, for the next start.
     const bool kept = changed && (answer.isEmpty() || answer == u"CmdCancel");
-    QCOMPARE(f.window->journal().active(), kept);
+    QCOMPARE(f.window->workLog().active(), kept);
     if (kept) {
-        QFile journal(f.window->journal().path());
-        QVERIFY(journal.open(QIODevice::ReadOnly));
-        const std::optional<JournalFormat::Contents> contents = JournalFormat::read(journal);
+        QFile log(f.window->workLog().path());
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const std::optional<WorkLogFormat::Contents> contents = WorkLogFormat::read(log);
         QVERIFY(contents);
         QCOMPARE(contents->steps, work == u"box" ? 1 : 2);
     }

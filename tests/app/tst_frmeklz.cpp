@@ -359,7 +359,7 @@ void TestFrmEKLZ::filterActsOnTheEntriesShown_data()
 }
 
 // Edits, deletion, copy, search, undo, the caption and the accessible table
-// act on the entries shown; a save and the journal carry every entry.
+// act on the entries shown; a save and the log carry every entry.
 void TestFrmEKLZ::filterActsOnTheEntriesShown()
 {
     QFETCH(int, key);
@@ -399,7 +399,7 @@ void TestFrmEKLZ::filterActsOnTheEntriesShown()
     f.desktop.answers = {QStringLiteral("4")};
     f.press("CmdSearh");
     QCOMPARE(f.grid().TextMatrix(f.grid().Row(), 0), shown[0]);
-    // A save and the journal carry the entries not shown.
+    // A save and the log carry the entries not shown.
     f.press("CmdSave");
     QCOMPARE(f.readBytes().count("\r\n"), 5);
     QVERIFY(f.readBytes().contains(QByteArray(QStringEncoder("windows-1251").encode(QStringLiteral(";Новый;")))));

@@ -1,4 +1,4 @@
-// Power cuts, not kills: the program's real save and journal paths on
+// Power cuts, not kills: the program's real save and log paths on
 // LazyFS (shared/tools/lazyfs.sh beside the checkout), a file system that
 // keeps written data until it is synced and drops it on command, as a
 // power cut drops the page cache. The writer is killed at a random moment,
@@ -57,7 +57,7 @@ QByteArray withMarker(QByteArray bytes, const QByteArray& marker)
     return bytes.replace(start, bytes.indexOf(';', start) - start, marker);
 }
 
-// Edits made by journal_edits, by number: when each was a step.
+// Edits made by worklog_edits, by number: when each was a step.
 using Edits = std::map<int, qint64>;
 
 } // namespace
@@ -77,7 +77,7 @@ private:
     // Drops all that was written and not synced, as a power cut does.
     void cut();
     QString freshFolder();
-    // journal_edits in folder, killed once its edit number `until` is a
+    // worklog_edits in folder, killed once its edit number `until` is a
     // step (or right after its first, with -1); the edits it made.
     Edits editAndKill(const QString& folder, const QStringList& extra, int first, int until);
     static void checkEdits(const FlexGrid& grid, const Edits& edits, qint64 settled);
@@ -137,7 +137,7 @@ void TestPowerCut::cut()
 QString TestPowerCut::freshFolder()
 {
     const QString folder = mount_ + QStringLiteral("/case-%1").arg(++folders_);
-    QDir().mkpath(folder + QStringLiteral("/journals"));
+    QDir().mkpath(folder + QStringLiteral("/logs"));
     return folder;
 }
 
@@ -214,8 +214,8 @@ Edits TestPowerCut::editAndKill(const QString& folder, const QStringList& extra,
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     editor.setProcessEnvironment(environment);
-    editor.start(QCoreApplication::applicationDirPath() + QStringLiteral("/journal_edits"),
-                 QStringList{folder, folder + QStringLiteral("/journals")} + extra);
+    editor.start(QCoreApplication::applicationDirPath() + QStringLiteral("/worklog_edits"),
+                 QStringList{folder, folder + QStringLiteral("/logs")} + extra);
     Edits edits;
     if (!editor.waitForStarted())
         return edits;
@@ -258,7 +258,7 @@ void TestPowerCut::checkEdits(const FlexGrid& grid, const Edits& edits, qint64 s
 void TestPowerCut::cutLosesNoEditOlderThanASecond_data()
 {
     QTest::addColumn<QString>("when");
-    QTest::newRow("while a journal begins") << "begins";
+    QTest::newRow("while a log begins") << "begins";
     QTest::newRow("after edits") << "edits";
     QTest::newRow("after recovery") << "recovered";
     QTest::newRow("after Нет") << "no";
@@ -289,7 +289,7 @@ void TestPowerCut::cutLosesNoEditOlderThanASecond()
         cut();
     }
     QCOMPARE(fileBytes(folder + QStringLiteral("/thisyear.csv")), registerBefore);
-    WindowFixture next(folder, folder + QStringLiteral("/journals"));
+    WindowFixture next(folder, folder + QStringLiteral("/logs"));
     next.desktop.replies = {when != u"no"};
     next.window->offerRecovery();
     QVERIFY2(next.desktop.messages.empty(), qPrintable(next.desktop.messages.empty() ? QString() : next.desktop.messages[0].text));
@@ -300,7 +300,7 @@ void TestPowerCut::cutLosesNoEditOlderThanASecond()
         cut();
         const QStringList versions = QDir(folder + QStringLiteral("/Backup")).entryList({QStringLiteral("thisyear-recovered-*")});
         QCOMPARE(versions.size(), 1);
-        afterCut = std::make_unique<WindowFixture>(folder, folder + QStringLiteral("/journals"));
+        afterCut = std::make_unique<WindowFixture>(folder, folder + QStringLiteral("/logs"));
         afterCut->desktop.answers = {QFileInfo(versions[0]).completeBaseName()};
         afterCut->press("CmdZArch");
         QVERIFY(afterCut->desktop.messages.empty());

@@ -16,7 +16,7 @@ const QString sample = QStringLiteral("1;100;15.01.2009;01.03.2010;ЭКР;7;Ив
                                       "4;400;15.01.2009;01.03.2010;ЭКР;7;Козлов;\r\n"
                                       "5;500;15.01.2009;01.03.2010;ЭКР;7;Орлов;\r\n");
 
-QStringList journalsIn(const QString& folder)
+QStringList logsIn(const QString& folder)
 {
     return QDir(folder).entryList(QDir::Files);
 }
@@ -32,8 +32,8 @@ private slots:
     void workSurvivesTheEndOfItsProgram();
     void workTheFileCannotHoldComesBack_data();
     void workTheFileCannotHoldComesBack();
-    void damagedJournalIsMovedAside();
-    void journalThatCannotBeWrittenIsSaid();
+    void damagedLogIsMovedAside();
+    void logThatCannotBeWrittenIsSaid();
 };
 
 void TestRecovery::workSurvivesTheEndOfItsProgram_data()
@@ -45,7 +45,7 @@ void TestRecovery::workSurvivesTheEndOfItsProgram_data()
         QTest::addRow("killed, round %d", round) << int(SIGKILL) << "" << true;
     QTest::newRow("terminated") << int(SIGTERM) << "" << true;
     QTest::newRow("killed, the file changed since") << int(SIGKILL) << "changed" << true;
-    QTest::newRow("killed, the journal torn") << int(SIGKILL) << "torn" << true;
+    QTest::newRow("killed, the log torn") << int(SIGKILL) << "torn" << true;
     QTest::newRow("killed, not taken back") << int(SIGKILL) << "" << false;
 }
 
@@ -58,11 +58,11 @@ void TestRecovery::workSurvivesTheEndOfItsProgram()
     f.writeRegister(sample);
     QProcess editor;
     editor.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    editor.start(QCoreApplication::applicationDirPath() + QStringLiteral("/journal_edits"),
-                 {f.folder.path(), f.journals.path()});
+    editor.start(QCoreApplication::applicationDirPath() + QStringLiteral("/worklog_edits"),
+                 {f.folder.path(), f.logs.path()});
     QVERIFY(editor.waitForStarted());
     // Ended at any moment of the first 40 edits, made 40 ms apart, or of
-    // the slower ones after. A torn journal loses its last frame, the
+    // the slower ones after. A torn log loses its last frame, the
     // newest batch: there the check looks further back.
     const bool torn = then == u"torn";
     const int lastEdit = QRandomGenerator::global()->bounded(torn ? 42 : 0, 50);
@@ -82,18 +82,18 @@ void TestRecovery::workSurvivesTheEndOfItsProgram()
     while (editor.canReadLine())
         madeAt.push_back(editor.readLine().trimmed().split(' ').value(2).toLongLong());
 
-    const QStringList journals = journalsIn(f.journals.path());
-    QCOMPARE(journals.size(), 1);
+    const QStringList logs = logsIn(f.logs.path());
+    QCOMPARE(logs.size(), 1);
     if (then == u"changed")
         f.writeRegister(sample + QStringLiteral("6;600;;;;;Новиков;\r\n"));
     if (then == u"torn") {
-        QFile journal(f.journals.filePath(journals[0]));
-        QVERIFY(journal.resize(journal.size() - 3));
+        QFile log(f.logs.filePath(logs[0]));
+        QVERIFY(log.resize(log.size() - 3));
     }
     // Every edit made a second before the end is back (all of them after a
     // termination), and nothing else.
     const qint64 settled = signal == SIGTERM ? endedAt : endedAt - (torn ? 1500 : 1000);
-    WindowFixture next(f.folder.path(), f.journals.path());
+    WindowFixture next(f.folder.path(), f.logs.path());
     next.desktop.replies = {reply};
     next.window->offerRecovery();
     if (next.desktop.questions.empty() && madeAt[0] > settled)
@@ -109,7 +109,7 @@ void TestRecovery::workSurvivesTheEndOfItsProgram()
     const FlexGrid* recovered = &next.grid();
     if (!reply) {
         // "Нет" keeps the work in Backup, where "Загрузить архив" finds it.
-        QCOMPARE(journalsIn(f.journals.path()).size(), 0);
+        QCOMPARE(logsIn(f.logs.path()).size(), 0);
         const QStringList versions = QDir(f.path(QStringLiteral("Backup"))).entryList({QStringLiteral("thisyear-recovered-*.csv")});
         QCOMPARE(versions.size(), 1);
         next.desktop.answers = {versions[0]};
@@ -148,8 +148,8 @@ void TestRecovery::workTheFileCannotHoldComesBack_data()
     QTest::newRow("from a folder that is gone") << "gone folder" << true;
 }
 
-// Work the register file cannot hold, or journalled where the window can no
-// longer be started, ended by a kill (the window goes, its journal stays):
+// Work the register file cannot hold, or logged where the window can no
+// longer be started, ended by a kill (the window goes, its log stays):
 // the next start brings all of it back, or keeps it whole in Backup.
 void TestRecovery::workTheFileCannotHoldComesBack()
 {
@@ -159,8 +159,8 @@ void TestRecovery::workTheFileCannotHoldComesBack()
     const QString first = folders.filePath(QStringLiteral("stick"));
     QVERIFY(QDir().mkdir(first));
     auto f = std::make_unique<WindowFixture>(first);
-    const QString journals = f->journals.path();
-    f->journals.setAutoRemove(false);
+    const QString logs = f->logs.path();
+    f->logs.setAutoRemove(false);
     f->open(sample);
     QString typed = work;
     if (work == u"wide paste") {
@@ -180,11 +180,11 @@ void TestRecovery::workTheFileCannotHoldComesBack()
     f->window.reset();
     f.reset();
     QString next = first;
-    if (work == u"gone folder") { // a stick in another port: the folder the journal names is not there
+    if (work == u"gone folder") { // a stick in another port: the folder the log names is not there
         next = folders.filePath(QStringLiteral("elsewhere"));
         QVERIFY(QDir().rename(first, next));
     }
-    WindowFixture again(next, journals);
+    WindowFixture again(next, logs);
     again.desktop.replies = {reply};
     again.window->offerRecovery();
     QCOMPARE(again.desktop.questions.size(), size_t(1));
@@ -192,26 +192,26 @@ void TestRecovery::workTheFileCannotHoldComesBack()
     if (reply) {
         QCOMPARE(again.grid().TextMatrix(3, 6), typed);
         QVERIFY(again.desktop.messages.empty());
-        QDir(journals).removeRecursively();
+        QDir(logs).removeRecursively();
         return;
     }
     // Kept in the form that holds every character, and found by its name.
     QCOMPARE(again.desktop.messages.size(), size_t(1));
     QVERIFY(again.desktop.messages[0].text.contains(QStringLiteral("UTF-8")));
-    QVERIFY(journalsIn(journals).isEmpty());
+    QVERIFY(logsIn(logs).isEmpty());
     const QStringList kept = QDir(again.path(QStringLiteral("Backup"))).entryList({QStringLiteral("thisyear-recovered-*")});
     QCOMPARE(kept.size(), 1);
     again.desktop.answers = {QFileInfo(kept[0]).completeBaseName()};
     again.press("CmdZArch");
     QCOMPARE(again.grid().TextMatrix(3, 6), typed);
     QCOMPARE(again.desktop.messages.size(), size_t(1));
-    QDir(journals).removeRecursively();
+    QDir(logs).removeRecursively();
 }
 
-void TestRecovery::damagedJournalIsMovedAside()
+void TestRecovery::damagedLogIsMovedAside()
 {
     WindowFixture f;
-    QFile garbage(f.journals.filePath(QStringLiteral("work-20261207-120000-000-1.journal")));
+    QFile garbage(f.logs.filePath(QStringLiteral("work-20261207-120000-000-1.journal")));
     QVERIFY(garbage.open(QIODevice::WriteOnly));
     static const char bytes[] = "PALOMETJ\x01\x00\x00\x00 not a frame, and long enough to be no torn one";
     garbage.write(bytes, sizeof bytes - 1);
@@ -220,14 +220,14 @@ void TestRecovery::damagedJournalIsMovedAside()
     QCOMPARE(f.desktop.questions.size(), size_t(0));
     QCOMPARE(f.desktop.messages.size(), size_t(1));
     QVERIFY(f.desktop.messages[0].text.contains(QStringLiteral("повреждён")));
-    const QStringList left = journalsIn(f.journals.path());
+    const QStringList left = logsIn(f.logs.path());
     QCOMPARE(left.size(), 1);
     QVERIFY(left[0].contains(QStringLiteral(".journal.unreadable-")));
 }
 
-// A file where the journals' folder should be: the work cannot be kept,
+// A file where the logs' folder should be: the work cannot be kept,
 // and the user hears it once, after the change that found it.
-void TestRecovery::journalThatCannotBeWrittenIsSaid()
+void TestRecovery::logThatCannotBeWrittenIsSaid()
 {
     QTemporaryDir home;
     QFile blocker(home.filePath(QStringLiteral("state")));

@@ -96,7 +96,7 @@ void TestSaveGuard::registerSaveAsksUnlessTheGridHoldsTheFile()
             f.press("CmdZagruz");
         } else if (step == u"second") {
             ScriptedDesktop desktop;
-            FrmEKLZ second(desktop, f.folder.path(), f.journals.path());
+            FrmEKLZ second(desktop, f.folder.path(), f.logs.path());
             second.findChild<QPushButton*>(QStringLiteral("CmdZagruz"))->click();
             second.grid().setTextMatrix(1, 0, QStringLiteral("SECOND"));
             second.findChild<QPushButton*>(QStringLiteral("CmdSave"))->click();
@@ -107,7 +107,7 @@ void TestSaveGuard::registerSaveAsksUnlessTheGridHoldsTheFile()
             f.desktop.duringQuestion = [&] {
                 f.desktop.duringQuestion = nullptr;
                 ScriptedDesktop desktop;
-                FrmEKLZ second(desktop, f.folder.path(), f.journals.path());
+                FrmEKLZ second(desktop, f.folder.path(), f.logs.path());
                 second.findChild<QPushButton*>(QStringLiteral("CmdZagruz"))->click();
                 second.grid().setTextMatrix(1, 0, QStringLiteral("SECOND"));
                 second.findChild<QPushButton*>(QStringLiteral("CmdSave"))->click();

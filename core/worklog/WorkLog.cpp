@@ -1,4 +1,4 @@
-#include "journal/WorkJournal.h"
+#include "worklog/WorkLog.h"
 
 #include "grid/GridModel.h"
 #include "grid/GridSnapshot.h"
@@ -20,7 +20,7 @@ const QString suffix = QStringLiteral(".journal");
 
 } // namespace
 
-WorkJournal::WorkJournal(GridModel& grid, QString folder, std::function<JournalFormat::Origin()> origin,
+WorkLog::WorkLog(GridModel& grid, QString folder, std::function<WorkLogFormat::Origin()> origin,
                          qint64 restartAfter)
     : grid_(grid)
     , folder_(std::move(folder))
@@ -33,13 +33,13 @@ WorkJournal::WorkJournal(GridModel& grid, QString folder, std::function<JournalF
     grid_.setRecorder(this);
 }
 
-WorkJournal::~WorkJournal()
+WorkLog::~WorkLog()
 {
     grid_.setRecorder(nullptr);
     flush();
 }
 
-QString WorkJournal::defaultFolder()
+QString WorkLog::defaultFolder()
 {
     QString state = qEnvironmentVariable("XDG_STATE_HOME");
     if (!QDir::isAbsolutePath(state))
@@ -47,7 +47,7 @@ QString WorkJournal::defaultFolder()
     return state + QStringLiteral("/palomet");
 }
 
-QStringList WorkJournal::journalsIn(const QString& folder)
+QStringList WorkLog::logsIn(const QString& folder)
 {
     QStringList paths;
     const QDir dir(folder);
@@ -56,12 +56,12 @@ QStringList WorkJournal::journalsIn(const QString& folder)
     return paths;
 }
 
-void WorkJournal::setRecording(bool on)
+void WorkLog::setRecording(bool on)
 {
     recording_ = on;
 }
 
-void WorkJournal::record(const GridChange& change)
+void WorkLog::record(const GridChange& change)
 {
     if (!recording_)
         return;
@@ -69,42 +69,42 @@ void WorkJournal::record(const GridChange& change)
         begin();
     if (!file_.isOpen())
         return;
-    JournalFormat::appendChange(pending_, change);
+    WorkLogFormat::appendChange(pending_, change);
     if (!timer_.isActive())
         timer_.start();
 }
 
 namespace {
 
-// The start of a journal, written on the writing thread from a snapshot that
+// The start of a log, written on the writing thread from a snapshot that
 // shares the grid's rows: hashed in one pass, written in a second, never
 // held whole. A FileHash frame follows where the register is the one loaded
 // or saved, untouched: hashed there too, off the window's thread.
-JournalFile::Writer startWriter(const JournalFormat::Origin& origin, GridSnapshot snapshot, int steps,
+WorkLogFile::Writer startWriter(const WorkLogFormat::Origin& origin, GridSnapshot snapshot, int steps,
                                 bool withHeader)
 {
     return [origin, steps, withHeader, snapshot = std::make_shared<GridSnapshot>(std::move(snapshot))](
-               const JournalFile::Sink& sink) {
+               const WorkLogFile::Sink& sink) {
         ContentHash hash;
         qint64 length = 0;
-        JournalFormat::startPayload(origin, *snapshot, [&](QByteArrayView piece) {
+        WorkLogFormat::startPayload(origin, *snapshot, [&](QByteArrayView piece) {
             hash.add(piece);
             length += piece.size();
         });
         if (length > std::numeric_limits<quint32>::max())
             return false; // no frame holds it
-        bool ok = (!withHeader || sink(JournalFormat::fileHeader())) &&
-                  sink(JournalFormat::frameHeader(JournalFormat::FrameKind::Start, quint32(steps),
+        bool ok = (!withHeader || sink(WorkLogFormat::fileHeader())) &&
+                  sink(WorkLogFormat::frameHeader(WorkLogFormat::FrameKind::Start, quint32(steps),
                                                   QDateTime::currentMSecsSinceEpoch(), quint32(length),
                                                   hash.result()));
-        JournalFormat::startPayload(origin, *snapshot, [&](QByteArrayView piece) { ok = ok && sink(piece); });
-        return ok && sink(WorkJournal::fileHashFrame(origin));
+        WorkLogFormat::startPayload(origin, *snapshot, [&](QByteArrayView piece) { ok = ok && sink(piece); });
+        return ok && sink(WorkLog::fileHashFrame(origin));
     };
 }
 
 } // namespace
 
-QByteArray WorkJournal::fileHashFrame(const JournalFormat::Origin& origin)
+QByteArray WorkLog::fileHashFrame(const WorkLogFormat::Origin& origin)
 {
     if (!origin.stamped)
         return {};
@@ -119,13 +119,13 @@ QByteArray WorkJournal::fileHashFrame(const JournalFormat::Origin& origin)
     const quint64 hash = fileHash(origin.registerPath);
     if (!stampedAsLoaded())
         return {};
-    const QByteArray payload = JournalFormat::hashPayload(hash);
-    return JournalFormat::frameHeader(JournalFormat::FrameKind::FileHash, 0, QDateTime::currentMSecsSinceEpoch(),
+    const QByteArray payload = WorkLogFormat::hashPayload(hash);
+    return WorkLogFormat::frameHeader(WorkLogFormat::FrameKind::FileHash, 0, QDateTime::currentMSecsSinceEpoch(),
                                       payload) +
            payload;
 }
 
-void WorkJournal::begin()
+void WorkLog::begin()
 {
     // A snapshot of the grid as it is before its first change: what the
     // changes are replayed on.
@@ -149,9 +149,9 @@ void WorkJournal::begin()
     file_.appendWritten(startWriter(startOrigin_, grid_.snapshot(), 0, true));
 }
 
-void WorkJournal::restartIfLong()
+void WorkLog::restartIfLong()
 {
-    // A journal grows by every change (a sort of a million entries adds
+    // A log grows by every change (a sort of a million entries adds
     // 4 MB): once what follows the start outweighs the grid itself, it begins
     // again from the grid as it is, on the writing thread. Only between
     // steps: the snapshot must hold no change that is still to be written.
@@ -161,7 +161,7 @@ void WorkJournal::restartIfLong()
     sinceStart_ = 0;
 }
 
-quint64 WorkJournal::fileHash(const QString& path)
+quint64 WorkLog::fileHash(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -177,17 +177,17 @@ quint64 WorkJournal::fileHash(const QString& path)
     return hasher.result();
 }
 
-void WorkJournal::appendFrame(JournalFormat::FrameKind kind, int steps, QByteArray payload)
+void WorkLog::appendFrame(WorkLogFormat::FrameKind kind, int steps, QByteArray payload)
 {
     // The frame's checksum is taken on the writing thread, off the window's.
     const qint64 timeMs = QDateTime::currentMSecsSinceEpoch();
     sinceStart_ += payload.size();
-    file_.appendWritten([=, payload = std::move(payload)](const JournalFile::Sink& sink) {
-        return sink(JournalFormat::frameHeader(kind, quint32(steps), timeMs, payload)) && sink(payload);
+    file_.appendWritten([=, payload = std::move(payload)](const WorkLogFile::Sink& sink) {
+        return sink(WorkLogFormat::frameHeader(kind, quint32(steps), timeMs, payload)) && sink(payload);
     });
 }
 
-void WorkJournal::stepEnded()
+void WorkLog::stepEnded()
 {
     if (!file_.isOpen())
         return;
@@ -197,7 +197,7 @@ void WorkJournal::stepEnded()
         timer_.start();
 }
 
-void WorkJournal::writeSteps(bool all)
+void WorkLog::writeSteps(bool all)
 {
     const qsizetype end = all ? pending_.size() : stepEnd_;
     if (!file_.isOpen() || (end == 0 && pendingSteps_ == 0))
@@ -206,7 +206,7 @@ void WorkJournal::writeSteps(bool all)
         tell();
     QByteArray batch = end == pending_.size() ? std::exchange(pending_, QByteArray()) : pending_.first(end);
     pending_.remove(0, end);
-    appendFrame(JournalFormat::FrameKind::Changes, pendingSteps_, std::move(batch));
+    appendFrame(WorkLogFormat::FrameKind::Changes, pendingSteps_, std::move(batch));
     steps_ += pendingSteps_;
     stepEnd_ = 0;
     pendingSteps_ = 0;
@@ -216,19 +216,19 @@ void WorkJournal::writeSteps(bool all)
         restartIfLong();
 }
 
-void WorkJournal::flush()
+void WorkLog::flush()
 {
     writeSteps(true);
     file_.flush();
 }
 
-void WorkJournal::tell()
+void WorkLog::tell()
 {
     if (!std::exchange(told_, true))
         emit troubled();
 }
 
-void WorkJournal::end()
+void WorkLog::end()
 {
     told_ = false;
     timer_.stop();
@@ -239,7 +239,7 @@ void WorkJournal::end()
     file_.remove();
 }
 
-bool WorkJournal::adopt(int fd, const QString& path, qint64 length, const JournalFormat::Origin& origin,
+bool WorkLog::adopt(int fd, const QString& path, qint64 length, const WorkLogFormat::Origin& origin,
                         int steps)
 {
     end();

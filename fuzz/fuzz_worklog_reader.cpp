@@ -1,8 +1,8 @@
-// The work journal's reader: any bytes, a torn or damaged journal included,
-// read without a crash, and whatever reads as a journal rebuilds a grid
+// The work log's reader: any bytes, a torn or damaged log included,
+// read without a crash, and whatever reads as a log rebuilds a grid
 // without a crash, or is refused, however its counts and indices lie.
 #include "grid/FlexGrid.h"
-#include "journal/JournalFormat.h"
+#include "worklog/WorkLogFormat.h"
 
 #include <QBuffer>
 #include <QGuiApplication>
@@ -23,13 +23,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     QBuffer device;
     device.setData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     device.open(QIODevice::ReadOnly);
-    const std::optional<JournalFormat::Contents> contents = JournalFormat::read(device);
+    const std::optional<WorkLogFormat::Contents> contents = WorkLogFormat::read(device);
     if (!contents)
         return 0;
     if (contents->wholeLength > qint64(size))
         std::abort();
     FlexGrid grid;
-    const std::optional<size_t> applied = JournalFormat::rebuild(*contents, device, grid);
+    const std::optional<size_t> applied = WorkLogFormat::rebuild(*contents, device, grid);
     if (applied && *applied > contents->batches.size())
         std::abort();
     return 0;

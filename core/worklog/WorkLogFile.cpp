@@ -1,4 +1,4 @@
-#include "journal/JournalFile.h"
+#include "worklog/WorkLogFile.h"
 
 #include "storage/PosixIo.h"
 
@@ -26,12 +26,12 @@ int createLocked(const QString& path)
 
 } // namespace
 
-JournalFile::~JournalFile()
+WorkLogFile::~WorkLogFile()
 {
     stop();
 }
 
-bool JournalFile::create(const QString& path)
+bool WorkLogFile::create(const QString& path)
 {
     stop();
     const int fd = createLocked(path);
@@ -41,7 +41,7 @@ bool JournalFile::create(const QString& path)
     return true;
 }
 
-int JournalFile::lockIfOrphaned(const QString& path)
+int WorkLogFile::lockIfOrphaned(const QString& path)
 {
     const int fd = ::open(native(path).constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0)
@@ -53,7 +53,7 @@ int JournalFile::lockIfOrphaned(const QString& path)
     return fd;
 }
 
-bool JournalFile::adopt(int fd, const QString& path, qint64 length)
+bool WorkLogFile::adopt(int fd, const QString& path, qint64 length)
 {
     stop();
     // Whatever follows the last whole frame is cut off, so that new frames
@@ -66,7 +66,7 @@ bool JournalFile::adopt(int fd, const QString& path, qint64 length)
     return true;
 }
 
-void JournalFile::start(int fd, const QString& path)
+void WorkLogFile::start(int fd, const QString& path)
 {
     fd_ = fd;
     path_ = path;
@@ -77,7 +77,7 @@ void JournalFile::start(int fd, const QString& path)
     thread_ = std::thread([this] { run(); });
 }
 
-void JournalFile::stop()
+void WorkLogFile::stop()
 {
     if (!open_)
         return;
@@ -93,12 +93,12 @@ void JournalFile::stop()
     path_.clear();
 }
 
-void JournalFile::append(QByteArray bytes)
+void WorkLogFile::append(QByteArray bytes)
 {
     appendWritten([bytes = std::move(bytes)](const Sink& sink) { return sink(bytes); });
 }
 
-void JournalFile::appendWritten(Writer write)
+void WorkLogFile::appendWritten(Writer write)
 {
     if (!open_)
         return;
@@ -109,7 +109,7 @@ void JournalFile::appendWritten(Writer write)
     wake_.notify_all();
 }
 
-void JournalFile::restart(Writer start)
+void WorkLogFile::restart(Writer start)
 {
     if (!open_)
         return;
@@ -120,19 +120,19 @@ void JournalFile::restart(Writer start)
     wake_.notify_all();
 }
 
-void JournalFile::flush()
+void WorkLogFile::flush()
 {
     std::unique_lock lock(mutex_);
     drained_.wait(lock, [this] { return (queue_.empty() && !writing_) || !open_; });
 }
 
-bool JournalFile::healthy()
+bool WorkLogFile::healthy()
 {
     const std::lock_guard lock(mutex_);
     return healthy_;
 }
 
-void JournalFile::remove()
+void WorkLogFile::remove()
 {
     if (!open_)
         return;
@@ -141,7 +141,7 @@ void JournalFile::remove()
     stop();
 }
 
-bool JournalFile::writeAll(const Writer& write)
+bool WorkLogFile::writeAll(const Writer& write)
 {
     return write([this](QByteArrayView bytes) {
         if (!PosixIo::writeAll(fd_, bytes.data(), bytes.size()))
@@ -151,12 +151,12 @@ bool JournalFile::writeAll(const Writer& write)
     });
 }
 
-bool JournalFile::restartWith(const Writer& start)
+bool WorkLogFile::restartWith(const Writer& start)
 {
     const QString next = path_ + QStringLiteral(".new");
     const int fd = createLocked(next);
     if (fd < 0)
-        return false; // the old journal goes on
+        return false; // the old log goes on
     const int old = std::exchange(fd_, fd);
     const qint64 oldLength = std::exchange(length_, 0);
     if (writeAll(start) && ::fdatasync(fd) == 0 &&
@@ -172,7 +172,7 @@ bool JournalFile::restartWith(const Writer& start)
     return false;
 }
 
-void JournalFile::run()
+void WorkLogFile::run()
 {
     std::unique_lock lock(mutex_);
     for (;;) {

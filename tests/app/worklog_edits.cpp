@@ -5,8 +5,8 @@
 // each edit is a step; then waits. A termination signal ends it as it ends
 // the program.
 //
-//   journal_edits FOLDER JOURNALS              opens the register
-//   journal_edits FOLDER JOURNALS recover N    takes the work of an ended
+//   worklog_edits FOLDER LOGS              opens the register
+//   worklog_edits FOLDER LOGS recover N    takes the work of an ended
 //                                              window back instead ("Да"),
 //                                              and numbers its edits from N
 #include "WindowFixture.h"

@@ -13,17 +13,17 @@ class FlexGrid;
 class QIODevice;
 struct GridSnapshot;
 
-// The work journal's file, as pure functions from data to bytes and back.
+// The work log's file, as pure functions from data to bytes and back.
 //
-// A journal is a short file header, then frames. Each frame carries its kind,
+// A log is a short file header, then frames. Each frame carries its kind,
 // the number of undo steps it ends, the time it was written, its length and a
-// checksum of its payload, so that a journal cut off anywhere is read up to
+// checksum of its payload, so that a log cut off anywhere is read up to
 // its last whole frame. The first frame is the start: where the grid came
-// from and a snapshot of the grid as the journal began. Every later frame is
+// from and a snapshot of the grid as the log began. Every later frame is
 // a batch of the grid's changes, replayed on the snapshot in order.
-namespace JournalFormat {
+namespace WorkLogFormat {
 
-// The register the grid came from, as the window knew it when the journal began.
+// The register the grid came from, as the window knew it when the log began.
 struct Origin
 {
     QString programFolder;
@@ -47,7 +47,7 @@ QByteArray frameHeader(FrameKind kind, quint32 steps, qint64 timeMs, QByteArrayV
 QByteArray frameHeader(FrameKind kind, quint32 steps, qint64 timeMs, quint32 length, quint64 hash);
 
 // The payload of a FileHash frame, which may follow the start: the hash of
-// the file the grid came from, taken once the journal began.
+// the file the grid came from, taken once the log began.
 QByteArray hashPayload(quint64 hash);
 
 // The start frame's payload, handed to piece a megabyte or so at a time:
@@ -57,7 +57,7 @@ void startPayload(const Origin& origin, const GridSnapshot& grid, const std::fun
 // A change appended to a batch.
 void appendChange(QByteArray& batch, const GridChange& change);
 
-// A journal read back: its frames found and checked, their payloads left
+// A log read back: its frames found and checked, their payloads left
 // where they are in the file until the grid is rebuilt from them.
 struct Frame
 {
@@ -74,19 +74,19 @@ struct Contents
     qint64 lastChangeMs = 0;
     qint64 wholeLength = 0; // the bytes up to the end of the last whole frame
 };
-// Reads the journal from the device's start; nullopt when it holds no
-// journal with a whole start frame.
+// Reads the log from the device's start; nullopt when it holds no
+// log with a whole start frame.
 std::optional<Contents> read(QIODevice& device);
-// Whether a device read holds a journal cut off while its start was still
+// Whether a device read holds a log cut off while its start was still
 // being written (a power cut right as it began): then no change can follow,
 // nothing of the work is in it, and it is no damage to speak of.
 bool cutWhileBeginning(QIODevice& device);
 
 // Puts the snapshot into grid, then every batch, all read from device again.
-// A batch that does not make sense (a damaged journal, or one whose counts
+// A batch that does not make sense (a damaged log, or one whose counts
 // lie) is not left half done: the grid is built anew with the batches before
 // it. Answers how many batches it holds, or nullopt when not even the
 // snapshot makes sense (the grid then holds whatever it reached).
 std::optional<size_t> rebuild(const Contents& contents, QIODevice& device, FlexGrid& grid);
 
-} // namespace JournalFormat
+} // namespace WorkLogFormat

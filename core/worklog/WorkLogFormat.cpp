@@ -1,4 +1,4 @@
-#include "journal/JournalFormat.h"
+#include "worklog/WorkLogFormat.h"
 
 #include "grid/FlexGrid.h"
 #include "grid/GridSnapshot.h"
@@ -9,7 +9,7 @@
 #include <cstring>
 #include <type_traits>
 
-namespace JournalFormat {
+namespace WorkLogFormat {
 
 namespace {
 
@@ -17,7 +17,7 @@ constexpr char fileMagic[8] = {'P', 'A', 'L', 'O', 'M', 'E', 'T', 'J'};
 constexpr quint32 formatVersion = 1;
 constexpr quint32 frameMagic = 0x4d415246; // "FRAM"
 constexpr qsizetype frameHeaderSize = 4 + 1 + 4 + 8 + 4 + 8;
-// What the grid holds at most, so that a journal replays whatever the grid
+// What the grid holds at most, so that a log replays whatever the grid
 // did; and small enough that damaged counts cannot make the rebuild
 // allocate without bound.
 constexpr quint32 maxRows = FlexGrid::maxRows;
@@ -514,4 +514,4 @@ std::optional<size_t> rebuild(const Contents& contents, QIODevice& device, FlexG
     return applyFirst(contents, *applied, device, grid);
 }
 
-} // namespace JournalFormat
+} // namespace WorkLogFormat

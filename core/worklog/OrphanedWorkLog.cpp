@@ -1,36 +1,36 @@
-#include "journal/OrphanedJournal.h"
+#include "worklog/OrphanedWorkLog.h"
 
-#include "journal/JournalFile.h"
-#include "journal/WorkJournal.h"
+#include "worklog/WorkLogFile.h"
+#include "worklog/WorkLog.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <unistd.h>
 
-std::vector<OrphanedJournal> OrphanedJournal::findIn(const QString& folder)
+std::vector<OrphanedWorkLog> OrphanedWorkLog::findIn(const QString& folder)
 {
-    std::vector<OrphanedJournal> found;
-    // The names begin with the time the journal began.
-    for (const QString& path : WorkJournal::journalsIn(folder)) {
-        const int fd = JournalFile::lockIfOrphaned(path);
+    std::vector<OrphanedWorkLog> found;
+    // The names begin with the time the log began.
+    for (const QString& path : WorkLog::logsIn(folder)) {
+        const int fd = WorkLogFile::lockIfOrphaned(path);
         if (fd >= 0)
-            found.push_back(OrphanedJournal(path, fd));
+            found.push_back(OrphanedWorkLog(path, fd));
     }
     return found;
 }
 
-OrphanedJournal::OrphanedJournal(QString path, int fd)
+OrphanedWorkLog::OrphanedWorkLog(QString path, int fd)
     : path_(std::move(path))
     , fd_(fd)
     , file_(std::make_unique<QFile>())
 {
     if (file_->open(fd_, QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
-        contents_ = JournalFormat::read(*file_);
-        cutWhileBeginning_ = !contents_ && JournalFormat::cutWhileBeginning(*file_);
+        contents_ = WorkLogFormat::read(*file_);
+        cutWhileBeginning_ = !contents_ && WorkLogFormat::cutWhileBeginning(*file_);
     }
 }
 
-OrphanedJournal::OrphanedJournal(OrphanedJournal&& other) noexcept
+OrphanedWorkLog::OrphanedWorkLog(OrphanedWorkLog&& other) noexcept
     : path_(std::move(other.path_))
     , fd_(std::exchange(other.fd_, -1))
     , file_(std::move(other.file_))
@@ -40,16 +40,16 @@ OrphanedJournal::OrphanedJournal(OrphanedJournal&& other) noexcept
 {
 }
 
-bool OrphanedJournal::rebuild(FlexGrid& grid)
+bool OrphanedWorkLog::rebuild(FlexGrid& grid)
 {
     if (!contents_)
         return false;
-    const std::optional<size_t> applied = JournalFormat::rebuild(*contents_, *file_, grid);
+    const std::optional<size_t> applied = WorkLogFormat::rebuild(*contents_, *file_, grid);
     leftOut_ = applied ? contents_->batches.size() - *applied : 0;
     return applied.has_value();
 }
 
-qint64 OrphanedJournal::rebuiltLength() const
+qint64 OrphanedWorkLog::rebuiltLength() const
 {
     if (!contents_)
         return 0;
@@ -58,25 +58,25 @@ qint64 OrphanedJournal::rebuiltLength() const
     return contents_->batches[contents_->batches.size() - leftOut_].start;
 }
 
-OrphanedJournal::~OrphanedJournal()
+OrphanedWorkLog::~OrphanedWorkLog()
 {
     if (fd_ >= 0)
         ::close(fd_);
 }
 
-QString OrphanedJournal::moveAside()
+QString OrphanedWorkLog::moveAside()
 {
     const QString aside = path_ + QStringLiteral(".unreadable-") +
                           QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     return QFile::rename(path_, aside) ? aside : path_;
 }
 
-void OrphanedJournal::remove()
+void OrphanedWorkLog::remove()
 {
     QFile::remove(path_);
 }
 
-int OrphanedJournal::release()
+int OrphanedWorkLog::release()
 {
     file_.reset();
     return std::exchange(fd_, -1);

@@ -9,26 +9,26 @@
 #include <mutex>
 #include <thread>
 
-// A journal file held by this process: locked (flock) for as long as it is
+// A log file held by this process: locked (flock) for as long as it is
 // open, so that another start sees whether its program is still there, and
 // written on a thread of its own, each batch appended whole and ended by
 // fdatasync, so that the window never waits on the disk.
-class JournalFile
+class WorkLogFile
 {
 public:
     // Takes bytes to write; answers false once writing failed.
     using Sink = std::function<bool(QByteArrayView bytes)>;
-    // Writes a piece of the journal through the sink, on the writing thread.
+    // Writes a piece of the log through the sink, on the writing thread.
     using Writer = std::function<bool(const Sink& sink)>;
 
-    JournalFile() = default;
-    ~JournalFile();
-    JournalFile(const JournalFile&) = delete;
-    JournalFile& operator=(const JournalFile&) = delete;
+    WorkLogFile() = default;
+    ~WorkLogFile();
+    WorkLogFile(const WorkLogFile&) = delete;
+    WorkLogFile& operator=(const WorkLogFile&) = delete;
 
     // Creates path, which must not exist, and locks it.
     bool create(const QString& path);
-    // Takes over a journal opened and locked by lockIfOrphaned, keeping its
+    // Takes over a log opened and locked by lockIfOrphaned, keeping its
     // first length bytes; fd is this object's from then on, even on failure.
     bool adopt(int fd, const QString& path, qint64 length);
     bool isOpen() const { return open_; }
@@ -37,9 +37,9 @@ public:
     // Queued; written and synced on the writing thread, in turn.
     void append(QByteArray bytes);
     void appendWritten(Writer write);
-    // Queued likewise: the journal begins again with what start writes, in a
+    // Queued likewise: the log begins again with what start writes, in a
     // file of its own that takes this one's name (and lock) only once whole
-    // and synced, so that a crash on the way leaves the old journal as it was.
+    // and synced, so that a crash on the way leaves the old log as it was.
     // What the old one holds is all in the new start, and the file stops
     // growing with every change made since the first.
     void restart(Writer start);

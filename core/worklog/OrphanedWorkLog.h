@@ -1,6 +1,6 @@
 #pragma once
 
-#include "journal/JournalFormat.h"
+#include "worklog/WorkLogFormat.h"
 
 #include <QFile>
 #include <QString>
@@ -10,21 +10,21 @@
 
 class FlexGrid;
 
-// A journal whose program is gone (its lock is free), held locked and read,
+// A log whose program is gone (its lock is free), held locked and read,
 // so that no other start offers the same work while it is offered here.
-class OrphanedJournal
+class OrphanedWorkLog
 {
 public:
-    // Every such journal in folder, oldest first.
-    static std::vector<OrphanedJournal> findIn(const QString& folder);
+    // Every such log in folder, oldest first.
+    static std::vector<OrphanedWorkLog> findIn(const QString& folder);
 
-    OrphanedJournal(OrphanedJournal&& other) noexcept;
-    OrphanedJournal& operator=(OrphanedJournal&&) = delete;
-    ~OrphanedJournal();
+    OrphanedWorkLog(OrphanedWorkLog&& other) noexcept;
+    OrphanedWorkLog& operator=(OrphanedWorkLog&&) = delete;
+    ~OrphanedWorkLog();
 
     QString path() const { return path_; }
-    // nullopt when it holds no journal that can be read.
-    const std::optional<JournalFormat::Contents>& contents() const { return contents_; }
+    // nullopt when it holds no log that can be read.
+    const std::optional<WorkLogFormat::Contents>& contents() const { return contents_; }
     // It holds nothing of the work: cut off while its start was written.
     bool cutWhileBeginning() const { return cutWhileBeginning_; }
     // Rebuilds the work into grid from the file; false when even its start
@@ -32,7 +32,7 @@ public:
     bool rebuild(FlexGrid& grid);
     // After rebuild: how many batches of changes were left out, and how much
     // of the file holds what was rebuilt (the rest is cut off when the
-    // journal is carried on).
+    // log is carried on).
     size_t batchesLeftOut() const { return leftOut_; }
     qint64 rebuiltLength() const;
 
@@ -40,16 +40,16 @@ public:
     // where it is now (its own path still, when it could not be renamed).
     QString moveAside();
     void remove();
-    // Hands the locked descriptor on (for WorkJournal::adopt).
+    // Hands the locked descriptor on (for WorkLog::adopt).
     int release();
 
 private:
-    OrphanedJournal(QString path, int fd);
+    OrphanedWorkLog(QString path, int fd);
 
     QString path_;
     int fd_ = -1;
     std::unique_ptr<QFile> file_; // read through fd_, never holding it whole
-    std::optional<JournalFormat::Contents> contents_;
+    std::optional<WorkLogFormat::Contents> contents_;
     size_t leftOut_ = 0;
     bool cutWhileBeginning_ = false;
 };

@@ -1,6 +1,6 @@
 #include "grid/FlexGrid.h"
-#include "journal/JournalFormat.h"
-#include "journal/WorkJournal.h"
+#include "worklog/WorkLogFormat.h"
+#include "worklog/WorkLog.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -12,7 +12,7 @@
 
 namespace {
 
-// Texts, shape, widths and alignments: all a journal must bring back.
+// Texts, shape, widths and alignments: all a log must bring back.
 QStringList contents(const FlexGrid& grid)
 {
     QStringList all;
@@ -35,13 +35,13 @@ void fill(FlexGrid& grid)
     }
 }
 
-// Bytes read as the program reads a journal file, through a device.
-std::optional<JournalFormat::Contents> readBack(QBuffer& device, QByteArrayView bytes)
+// Bytes read as the program reads a log file, through a device.
+std::optional<WorkLogFormat::Contents> readBack(QBuffer& device, QByteArrayView bytes)
 {
     device.close();
     device.setData(bytes.toByteArray());
     device.open(QIODevice::ReadOnly);
-    return JournalFormat::read(device);
+    return WorkLogFormat::read(device);
 }
 
 QByteArray fileBytes(const QString& path)
@@ -52,16 +52,16 @@ QByteArray fileBytes(const QString& path)
 
 } // namespace
 
-class TestJournal : public QObject
+class TestWorkLog : public QObject
 {
     Q_OBJECT
 private slots:
     void changesReplayOnTheSnapshot_data();
     void changesReplayOnTheSnapshot();
-    void longJournalBeginsAgainWithNothingLost();
+    void longLogBeginsAgainWithNothingLost();
 };
 
-void TestJournal::changesReplayOnTheSnapshot_data()
+void TestWorkLog::changesReplayOnTheSnapshot_data()
 {
     QTest::addColumn<QString>("change");
     for (const char* change : {"text", "wide text", "add item", "remove item", "insert row", "row cells",
@@ -69,20 +69,20 @@ void TestJournal::changesReplayOnTheSnapshot_data()
         QTest::newRow(change) << QString::fromLatin1(change);
 }
 
-// Every kind of change, journalled as a step, then read back from the file
+// Every kind of change, logged as a step, then read back from the file
 // and replayed on the snapshot, at every length a kill could leave.
-void TestJournal::changesReplayOnTheSnapshot()
+void TestWorkLog::changesReplayOnTheSnapshot()
 {
     QFETCH(QString, change);
     QTemporaryDir folder;
     FlexGrid grid;
     fill(grid);
     const QStringList before = contents(grid);
-    WorkJournal journal(grid.model(), folder.path(), [] { return JournalFormat::Origin{}; });
-    journal.setRecording(true);
-    grid.setTextMatrix(1, 6, QStringLiteral("первая правка")); // the journal's first step
-    journal.stepEnded();
-    journal.flush();
+    WorkLog log(grid.model(), folder.path(), [] { return WorkLogFormat::Origin{}; });
+    log.setRecording(true);
+    grid.setTextMatrix(1, 6, QStringLiteral("первая правка")); // the log's first step
+    log.stepEnded();
+    log.flush();
     const QStringList afterFirst = contents(grid);
     if (change == u"text")
         grid.setTextMatrix(2, 3, QStringLiteral("01.03.2010"));
@@ -111,49 +111,49 @@ void TestJournal::changesReplayOnTheSnapshot()
         grid.setColAlignment(4, Qt::AlignRight);
     }
     QVERIFY(contents(grid) != afterFirst);
-    journal.stepEnded();
-    journal.flush();
+    log.stepEnded();
+    log.flush();
 
-    const QByteArray bytes = fileBytes(journal.path());
+    const QByteArray bytes = fileBytes(log.path());
     QBuffer device;
-    const std::optional<JournalFormat::Contents> whole = readBack(device, bytes);
+    const std::optional<WorkLogFormat::Contents> whole = readBack(device, bytes);
     QVERIFY(whole);
     QCOMPARE(whole->steps, 2);
     FlexGrid rebuilt;
-    QCOMPARE(JournalFormat::rebuild(*whole, device, rebuilt), std::optional<size_t>(2)); // one batch a step
+    QCOMPARE(WorkLogFormat::rebuild(*whole, device, rebuilt), std::optional<size_t>(2)); // one batch a step
     QCOMPARE(contents(rebuilt), contents(grid));
 
     // A whole frame whose change the grid refuses (a row that is not there)
     // is left out with everything after it, never applied in part.
     QByteArray refused;
-    JournalFormat::appendChange(refused, {.kind = GridChange::Kind::SetText, .a = 1, .b = 6, .text = QStringLiteral("half")});
-    JournalFormat::appendChange(refused, {.kind = GridChange::Kind::RemoveItem, .a = 999});
-    const QByteArray spoilt = bytes + JournalFormat::frameHeader(JournalFormat::FrameKind::Changes, 1, 0, refused) +
-                              refused + JournalFormat::frameHeader(JournalFormat::FrameKind::Changes, 1, 0, {});
-    const std::optional<JournalFormat::Contents> withRefused = readBack(device, spoilt);
+    WorkLogFormat::appendChange(refused, {.kind = GridChange::Kind::SetText, .a = 1, .b = 6, .text = QStringLiteral("half")});
+    WorkLogFormat::appendChange(refused, {.kind = GridChange::Kind::RemoveItem, .a = 999});
+    const QByteArray spoilt = bytes + WorkLogFormat::frameHeader(WorkLogFormat::FrameKind::Changes, 1, 0, refused) +
+                              refused + WorkLogFormat::frameHeader(WorkLogFormat::FrameKind::Changes, 1, 0, {});
+    const std::optional<WorkLogFormat::Contents> withRefused = readBack(device, spoilt);
     QVERIFY(withRefused && withRefused->batches.size() == 4);
     FlexGrid beforeRefused;
-    QCOMPARE(JournalFormat::rebuild(*withRefused, device, beforeRefused), std::optional<size_t>(2));
+    QCOMPARE(WorkLogFormat::rebuild(*withRefused, device, beforeRefused), std::optional<size_t>(2));
     QCOMPARE(contents(beforeRefused), contents(grid));
 
     // Cut anywhere: the snapshot and the whole steps before the cut.
     for (qsizetype length = 0; length < bytes.size(); ++length) {
-        const std::optional<JournalFormat::Contents> cut = readBack(device, QByteArrayView(bytes).first(length));
+        const std::optional<WorkLogFormat::Contents> cut = readBack(device, QByteArrayView(bytes).first(length));
         if (!cut)
             continue;
         FlexGrid partial;
-        QVERIFY(JournalFormat::rebuild(*cut, device, partial));
+        QVERIFY(WorkLogFormat::rebuild(*cut, device, partial));
         const QStringList got = contents(partial);
         QVERIFY2(got == before || got == afterFirst, qPrintable(QStringLiteral("cut at %1").arg(length)));
         QCOMPARE(cut->steps, got == before ? 0 : 1);
     }
-    journal.end();
+    log.end();
     QVERIFY(QDir(folder.path()).entryList(QDir::Files).isEmpty());
 }
 
-// Sorts of every row, over and over: the journal begins again from the
+// Sorts of every row, over and over: the log begins again from the
 // grid instead of growing by every one, and keeps every step.
-void TestJournal::longJournalBeginsAgainWithNothingLost()
+void TestWorkLog::longLogBeginsAgainWithNothingLost()
 {
     QTemporaryDir folder;
     FlexGrid grid;
@@ -162,8 +162,8 @@ void TestJournal::longJournalBeginsAgainWithNothingLost()
     for (int r = 1; r < grid.Rows(); ++r)
         grid.setTextMatrix(r, 1, QString::number(r * 7919 % 300));
     constexpr qint64 restartAfter = 8 * 1024;
-    WorkJournal journal(grid.model(), folder.path(), [] { return JournalFormat::Origin{}; }, restartAfter);
-    journal.setRecording(true);
+    WorkLog log(grid.model(), folder.path(), [] { return WorkLogFormat::Origin{}; }, restartAfter);
+    log.setRecording(true);
     qint64 longest = 0;
     for (int step = 0; step < 40; ++step) {
         grid.setCol(step % 2);
@@ -172,22 +172,22 @@ void TestJournal::longJournalBeginsAgainWithNothingLost()
         grid.setRowSel(0);
         grid.setSort(1);
         grid.setTextMatrix(1 + step, 6, QStringLiteral("шаг %1").arg(step));
-        journal.stepEnded();
-        journal.flush();
-        longest = std::max(longest, QFileInfo(journal.path()).size());
+        log.stepEnded();
+        log.flush();
+        longest = std::max(longest, QFileInfo(log.path()).size());
     }
     const qint64 snapshot = 300 * 40; // about what the grid's texts take
     QVERIFY2(longest < restartAfter + 2 * snapshot, qPrintable(QString::number(longest)));
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), 1);
-    QFile file(journal.path());
+    QFile file(log.path());
     QVERIFY(file.open(QIODevice::ReadOnly));
-    const std::optional<JournalFormat::Contents> read = JournalFormat::read(file);
+    const std::optional<WorkLogFormat::Contents> read = WorkLogFormat::read(file);
     QVERIFY(read);
     QCOMPARE(read->steps, 40);
     FlexGrid rebuilt;
-    QCOMPARE(JournalFormat::rebuild(*read, file, rebuilt), std::optional<size_t>(read->batches.size()));
+    QCOMPARE(WorkLogFormat::rebuild(*read, file, rebuilt), std::optional<size_t>(read->batches.size()));
     QCOMPARE(contents(rebuilt), contents(grid));
 }
 
-QTEST_MAIN(TestJournal)
-#include "tst_journal.moc"
+QTEST_MAIN(TestWorkLog)
+#include "tst_worklog.moc"
