@@ -81,8 +81,10 @@ public:
     // Bumped by every change of a text, of the rows or of the columns.
     // Equal revisions mean an unchanged register.
     quint64 revision() const { return revision_; }
-    // Told of every change before it is made; null for none.
-    void setRecorder(GridRecorder* recorder) { recorder_ = recorder; }
+    // Told of every change before it is made (the work log, the index of
+    // serial numbers), in the order they were added.
+    void addRecorder(GridRecorder* recorder) { recorders_.push_back(recorder); }
+    void removeRecorder(GridRecorder* recorder) { std::erase(recorders_, recorder); }
 
 signals:
     // After the change; rows are the model's own. Views keep what they show
@@ -102,8 +104,8 @@ private:
     bool validCell(int row, int col) const { return row >= 0 && row < Rows() && col >= 0 && col < Cols(); }
     void note(const GridChange& change)
     {
-        if (recorder_)
-            recorder_->record(change);
+        for (GridRecorder* recorder : recorders_)
+            recorder->record(change);
     }
     void replaceCell(int row, int col, CellText text);
     void noteTexts()
@@ -119,6 +121,6 @@ private:
     std::vector<Qt::Alignment> alignments_;
     GenericOrder::DateReader dateReader_;
     quint64 revision_ = 0;
-    GridRecorder* recorder_ = nullptr;
+    std::vector<GridRecorder*> recorders_;
     bool textsPending_ = false;
 };

@@ -30,12 +30,12 @@ WorkLog::WorkLog(GridModel& grid, QString folder, std::function<WorkLogFormat::O
     timer_.setSingleShot(true);
     timer_.setInterval(batchDelayMs);
     connect(&timer_, &QTimer::timeout, this, [this] { writeSteps(false); });
-    grid_.setRecorder(this);
+    grid_.addRecorder(this);
 }
 
 WorkLog::~WorkLog()
 {
-    grid_.setRecorder(nullptr);
+    grid_.removeRecorder(this);
     flush();
 }
 

@@ -31,6 +31,8 @@ private slots:
     void blockingDatesAreMarked();
     void findNextGoesThroughTheMatches();
     void addedRowComesIntoView();
+    void wrongEntriesAreMarked_data();
+    void wrongEntriesAreMarked();
     void filterActsOnTheEntriesShown_data();
     void filterActsOnTheEntriesShown();
 };
@@ -344,6 +346,77 @@ void TestFrmEKLZ::addedRowComesIntoView()
     QVERIFY2(f.grid().TopRow() <= added && f.grid().TopRow() > 150, qPrintable(QString::number(f.grid().TopRow())));
     QCOMPARE(f.grid().Row(), 5); // the current cell stays where the button leaves it
     QCOMPARE(f.grid().Col(), 2);
+}
+
+void TestFrmEKLZ::wrongEntriesAreMarked_data()
+{
+    QTest::addColumn<QString>("activation"); // of the second entry
+    QTest::addColumn<bool>("dark");          // a dark desktop palette
+    QTest::addColumn<QColor>("dateBack");    // behind that activation date
+    const QColor unreadable(0, 96, 100);
+    const QColor none(Qt::white);
+    QTest::newRow("a date that reads") << "15.01.2026" << false << none;
+    QTest::newRow("no such day") << "31.02.2024" << false << unreadable;
+    QTest::newRow("no such month") << "15.13.2024" << false << unreadable;
+    QTest::newRow("a word") << "скоро" << false << unreadable;
+    QTest::newRow("a two-digit year") << "15.01.24" << false << unreadable;
+    QTest::newRow("a time after it") << "15.01.2024 10:00" << false << unreadable;
+    QTest::newRow("no such day, a dark palette") << "31.02.2024" << true << unreadable;
+}
+
+// A serial number held twice and an activation date that does not read are
+// marked where they stand, with their tooltips, in colours of their own on
+// either palette; the serial's mark follows an edit, its undo and a paste.
+void TestFrmEKLZ::wrongEntriesAreMarked()
+{
+    QFETCH(QString, activation);
+    QFETCH(bool, dark);
+    QFETCH(QColor, dateBack);
+    const QPalette light = QApplication::palette();
+    if (dark) {
+        QPalette night = light;
+        night.setColor(QPalette::Base, QColor(30, 30, 30));
+        night.setColor(QPalette::Text, QColor(230, 230, 230));
+        QApplication::setPalette(night);
+    }
+    WindowFixture f;
+    QApplication::setPalette(light);
+    f.window->setToday(QDate(2026, 12, 7));
+    f.open(QStringLiteral("101;;01.01.2030;;M;1;A;\r\n202;;%1;;M;2;B;\r\n101;;01.01.2030;;M;3;C;\r\n").arg(activation));
+    const auto backAt = [&](int row, int col) {
+        f.grid().setRow(4 - row); // no selection over the cell looked at
+        f.grid().setCol(5);
+        const QImage image = f.window->gridWidget()->viewport()->grab().toImage();
+        return QColor(image.pixel(Twips::toPixels(f.grid().colLeft(col)) + 2,
+                                  Twips::toPixels(f.grid().rowTop(row)) + 2));
+    };
+    const auto tipAt = [&](int row, int col) {
+        const QPoint at = f.cellCentre(row, col);
+        QHelpEvent help(QEvent::ToolTip, at, f.window->gridWidget()->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(f.window->gridWidget()->viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    const QColor repeated(106, 27, 154);
+    const QColor plain = dark ? QColor(30, 30, 30) : QColor(Qt::white);
+    QTRY_COMPARE(backAt(1, 0), repeated);
+    QCOMPARE(backAt(3, 0), repeated);
+    QCOMPARE(backAt(2, 0), plain);
+    QCOMPARE(tipAt(3, 0), QStringLiteral("Номер повторяется: строки 1, 3"));
+    QCOMPARE(backAt(2, 2), dateBack == QColor(Qt::white) ? plain : dateBack);
+    if (dateBack != QColor(Qt::white))
+        QVERIFY(tipAt(2, 2).startsWith(QStringLiteral("Дата активации не читается: дата блокировки не рассчитана")));
+    // An edit takes the mark away, its undo brings it back, a paste makes one.
+    f.retype(3, 0, QStringLiteral("303"));
+    f.clickCell(2, 5);
+    QTRY_COMPARE(backAt(1, 0), plain);
+    QTest::keyClick(f.button("CmdProd"), Qt::Key_Z, Qt::ControlModifier);
+    QTRY_COMPARE(backAt(1, 0), repeated);
+    QGuiApplication::clipboard()->setText(QStringLiteral("202"));
+    f.grid().setRow(3);
+    f.grid().setCol(0);
+    QTest::keyClick(f.window->gridWidget(), Qt::Key_V, Qt::ControlModifier);
+    QTRY_COMPARE(backAt(2, 0), repeated);
+    QCOMPARE(backAt(1, 0), plain);
 }
 
 void TestFrmEKLZ::filterActsOnTheEntriesShown_data()
