@@ -17,6 +17,7 @@
 #include <QDate>
 #include <QEventLoop>
 #include <QLineEdit>
+#include <QAction>
 #include <QMenu>
 #include <QPrinter>
 #include <QPushButton>
@@ -63,6 +64,7 @@ FrmEKLZ::FrmEKLZ(Desktop& desktop, QString programFolder, QString logFolder, QWi
     , menu_(*this, *controls_.MSFGAZ, *controls_.txtDataEntry, history_, clipboard_, overlay_)
     , shown_(*this, MSFGAZ, desktop, overlay_, programTitle)
     , pdf_(MSFGAZ, desktop, programTitle)
+    , unitHistory_(*this, MSFGAZ, desktop, document_, shown_, programTitle)
     , recovery_(register_, MSFGAZ, document_, history_, overlay_, desktop, std::move(logFolder), programTitle)
 {
     setWindowIcon(appIcon());
@@ -78,6 +80,15 @@ FrmEKLZ::FrmEKLZ(Desktop& desktop, QString programFolder, QString logFolder, QWi
     clipboard_.watchCellBox(*controls_.txtDataEntry);
     shown_.addTo(menu_.menu());
     menu_.menu().addAction(QStringLiteral("Сохранить в PDF…"), this, [this] { pdf_.run(); });
+    auto* history = new QAction(QStringLiteral("История ЭКЛЗ…"), this);
+    history->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    history->setShortcutContext(Qt::WindowShortcut);
+    addAction(history); // Ctrl+H anywhere in the window
+    menu_.menu().addAction(history);
+    connect(history, &QAction::triggered, this, [this] {
+        overlay_.settle(); // what is typed is part of what is searched
+        unitHistory_.run();
+    });
     connect(&history_, &EditHistory::stepTaken, &shown_, &ShownEntries::reapply);
     clipboard_.watchInputLine(*controls_.TxtVvod);
     register_.setDateReader(&BlockingDate::dayNumber);

@@ -8,6 +8,7 @@
 #include "app/PdfExport.h"
 #include "app/RegisterDocument.h"
 #include "app/ShownEntries.h"
+#include "app/UnitHistory.h"
 #include "app/WorkRecovery.h"
 #include "grid/FlexGrid.h"
 #include "grid/GridModel.h"
@@ -49,6 +50,8 @@ public:
     GridWidget* gridWidget() const { return controls_.MSFGAZ; }
     bool isGridEdited() const { return gridEdited; }
     QUndoStack& history() { return history_.stack(); }
+    UnitHistory& unitHistory() { return unitHistory_; }
+    GridMarks& marks() { return marks_; }
     // "Выход" and the close box ask first: the grid was clicked, or it holds
     // changes not yet saved.
     bool mayLoseWork() const;
@@ -132,6 +135,7 @@ private:
     GridMenu menu_;
     ShownEntries shown_;
     PdfExport pdf_;
+    UnitHistory unitHistory_;
     WorkRecovery recovery_;
 
     bool gridEdited = false;

@@ -260,19 +260,25 @@ void RegisterDocument::loadgridarch()
         return;
     const std::optional<QString> path =
         archives_.find(name, {backupFolder(), ProgramFolder::dataFolder() + u'/' + backupFolderName});
-    if (!path || archives_.refuseLinkLeaving(*path, QStringLiteral("Архив не загружен.")))
-        return;
+    if (path)
+        loadArchive(*path);
+}
+
+bool RegisterDocument::loadArchive(const QString& path)
+{
+    if (archives_.refuseLinkLeaving(path, QStringLiteral("Архив не загружен.")))
+        return false;
     // An empty or missing Archive folder has nothing to load either, and the
     // user is told so like for any other name that is not there.
-    const bool kept = !archives_.holds(*path);
-    const bool found = (kept || archives_.holdsAnyFile()) && QFileInfo::exists(*path);
+    const bool kept = !archives_.holds(path);
+    const bool found = (kept || archives_.holdsAnyFile()) && QFileInfo::exists(path);
     if (!found && hasUnsavedChanges()) {
         // Nothing to load: unsaved changes are not emptied away for it.
         desktop_.messageBox(archiveMissing, title_);
-        return;
+        return false;
     }
-    if (found && !mayDropChanges(QStringLiteral("загрузить архив «%1»").arg(QFileInfo(*path).fileName())))
-        return;
+    if (found && !mayDropChanges(QStringLiteral("загрузить архив «%1»").arg(QFileInfo(path).fileName())))
+        return false;
     RegisterReader::Status status = RegisterReader::Status::CannotOpen;
     {
         const Desktop::BusyScope busy(desktop_);
@@ -281,17 +287,18 @@ void RegisterDocument::loadgridarch()
         resetGrid();
         int lastColumn = 0;
         if (found) {
-            status = RegisterReader::loadInto(grid_.model(), *path, {nullptr, kept, &lastColumn});
+            status = RegisterReader::loadInto(grid_.model(), path, {nullptr, kept, &lastColumn});
             placeAfterLoad(status, lastColumn);
         }
         source_ = found ? Source::Archive : Source::Nothing;
-        archiveName_ = QFileInfo(*path).fileName();
+        archiveName_ = QFileInfo(path).fileName();
         markSaved();
         hooks_.loaded();
     }
     if (status != RegisterReader::Status::Ok)
-        desktop_.messageBox(SaveMessages::loadFailure(status, QFileInfo(*path).fileName(), archiveMissing),
+        desktop_.messageBox(SaveMessages::loadFailure(status, QFileInfo(path).fileName(), archiveMissing),
                             title_);
+    return status == RegisterReader::Status::Ok;
 }
 
 bool RegisterDocument::SaveAsGridn()

@@ -70,6 +70,10 @@ public:
     void resetGrid();
     void loadgrid();
     void loadgridarch();
+    // Loads the archive (or kept version) at path as "Загрузить архив" does,
+    // asking first when changes are unsaved; answers whether it loaded whole.
+    bool loadArchive(const QString& path);
+    QString archiveFolder() const { return archives_.path(); }
     // Both saves tell the user what went wrong and answer whether they saved.
     bool SaveGridn();
     bool SaveAsGridn();

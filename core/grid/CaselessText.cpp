@@ -31,9 +31,13 @@ bool CaselessText::contains(const CellText& text) const
 {
     if (!text.isNarrow())
         return text.wideText().contains(word_, Qt::CaseInsensitive);
+    if (foldedWord_.empty())
+        return true;
     const qsizetype last = text.size() - qsizetype(foldedWord_.size());
+    const auto* bytes = reinterpret_cast<const quint8*>(text.bytes().data());
+    const char32_t first = foldedWord_.front();
     for (qsizetype at = 0; at <= last; ++at)
-        if (matchesAt(text, at))
+        if (foldedByte_[bytes[at]] == first && matchesAt(text, at))
             return true;
     return false;
 }
