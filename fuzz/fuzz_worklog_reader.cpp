@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     QBuffer device;
-    device.setData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    device.setData(QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
     device.open(QIODevice::ReadOnly);
     const std::optional<WorkLogFormat::Contents> contents = WorkLogFormat::read(device);
     if (!contents)
