@@ -138,7 +138,7 @@ void TestPrintLayout::columnEdges()
     // Rules run from 4 to 88.
     for (const auto& line : r.lines)
         if (line.y1 == line.y2)
-            QCOMPARE(QPair(line.x1, line.x2), QPair(4 * u, 88 * u));
+            QCOMPARE(std::pair(line.x1, line.x2), std::pair(4 * u, 88 * u));
 }
 
 void TestPrintLayout::thickLinesAroundTheFirstColumn()

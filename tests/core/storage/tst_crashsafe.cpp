@@ -16,7 +16,12 @@
 
 namespace {
 
-constexpr int entries = 1000000;
+// Large enough that a save lasts long enough to be killed inside; the
+// sanitizers slow loading and saving alike, so their build takes fewer.
+#ifndef CRASHSAFE_ENTRIES
+#define CRASHSAFE_ENTRIES 1000000
+#endif
+constexpr int entries = CRASHSAFE_ENTRIES;
 
 QByteArray fileBytes(const QString& path)
 {
