@@ -38,49 +38,54 @@ GridMarks::GridMarks(FlexGrid& grid, GridWidget& widget)
     , widget_(widget)
     , duplicates_(grid.model())
 {
-    widget_.setMarker([this](int row, int col) { return markOf(row, col); });
+    widget_.setMarker([this](int row, int col, QString* tip) { return markOf(row, col, tip); });
     QObject::connect(&duplicates_, &DuplicateSerials::changed, &widget_, [this] { widget_.viewport()->update(); });
 }
 
-std::optional<GridWidget::Mark> GridMarks::markOf(int row, int col) const
+std::optional<GridWidget::Mark> GridMarks::markOf(int row, int col, QString* tip) const
 {
     if (row < FlexGrid::FixedRows)
         return std::nullopt;
     if (col == RegisterLayout::serialColumn && duplicates_.isDuplicate(grid_.modelRow(row))) {
-        QStringList rows;
-        for (const int holder : duplicates_.rowsHolding(grid_.modelRow(row)))
-            rows << QString::number(holder);
-        return GridWidget::Mark{repeatedBack, repeatedFore,
-                                QStringLiteral("Номер повторяется: строки %1").arg(rows.join(QStringLiteral(", ")))};
+        if (tip)
+            *tip = repeatedTip(row);
+        return GridWidget::Mark{repeatedBack, repeatedFore};
     }
     if (col == RegisterLayout::activationColumn) {
         CellText::Scratch scratch;
         const QStringView activation = grid_.cellText(row, col).view(scratch);
         if (activation.isEmpty() || BlockingDate::readDate(activation))
             return std::nullopt;
-        return GridWidget::Mark{unreadableBack, unreadableFore,
-                                QStringLiteral("Дата активации не читается: дата блокировки не рассчитана")};
+        if (tip)
+            *tip = QStringLiteral("Дата активации не читается: дата блокировки не рассчитана");
+        return GridWidget::Mark{unreadableBack, unreadableFore};
     }
     if (col == RegisterLayout::blockingColumn || col == RegisterLayout::serialColumn)
-        return blockingMark(row);
+        return blockingMark(row, tip);
     return std::nullopt;
 }
 
-std::optional<GridWidget::Mark> GridMarks::blockingMark(int row) const
+// The entries holding the serial number (a walk over the register).
+QString GridMarks::repeatedTip(int row) const
+{
+    QStringList rows;
+    for (const int holder : duplicates_.rowsHolding(grid_.modelRow(row)))
+        rows << QString::number(holder);
+    return QStringLiteral("Номер повторяется: строки %1").arg(rows.join(QStringLiteral(", ")));
+}
+
+std::optional<GridWidget::Mark> GridMarks::blockingMark(int row, QString* tip) const
 {
     CellText::Scratch scratch;
     const BlockingStatus status =
         BlockingStatus::of(grid_.cellText(row, RegisterLayout::blockingColumn).view(scratch),
                            today_.isValid() ? today_ : QDate::currentDate());
-    switch (status.state) {
-    case BlockingStatus::State::Blocked:
-        return GridWidget::Mark{blockedBack, blockedFore, tipFor(status)};
-    case BlockingStatus::State::Soon:
-        return GridWidget::Mark{soonBack, soonFore, tipFor(status)};
-    case BlockingStatus::State::None:
-        break;
-    }
-    return std::nullopt;
+    if (status.state == BlockingStatus::State::None)
+        return std::nullopt;
+    if (tip)
+        *tip = tipFor(status);
+    return status.state == BlockingStatus::State::Blocked ? GridWidget::Mark{blockedBack, blockedFore}
+                                                          : GridWidget::Mark{soonBack, soonFore};
 }
 
 void GridMarks::setToday(QDate today)

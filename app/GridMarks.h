@@ -24,8 +24,9 @@ public:
     DuplicateSerials& duplicates() { return duplicates_; }
 
 private:
-    std::optional<GridWidget::Mark> markOf(int row, int col) const;
-    std::optional<GridWidget::Mark> blockingMark(int row) const;
+    std::optional<GridWidget::Mark> markOf(int row, int col, QString* tip) const;
+    std::optional<GridWidget::Mark> blockingMark(int row, QString* tip) const;
+    QString repeatedTip(int row) const;
 
     FlexGrid& grid_;
     GridWidget& widget_;

@@ -147,7 +147,7 @@ void GridWidget::paintCell(QPainter& painter, int row, int col, const QRect& rec
     QColor back = fixed ? colors_.backFixed : (selected ? colors_.backSel : colors_.back);
     QColor fore = fixed ? colors_.foreFixed : (selected ? colors_.foreSel : colors_.fore);
     if (!fixed && !selected && marker_) {
-        if (const std::optional<Mark> mark = marker_(row, col)) {
+        if (const std::optional<Mark> mark = marker_(row, col, nullptr)) {
             back = mark->back;
             fore = mark->fore;
         }
@@ -208,8 +208,9 @@ bool GridWidget::viewportEvent(QEvent* event)
     const int col = colAtPixel(pos.x());
     QStringList tip;
     if (row >= 0 && col >= 0) {
-        if (const std::optional<Mark> mark = marker_ ? marker_(row, col) : std::nullopt; mark && row > 0)
-            tip << mark->tip;
+        QString markTip;
+        if (marker_ && row > 0 && marker_(row, col, &markTip))
+            tip << markTip;
         const QString text = grid_.cellText(row, col).toString();
         const int room = Twips::toPixels(grid_.ColWidth(col) - 2 * FlexGrid::textMargin);
         if (fontMetrics().horizontalAdvance(text) > room)

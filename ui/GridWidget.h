@@ -38,14 +38,16 @@ public:
     void setColors(const Colors& colors);
 
     // A cell the window marks: a fixed background with its fixed text
-    // colour, and what its tooltip says. The selection still shows over it.
+    // colour. The selection still shows over it. The marker writes what the
+    // mark's tooltip says into tip when it is given one: only when a tooltip
+    // is asked for, never at painting, since it may take a walk over the
+    // entries.
     struct Mark
     {
         QColor back;
         QColor fore;
-        QString tip;
     };
-    using Marker = std::function<std::optional<Mark>(int row, int col)>;
+    using Marker = std::function<std::optional<Mark>(int row, int col, QString* tip)>;
     void setMarker(Marker marker);
 
     // Follows the grid's place and visibility (given in twips).

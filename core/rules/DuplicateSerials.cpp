@@ -95,13 +95,21 @@ std::vector<int> DuplicateSerials::rowsHolding(int modelRow, size_t limit) const
 
 void DuplicateSerials::adjust(quint64 key, int by)
 {
-    if (key != 0 && state_ != State::Stale)
-        delta_[key] += by;
+    if (key == 0 || state_ == State::Stale)
+        return;
+    // Many rows added one by one (a load into an empty grid) are counted
+    // anew too: the changes followed stay few.
+    if (delta_.size() >= size_t(rowsFollowed) && !delta_.contains(key))
+        return scheduleCount();
+    delta_[key] += by;
 }
 
 void DuplicateSerials::record(const GridChange& change)
 {
     // Told before the change is made: what the model holds is the old text.
+    // A count is due anyway: it reads every entry as it is then.
+    if (state_ == State::Stale)
+        return;
     using Kind = GridChange::Kind;
     switch (change.kind) {
     case Kind::SetText:
@@ -152,6 +160,7 @@ void DuplicateSerials::scheduleCount()
         return;
     state_ = State::Stale;
     delta_.clear();
+    base_ = {};
     ++generation_;
     emit changed();
     QMetaObject::invokeMethod(this, &DuplicateSerials::count, Qt::QueuedConnection);
@@ -161,18 +170,19 @@ void DuplicateSerials::count()
 {
     if (state_ != State::Stale)
         return;
-    // The keys as the entries hold them now, taken here; what changes from
-    // now on is followed in delta_. The sort, most of the work, is the
-    // counting thread's.
-    std::vector<quint64> keys;
-    keys.reserve(size_t(std::max(0, model_.Rows() - GridModel::FixedRows)));
-    for (int row = GridModel::FixedRows; row < model_.Rows(); ++row)
-        if (const quint64 key = keyAt(row))
-            keys.push_back(key);
+    // The entries as they are now, their bytes shared rather than copied;
+    // what changes from now on is followed in delta_. Taking the keys and
+    // sorting them is the counting thread's work.
     state_ = State::Counting;
     if (counter_.joinable())
         counter_.join();
-    counter_ = std::thread([this, keys = std::move(keys), generation = generation_]() mutable {
+    counter_ = std::thread([this, rows = model_.snapshot().rows, generation = generation_]() mutable {
+        std::vector<quint64> keys;
+        keys.reserve(rows.size());
+        for (size_t row = GridModel::FixedRows; row < rows.size(); ++row)
+            if (const quint64 key = keyOf(rows.row(row).cell(serialColumn)))
+                keys.push_back(key);
+        rows = {}; // the grid's blocks are its own again
         std::sort(keys.begin(), keys.end());
         QMetaObject::invokeMethod(
             this, [this, keys = std::move(keys), generation]() mutable { counted(std::move(keys), generation); },

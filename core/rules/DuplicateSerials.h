@@ -11,8 +11,9 @@ class GridModel;
 
 // Which entries share their serial number (column 0) with another entry,
 // kept up to date with every change of the register: counted anew after a
-// change of everything (a load, a column moved onto or off column 0), the
-// keys taken on the window's thread and sorted on a thread of its own; then
+// change of everything (a load, a column moved onto or off column 0, many
+// rows added one by one) on a thread of its own, from a snapshot of the
+// entries that shares their bytes with the grid; then
 // followed change by change as the model tells of them (an edit, a paste, an
 // undo, a row deleted or put back), with no walk over the entries. An empty
 // serial number is nobody's duplicate. While a count runs nothing is a
@@ -31,6 +32,8 @@ public:
     std::vector<int> rowsHolding(int modelRow, size_t limit = 10) const;
 
     void record(const GridChange& change) override;
+    // Whether the answers are the count's, not a count's under way.
+    bool isCounted() const { return state_ == State::Counted; }
     // Waits for a count under way: for tests and the benchmark.
     void waitForCount();
 

@@ -1,6 +1,7 @@
 #include "grid/FlexGrid.h"
 #include "rules/BlockingDate.h"
 #include "rules/BlockingPass.h"
+#include "rules/DuplicateSerials.h"
 
 #include <QTest>
 
@@ -42,6 +43,8 @@ private slots:
     void nestedPassRunsToItsEnd();
     void passWritesEveryEntryItsOwnDate_data();
     void passWritesEveryEntryItsOwnDate();
+    void duplicatesFollowRowsAdded_data();
+    void duplicatesFollowRowsAdded();
 };
 
 void TestBlockingDate::workedValues_data()
@@ -189,6 +192,37 @@ void TestBlockingDate::passWritesEveryEntryItsOwnDate()
     });
     for (int row = 1; row < grid.Rows(); ++row)
         QCOMPARE(grid.TextMatrix(row, 3), BlockingDate::forActivationText(grid.TextMatrix(row, 2))->toString());
+}
+
+void TestBlockingDate::duplicatesFollowRowsAdded_data()
+{
+    QTest::addColumn<int>("entries"); // added one by one to an empty grid
+    QTest::newRow("a few, followed one by one") << 3;
+    QTest::newRow("a load's worth, counted anew") << 5000;
+}
+
+// Entries added one by one, as a load adds them, whether followed or
+// counted anew: the last entry repeats the first one's serial number, and
+// an edit afterwards is followed.
+void TestBlockingDate::duplicatesFollowRowsAdded()
+{
+    QFETCH(int, entries);
+    GridModel model;
+    model.setCols(7);
+    model.setRows(1);
+    DuplicateSerials duplicates(model);
+    duplicates.waitForCount();
+    for (int i = 1; i < entries; ++i)
+        model.AddItem(QStringLiteral("S%1").arg(i));
+    model.AddItem(QStringLiteral("S1"));
+    duplicates.waitForCount();
+    QVERIFY(duplicates.isCounted());
+    QVERIFY(duplicates.isDuplicate(1));
+    QVERIFY(duplicates.isDuplicate(entries));
+    QCOMPARE(duplicates.isDuplicate(entries / 2 + 1), entries / 2 + 1 == entries);
+    model.setTextMatrix(entries, 0, QStringLiteral("S2"));
+    QVERIFY(!duplicates.isDuplicate(1));
+    QCOMPARE(duplicates.isDuplicate(2), entries > 2);
 }
 
 QTEST_MAIN(TestBlockingDate)
