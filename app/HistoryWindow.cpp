@@ -177,4 +177,5 @@ void HistoryWindow::finished()
     view_->setFocus();
     if (table_.rowCount() > 0)
         view_->selectRow(0);
+    emit searched();
 }

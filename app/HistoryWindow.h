@@ -40,6 +40,8 @@ public:
 signals:
     // source 0 is the register; row its row, or the archive's line.
     void chosen(int source, const QString& path, int row, const QStringList& cells);
+    // The results are in the table.
+    void searched();
 
 private:
     struct Run;

@@ -31,6 +31,7 @@ BenchWindow::BenchWindow(const QString& registerFile)
     window_.show();
     QCoreApplication::processEvents();
     press("CmdZagruz");
+    window_.marks().duplicates().waitForCount();
 }
 
 void BenchWindow::press(const char* button)

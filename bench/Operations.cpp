@@ -3,6 +3,7 @@
 #include "BenchWindow.h"
 #include "Floors.h"
 
+#include "app/HistoryWindow.h"
 #include "worklog/OrphanedWorkLog.h"
 #include "rules/BlockingDate.h"
 
@@ -85,6 +86,76 @@ void editCell(BenchWindow& w)
     w.press("CmdEdit");
 }
 
+// Runs the window's events until sender sends signal, at most a minute.
+template <typename Sender, typename Signal>
+void waitFor(Sender* sender, Signal signal)
+{
+    QEventLoop loop;
+    QObject::connect(sender, signal, &loop, &QEventLoop::quit);
+    QTimer::singleShot(60000, &loop, [] { qFatal("the signal never came"); });
+    loop.exec();
+}
+
+// «История ЭКЛЗ…» on the second entry's serial number, over the register
+// and twenty archives that are copies of it: from the key to the results in
+// their window.
+double timeHistory(BenchWindow& w)
+{
+    w.window().grid().setRow(2);
+    w.window().grid().setCol(0);
+    QElapsedTimer timer;
+    timer.start();
+    w.window().unitHistory().run();
+    waitFor(w.window().unitHistory().results(), &HistoryWindow::searched);
+    const double ms = elapsedMs(timer);
+    if (w.window().unitHistory().results()->table().rowCount() != 21)
+        qFatal("the history did not find the entry in every file");
+    return ms;
+}
+
+// The duplicate serial numbers counted over the loaded register, as a load
+// sets off: from the start to the answers, by a counter of its own beside
+// the window's (whose count ran with the load).
+double timeDuplicateCount(BenchWindow& w)
+{
+    QElapsedTimer timer;
+    timer.start();
+    DuplicateSerials counter(w.window().grid().model());
+    while (!counter.isCounted())
+        waitFor(&counter, &DuplicateSerials::changed);
+    const double ms = elapsedMs(timer);
+    for (int row = 2; row < 10; ++row)
+        if (counter.isDuplicate(row) != w.window().marks().duplicates().isDuplicate(row))
+            qFatal("the two counts disagree");
+    return ms;
+}
+
+// An entry given the serial number of the one below it through the input
+// line and "Ввод", and its own again: the marks follow each edit.
+void editSerial(BenchWindow& w)
+{
+    static int edits = 0;
+    FlexGrid& grid = w.window().grid();
+    static const QString own = grid.TextMatrix(2, 0);
+    const QString serial = ++edits % 2 ? grid.TextMatrix(3, 0) : own;
+    grid.setRow(2);
+    grid.setCol(0);
+    w.window().findChild<QLineEdit*>(QStringLiteral("TxtVvod"))->setText(serial);
+    w.press("CmdEdit");
+    if (w.window().marks().duplicates().isDuplicate(2) != (edits % 2 == 1))
+        qFatal("the duplicate mark did not follow the edit");
+}
+
+// Every second entry marked as a duplicate serial number, and every fourth
+// as an activation date that does not read.
+void markEntries(FlexGrid& grid)
+{
+    for (int row = 2; row + 1 < grid.Rows(); row += 4) {
+        grid.setTextMatrix(row, 0, grid.TextMatrix(row + 1, 0));
+        grid.setTextMatrix(row + 2, 2, QStringLiteral("31.02.2024"));
+    }
+}
+
 // Runs the window's events for a while: the log's batch is made then.
 void settle()
 {
@@ -142,6 +213,7 @@ Action actionFor(const QString& operation, int entries)
              w.window().grid().setRow(2);
              w.press("CmdDelS");
          }},
+        {QStringLiteral("edit serial"), editSerial},
         // What "Выход" and the close box look at: a counter against the saved one.
         {QStringLiteral("unsaved check"), [](BenchWindow& w) { w.window().mayLoseWork(); }},
         // The log's share of the window's thread: an edit while it runs,
@@ -169,6 +241,15 @@ struct Floor
     QString kind;
     double ms;
 };
+
+// The archives the history searches: copies of the register.
+void archiveCopies(const QString& registerFile, const QString& folder, int count)
+{
+    QDir(folder).mkpath(QStringLiteral("Archive"));
+    for (int year = 0; year < count; ++year)
+        if (!QFile::copy(registerFile, QStringLiteral("%1/Archive/%2.csv").arg(folder).arg(2000 + year)))
+            qFatal("cannot copy the archive");
+}
 
 Floor floorFor(const QString& operation, const QString& registerFile, const QString& folder)
 {
@@ -218,7 +299,9 @@ QList<BenchRow> benchRows()
     rows.append({QStringLiteral("print"), 1000});
     rows.append({QStringLiteral("print"), 32766});
     rows.append({QStringLiteral("pdf"), 32766});
-    for (const char* operation : {"filter blocked", "filter containing", "scroll filtered"})
+    rows.append({QStringLiteral("history"), 32766});
+    for (const char* operation : {"filter blocked", "filter containing", "scroll filtered", "duplicates",
+                                  "edit serial", "scroll marked"})
         rows.append({QString::fromLatin1(operation), 1000000});
     for (const char* operation : {"sort date", "delete row", "undo delete row", "undo sort text", "unsaved check",
                                   "log edit", "log first edit", "log sort", "recovery"})
@@ -247,23 +330,39 @@ QString measure(const QString& operation, const QString& registerFile, int entri
             .arg(bytes / (1024 * 1024), 0, 'f', 0);
     }
     BenchWindow window(registerFile);
-    if (operation == QLatin1String("scroll") || operation == QLatin1String("scroll filtered")) {
+    if (operation.startsWith(QLatin1String("scroll"))) {
         // Every screen is one frame; the figures are frame times.
         if (operation == QLatin1String("scroll filtered")) {
             window.window().grid().setCol(ownerColumn);
             window.show(QStringLiteral("Содержащие…"), QStringLiteral("ромашка"));
         }
+        if (operation == QLatin1String("scroll marked"))
+            markEntries(window.window().grid());
         std::vector<double> frames;
         for (int run = 0; run < runs; ++run)
             window.scrollThrough([&](double ms) { frames.push_back(ms); });
         return row(operation, entries, statsOf(frames), peakMegabytes(), Floor{QString(), 0}, -1);
     }
-    if (operation == QLatin1String("recovery")) {
+    const std::vector<std::pair<QString, std::function<double(BenchWindow&)>>> timed = {
+        {QStringLiteral("recovery"), timeRecovery},
+        {QStringLiteral("history"), timeHistory},
+        {QStringLiteral("duplicates"), timeDuplicateCount},
+    };
+    for (const auto& [name, time] : timed) {
+        if (name != operation)
+            continue;
+        if (operation == QLatin1String("history"))
+            archiveCopies(registerFile, window.folder(), 20);
         std::vector<double> times;
-        for (int run = 0; run < runs; ++run)
-            times.push_back(timeRecovery(window));
-        return row(operation, entries, statsOf(times), peakMegabytes(),
-                   floorFor(operation, registerFile, window.folder()), -1);
+        double worstWait = 0;
+        for (int run = 0; run < runs; ++run) {
+            EventWaitProbe probe;
+            times.push_back(time(window));
+            worstWait = std::max(worstWait, probe.worstAfter());
+        }
+        const double peakMb = peakMegabytes(); // before the floor's work adds to it
+        return row(operation, entries, statsOf(times), peakMb, floorFor(operation, registerFile, window.folder()),
+                   name == u"recovery" ? -1 : worstWait);
     }
     // "undo X" times the undo of X, X itself done untimed before each run.
     const bool undo = operation.startsWith(QLatin1String("undo "));
