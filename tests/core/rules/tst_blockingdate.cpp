@@ -193,9 +193,8 @@ void TestBlockingDate::passWritesEveryEntryItsOwnDate()
         QCOMPARE(grid.TextMatrix(row, 3), BlockingDate::forActivationText(grid.TextMatrix(row, 2))->toString());
 }
 
-// Entries added one by one, as a load adds them, more than are followed
-// change by change: counted anew, the last entry repeats the first one's
-// serial number, and an edit afterwards is followed.
+// More entries added one by one (as a load adds them) than are followed are
+// counted anew; an edit afterwards is followed.
 void TestBlockingDate::duplicatesOfALoadAreCountedAnew()
 {
     GridModel model;
