@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/FrmEKLZ.h"
-#include "app/QtDesktop.h"
+#include "app/window/FrmEKLZ.h"
+#include "app/desktop/QtDesktop.h"
 
 #include <QTemporaryDir>
 

@@ -3,7 +3,7 @@
 #include "BenchWindow.h"
 #include "Floors.h"
 
-#include "app/HistoryWindow.h"
+#include "app/unithistory/UnitHistoryWindow.h"
 #include "worklog/OrphanedWorkLog.h"
 #include "rules/BlockingDate.h"
 
@@ -106,7 +106,7 @@ double timeHistory(BenchWindow& w)
     QElapsedTimer timer;
     timer.start();
     w.window().unitHistory().run();
-    waitFor(w.window().unitHistory().results(), &HistoryWindow::searched);
+    waitFor(w.window().unitHistory().results(), &UnitHistoryWindow::searched);
     const double ms = elapsedMs(timer);
     if (w.window().unitHistory().results()->table().rowCount() != 21)
         qFatal("the history did not find the entry in every file");

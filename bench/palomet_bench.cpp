@@ -16,7 +16,7 @@
 #include "Operations.h"
 #include "OutputCheck.h"
 #include "RegisterGenerator.h"
-#include "app/Fonts.h"
+#include "app/desktop/Fonts.h"
 
 #include <QApplication>
 #include <QDir>

@@ -2,13 +2,19 @@
 # of the libraries it declares: every library gets an include root of its own
 # in the build tree, holding a single link named after its folder, so that
 # #include "storage/..." fails to build in a library that does not link
-# palomet_storage. A check at configure time says the same in words.
+# palomet_storage. The window's folders are layers of their own one level
+# down: app/document/ is the folder of "app/document/...". A check at
+# configure time says the same in words.
 
 # palomet_layer(NAME FOLDER SOURCE_DIR [SOURCES ...] [USES lib ...] [QT module ...])
 function(palomet_layer name folder source_dir)
   cmake_parse_arguments(PARSE_ARGV 3 layer "" "" "SOURCES;USES;QT")
   set(root ${CMAKE_BINARY_DIR}/layers/${name})
-  file(MAKE_DIRECTORY ${root})
+  get_filename_component(parent ${root}/${folder} DIRECTORY)
+  if(IS_SYMLINK ${parent}) # a build tree of the time app/ was one folder
+    file(REMOVE ${parent})
+  endif()
+  file(MAKE_DIRECTORY ${parent})
   file(CREATE_LINK ${source_dir} ${root}/${folder} SYMBOLIC)
   if(layer_SOURCES)
     add_library(${name} STATIC ${layer_SOURCES})
@@ -35,11 +41,11 @@ function(palomet_check_includes name folder source_dir uses)
   endforeach()
   list(REMOVE_DUPLICATES allowed)
   set_property(GLOBAL PROPERTY PALOMET_ALLOWED_${name} ${allowed})
-  file(GLOB files ${source_dir}/*.h ${source_dir}/*.cpp)
+  file(GLOB_RECURSE files ${source_dir}/*.h ${source_dir}/*.cpp)
   foreach(file ${files})
     file(STRINGS ${file} includes REGEX "^#include \"[a-z]+/")
     foreach(line ${includes})
-      string(REGEX REPLACE "^#include \"([a-z]+)/.*" "\\1" included "${line}")
+      string(REGEX REPLACE "^#include \"(app/[a-z]+|[a-z]+)/.*" "\\1" included "${line}")
       if(NOT included IN_LIST allowed)
         message(FATAL_ERROR "${file} includes a header of ${included}/, which ${name} does not link "
                             "(it may use: ${allowed})")

@@ -1,8 +1,10 @@
 #pragma once
 
-#include "app/QtDesktop.h"
+#include "app/desktop/QtDesktop.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <cstdio>
 
 // The real desktop layer for helper programs that run unattended: a message
@@ -28,11 +30,21 @@ public:
     // Says "page N" on standard output as each page is reported, and
     // "handed MS" (ms since the epoch) when the job goes to the printer.
     bool reportPages = false;
+    // The job stays at this page, up to 5 s, until "Отмена" is answered, so
+    // that a click aimed at a page lands there however fast pages are drawn.
+    int holdAtPage = 0;
     bool printProgress(int page, int pages) override
     {
         if (reportPages)
             std::printf("page %d\n", page);
-        const bool goesOn = QtDesktop::printProgress(page, pages);
+        std::fflush(stdout);
+        bool goesOn = QtDesktop::printProgress(page, pages);
+        QElapsedTimer held;
+        held.start();
+        while (goesOn && page == holdAtPage && held.elapsed() < 5000) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+            goesOn = QtDesktop::printProgress(page, pages);
+        }
         if (reportPages && goesOn && page > pages)
             std::printf("handed %lld\n", QDateTime::currentMSecsSinceEpoch());
         std::fflush(stdout);

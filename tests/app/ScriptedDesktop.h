@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Desktop.h"
+#include "app/desktop/Desktop.h"
 
 #include <QCoreApplication>
 #include <QStringList>

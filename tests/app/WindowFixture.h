@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ScriptedDesktop.h"
-#include "app/FrmEKLZ.h"
+#include "app/window/FrmEKLZ.h"
 #include "ui/GridWidget.h"
 #include "grid/Twips.h"
 

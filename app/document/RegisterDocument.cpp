@@ -1,0 +1,373 @@
+#include "app/document/RegisterDocument.h"
+
+#include "app/desktop/Desktop.h"
+#include "app/document/ProgramFolder.h"
+#include "app/document/SaveMessages.h"
+#include "grid/FlexGrid.h"
+#include "register/RegisterLayout.h"
+#include "storage/RegisterReader.h"
+#include "worklog/WorkLog.h"
+#include "storage/KeptVersions.h"
+#include "storage/ArchiveName.h"
+#include "storage/RegisterWriter.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+const QString registerFile = RegisterLayout::registerFile.toString();
+const QString archiveFolderName = RegisterLayout::archiveFolder.toString();
+const QString archiveMissing = QStringLiteral("Не могу найти  указанный год.");
+const QString backupFolderName = RegisterLayout::backupFolder.toString();
+
+} // namespace
+
+RegisterDocument::RegisterDocument(FlexGrid& grid, QString programFolder, Desktop& desktop,
+                                   QString title, WindowHooks hooks)
+    : grid_(grid)
+    , programFolder_(std::move(programFolder))
+    , desktop_(desktop)
+    , title_(std::move(title))
+    , hooks_(std::move(hooks))
+    , archives_(QDir(programFolder_).filePath(archiveFolderName), desktop, title_)
+{
+}
+
+bool RegisterDocument::hasUnsavedChanges() const
+{
+    return grid_.revision() != savedRevision_ || hooks_.editPending();
+}
+
+void RegisterDocument::markSaved()
+{
+    savedRevision_ = grid_.revision();
+}
+
+bool RegisterDocument::mayDropChanges(const QString& whatLoads)
+{
+    if (!hasUnsavedChanges())
+        return true;
+    return desktop_.askYesNo(QStringLiteral("Изменения в таблице не сохранены. Если %1, они будут "
+                                            "потеряны. Продолжить?")
+                                 .arg(whatLoads),
+                             title_);
+}
+
+QString RegisterDocument::registerPath() const
+{
+    return QDir(programFolder_).filePath(registerFile);
+}
+
+void RegisterDocument::resetGrid()
+{
+    // Rows go first, so that narrowing the grid has no rows to cut.
+    GridModel& model = grid_.model();
+    grid_.showAll();
+    model.setRows(1);
+    model.setCols(RegisterLayout::savedColumns);
+    model.AddItem(QString());
+    grid_.setFormatString(RegisterLayout::headerFormat.toString());
+}
+
+void RegisterDocument::placeAfterLoad(RegisterReader::Status status, int lastColumn)
+{
+    // Where the reading ended: on the last entry, in the column where its
+    // line ended; after a failure on the row being filled, in column 0.
+    if (grid_.Rows() <= FlexGrid::FixedRows)
+        return;
+    grid_.setRow(grid_.Rows() - 1);
+    grid_.setCol(status == RegisterReader::Status::Ok ? lastColumn : 0);
+}
+
+void RegisterDocument::loadgrid()
+{
+    if (!mayDropChanges(QStringLiteral("открыть журнал")))
+        return;
+    bool loaded = true;
+    RegisterReader::Status status = RegisterReader::Status::Ok;
+    {
+        const Desktop::BusyScope busy(desktop_);
+        // A pending overlay edit goes into the contents being replaced, never
+        // into the header or into a loaded entry.
+        hooks_.commitEdit();
+        hooks_.replacing();
+        resetGrid();
+        const QString path = registerPath();
+        // Stamped before reading: a change made while we read shows at the save.
+        const std::optional<FileStamp> stamp = FileStamp::of(path);
+        quint64 contents = 0;
+        int lastColumn = 0;
+        if (QFileInfo::exists(path)) {
+            status = RegisterReader::loadInto(grid_.model(), path, {&contents, false, &lastColumn});
+            placeAfterLoad(status, lastColumn);
+        }
+        loaded = status == RegisterReader::Status::Ok;
+        source_ = loaded ? Source::Register : Source::PartOfRegister;
+        registerStamp_ = stamp;
+        registerContents_.reset();
+        if (loaded && stamp)
+            registerContents_ = contents;
+        if (loaded)
+            hooks_.blockingPass(); // the dates it writes are part of the load
+        markSaved();
+        hooks_.loaded();
+    }
+    const QFileInfo link(registerPath());
+    if (link.isSymLink() && !link.exists()) // an unplugged stick: the link is all there is
+        desktop_.messageBox(SaveMessages::danglingLink(registerPath(), link.symLinkTarget()) + u'\n' +
+                                QStringLiteral("Не могу найти thisyear.csv."),
+                            title_);
+    else if (!loaded)
+        desktop_.messageBox(SaveMessages::loadFailure(status, registerFile,
+                                                      QStringLiteral("Не могу найти thisyear.csv.")),
+                            title_);
+}
+
+QString RegisterDocument::backupFolder() const
+{
+    // Beside the register where its folder can be written, else with the
+    // user's data.
+    const QString folder = QFileInfo(programFolder_).isWritable() ? programFolder_ : ProgramFolder::dataFolder();
+    return folder + u'/' + backupFolderName;
+}
+
+bool RegisterDocument::mayReplaceRegister()
+{
+    const std::optional<FileStamp> onDisk = FileStamp::of(registerPath());
+    if (!onDisk)
+        return true; // no register there to lose
+    const QString file = QDir::toNativeSeparators(registerPath());
+    QString question;
+    switch (source_) {
+    case Source::Register:
+        if (registerStamp_ == onDisk && !changedMeanwhile_)
+            return true;
+        question = QStringLiteral("Файл «%1» изменён другой программой или другим окном Palomet "
+                                  "после того, как его открыли или сохранили здесь. Заменить его "
+                                  "содержимым таблицы? Изменения, сделанные там, пропадут.")
+                       .arg(file);
+        break;
+    case Source::Nothing:
+        question = QStringLiteral("Файл «%1» уже есть, но в этом окне журнал не открывался: "
+                                  "таблица не содержит его записей. Заменить файл содержимым "
+                                  "таблицы?")
+                       .arg(file);
+        break;
+    case Source::PartOfRegister:
+        question = QStringLiteral("Журнал «%1» был загружен не полностью: в таблице только строки "
+                                  "до места ошибки. Заменить ими весь журнал?")
+                       .arg(file);
+        break;
+    case Source::Archive:
+        question = QStringLiteral("В таблице архив «%1», а не журнал этого года. Записать архив "
+                                  "поверх журнала «%2»?")
+                       .arg(archiveName_, file);
+        break;
+    }
+    return desktop_.askYesNo(question, title_);
+}
+
+bool RegisterDocument::mayLeaveTextUnsaved()
+{
+    const std::optional<RegisterWriter::Cell> cell = RegisterWriter::firstTextNotSaved(grid_.model());
+    if (!cell)
+        return true;
+    grid_.scrollIntoView(grid_.viewRow(cell->row), cell->col);
+    return desktop_.askYesNo(SaveMessages::textNotSaved(cell->row, cell->col,
+                                                        grid_.model().TextMatrix(cell->row, cell->col)),
+                             title_);
+}
+
+std::optional<SaveOutcome> RegisterDocument::saveTo(const QString& path, const QString& keptName,
+                                                    const std::function<bool()>& mayWrite,
+                                                    std::optional<FileReplacement::Guards::Seen> seen)
+{
+    // The pending overlay edit is part of what is saved, wherever the current
+    // cell stands: committed here, once, before anything is read.
+    hooks_.commitEdit();
+    if (!mayLeaveTextUnsaved())
+        return std::nullopt;
+    FileReplacement::Guards guards{backupFolder(), keptName, mayWrite,
+                                   [&](int error) {
+                                       return desktop_.askYesNo(
+                                           SaveMessages::noKeptVersion(path, backupFolder(), error), title_);
+                                   },
+                                   seen};
+    RegisterWriter::Outcome outcome;
+    // Written by someone else since it was seen: asked again, with the file
+    // as it is now; a "Да" then replaces whatever stands there.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const Desktop::BusyScope busy(desktop_);
+        outcome = RegisterWriter::save(grid_.model(), path, guards);
+        if (outcome.kind != RegisterWriter::Outcome::Kind::ChangedMeanwhile)
+            break;
+        changedMeanwhile_ = true;
+        guards.seen.reset();
+    }
+    changedMeanwhile_ = false;
+    placeAfterSave(outcome);
+    if (outcome.saved()) {
+        markSaved();
+        hooks_.saved();
+        return outcome;
+    }
+    if (outcome.kind == RegisterWriter::Outcome::Kind::Declined)
+        return std::nullopt;
+    desktop_.messageBox(SaveMessages::failure(outcome, path, grid_.TextMatrix(0, outcome.col)),
+                        title_);
+    return std::nullopt;
+}
+
+void RegisterDocument::placeAfterSave(const SaveOutcome& outcome)
+{
+    // On the cell to mend; otherwise where a save leaves the current cell,
+    // the last entry shown, column 6 (the seventh).
+    if (outcome.kind == SaveOutcome::Kind::CellUnwritable || outcome.kind == SaveOutcome::Kind::LineTooLong) {
+        const int row = grid_.viewRow(outcome.row);
+        if (row >= 0) {
+            grid_.setRow(row);
+            grid_.setCol(outcome.col);
+            grid_.scrollIntoView(row, outcome.col);
+        }
+    } else if (grid_.Rows() > FlexGrid::FixedRows) {
+        grid_.setRow(grid_.Rows() - 1);
+        grid_.setCol(std::min(RegisterLayout::savedColumns, grid_.Cols()) - 1);
+    }
+}
+
+bool RegisterDocument::SaveGridn()
+{
+    std::optional<FileReplacement::Guards::Seen> seen;
+    if (source_ == Source::Register && registerStamp_ && registerContents_)
+        seen = FileReplacement::Guards::Seen{*registerContents_, registerStamp_->modifiedNs};
+    const std::optional<SaveOutcome> saved = saveTo(registerPath(), RegisterLayout::registerKeptName.toString(),
+                                                    [this] { return mayReplaceRegister(); }, seen);
+    if (!saved)
+        return false;
+    source_ = Source::Register;
+    // Read under the save's lock: a write by anyone after it shows at the next save.
+    registerStamp_ = saved->stampAfter;
+    registerContents_ = saved->contentHash;
+    return true;
+}
+
+void RegisterDocument::loadgridarch()
+{
+    QString name;
+    if (!archives_.askName(QStringLiteral("Введите год (или другое имя файла)"), name) ||
+        archives_.refuseUnreadable())
+        return;
+    const std::optional<QString> path =
+        archives_.find(name, {backupFolder(), ProgramFolder::dataFolder() + u'/' + backupFolderName});
+    if (path)
+        loadArchive(*path);
+}
+
+bool RegisterDocument::loadArchive(const QString& path)
+{
+    if (archives_.refuseLinkLeaving(path, QStringLiteral("Архив не загружен.")))
+        return false;
+    // An empty or missing Archive folder has nothing to load either, and the
+    // user is told so like for any other name that is not there.
+    const bool kept = !archives_.holds(path);
+    const bool found = (kept || archives_.holdsAnyFile()) && QFileInfo::exists(path);
+    if (!found && hasUnsavedChanges()) {
+        // Nothing to load: unsaved changes are not emptied away for it.
+        desktop_.messageBox(archiveMissing, title_);
+        return false;
+    }
+    if (found && !mayDropChanges(QStringLiteral("загрузить архив «%1»").arg(QFileInfo(path).fileName())))
+        return false;
+    RegisterReader::Status status = RegisterReader::Status::CannotOpen;
+    {
+        const Desktop::BusyScope busy(desktop_);
+        hooks_.commitEdit();
+        hooks_.replacing();
+        resetGrid();
+        int lastColumn = 0;
+        if (found) {
+            status = RegisterReader::loadInto(grid_.model(), path, {nullptr, kept, &lastColumn});
+            placeAfterLoad(status, lastColumn);
+        }
+        source_ = found ? Source::Archive : Source::Nothing;
+        archiveName_ = QFileInfo(path).fileName();
+        markSaved();
+        hooks_.loaded();
+    }
+    if (status != RegisterReader::Status::Ok)
+        desktop_.messageBox(SaveMessages::loadFailure(status, QFileInfo(path).fileName(), archiveMissing),
+                            title_);
+    return status == RegisterReader::Status::Ok;
+}
+
+bool RegisterDocument::SaveAsGridn()
+{
+    QString name;
+    if (!archives_.askName(QStringLiteral("Введите имя файла"), name))
+        return false;
+    if (!archives_.holdsAnyFile())
+        QDir(programFolder_).mkdir(archiveFolderName); // a failure shows when the file is written
+    const QString path = ArchiveName::pathIn(archives_.path(), name);
+    if (archives_.refuseLinkLeaving(path, QStringLiteral("Архив не записан.")))
+        return false;
+    return saveTo(path, QFileInfo(path).completeBaseName(), [&] { return archives_.mayReplace(name); }).has_value();
+}
+
+WorkLogFormat::Origin RegisterDocument::origin() const
+{
+    WorkLogFormat::Origin origin;
+    origin.programFolder = QFileInfo(programFolder_).absoluteFilePath();
+    origin.source = int(source_);
+    origin.name = archiveName_;
+    origin.registerPath = registerPath();
+    if (registerStamp_) {
+        origin.stamped = true;
+        origin.device = qint64(registerStamp_->device);
+        origin.inode = qint64(registerStamp_->inode);
+        origin.size = registerStamp_->size;
+        origin.modifiedNs = registerStamp_->modifiedNs;
+        origin.changedNs = registerStamp_->changedNs;
+    }
+    return origin;
+}
+
+void RegisterDocument::recovered(const WorkLogFormat::Origin& origin)
+{
+    source_ = Source(std::clamp(origin.source, int(Source::Nothing), int(Source::Archive)));
+    archiveName_ = origin.name;
+    registerStamp_.reset();
+    if (origin.stamped) {
+        registerStamp_ = FileStamp{quint64(origin.device), quint64(origin.inode), origin.size,
+                                   origin.modifiedNs, origin.changedNs};
+        // A file rewritten since with its times put back still counts as changed.
+        const bool sameStamp = FileStamp::of(registerPath()) == registerStamp_;
+        if (sameStamp && origin.hashed && WorkLog::fileHash(registerPath()) != origin.hash)
+            registerStamp_->size = -1;
+    }
+    savedRevision_.reset();
+}
+
+WorkLogFormat::Origin RegisterDocument::fromElsewhere(WorkLogFormat::Origin origin)
+{
+    origin.source = int(Source::Nothing);
+    origin.stamped = false;
+    origin.name.clear();
+    return origin;
+}
+
+QString RegisterDocument::originName(const WorkLogFormat::Origin& origin)
+{
+    if (Source(origin.source) == Source::Archive)
+        return origin.name;
+    return QDir::toNativeSeparators(origin.registerPath);
+}
+
+RegisterWriter::KeptWork RegisterDocument::keepRecovered(const GridModel& grid, const WorkLogFormat::Origin& origin)
+{
+    QString name = RegisterLayout::registerKeptName.toString();
+    if (Source(origin.source) == Source::Archive)
+        name = QFileInfo(origin.name).completeBaseName();
+    // Never pruned: each is the only copy of work the user chose not to take back.
+    return RegisterWriter::keepAsVersion(grid, backupFolder(), name + QStringLiteral("-recovered"));
+}

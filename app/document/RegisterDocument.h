@@ -1,0 +1,116 @@
+#pragma once
+
+#include "app/document/ArchiveFolder.h"
+
+#include "worklog/WorkLogFormat.h"
+#include "storage/FileReplacement.h"
+#include "storage/FileStamp.h"
+#include "storage/RegisterReader.h"
+#include "storage/RegisterWriter.h"
+#include "storage/SaveOutcome.h"
+
+#include <QString>
+#include <functional>
+#include <optional>
+
+class Desktop;
+class FlexGrid;
+class GridModel;
+
+// The register behind the main window's grid: loading thisyear.csv and the
+// archives into the grid's model, and saving every entry of it back, with
+// every question and message these ask; it shows every entry of what it
+// loads. It uses no widget: the grid, the program folder and the desktop
+// layer are all it needs.
+//
+// It also remembers what the grid holds, so that a save never replaces a
+// thisyear.csv the user has not seen: the one read whole by the last load or
+// written by the last save, as stamped on disk at that moment; or something
+// else (nothing opened yet, an archive, a load that stopped part-way).
+class RegisterDocument
+{
+public:
+    // What the window does for the register around a load or a save.
+    struct WindowHooks
+    {
+        std::function<bool()> editPending;   // an overlay edit waits for its commit
+        std::function<void()> commitEdit;    // puts it into the grid
+        std::function<void()> blockingPass;  // after a load of thisyear.csv
+        std::function<void()> replacing;     // a load is about to empty the grid
+        std::function<void()> loaded;        // the grid now holds another register
+        std::function<void()> saved;         // the grid is now what a file holds
+    };
+
+    RegisterDocument(FlexGrid& grid, QString programFolder, Desktop& desktop, QString title,
+                     WindowHooks hooks);
+
+    // Whether the grid differs from what the last load or save left in it,
+    // a pending overlay edit included.
+    bool hasUnsavedChanges() const;
+    // What the grid holds now counts as saved.
+    void markSaved();
+
+    // Where the grid came from, for a work log.
+    WorkLogFormat::Origin origin() const;
+    // The grid holds work recovered from a log of origin: changes not
+    // yet saved, which a save asks about as it would have before the crash,
+    // and as for a file changed by someone else when it has changed since.
+    void recovered(const WorkLogFormat::Origin& origin);
+    // origin as a grid taken into this folder's window from another folder
+    // holds it: nothing of this folder.
+    static WorkLogFormat::Origin fromElsewhere(WorkLogFormat::Origin origin);
+    // The file the grid came from, as the user knows it.
+    static QString originName(const WorkLogFormat::Origin& origin);
+    // Writes the grid into Backup as a kept version NAME-recovered-...: the
+    // recovered work the user did not take back into the window.
+    RegisterWriter::KeptWork keepRecovered(const GridModel& grid, const WorkLogFormat::Origin& origin);
+    QString backupFolder() const;
+
+    // Header row and one empty entry row, seven columns.
+    void resetGrid();
+    void loadgrid();
+    void loadgridarch();
+    // Loads the archive (or kept version) at path as "Загрузить архив" does,
+    // asking first when changes are unsaved; answers whether it loaded whole.
+    bool loadArchive(const QString& path);
+    QString archiveFolder() const { return archives_.path(); }
+    // Both saves tell the user what went wrong and answer whether they saved.
+    bool SaveGridn();
+    bool SaveAsGridn();
+
+private:
+    enum class Source { Nothing, Register, PartOfRegister, Archive };
+
+    QString registerPath() const;
+
+    bool mayReplaceRegister();
+    bool mayLeaveTextUnsaved();
+    // keptName names the replaced file's kept versions; seen is what the user
+    // saw of the file, when known. Answers how the save ended, or nothing
+    // when it did not (the user has been told why).
+    std::optional<SaveOutcome> saveTo(const QString& path, const QString& keptName,
+                                      const std::function<bool()>& mayWrite,
+                                      std::optional<FileReplacement::Guards::Seen> seen = std::nullopt);
+    // Asks before a load replaces unsaved changes; what is to be loaded
+    // completes the question.
+    bool mayDropChanges(const QString& whatLoads);
+    // Where the current cell rests after a load or a save.
+    void placeAfterLoad(RegisterReader::Status status, int lastColumn);
+    void placeAfterSave(const SaveOutcome& outcome);
+
+    FlexGrid& grid_;
+    const QString programFolder_;
+    Desktop& desktop_;
+    const QString title_;
+    WindowHooks hooks_;
+    ArchiveFolder archives_;
+    std::optional<quint64> savedRevision_; // none: never saved, as after a recovery
+
+    Source source_ = Source::Nothing;
+    QString archiveName_;                      // with Source::Archive
+    std::optional<FileStamp> registerStamp_;   // with Source::Register; nullopt: no file then
+    std::optional<quint64> registerContents_;  // their checksum, when read or written whole
+    // A save found the register replaced since it was seen here, whatever
+    // the file's attributes said: the question that follows asks about it.
+    bool changedMeanwhile_ = false;
+};

@@ -1,0 +1,95 @@
+#include "app/shown/EntryMarks.h"
+
+#include "app/desktop/Plural.h"
+#include "grid/FlexGrid.h"
+#include "register/RegisterLayout.h"
+#include "rules/BlockingDate.h"
+#include "rules/BlockingStatus.h"
+
+namespace {
+
+// Fixed pairs, readable on any theme, and far from the selection's
+// RGB(255, 128, 128), so that a marked row never looks selected.
+const QColor blockedBack(139, 0, 0);
+const QColor blockedFore(Qt::white);
+const QColor soonBack(255, 193, 7);
+const QColor soonFore(Qt::black);
+// Entries that cannot be right: neither red nor amber, so that they are
+// not taken for blocked units.
+const QColor repeatedBack(106, 27, 154);
+const QColor repeatedFore(Qt::white);
+const QColor unreadableBack(0, 96, 100);
+const QColor unreadableFore(Qt::white);
+
+QString tipFor(const BlockingStatus& status)
+{
+    if (status.state == BlockingStatus::State::Blocked)
+        return status.days == 0 ? QStringLiteral("заблокирована сегодня")
+                                : QStringLiteral("заблокирована %1 назад")
+                                      .arg(Plural::count(status.days, "день", "дня", "дней"));
+    return QStringLiteral("блокируется в течение 30 дней: через %1")
+        .arg(Plural::count(status.days, "день", "дня", "дней"));
+}
+
+} // namespace
+
+EntryMarks::EntryMarks(FlexGrid& grid, GridWidget& widget)
+    : grid_(grid)
+    , widget_(widget)
+    , duplicates_(grid.model())
+{
+    widget_.setMarker([this](int row, int col, QString* tip) { return markOf(row, col, tip); });
+    QObject::connect(&duplicates_, &DuplicateSerials::changed, &widget_, [this] { widget_.viewport()->update(); });
+}
+
+std::optional<GridWidget::Mark> EntryMarks::markOf(int row, int col, QString* tip) const
+{
+    if (row < FlexGrid::FixedRows)
+        return std::nullopt;
+    if (col == RegisterLayout::serialColumn && duplicates_.isDuplicate(grid_.modelRow(row))) {
+        if (tip)
+            *tip = repeatedTip(row);
+        return GridWidget::Mark{repeatedBack, repeatedFore};
+    }
+    if (col == RegisterLayout::activationColumn) {
+        CellText::Scratch scratch;
+        const QStringView activation = grid_.cellText(row, col).view(scratch);
+        if (activation.isEmpty() || BlockingDate::readDate(activation))
+            return std::nullopt;
+        if (tip)
+            *tip = QStringLiteral("Дата активации не читается: дата блокировки не рассчитана");
+        return GridWidget::Mark{unreadableBack, unreadableFore};
+    }
+    if (col == RegisterLayout::blockingColumn || col == RegisterLayout::serialColumn)
+        return blockingMark(row, tip);
+    return std::nullopt;
+}
+
+// The entries holding the serial number (a walk over the register).
+QString EntryMarks::repeatedTip(int row) const
+{
+    QStringList rows;
+    for (const int holder : duplicates_.rowsHolding(grid_.modelRow(row)))
+        rows << QString::number(holder);
+    return QStringLiteral("Номер повторяется: строки %1").arg(rows.join(QStringLiteral(", ")));
+}
+
+std::optional<GridWidget::Mark> EntryMarks::blockingMark(int row, QString* tip) const
+{
+    CellText::Scratch scratch;
+    const BlockingStatus status =
+        BlockingStatus::of(grid_.cellText(row, RegisterLayout::blockingColumn).view(scratch),
+                           today_.isValid() ? today_ : QDate::currentDate());
+    if (status.state == BlockingStatus::State::None)
+        return std::nullopt;
+    if (tip)
+        *tip = tipFor(status);
+    return status.state == BlockingStatus::State::Blocked ? GridWidget::Mark{blockedBack, blockedFore}
+                                                          : GridWidget::Mark{soonBack, soonFore};
+}
+
+void EntryMarks::setToday(QDate today)
+{
+    today_ = today;
+    widget_.viewport()->update();
+}

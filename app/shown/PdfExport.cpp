@@ -1,0 +1,63 @@
+#include "app/shown/PdfExport.h"
+
+#include "app/desktop/Desktop.h"
+#include "app/document/SaveMessages.h"
+#include "grid/FlexGrid.h"
+#include "storage/ReplacementFile.h"
+#include "ui/RegisterPrinter.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
+#include <QPrinter>
+#include <QStandardPaths>
+#include <QTime>
+#include <cerrno>
+
+PdfExport::PdfExport(FlexGrid& grid, Desktop& desktop, const QString& title)
+    : grid_(grid)
+    , desktop_(desktop)
+    , title_(title)
+{
+}
+
+void PdfExport::run()
+{
+    const QDate today = QDate::currentDate();
+    const QString suggested = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                                  .filePath(QStringLiteral("Журнал ЭКЛЗ %1.pdf").arg(today.toString(QStringLiteral("dd.MM.yyyy"))));
+    const QString path = desktop_.saveFileBox(QStringLiteral("Сохранить в PDF"), suggested, QStringLiteral("PDF (*.pdf)"));
+    if (path.isEmpty())
+        return;
+    const QString shown = QDir::toNativeSeparators(path);
+    ReplacementFile file(path);
+    if (!file.open(0644)) {
+        desktop_.messageBox(QStringLiteral("PDF «%1» не сохранён: %2. Файл не создан.")
+                                .arg(shown, SaveMessages::systemReason(errno)),
+                            title_);
+        return;
+    }
+    // The printer's page where there is a default printer, so that the file
+    // is what the printer would print.
+    const std::unique_ptr<QPrinter> printer = desktop_.defaultPrinter();
+    RegisterPrinter::Outcome outcome;
+    {
+        const Desktop::BusyScope busy(desktop_);
+        outcome = RegisterPrinter::toPdf(grid_, QStringLiteral("/proc/self/fd/%1").arg(file.handle()), printer.get(),
+                                         today.toString(QStringLiteral("dd.MM.yyyy")),
+                                         QTime::currentTime().toString(QStringLiteral("H:mm:ss")),
+                                         [this](int page, int pages) { return desktop_.printProgress(page, pages); });
+        desktop_.printEnded();
+    }
+    if (outcome == RegisterPrinter::Outcome::Printed && file.commit())
+        return;
+    const int error = errno;
+    file.cancel();
+    desktop_.messageBox(outcome == RegisterPrinter::Outcome::Cancelled
+                            ? QStringLiteral("PDF «%1» не сохранён: сохранение отменено, файл не создан.").arg(shown)
+                            : QStringLiteral("PDF «%1» не сохранён: %2. Файл не создан.")
+                                  .arg(shown, outcome == RegisterPrinter::Outcome::Printed
+                                                  ? SaveMessages::systemReason(error)
+                                                  : QStringLiteral("файл не удалось записать")),
+                        title_);
+}

@@ -1,0 +1,99 @@
+#include "app/shown/ShownEntries.h"
+
+#include "app/desktop/Desktop.h"
+#include "grid/FlexGrid.h"
+#include "ui/CellOverlay.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QWidget>
+
+ShownEntries::ShownEntries(QWidget& window, FlexGrid& grid, Desktop& desktop, CellOverlay& overlay,
+                           const QString& title)
+    : window_(window)
+    , grid_(grid)
+    , desktop_(desktop)
+    , overlay_(overlay)
+    , title_(title)
+{
+    addAction(QStringLiteral("Все записи"), QKeySequence(Qt::CTRL | Qt::Key_1), EntryFilter::Kind::All);
+    addAction(QStringLiteral("Заблокированные"), QKeySequence(Qt::CTRL | Qt::Key_2), EntryFilter::Kind::Blocked);
+    addAction(QStringLiteral("Блокируются в течение 30 дней"), QKeySequence(Qt::CTRL | Qt::Key_3),
+              EntryFilter::Kind::Soon);
+    addAction(QStringLiteral("Содержащие…"), QKeySequence(Qt::CTRL | Qt::Key_4), EntryFilter::Kind::Containing);
+    // Whoever shows every entry (a load, a recovery) ends the filter.
+    connect(&grid_, &FlexGrid::shownChanged, this, [this] {
+        if (!grid_.filtered())
+            filter_ = {};
+        updateCaption();
+    });
+    connect(&grid_.model(), &GridModel::rowsInserted, this, &ShownEntries::updateCaption);
+    connect(&grid_.model(), &GridModel::rowsRemoved, this, &ShownEntries::updateCaption);
+}
+
+QAction* ShownEntries::addAction(const QString& text, const QKeySequence& keys, EntryFilter::Kind kind)
+{
+    auto* action = new QAction(text, &window_);
+    action->setShortcut(keys);
+    action->setShortcutContext(Qt::WindowShortcut);
+    window_.addAction(action); // the keys act anywhere in the window
+    connect(action, &QAction::triggered, this, [this, kind] {
+        if (kind == EntryFilter::Kind::Containing)
+            showContaining();
+        else
+            show({kind, {}, 0});
+    });
+    actions_.push_back(action);
+    return action;
+}
+
+void ShownEntries::addTo(QMenu& menu)
+{
+    QMenu* submenu = menu.addMenu(QStringLiteral("Показать"));
+    for (QAction* action : actions_)
+        submenu->addAction(action);
+}
+
+void ShownEntries::showContaining()
+{
+    const int col = grid_.Col();
+    const QString caption = grid_.TextMatrix(0, col).trimmed();
+    const QString prompt = caption.isEmpty()
+                               ? QStringLiteral("Показать записи, в колонке %1 которых есть слово:").arg(col + 1)
+                               : QStringLiteral("Показать записи, в колонке «%1» которых есть слово:").arg(caption);
+    const QString word = desktop_.inputBox(prompt, title_, grid_.Row() > 0 ? grid_.Text() : QString());
+    if (word.isEmpty())
+        return;
+    show({EntryFilter::Kind::Containing, word, col});
+}
+
+void ShownEntries::show(const EntryFilter& filter)
+{
+    // The rows move under a pending edit: it goes into its own cell first.
+    overlay_.settle();
+    filter_ = filter;
+    if (filter.kind == EntryFilter::Kind::All) {
+        grid_.showAll();
+        return;
+    }
+    const Desktop::BusyScope busy(desktop_);
+    grid_.showRows(filter.matches(grid_.model(), today_.isValid() ? today_ : QDate::currentDate()));
+}
+
+void ShownEntries::reapply()
+{
+    if (filter_.kind != EntryFilter::Kind::All)
+        show(filter_);
+}
+
+void ShownEntries::updateCaption()
+{
+    if (!grid_.filtered()) {
+        window_.setWindowTitle(title_);
+        return;
+    }
+    window_.setWindowTitle(QStringLiteral("%1 — показано %2 из %3")
+                               .arg(title_)
+                               .arg(grid_.Rows() - FlexGrid::FixedRows)
+                               .arg(grid_.model().Rows() - FlexGrid::FixedRows));
+}

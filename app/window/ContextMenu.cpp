@@ -1,0 +1,39 @@
+#include "app/window/ContextMenu.h"
+
+#include "app/editing/UndoSteps.h"
+#include "app/editing/CellClipboard.h"
+#include "ui/CellOverlay.h"
+#include "ui/GridWidget.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QMenu>
+
+ContextMenu::ContextMenu(QWidget& window, GridWidget& grid, QLineEdit& cellBox, UndoSteps& history,
+                   CellClipboard& clipboard, CellOverlay& overlay)
+    : menu_(new QMenu(&window))
+    , overlay_(overlay)
+{
+    menu_->addAction(history.undoAction());
+    menu_->addAction(history.redoAction());
+    menu_->addSeparator();
+    QAction* copy = menu_->addAction(QStringLiteral("Копировать"), &clipboard, &CellClipboard::copy);
+    copy->setShortcut(QKeySequence::Copy);
+    QAction* paste = menu_->addAction(QStringLiteral("Вставить"), &clipboard, &CellClipboard::paste);
+    paste->setShortcut(QKeySequence::Paste);
+    for (QAction* action : {copy, paste})
+        action->setShortcutContext(Qt::WidgetShortcut); // shown; the grid's own keys act
+    connect(&grid, &GridWidget::copyRequested, &clipboard, &CellClipboard::copy);
+    connect(&grid, &GridWidget::pasteRequested, &clipboard, &CellClipboard::paste);
+    connect(&grid, &GridWidget::contextMenuRequested, this, &ContextMenu::popup);
+    // The cell box is open after every click: its right press is the grid's.
+    cellBox.setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(&cellBox, &QWidget::customContextMenuRequested, this,
+            [this, &cellBox](const QPoint& at) { popup(cellBox.mapToGlobal(at)); });
+}
+
+void ContextMenu::popup(const QPoint& globalPos)
+{
+    overlay_.settle();
+    menu_->popup(globalPos);
+}

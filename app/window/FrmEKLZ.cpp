@@ -1,0 +1,438 @@
+#include "app/window/FrmEKLZ.h"
+
+#include "app/desktop/AppIcon.h"
+#include "app/desktop/Desktop.h"
+#include "app/window/Dialog.h"
+#include "app/desktop/Fonts.h"
+#include "editing/GridOperations.h"
+#include "grid/Twips.h"
+#include "register/RegisterLayout.h"
+#include "rules/BlockingDate.h"
+#include "rules/BlockingPass.h"
+#include "ui/GridWidget.h"
+#include "ui/InputLine.h"
+#include "ui/RegisterPrinter.h"
+
+#include <QCloseEvent>
+#include <QDate>
+#include <QEventLoop>
+#include <QLineEdit>
+#include <QAction>
+#include <QMenu>
+#include <QPrinter>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QShortcut>
+
+namespace {
+
+// What the user is told when the register was not printed, as far as Qt says.
+QString printFailure(const QPrinter* printer, std::optional<RegisterPrinter::Outcome> outcome)
+{
+    if (!printer) {
+        return QStringLiteral("Журнал не напечатан: в системе нет доступного принтера. Назначьте "
+                              "принтер по умолчанию и повторите печать.");
+    }
+    const QString name =
+        printer->printerName().isEmpty() ? printer->outputFileName() : printer->printerName();
+    if (outcome == RegisterPrinter::Outcome::Cancelled)
+        return QStringLiteral("Журнал не напечатан: печать отменена, на принтер ничего не отправлено.");
+    const QString why = outcome == RegisterPrinter::Outcome::NotStarted
+                            ? QStringLiteral("принтер «%1» не начал задание печати")
+                            : QStringLiteral("задание печати не удалось передать принтеру «%1»");
+    return QStringLiteral("Журнал не напечатан: %1. Проверьте принтер и повторите печать.")
+        .arg(why.arg(name));
+}
+
+} // namespace
+
+const QString FrmEKLZ::programTitle = QStringLiteral("Palomet");
+
+FrmEKLZ::FrmEKLZ(Desktop& desktop, QString programFolder, QString logFolder, QWidget* parent)
+    : QWidget(parent)
+    , desktop_(desktop)
+    , MSFGAZ(register_)
+    , controls_(*this, MSFGAZ)
+    , overlay_(MSFGAZ, *controls_.txtDataEntry, [this] { desktop_.flushEvents(); }, [this] { blocdata(); },
+               [this](int row, int col, const QString& text) {
+                   history_.writeCell(row, col, text, SetCellCommand::Source::CellBox);
+               })
+    , document_(MSFGAZ, std::move(programFolder), desktop, programTitle, documentHooks())
+    , history_(*this, MSFGAZ, overlay_, *controls_.TxtVvod, *controls_.txtDataEntry)
+    , clipboard_(MSFGAZ, desktop, history_, overlay_, programTitle)
+    , marks_(MSFGAZ, *controls_.MSFGAZ)
+    , menu_(*this, *controls_.MSFGAZ, *controls_.txtDataEntry, history_, clipboard_, overlay_)
+    , shown_(*this, MSFGAZ, desktop, overlay_, programTitle)
+    , pdf_(MSFGAZ, desktop, programTitle)
+    , unitHistory_(*this, MSFGAZ, desktop, document_, shown_, programTitle)
+    , recovery_(register_, MSFGAZ, document_, history_, overlay_, desktop, std::move(logFolder), programTitle)
+{
+    setWindowIcon(appIcon());
+    setWindowTitle(programTitle);
+    setFont(msSansSerif(8.25, false));
+    resize(Twips::toPixels(QSize(10575, 4995)));
+    inputLine_ = new InputLine(
+        MSFGAZ, *controls_.TxtVvod, *controls_.CmdEdit, overlay_,
+        [this](int row, int col, const QString& text) {
+            history_.writeCell(row, col, text, SetCellCommand::Source::InputLine);
+        },
+        this);
+    clipboard_.watchCellBox(*controls_.txtDataEntry);
+    shown_.addTo(menu_.menu());
+    menu_.menu().addAction(QStringLiteral("Сохранить в PDF…"), this, [this] { pdf_.run(); });
+    auto* history = new QAction(QStringLiteral("История ЭКЛЗ…"), this);
+    history->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    history->setShortcutContext(Qt::WindowShortcut);
+    addAction(history); // Ctrl+H anywhere in the window
+    menu_.menu().addAction(history);
+    connect(history, &QAction::triggered, this, [this] {
+        overlay_.settle(); // what is typed is part of what is searched
+        unitHistory_.run();
+    });
+    connect(&history_, &UndoSteps::stepTaken, &shown_, &ShownEntries::reapply);
+    clipboard_.watchInputLine(*controls_.TxtVvod);
+    register_.setDateReader(&BlockingDate::dayNumber);
+    connectHandlers();
+    Form_Load();
+    document_.markSaved();
+    workLog().setRecording(true); // from the first change after the start
+    controls_.TxtVvod->setFocus();
+}
+
+FrmEKLZ::~FrmEKLZ()
+{
+    delete dialog_;
+}
+
+RegisterDocument::WindowHooks FrmEKLZ::documentHooks()
+{
+    return {.editPending = [this] { return overlay_.pending(); },
+            .commitEdit = [this] { CommitCellEdit(); },
+            .blockingPass = [this] { passOfLoad(); },
+            .replacing =
+                [this] {
+                    workLog().end();
+                    workLog().setRecording(false);
+                },
+            .loaded =
+                [this] {
+                    history_.clear();
+                    workLog().setRecording(true);
+                },
+            .saved = [this] { workLog().end(); }};
+}
+
+bool FrmEKLZ::mayLoseWork() const
+{
+    return gridEdited || document_.hasUnsavedChanges();
+}
+
+void FrmEKLZ::connectHandlers()
+{
+    const std::pair<QPushButton*, void (FrmEKLZ::*)()> buttons[] = {
+        {controls_.CmdZagruz, &FrmEKLZ::CmdZagruz_Click}, {controls_.CmdZArch, &FrmEKLZ::CmdZArch_Click},
+        {controls_.CmdSave, &FrmEKLZ::CmdSave_Click},     {controls_.CmdSaveAs, &FrmEKLZ::CmdSaveAs_Click},
+        {controls_.CmdProd, &FrmEKLZ::CmdProd_Click},     {controls_.CmdSearh, &FrmEKLZ::CmdSearh_Click},
+        {controls_.CmdAddS, &FrmEKLZ::CmdAddS_Click},     {controls_.CmdDelS, &FrmEKLZ::CmdDelS_Click},
+        {controls_.CmdAddC, &FrmEKLZ::CmdAddC_Click},     {controls_.CmdDelC, &FrmEKLZ::CmdDelC_Click},
+        {controls_.CmdSortC, &FrmEKLZ::CmdSortC_Click},   {controls_.CmdPrint, &FrmEKLZ::CmdPrint_Click},
+    };
+    for (const auto& [button, handler] : buttons)
+        connect(button, &QPushButton::clicked, this, handler);
+    connect(&MSFGAZ, &FlexGrid::MouseUp, this, &FrmEKLZ::MSFGAZ_MouseUp);
+    connect(&MSFGAZ, &FlexGrid::Click, this, &FrmEKLZ::MSFGAZ_Click);
+    connect(&MSFGAZ, &FlexGrid::LeaveCell, this, &FrmEKLZ::MSFGAZ_LeaveCell);
+    connect(&MSFGAZ, &FlexGrid::GotFocus, this, &FrmEKLZ::MSFGAZ_GotFocus);
+    // From the keyboard as with the mouse: F2 or Enter opens the cell box on
+    // the current cell, and Escape closes it, the cell keeping its text.
+    connect(controls_.MSFGAZ, &GridWidget::editRequested, this, &FrmEKLZ::MSFGAZ_Click);
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), controls_.txtDataEntry, nullptr, nullptr, Qt::WidgetShortcut),
+            &QShortcut::activated, this, [this] {
+                overlay_.drop();
+                controls_.MSFGAZ->setFocus(Qt::OtherFocusReason);
+            });
+    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this, &FrmEKLZ::CmdSearh_Click);
+    connect(new QShortcut(QKeySequence::FindNext, this), &QShortcut::activated, this, &FrmEKLZ::findNext);
+}
+
+void FrmEKLZ::Form_Load()
+{
+    MSFGAZ.setFormatString(RegisterLayout::headerFormat.toString());
+    MSFGAZ.setColWidth(0, 1500);
+    MSFGAZ.setRowHeight(0, 300);
+    controls_.TxtVvod->setText(QString());
+}
+
+void FrmEKLZ::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void FrmEKLZ::Form_Resize()
+{
+    // Computed in single precision; a negative size is refused by the grid,
+    // which then keeps its size in that dimension.
+    const QSize client = Twips::fromPixels(size());
+    const float width = static_cast<float>(client.width()) - 850.0f;
+    const float height = static_cast<float>(client.height()) - 1900.0f;
+    MSFGAZ.setWidth(static_cast<int>(width));
+    MSFGAZ.setHeight(static_cast<int>(height));
+}
+
+void FrmEKLZ::closeEvent(QCloseEvent* event)
+{
+    // The close box is "Выход": edits are not dropped without the question.
+    if (mayLoseWork()) {
+        event->ignore();
+        showExitQuestion();
+        return;
+    }
+    event->accept();
+    workLog().end(); // nothing in it is unsaved
+    desktop_.quit();
+}
+
+void FrmEKLZ::loadgrid()
+{
+    document_.loadgrid();
+}
+
+void FrmEKLZ::loadgridarch()
+{
+    document_.loadgridarch();
+}
+
+bool FrmEKLZ::SaveGridn()
+{
+    return document_.SaveGridn();
+}
+
+bool FrmEKLZ::SaveAsGridn()
+{
+    return document_.SaveAsGridn();
+}
+
+void FrmEKLZ::CmdZagruz_Click()
+{
+    loadgrid();
+}
+
+void FrmEKLZ::CmdZArch_Click()
+{
+    loadgridarch();
+}
+
+void FrmEKLZ::CmdSave_Click()
+{
+    SaveGridn();
+}
+
+void FrmEKLZ::CmdSaveAs_Click()
+{
+    SaveAsGridn();
+}
+
+void FrmEKLZ::CmdProd_Click()
+{
+    if (mayLoseWork())
+        showExitQuestion();
+    else
+        close();
+}
+
+void FrmEKLZ::showExitQuestion()
+{
+    // A dialog that has closed waits for its deletion; it is not the one open.
+    if (dialog_ && dialog_->isVisible()) {
+        dialog_->raise();
+        dialog_->activateWindow();
+        return;
+    }
+    dialog_ = new Dialog;
+    connect(dialog_, &Dialog::saveAndEnd, this, &FrmEKLZ::OKButton_Click);
+    connect(dialog_, &Dialog::endWithoutSaving, this, &FrmEKLZ::CancelButton_Click);
+    dialog_->show();
+    dialog_->activateWindow(); // the keyboard goes to "ДА" at once
+}
+
+void FrmEKLZ::OKButton_Click()
+{
+    const bool saved = SaveGridn();
+    dialog_->close();
+    // A register that could not be saved keeps the program open: the user has
+    // been told why and can mend it.
+    if (saved)
+        desktop_.quit();
+}
+
+void FrmEKLZ::CancelButton_Click()
+{
+    dialog_->close();
+    workLog().end(); // the user chose to drop the work
+    desktop_.quit();
+}
+
+bool FrmEKLZ::endOfSession(bool interactionAllowed)
+{
+    if (!mayLoseWork())
+        return true;
+    if (!interactionAllowed) {
+        overlay_.settle(); // typed but not committed is work too
+        workLog().flush();
+        return true;
+    }
+    showExitQuestion();
+    // Ends with the question: "НЕТ" ends the program, "ДА" when its save
+    // succeeded, "НАЗАД" or a failed save keeps it open.
+    bool ends = false;
+    QEventLoop answered;
+    connect(dialog_, &QObject::destroyed, &answered, &QEventLoop::quit);
+    connect(dialog_, &Dialog::saveAndEnd, &answered, [&] { ends = !document_.hasUnsavedChanges(); });
+    connect(dialog_, &Dialog::endWithoutSaving, &answered, [&] { ends = true; });
+    answered.exec();
+    workLog().flush();
+    return ends;
+}
+
+void FrmEKLZ::endBySignal()
+{
+    overlay_.settle(); // typed but not committed is work too
+    workLog().flush();
+    desktop_.quit();
+}
+
+void FrmEKLZ::CmdSearh_Click()
+{
+    const QString prompt = QStringLiteral(
+        "Нажмите на любую ячейку в колонке поиска. Потом введите здесь слово. Выделение всей "
+        "колонки производит сортировку.");
+    const QString word = desktop_.inputBox(prompt, prompt).toUpper();
+    if (word.isEmpty())
+        return;
+    const Desktop::BusyScope busy(desktop_);
+    lastSearch_ = {word, MSFGAZ.ColSel(), -1};
+    if (GridOperations::search(MSFGAZ, word))
+        lastSearch_.row = MSFGAZ.Row();
+}
+
+void FrmEKLZ::findNext()
+{
+    if (lastSearch_.word.isEmpty())
+        return;
+    const Desktop::BusyScope busy(desktop_);
+    const std::optional<int> row =
+        GridOperations::findRow(MSFGAZ, lastSearch_.word, lastSearch_.col, lastSearch_.row + 1, true);
+    if (!row)
+        return; // silent, as the first search; the selection stays
+    GridOperations::showMatch(MSFGAZ, *row);
+    lastSearch_.row = *row;
+}
+
+void FrmEKLZ::CmdPrint_Click()
+{
+    tabPrint();
+}
+
+void FrmEKLZ::tabPrint()
+{
+    // A pending overlay edit is committed by the walk's first move of the
+    // current cell, into the cell current then.
+    const QString date = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
+    const QString time = QTime::currentTime().toString(QStringLiteral("H:mm:ss"));
+    const std::unique_ptr<QPrinter> printer = desktop_.defaultPrinter();
+    std::optional<RegisterPrinter::Outcome> outcome; // none without a printer
+    {
+        const Desktop::BusyScope busy(desktop_);
+        if (printer)
+            outcome = RegisterPrinter::print(MSFGAZ, *printer, date, time, [this](int page, int pages) {
+                return desktop_.printProgress(page, pages);
+            });
+        else
+            RegisterPrinter::walkOnly(MSFGAZ, date, time);
+        desktop_.printEnded();
+    }
+    if (outcome != RegisterPrinter::Outcome::Printed)
+        desktop_.messageBox(printFailure(printer.get(), outcome), programTitle);
+}
+
+void FrmEKLZ::CmdAddS_Click()
+{
+    overlay_.settle();
+    history_.push(new AddRowCommand(MSFGAZ));
+}
+
+void FrmEKLZ::CmdDelS_Click()
+{
+    overlay_.settle();
+    history_.push(new DeleteRowCommand(MSFGAZ, MSFGAZ.RowSel()));
+}
+
+void FrmEKLZ::CmdAddC_Click()
+{
+    overlay_.settle();
+    history_.push(new InsertColumnCommand(MSFGAZ));
+}
+
+void FrmEKLZ::CmdDelC_Click()
+{
+    overlay_.settle();
+    history_.push(new DeleteColumnCommand(MSFGAZ));
+}
+
+void FrmEKLZ::CmdSortC_Click()
+{
+    overlay_.settle();
+    history_.push(new MoveColumnCommand(MSFGAZ));
+}
+
+void FrmEKLZ::blocdata()
+{
+    // Over every entry, shown or not. What the pass writes over becomes a
+    // step of its own, which undo takes together with the step before it.
+    history_.passBegins();
+    runBlockingPass(register_, [this] { return desktop_.processEvents(); },
+                    [this](int row, int col, CellText before, CellText after) {
+                        history_.passWrites(row, col, before, after);
+                    });
+    history_.passEnds();
+}
+
+void FrmEKLZ::passOfLoad()
+{
+    runBlockingPass(register_, [this] { return desktop_.processEvents(); });
+}
+
+void FrmEKLZ::MSFGAZ_Click()
+{
+    gridEdited = true;
+    overlay_.open();
+}
+
+void FrmEKLZ::MSFGAZ_MouseUp()
+{
+    if (MSFGAZ.MouseRow() == 0 && MSFGAZ.MouseCol() >= 0)
+        SortByColumn(MSFGAZ.MouseCol());
+}
+
+void FrmEKLZ::SortByColumn(int col)
+{
+    overlay_.settle();
+    const Desktop::BusyScope busy(desktop_);
+    history_.push(new SortCommand(MSFGAZ, col, RegisterLayout::headerFormat.toString()));
+}
+
+void FrmEKLZ::CommitCellEdit()
+{
+    overlay_.commit();
+}
+
+void FrmEKLZ::MSFGAZ_LeaveCell()
+{
+    CommitCellEdit();
+}
+
+void FrmEKLZ::MSFGAZ_GotFocus()
+{
+    CommitCellEdit();
+}

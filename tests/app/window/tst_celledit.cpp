@@ -1,0 +1,262 @@
+#include "WindowFixture.h"
+#include "app/desktop/Fonts.h"
+
+namespace {
+const QString sample = QStringLiteral("1;100;15.01.2009;01.03.2010;ЭКР;7;Иванов;\r\n"
+                                      "2;200;31.10.2008;01.12.2009;АМС;8;Петров;\r\n");
+}
+
+class TestCellEdit : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { installFontSubstitutions(); }
+    void overlayCoversTheClickedCell();
+    void clickingAnotherCellCommitsTheFirst();
+    void clickingAgainWithoutTypingKeepsTheText();
+    void emptiedOverlayCommitsAnEmptyCell();
+    void keysOpenAndCloseTheBoxButNeverCommit();
+    void saveCommitsThePendingEditFirst();
+    void clickMarksTheRegisterAndRunsThePass();
+    void overlayShowsTheBlockingDateThePassWrote();
+    void nestedClickDuringThePassIsSafe();
+    void gridKeysMoveTheCellButDoNotOpenTheOverlay();
+    void onlyTheLeftButtonClicks_data();
+    void onlyTheLeftButtonClicks();
+    void composedTextReachesTheCell();
+};
+
+void TestCellEdit::overlayCoversTheClickedCell()
+{
+    WindowFixture f;
+    f.open(sample);
+    f.clickCell(2, 4);
+    QLineEdit* overlay = f.overlay();
+    QVERIFY(overlay->isVisible());
+    QTRY_VERIFY(overlay->hasFocus());
+    QCOMPARE(overlay->text(), QStringLiteral("АМС"));
+    FlexGrid& grid = f.grid();
+    const QRect cell(grid.Left() + grid.colLeft(4), grid.Top() + grid.rowTop(2), grid.ColWidth(4),
+                     grid.RowHeight(2));
+    QCOMPARE(overlay->geometry(), Twips::toPixels(cell));
+    QVERIFY(!overlay->hasFrame());
+}
+
+void TestCellEdit::clickingAnotherCellCommitsTheFirst()
+{
+    WindowFixture f;
+    f.open(sample);
+    f.retype(1, 4, QStringLiteral("Меркурий"));
+    f.clickCell(2, 6);
+    QCOMPARE(f.grid().TextMatrix(1, 4), QStringLiteral("Меркурий"));
+    QCOMPARE(f.grid().TextMatrix(2, 4), QStringLiteral("АМС"));
+    QVERIFY(f.overlay()->isVisible());
+    QCOMPARE(f.overlay()->text(), QStringLiteral("Петров"));
+}
+
+void TestCellEdit::clickingAgainWithoutTypingKeepsTheText()
+{
+    WindowFixture f;
+    f.open(sample);
+    f.clickCell(1, 6);
+    f.clickCell(1, 6);
+    QCOMPARE(f.grid().TextMatrix(1, 6), QStringLiteral("Иванов"));
+    QVERIFY(f.overlay()->isVisible());
+    QCOMPARE(f.overlay()->text(), QStringLiteral("Иванов"));
+    QVERIFY(f.window->isGridEdited());
+}
+
+void TestCellEdit::emptiedOverlayCommitsAnEmptyCell()
+{
+    WindowFixture f;
+    f.open(sample);
+    f.clickCell(1, 0);
+    f.overlay()->selectAll();
+    QTest::keyClick(f.overlay(), Qt::Key_Delete);
+    f.clickCell(2, 0);
+    QCOMPARE(f.grid().TextMatrix(1, 0), QString());
+}
+
+void TestCellEdit::keysOpenAndCloseTheBoxButNeverCommit()
+{
+    WindowFixture f;
+    f.open(sample);
+    f.clickCell(1, 5);
+    WindowFixture::type(f.overlay(), QStringLiteral("9"));
+    QTest::keyClick(f.overlay(), Qt::Key_Return);
+    QVERIFY(f.overlay()->isVisible());
+    QCOMPARE(f.grid().TextMatrix(1, 5), QStringLiteral("7"));
+    // Moving the focus to a button keeps the edit pending, too.
+    QTest::keyClick(f.overlay(), Qt::Key_Tab);
+    QVERIFY(f.overlay()->isVisible());
+    QCOMPARE(f.overlay()->text(), QStringLiteral("79"));
+    // Escape closes the box: the cell keeps its text, the grid the focus.
+    f.overlay()->setFocus();
+    QTest::keyClick(f.overlay(), Qt::Key_Escape);
+    QVERIFY(f.overlay()->isHidden());
+    QCOMPARE(f.grid().TextMatrix(1, 5), QStringLiteral("7"));
+    QVERIFY(f.window->gridWidget()->hasFocus());
+    // F2 and Enter open it on the current cell, as a click does.
+    for (const Qt::Key key : {Qt::Key_F2, Qt::Key_Return}) {
+        QTest::keyClick(f.window->gridWidget(), key);
+        QVERIFY(f.overlay()->isVisible());
+        QCOMPARE(f.overlay()->text(), QStringLiteral("7"));
+        QTest::keyClick(f.overlay(), Qt::Key_Escape);
+    }
+}
+
+void TestCellEdit::saveCommitsThePendingEditFirst()
+{
+    WindowFixture f;
+    f.open(sample);
+    f.retype(2, 6, QStringLiteral("Сидоров"));
+    f.press("CmdSave");
+    QVERIFY(f.overlay()->isHidden());
+    QCOMPARE(f.grid().TextMatrix(2, 6), QStringLiteral("Сидоров"));
+    QVERIFY(f.readBytes().contains(QByteArray(QStringEncoder("windows-1251").encode(QStringLiteral(";Сидоров;\r\n")))));
+    // Committed once, wherever the current cell stands, and the save leaves
+    // it on the last entry, column 6 (the seventh).
+    f.retype(1, 0, QStringLiteral("first"));
+    f.press("CmdSave");
+    QVERIFY(f.readBytes().startsWith("first;100;"));
+    QCOMPARE(f.grid().Row(), f.grid().Rows() - 1);
+    QCOMPARE(f.grid().Col(), 6);
+    QVERIFY(f.window->isGridEdited()); // saving does not clear it
+}
+
+void TestCellEdit::clickMarksTheRegisterAndRunsThePass()
+{
+    WindowFixture f;
+    f.open(sample);
+    f.grid().setTextMatrix(2, 2, QStringLiteral("05.11.2009"));
+    QCOMPARE(f.grid().TextMatrix(2, 3), QStringLiteral("01.12.2009")); // not yet
+    QVERIFY(!f.window->isGridEdited());
+    f.clickCell(1, 1);
+    QVERIFY(f.window->isGridEdited());
+    QCOMPARE(f.grid().TextMatrix(2, 3), QStringLiteral("01.01.2011"));
+}
+
+void TestCellEdit::overlayShowsTheBlockingDateThePassWrote()
+{
+    WindowFixture f;
+    f.open(sample);
+    // A new activation date typed into row 1, then a click on its blocking date.
+    f.retype(1, 2, QStringLiteral("05.11.2009"));
+    f.clickCell(1, 3);
+    QCOMPARE(f.grid().TextMatrix(1, 3), QStringLiteral("01.01.2011"));
+    QCOMPARE(f.overlay()->text(), QStringLiteral("01.01.2011"));
+    f.clickCell(2, 0);
+    QCOMPARE(f.grid().TextMatrix(1, 3), QStringLiteral("01.01.2011"));
+}
+
+void TestCellEdit::nestedClickDuringThePassIsSafe()
+{
+    WindowFixture f;
+    QString text;
+    for (int i = 0; i < 200; ++i)
+        text += QStringLiteral("%1;r;15.01.2009;;m;n;o;\r\n").arg(i);
+    f.open(text);
+    // While the click's pass yields, the user clicks another cell, and while
+    // that click's pass yields, rows go.
+    const int start = f.desktop.yields;
+    f.desktop.duringYield = [&](int yield) {
+        if (yield == start + 10)
+            f.clickCell(3, 1);
+        else if (yield == start + 20)
+            f.grid().setRows(50);
+    };
+    f.clickCell(2, 6);
+    f.desktop.duringYield = nullptr;
+    QCOMPARE(f.grid().Rows(), 50);
+    QCOMPARE(f.grid().TextMatrix(49, 3), QStringLiteral("01.03.2010"));
+    QCOMPARE(f.grid().Row(), 3);
+    QVERIFY(f.overlay()->isVisible());
+}
+
+void TestCellEdit::gridKeysMoveTheCellButDoNotOpenTheOverlay()
+{
+    WindowFixture f;
+    f.open(sample);
+    f.clickCell(1, 0);
+    WindowFixture::type(f.overlay(), QStringLiteral("X"));
+    QWidget* grid = f.window->gridWidget();
+    grid->setFocus(); // the grid takes the focus: the edit is committed
+    QCOMPARE(f.grid().TextMatrix(1, 0), QStringLiteral("1X"));
+    QTest::keyClick(grid, Qt::Key_Down);
+    QTest::keyClick(grid, Qt::Key_Right);
+    QCOMPARE(QPoint(f.grid().Col(), f.grid().Row()), QPoint(1, 2));
+    QTest::keyClick(grid, Qt::Key_PageDown);
+    QCOMPARE(f.grid().Row(), 2); // the last row already
+    QTest::keyClick(grid, Qt::Key_Home, Qt::ControlModifier);
+    QCOMPARE(QPoint(f.grid().Col(), f.grid().Row()), QPoint(0, 1));
+    QTest::keyClick(grid, 'a');
+    QVERIFY(f.overlay()->isHidden());
+    QCOMPARE(f.grid().TextMatrix(1, 0), QStringLiteral("1X"));
+}
+
+void TestCellEdit::onlyTheLeftButtonClicks_data()
+{
+    QTest::addColumn<Qt::MouseButton>("button");
+    QTest::addColumn<QString>("place");
+    QTest::addColumn<bool>("acts"); // the cell clicked, the header sorted, the overlay dropped
+    for (const QString& place : {QStringLiteral("cell"), QStringLiteral("header"), QStringLiteral("input")}) {
+        QTest::addRow("left, %s", qPrintable(place)) << Qt::LeftButton << place << true;
+        QTest::addRow("right, %s", qPrintable(place)) << Qt::RightButton << place << false;
+        QTest::addRow("middle, %s", qPrintable(place)) << Qt::MiddleButton << place << false;
+    }
+}
+
+void TestCellEdit::onlyTheLeftButtonClicks()
+{
+    QFETCH(Qt::MouseButton, button);
+    QFETCH(QString, place);
+    QFETCH(bool, acts);
+    WindowFixture f;
+    f.open(QStringLiteral("2;200;31.10.2008;01.12.2009;АМС;8;Петров;\r\n") + sample);
+    if (place == u"input")
+        f.clickCell(1, 0); // an overlay for the input line to drop
+    const int row = f.grid().Row();
+    QWidget* viewport = f.window->gridWidget()->viewport();
+    if (place == u"cell") {
+        QTest::mouseClick(viewport, button, {}, f.cellCentre(2, 1));
+        QCOMPARE(f.grid().Row() == 2 && f.grid().Col() == 1, acts);
+        QCOMPARE(f.grid().Row() == row, !acts);
+        QCOMPARE(f.overlay()->isVisible(), acts);
+        QCOMPARE(f.window->isGridEdited(), acts);
+        f.press("CmdProd");
+        QCOMPARE(f.desktop.quits, acts ? 0 : 1);
+    } else if (place == u"header") {
+        QTest::mouseClick(viewport, button, {}, f.cellCentre(0, 6));
+        QCOMPARE(f.grid().TextMatrix(1, 6), acts ? QStringLiteral("Иванов") : QStringLiteral("Петров"));
+    } else {
+        QTest::mouseClick(f.lineEdit("TxtVvod"), button);
+        QCOMPARE(f.overlay()->isVisible(), !acts);
+    }
+}
+
+void TestCellEdit::composedTextReachesTheCell()
+{
+    WindowFixture f;
+    f.open(sample);
+    auto compose = [](QWidget* widget, const QString& text) {
+        QInputMethodEvent event;
+        event.setCommitString(text);
+        QCoreApplication::sendEvent(widget, &event);
+    };
+    QLineEdit* input = f.lineEdit("TxtVvod");
+    input->setFocus();
+    compose(input, QStringLiteral("é"));
+    compose(input, QStringLiteral("ё"));
+    QCOMPARE(f.grid().Text(), QStringLiteral("é")); // one composed text behind
+    QTest::keyClick(input, Qt::Key_Return);
+    QCOMPARE(f.grid().Text(), QStringLiteral("éё"));
+
+    f.clickCell(2, 6);
+    f.overlay()->selectAll();
+    compose(f.overlay(), QStringLiteral("Ёлкин"));
+    f.clickCell(1, 6);
+    QCOMPARE(f.grid().TextMatrix(2, 6), QStringLiteral("Ёлкин"));
+}
+
+QTEST_MAIN(TestCellEdit)
+#include "tst_celledit.moc"
