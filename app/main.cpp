@@ -1,10 +1,10 @@
-#include "app/session/CommandLine.h"
 #include "app/desktop/Fonts.h"
-#include "app/window/FrmEKLZ.h"
-#include "app/document/ProgramFolder.h"
 #include "app/desktop/QtDesktop.h"
 #include "app/desktop/QtTexts.h"
+#include "app/document/ProgramFolder.h"
+#include "app/session/CommandLine.h"
 #include "app/session/SessionEnd.h"
+#include "app/window/FrmEKLZ.h"
 #include "grid/Twips.h"
 #include "storage/RegisterFormat.h"
 
@@ -71,11 +71,11 @@ int main(int argc, char* argv[])
         desktop.messageBox(QStringLiteral("Эта сборка Qt не умеет читать и записывать кодировку "
                                           "Windows-1251, в которой хранится журнал. Palomet не может "
                                           "работать с ней: установите Qt с поддержкой этой кодировки."),
-                           FrmEKLZ::programTitle);
+            FrmEKLZ::programTitle);
         return EXIT_FAILURE;
     }
-    FrmEKLZ window(desktop, start.folder.isEmpty() ? ProgramFolder::choose(QCoreApplication::applicationDirPath())
-                                                   : start.folder);
+    FrmEKLZ window(
+        desktop, start.folder.isEmpty() ? ProgramFolder::choose(QCoreApplication::applicationDirPath()) : start.folder);
     desktop.setMainWindow(&window);
     // A logout asks about unsaved work where the session lets us ask, and
     // otherwise keeps it in the log; a kill signal keeps it there too.

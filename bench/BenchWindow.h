@@ -1,14 +1,13 @@
 #pragma once
 
-#include "app/window/FrmEKLZ.h"
 #include "app/desktop/QtDesktop.h"
+#include "app/window/FrmEKLZ.h"
 
 #include <QTemporaryDir>
 
 // The real desktop, but printing to a PDF file in place of the default
 // printer, and with an input box that answers without a person.
-class BenchDesktop : public QtDesktop
-{
+class BenchDesktop : public QtDesktop {
 public:
     QString pdfPath;
     QString answer;
@@ -23,8 +22,7 @@ public:
 // The main window over a program folder of its own holding a copy of the
 // register, opened and shown; and the user's actions on it, through the
 // window's real handlers.
-class BenchWindow
-{
+class BenchWindow {
 public:
     explicit BenchWindow(const QString& registerFile);
 

@@ -4,8 +4,8 @@
 #include "Floors.h"
 
 #include "app/unithistory/UnitHistoryWindow.h"
-#include "worklog/OrphanedWorkLog.h"
 #include "rules/BlockingDate.h"
+#include "worklog/OrphanedWorkLog.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -29,7 +29,7 @@ constexpr int blockingColumn = 3;
 
 double peakMegabytes()
 {
-    rusage usage{};
+    rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
@@ -42,8 +42,7 @@ double elapsedMs(const QElapsedTimer& timer)
 // The longest a window event waited while work ran: a timer asks to fire
 // every 5 ms, and the widest gap between two firings, less those 5 ms, is the
 // wait.
-class EventWaitProbe
-{
+class EventWaitProbe {
 public:
     EventWaitProbe()
     {
@@ -63,8 +62,7 @@ private:
     double worst_ = 0;
 };
 
-struct Stats
-{
+struct Stats {
     double median = 0, min = 0, max = 0;
 };
 
@@ -87,8 +85,7 @@ void editCell(BenchWindow& w)
 }
 
 // Runs the window's events until sender sends signal, at most a minute.
-template <typename Sender, typename Signal>
-void waitFor(Sender* sender, Signal signal)
+template<typename Sender, typename Signal> void waitFor(Sender* sender, Signal signal)
 {
     QEventLoop loop;
     QObject::connect(sender, signal, &loop, &QEventLoop::quit);
@@ -194,25 +191,25 @@ Action actionFor(const QString& operation, int entries)
         {QStringLiteral("sort numeric"), [](BenchWindow& w) { w.releaseOverHeader(kkmNumberColumn); }},
         {QStringLiteral("sort date"), [](BenchWindow& w) { w.releaseOverHeader(blockingColumn); }},
         {QStringLiteral("search last"),
-         [lastSerial](BenchWindow& w) {
-             w.window().grid().setCol(0);
-             w.searchFor(lastSerial);
-         }},
+            [lastSerial](BenchWindow& w) {
+                w.window().grid().setCol(0);
+                w.searchFor(lastSerial);
+            }},
         {QStringLiteral("print"), [](BenchWindow& w) { w.press("CmdPrint"); }},
         {QStringLiteral("pdf"), [](BenchWindow& w) { w.exportPdf(); }},
         // «Показать»: the blocked units, and the owners holding a word (a
         // sixth of the generated entries hold "Ромашка").
         {QStringLiteral("filter blocked"), [](BenchWindow& w) { w.show(QStringLiteral("Заблокированные")); }},
         {QStringLiteral("filter containing"),
-         [](BenchWindow& w) {
-             w.window().grid().setCol(ownerColumn);
-             w.show(QStringLiteral("Содержащие…"), QStringLiteral("ромашка"));
-         }},
+            [](BenchWindow& w) {
+                w.window().grid().setCol(ownerColumn);
+                w.show(QStringLiteral("Содержащие…"), QStringLiteral("ромашка"));
+            }},
         {QStringLiteral("delete row"),
-         [](BenchWindow& w) {
-             w.window().grid().setRow(2);
-             w.press("CmdDelS");
-         }},
+            [](BenchWindow& w) {
+                w.window().grid().setRow(2);
+                w.press("CmdDelS");
+            }},
         {QStringLiteral("edit serial"), editSerial},
         // What "Выход" and the close box look at: a counter against the saved one.
         {QStringLiteral("unsaved check"), [](BenchWindow& w) { w.window().mayLoseWork(); }},
@@ -222,13 +219,13 @@ Action actionFor(const QString& operation, int entries)
         {QStringLiteral("log edit"), editCell},
         {QStringLiteral("log first edit"), editCell},
         {QStringLiteral("log sort"),
-         [](BenchWindow& w) {
-             std::vector<quint32> order(size_t(w.window().grid().Rows() - 1));
-             for (size_t i = 0; i < order.size(); ++i)
-                 order[i] = quint32(order.size() - 1 - i);
-             w.window().workLog().record({.kind = GridChange::Kind::PermuteRows, .a = 1, .order = &order});
-             w.window().workLog().stepEnded();
-         }},
+            [](BenchWindow& w) {
+                std::vector<quint32> order(size_t(w.window().grid().Rows() - 1));
+                for (size_t i = 0; i < order.size(); ++i)
+                    order[i] = quint32(order.size() - 1 - i);
+                w.window().workLog().record({.kind = GridChange::Kind::PermuteRows, .a = 1, .order = &order});
+                w.window().workLog().stepEnded();
+            }},
     };
     for (const auto& [name, action] : actions)
         if (name == operation)
@@ -236,8 +233,7 @@ Action actionFor(const QString& operation, int entries)
     return {};
 }
 
-struct Floor
-{
+struct Floor {
     QString kind;
     double ms;
 };
@@ -265,11 +261,11 @@ Floor floorFor(const QString& operation, const QString& registerFile, const QStr
     return {QStringLiteral("read"), Floors::read(registerFile)};
 }
 
-QString row(const QString& operation, int entries, const Stats& stats, double peakMb,
-            const Floor& floor, double worstWait)
+QString row(
+    const QString& operation, int entries, const Stats& stats, double peakMb, const Floor& floor, double worstWait)
 {
-    const QString floorText = floor.ms > 0 ? floor.kind + u' ' + QString::number(floor.ms, 'f', 1)
-                                           : QStringLiteral("—");
+    const QString floorText =
+        floor.ms > 0 ? floor.kind + u' ' + QString::number(floor.ms, 'f', 1) : QStringLiteral("—");
     return QStringLiteral("| %1 | %2 | %3 | %4 | %5 | %6 | %7 | %8 | %9 |")
         .arg(operation)
         .arg(entries)
@@ -287,10 +283,9 @@ QString row(const QString& operation, int entries, const Stats& stats, double pe
 QList<BenchRow> benchRows()
 {
     QList<BenchRow> rows;
-    const QStringList everywhere = {QStringLiteral("open"),        QStringLiteral("click"),
-                                    QStringLiteral("save"),        QStringLiteral("save as"),
-                                    QStringLiteral("sort text"),   QStringLiteral("sort numeric"),
-                                    QStringLiteral("search last"), QStringLiteral("scroll")};
+    const QStringList everywhere = {QStringLiteral("open"), QStringLiteral("click"), QStringLiteral("save"),
+        QStringLiteral("save as"), QStringLiteral("sort text"), QStringLiteral("sort numeric"),
+        QStringLiteral("search last"), QStringLiteral("scroll")};
     for (const QString& operation : everywhere)
         for (int entries : {1000, 32766, 1000000})
             rows.append({operation, entries});
@@ -300,11 +295,11 @@ QList<BenchRow> benchRows()
     rows.append({QStringLiteral("print"), 32766});
     rows.append({QStringLiteral("pdf"), 32766});
     rows.append({QStringLiteral("history"), 32766});
-    for (const char* operation : {"filter blocked", "filter containing", "scroll filtered", "duplicates",
-                                  "edit serial", "scroll marked"})
+    for (const char* operation :
+        {"filter blocked", "filter containing", "scroll filtered", "duplicates", "edit serial", "scroll marked"})
         rows.append({QString::fromLatin1(operation), 1000000});
     for (const char* operation : {"sort date", "delete row", "undo delete row", "undo sort text", "unsaved check",
-                                  "log edit", "log first edit", "log sort", "recovery"})
+             "log edit", "log first edit", "log sort", "recovery"})
         for (int entries : {32766, 1000000})
             rows.append({QString::fromLatin1(operation), entries});
     return rows;
@@ -341,7 +336,7 @@ QString measure(const QString& operation, const QString& registerFile, int entri
         std::vector<double> frames;
         for (int run = 0; run < runs; ++run)
             window.scrollThrough([&](double ms) { frames.push_back(ms); });
-        return row(operation, entries, statsOf(frames), peakMegabytes(), Floor{QString(), 0}, -1);
+        return row(operation, entries, statsOf(frames), peakMegabytes(), Floor {QString(), 0}, -1);
     }
     const std::vector<std::pair<QString, std::function<double(BenchWindow&)>>> timed = {
         {QStringLiteral("recovery"), timeRecovery},
@@ -362,7 +357,7 @@ QString measure(const QString& operation, const QString& registerFile, int entri
         }
         const double peakMb = peakMegabytes(); // before the floor's work adds to it
         return row(operation, entries, statsOf(times), peakMb, floorFor(operation, registerFile, window.folder()),
-                   name == u"recovery" ? -1 : worstWait);
+            name == u"recovery" ? -1 : worstWait);
     }
     // "undo X" times the undo of X, X itself done untimed before each run.
     const bool undo = operation.startsWith(QLatin1String("undo "));
@@ -396,6 +391,6 @@ QString measure(const QString& operation, const QString& registerFile, int entri
     }
     // The operation's own peak, before the floor's work adds to it.
     const double peakMb = peakMegabytes();
-    return row(operation, entries, statsOf(times), peakMb,
-               floorFor(operation, registerFile, window.folder()), worstWait);
+    return row(
+        operation, entries, statsOf(times), peakMb, floorFor(operation, registerFile, window.folder()), worstWait);
 }

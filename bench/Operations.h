@@ -3,8 +3,7 @@
 #include <QList>
 #include <QString>
 
-struct BenchRow
-{
+struct BenchRow {
     QString operation;
     int entries;
 };

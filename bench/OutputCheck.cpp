@@ -45,8 +45,8 @@ QString printedPages(BenchWindow& window, const QString& path)
     // Qt's PDF writer orders its objects differently from run to run, so the
     // pages are compared as printed: rendered to grey pixels by pdftoppm.
     QProcess render;
-    render.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("50"),
-                                              QStringLiteral("-gray"), path});
+    render.start(
+        QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("50"), QStringLiteral("-gray"), path});
     if (!render.waitForFinished(120000) || render.exitCode() != 0)
         return QStringLiteral("(pdftoppm from poppler-utils could not render the PDF)");
     return digestOf(render.readAllStandardOutput());

@@ -8,13 +8,12 @@
 
 bool writeRegister(const QString& path, int entries)
 {
-    static const std::array<QString, 6> models = {
-        QStringLiteral("ЭКР 2102К"), QStringLiteral("АМС-100К"),      QStringLiteral("ЭЛВЕС-МК"),
-        QStringLiteral("Меркурий-115Ф"), QStringLiteral("ШТРИХ-М-ФР-К"), QStringLiteral("ОРИОН-100К")};
-    static const std::array<QString, 6> owners = {
-        QStringLiteral("ООО Ромашка"),      QStringLiteral("ИП Иванов И.И."),
-        QStringLiteral("ЗАО Вектор"),       QStringLiteral("ООО Северное сияние"),
-        QStringLiteral("ИП Петрова А.С."), QStringLiteral("ОАО Торговый дом")};
+    static const std::array<QString, 6> models = {QStringLiteral("ЭКР 2102К"), QStringLiteral("АМС-100К"),
+        QStringLiteral("ЭЛВЕС-МК"), QStringLiteral("Меркурий-115Ф"), QStringLiteral("ШТРИХ-М-ФР-К"),
+        QStringLiteral("ОРИОН-100К")};
+    static const std::array<QString, 6> owners = {QStringLiteral("ООО Ромашка"), QStringLiteral("ИП Иванов И.И."),
+        QStringLiteral("ЗАО Вектор"), QStringLiteral("ООО Северное сияние"), QStringLiteral("ИП Петрова А.С."),
+        QStringLiteral("ОАО Торговый дом")};
 
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))

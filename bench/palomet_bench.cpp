@@ -34,8 +34,8 @@ int runChild(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     installFontSubstitutions();
-    const QString line = measure(QString::fromUtf8(argv[2]), QString::fromLocal8Bit(argv[3]),
-                                 QString::fromLatin1(argv[4]).toInt(), runs);
+    const QString line = measure(
+        QString::fromUtf8(argv[2]), QString::fromLocal8Bit(argv[3]), QString::fromLatin1(argv[4]).toInt(), runs);
     std::printf("%s\n", qPrintable(line));
     return line.isEmpty() ? 1 : 0;
 }
@@ -79,14 +79,12 @@ int main(int argc, char** argv)
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--child"), row.operation, files[row.entries],
-                     QString::number(row.entries)});
+            {QStringLiteral("--child"), row.operation, files[row.entries], QString::number(row.entries)});
         child.waitForFinished(-1);
         const QString line = QString::fromUtf8(child.readAllStandardOutput()).trimmed();
-        std::printf("%s\n", qPrintable(line.isEmpty() ? QStringLiteral("| %1 | %2 | failed |")
-                                                             .arg(row.operation)
-                                                             .arg(row.entries)
-                                                       : line));
+        std::printf("%s\n",
+            qPrintable(
+                line.isEmpty() ? QStringLiteral("| %1 | %2 | failed |").arg(row.operation).arg(row.entries) : line));
         std::fflush(stdout);
     }
     return 0;

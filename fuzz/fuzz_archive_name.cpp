@@ -9,8 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QString typed = QString::fromUtf8(reinterpret_cast<const char*>(data),
-                                            static_cast<qsizetype>(size));
+    const QString typed = QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const QString name = typed.toUpper();
     if (!ArchiveName::staysInside(name))
         return 0;

@@ -34,9 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         QByteArray byFields;
         const auto refusedByFields = RegisterFormat::appendLine(byFields, texts);
         if (bytes.sliced(before) != byFields || refused.has_value() != refusedByFields.has_value() ||
-            (refused && (refused->column != refusedByFields->column ||
-                         refused->character != refusedByFields->character ||
-                         refused->lineTooLong != refusedByFields->lineTooLong)))
+            (refused &&
+                (refused->column != refusedByFields->column || refused->character != refusedByFields->character ||
+                    refused->lineTooLong != refusedByFields->lineTooLong)))
             std::abort();
         for (size_t c = 0; c < cells.size(); ++c)
             row.setCell(int(c), QStringView());

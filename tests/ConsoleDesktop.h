@@ -9,8 +9,7 @@
 
 // The real desktop layer for helper programs that run unattended: a message
 // box is written to standard error instead of waiting for a click.
-class ConsoleDesktop : public QtDesktop
-{
+class ConsoleDesktop : public QtDesktop {
 public:
     int messages = 0;
     QString answer; // what every input box answers

@@ -9,8 +9,7 @@
 // Ways to make saving fail for real. Root ignores permission bits, so as root
 // a read-only place is made immutable (chattr +i) instead; both are undone
 // when the guard goes.
-class ReadOnlyGuard
-{
+class ReadOnlyGuard {
 public:
     explicit ReadOnlyGuard(QString path)
         : path_(std::move(path))
@@ -19,8 +18,8 @@ public:
             ok_ = QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), path_}) == 0;
         } else {
             const auto permissions = QFile::permissions(path_);
-            ok_ = QFile::setPermissions(path_, permissions & ~(QFile::WriteOwner | QFile::WriteUser |
-                                                               QFile::WriteGroup | QFile::WriteOther));
+            ok_ = QFile::setPermissions(
+                path_, permissions & ~(QFile::WriteOwner | QFile::WriteUser | QFile::WriteGroup | QFile::WriteOther));
         }
     }
     ~ReadOnlyGuard()
@@ -38,8 +37,7 @@ private:
 };
 
 // A small tmpfs mounted on a folder, for a disk that fills up. Needs root.
-class SmallFileSystem
-{
+class SmallFileSystem {
 public:
     SmallFileSystem(const QString& folder, int kilobytes)
         : folder_(folder)
@@ -47,9 +45,8 @@ public:
         if (geteuid() != 0)
             return;
         mounted_ = QProcess::execute(QStringLiteral("mount"),
-                                     {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
-                                      QStringLiteral("size=%1k").arg(kilobytes), QStringLiteral("tmpfs"),
-                                      folder_}) == 0;
+                       {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                           QStringLiteral("size=%1k").arg(kilobytes), QStringLiteral("tmpfs"), folder_}) == 0;
     }
     ~SmallFileSystem()
     {

@@ -6,7 +6,7 @@
 #include <QLineEdit>
 
 CellOverlay::CellOverlay(FlexGrid& grid, QLineEdit& box, std::function<void()> processEvents,
-                         std::function<void()> blockingPass, WriteCell writeCell)
+    std::function<void()> blockingPass, WriteCell writeCell)
     : grid_(grid)
     , box_(box)
     , processEvents_(std::move(processEvents))
@@ -25,8 +25,8 @@ void CellOverlay::open()
     openedRow_ = grid_.Row();
     openedCol_ = grid_.Col();
     box_.setText(grid_.TextMatrix(grid_.Row(), grid_.Col()));
-    const QRect cell(grid_.Left() + grid_.CellLeft(), grid_.Top() + grid_.CellTop(), grid_.CellWidth(),
-                     grid_.CellHeight());
+    const QRect cell(
+        grid_.Left() + grid_.CellLeft(), grid_.Top() + grid_.CellTop(), grid_.CellWidth(), grid_.CellHeight());
     box_.setGeometry(Twips::toPixels(cell));
     box_.show();
     box_.raise();

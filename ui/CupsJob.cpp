@@ -6,8 +6,7 @@
 
 namespace CupsJob {
 
-bool submit(const QString& printer, const QString& pdfPath, const QString& title, const QString& media,
-            bool landscape)
+bool submit(const QString& printer, const QString& pdfPath, const QString& title, const QString& media, bool landscape)
 {
     const QByteArray mediaValue = media.toLocal8Bit();
     std::vector<cups_option_t> options;
@@ -18,7 +17,7 @@ bool submit(const QString& printer, const QString& pdfPath, const QString& title
     // A queue's instance ("name/instance") is printed on its queue.
     const QByteArray queue = printer.section(u'/', 0, 0).toLocal8Bit();
     const int job = cupsPrintFile(queue.constData(), QFile::encodeName(pdfPath).constData(),
-                                  title.toLocal8Bit().constData(), int(options.size()), options.data());
+        title.toLocal8Bit().constData(), int(options.size()), options.data());
     return job > 0;
 }
 

@@ -10,7 +10,6 @@
 namespace CupsJob {
 
 // Answers whether CUPS took the job.
-bool submit(const QString& printer, const QString& pdfPath, const QString& title, const QString& media,
-            bool landscape);
+bool submit(const QString& printer, const QString& pdfPath, const QString& title, const QString& media, bool landscape);
 
 } // namespace CupsJob

@@ -10,8 +10,7 @@ class GridWidget;
 // the captions as column headers, every cell with its text, and the current
 // cell as the focus. Cells are made when asked for, so a register of a
 // million entries costs nothing until a screen reader reads it.
-class GridAccessible : public QAccessibleWidget, public QAccessibleTableInterface
-{
+class GridAccessible : public QAccessibleWidget, public QAccessibleTableInterface {
 public:
     explicit GridAccessible(GridWidget* widget);
 
@@ -46,7 +45,7 @@ public:
     bool selectColumn(int) override { return false; }
     bool unselectRow(int) override { return false; }
     bool unselectColumn(int) override { return false; }
-    void modelChange(QAccessibleTableModelChangeEvent*) override {}
+    void modelChange(QAccessibleTableModelChangeEvent*) override { }
 
     FlexGrid& grid() const;
     QWidget* view() const { return widget(); }

@@ -45,7 +45,8 @@ QRect GridCellAccessible::rect() const
     const FlexGrid& grid = table_->grid();
     const QWidget* view = table_->view();
     const int row = row_ + FlexGrid::FixedRows;
-    const QRect cell = Twips::toPixels(QRect(grid.colLeft(col_), grid.rowTop(row), grid.ColWidth(col_), grid.RowHeight(row)));
+    const QRect cell =
+        Twips::toPixels(QRect(grid.colLeft(col_), grid.rowTop(row), grid.ColWidth(col_), grid.RowHeight(row)));
     return cell.translated(view->mapToGlobal(QPoint(0, 0)));
 }
 

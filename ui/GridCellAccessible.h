@@ -6,8 +6,7 @@ class GridAccessible;
 
 // One cell of the grid for assistive technology: its text, read from the
 // grid when asked, and where it stands in the table.
-class GridCellAccessible : public QAccessibleInterface, public QAccessibleTableCellInterface
-{
+class GridCellAccessible : public QAccessibleInterface, public QAccessibleTableCellInterface {
 public:
     // row is the table's row: the grid's row less the header.
     GridCellAccessible(const GridAccessible* table, int row, int col);
@@ -21,7 +20,7 @@ public:
     int indexOfChild(const QAccessibleInterface*) const override { return -1; }
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     QString text(QAccessible::Text t) const override;
-    void setText(QAccessible::Text, const QString&) override {}
+    void setText(QAccessible::Text, const QString&) override { }
     QRect rect() const override;
     QAccessible::Role role() const override { return QAccessible::Cell; }
     QAccessible::State state() const override;

@@ -22,14 +22,14 @@ GridWidget::GridWidget(FlexGrid& grid, QWidget* parent)
     setFont(grid_.font());
     const QPalette pal = palette();
     colors_ = {.back = pal.color(QPalette::Base),
-               .fore = pal.color(QPalette::Text),
-               .backFixed = pal.color(QPalette::Window),
-               .foreFixed = pal.color(QPalette::WindowText),
-               .backSel = pal.color(QPalette::Highlight),
-               .foreSel = pal.color(QPalette::HighlightedText),
-               .backBkg = pal.color(QPalette::Dark),
-               .gridLines = pal.color(QPalette::Mid),
-               .gridLinesFixed = pal.color(QPalette::WindowText)};
+        .fore = pal.color(QPalette::Text),
+        .backFixed = pal.color(QPalette::Window),
+        .foreFixed = pal.color(QPalette::WindowText),
+        .backSel = pal.color(QPalette::Highlight),
+        .foreSel = pal.color(QPalette::HighlightedText),
+        .backBkg = pal.color(QPalette::Dark),
+        .gridLines = pal.color(QPalette::Mid),
+        .gridLinesFixed = pal.color(QPalette::WindowText)};
 
     GridAccessible::install();
     repaintTimer_.setSingleShot(true);
@@ -54,8 +54,7 @@ void GridWidget::setColors(const Colors& colors)
 
 void GridWidget::announceCurrentCell()
 {
-    if (!QAccessible::isActive() || !hasFocus() ||
-        (grid_.Row() == announcedRow_ && grid_.Col() == announcedCol_))
+    if (!QAccessible::isActive() || !hasFocus() || (grid_.Row() == announcedRow_ && grid_.Col() == announcedCol_))
         return;
     announcedRow_ = grid_.Row();
     announcedCol_ = grid_.Col();
@@ -92,8 +91,7 @@ void GridWidget::scheduleRepaint()
 void GridWidget::resizeEvent(QResizeEvent* event)
 {
     QAbstractScrollArea::resizeEvent(event);
-    grid_.setViewportSize(Twips::fromPixels(viewport()->width()),
-                          Twips::fromPixels(viewport()->height()));
+    grid_.setViewportSize(Twips::fromPixels(viewport()->width()), Twips::fromPixels(viewport()->height()));
 }
 
 void GridWidget::syncScrollBars()
@@ -111,8 +109,8 @@ void GridWidget::syncScrollBars()
 int GridWidget::pageRows() const
 {
     // As many entry rows as the scrolling area shows under the header.
-    return std::max(1, (Twips::fromPixels(viewport()->height()) - grid_.RowHeight(0)) /
-                           std::max(1, grid_.RowHeight(grid_.Row())));
+    return std::max(
+        1, (Twips::fromPixels(viewport()->height()) - grid_.RowHeight(0)) / std::max(1, grid_.RowHeight(grid_.Row())));
 }
 
 void GridWidget::scrollContentsBy(int, int)
@@ -141,8 +139,7 @@ void GridWidget::paintCell(QPainter& painter, int row, int col, const QRect& rec
     const int left = std::min(grid_.Col(), grid_.ColSel());
     const int right = std::max(grid_.Col(), grid_.ColSel());
     const bool current = row == grid_.Row() && col == grid_.Col();
-    const bool selected = !fixed && !current && row >= top && row <= bottom && col >= left &&
-                          col <= right;
+    const bool selected = !fixed && !current && row >= top && row <= bottom && col >= left && col <= right;
 
     QColor back = fixed ? colors_.backFixed : (selected ? colors_.backSel : colors_.back);
     QColor fore = fixed ? colors_.foreFixed : (selected ? colors_.foreSel : colors_.fore);
@@ -164,7 +161,7 @@ void GridWidget::paintCell(QPainter& painter, int row, int col, const QRect& rec
     // is not laid out whole on every frame to be cut off by the cell.
     constexpr qsizetype shownAtMost = 512;
     painter.drawText(textRect, static_cast<int>(grid_.ColAlignment(col) | Qt::AlignVCenter),
-                     grid_.cellText(row, col).first(shownAtMost).toString());
+        grid_.cellText(row, col).first(shownAtMost).toString());
     if (current && hasFocus()) {
         painter.setPen(QPen(fore, 1, Qt::DotLine));
         painter.drawRect(rect.adjusted(1, 1, -2, -2));
@@ -277,12 +274,24 @@ void GridWidget::keyPressEvent(QKeyEvent* event)
     int row = grid_.Row();
     int col = grid_.Col();
     switch (event->key()) {
-    case Qt::Key_Up: --row; break;
-    case Qt::Key_Down: ++row; break;
-    case Qt::Key_Left: --col; break;
-    case Qt::Key_Right: ++col; break;
-    case Qt::Key_PageUp: row -= page; break;
-    case Qt::Key_PageDown: row += page; break;
+    case Qt::Key_Up:
+        --row;
+        break;
+    case Qt::Key_Down:
+        ++row;
+        break;
+    case Qt::Key_Left:
+        --col;
+        break;
+    case Qt::Key_Right:
+        ++col;
+        break;
+    case Qt::Key_PageUp:
+        row -= page;
+        break;
+    case Qt::Key_PageDown:
+        row += page;
+        break;
     case Qt::Key_Home:
         if (event->modifiers() & Qt::ControlModifier)
             row = FlexGrid::FixedRows;
@@ -310,12 +319,12 @@ void GridWidget::focusInEvent(QFocusEvent* event)
 QPoint GridWidget::currentCellOnScreen() const
 {
     const QRect cell(grid_.colLeft(grid_.Col()), grid_.rowTop(grid_.Row()), grid_.ColWidth(grid_.Col()),
-                     grid_.RowHeight(grid_.Row()));
+        grid_.RowHeight(grid_.Row()));
     return viewport()->mapToGlobal(Twips::toPixels(cell).center());
 }
 
 void GridWidget::contextMenuEvent(QContextMenuEvent* event)
 {
-    emit contextMenuRequested(event->reason() == QContextMenuEvent::Keyboard ? currentCellOnScreen()
-                                                                           : event->globalPos());
+    emit contextMenuRequested(
+        event->reason() == QContextMenuEvent::Keyboard ? currentCellOnScreen() : event->globalPos());
 }

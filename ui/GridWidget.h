@@ -14,12 +14,10 @@ class FlexGrid;
 // the grid at paint time. Changes are coalesced into at most one repaint per
 // frame, so a pass that writes a cell and yields on every row does not paint
 // on every row.
-class GridWidget : public QAbstractScrollArea
-{
+class GridWidget : public QAbstractScrollArea {
     Q_OBJECT
 public:
-    struct Colors
-    {
+    struct Colors {
         QColor back;
         QColor fore;
         QColor backFixed;
@@ -42,8 +40,7 @@ public:
     // mark's tooltip says into tip when it is given one: only when a tooltip
     // is asked for, never at painting, since it may take a walk over the
     // entries.
-    struct Mark
-    {
+    struct Mark {
         QColor back;
         QColor fore;
     };

@@ -1,12 +1,12 @@
 #include "ui/InputLine.h"
 
-#include "ui/CellOverlay.h"
 #include "grid/FlexGrid.h"
+#include "ui/CellOverlay.h"
 
 #include <QInputMethodEvent>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 
 namespace {
@@ -33,7 +33,7 @@ bool typesACharacter(const QKeyEvent& key)
 } // namespace
 
 InputLine::InputLine(FlexGrid& grid, QLineEdit& line, QPushButton& enter, CellOverlay& overlay,
-                     CellOverlay::WriteCell writeCell, QObject* parent)
+    CellOverlay::WriteCell writeCell, QObject* parent)
     : QObject(parent)
     , grid_(grid)
     , line_(line)
@@ -55,10 +55,9 @@ bool InputLine::eventFilter(QObject* watched, QEvent* event)
 {
     // Text composed by an input method or dead keys arrives as a commit
     // string, not as a key: it types like one.
-    const bool composed = event->type() == QEvent::InputMethod &&
-                          !static_cast<QInputMethodEvent*>(event)->commitString().isEmpty();
-    if (composed ||
-        (event->type() == QEvent::KeyPress && typesACharacter(*static_cast<QKeyEvent*>(event)))) {
+    const bool composed =
+        event->type() == QEvent::InputMethod && !static_cast<QInputMethodEvent*>(event)->commitString().isEmpty();
+    if (composed || (event->type() == QEvent::KeyPress && typesACharacter(*static_cast<QKeyEvent*>(event)))) {
         copyToCell(); // TxtVvod_KeyPress, CmdEdit_KeyPress
     } else if (watched == &line_ && event->type() == QEvent::MouseButtonPress &&
                static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {

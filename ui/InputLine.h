@@ -12,12 +12,11 @@ class QPushButton;
 // in either copies the input line's text into the grid's current cell before
 // the key takes effect, so the cell stays one key behind until Enter or a
 // click on "Ввод". A click into the input line drops a pending overlay edit.
-class InputLine : public QObject
-{
+class InputLine : public QObject {
     Q_OBJECT
 public:
     InputLine(FlexGrid& grid, QLineEdit& line, QPushButton& enter, CellOverlay& overlay,
-              CellOverlay::WriteCell writeCell, QObject* parent = nullptr);
+        CellOverlay::WriteCell writeCell, QObject* parent = nullptr);
 
     void copyToCell();
 

@@ -11,8 +11,7 @@ class QPrinter;
 // Plays the printed register onto a printer (or a PDF file) whose page setup
 // is done: twips are mapped onto the printer's resolution, pen widths are in
 // the printer's dots.
-class PrinterTarget : public PrintTarget
-{
+class PrinterTarget : public PrintTarget {
 public:
     // Told of every page begun after the first, with its number; answering
     // false ends the job there: nothing more is drawn.

@@ -1,31 +1,30 @@
 #include "ui/RegisterPrinter.h"
 
-#include "grid/Twips.h"
 #include "grid/FlexGrid.h"
+#include "grid/Twips.h"
 #include "ui/CupsJob.h"
 #include "ui/PrinterTarget.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QPageSize>
-#include <QTemporaryFile>
 #include <QPrinter>
+#include <QTemporaryFile>
 
 namespace RegisterPrinter {
 
 namespace {
 
-class NullTarget : public PrintTarget
-{
+class NullTarget : public PrintTarget {
 public:
-    void setFontName(const QString&) override {}
-    void setFontSize(int) override {}
-    void setBold(bool) override {}
-    void setPenWidth(int) override {}
-    void drawLine(int, int, int, int) override {}
-    void drawText(float, float, const QString&) override {}
-    void newPage() override {}
-    void endDocument() override {}
+    void setFontName(const QString&) override { }
+    void setFontSize(int) override { }
+    void setBold(bool) override { }
+    void setPenWidth(int) override { }
+    void drawLine(int, int, int, int) override { }
+    void drawText(float, float, const QString&) override { }
+    void newPage() override { }
+    void endDocument() override { }
 };
 
 } // namespace
@@ -34,7 +33,7 @@ PrintPage preparePage(QPrinter& printer)
 {
     printer.setPageOrientation(QPageLayout::Landscape);
     const QRectF printable = printer.pageRect(QPrinter::Inch);
-    const PrintPage page{printable.width() * Twips::perInch, printable.height() * Twips::perInch};
+    const PrintPage page {printable.width() * Twips::perInch, printable.height() * Twips::perInch};
     printer.setPageSize(QPageSize(QPageSize::A4));
     return page;
 }
@@ -42,7 +41,7 @@ PrintPage preparePage(QPrinter& printer)
 namespace {
 
 Outcome draw(FlexGrid& grid, QPrinter& printer, PrintPage page, const QString& dateText, const QString& timeText,
-             const Progress& progress)
+    const Progress& progress)
 {
     const int pages = PrintLayout::pageCount(grid.Rows());
     PrinterTarget::PageBegun pageBegun;
@@ -67,7 +66,7 @@ namespace {
 // measured as page), then asks once more, before the file is taken as done,
 // whether the user cancelled.
 Outcome drawPdf(FlexGrid& grid, const QString& path, const QPrinter& like, PrintPage page, const QString& dateText,
-                const QString& timeText, const Progress& progress)
+    const QString& timeText, const Progress& progress)
 {
     QPrinter file(QPrinter::HighResolution);
     file.setOutputFormat(QPrinter::PdfFormat);
@@ -86,8 +85,8 @@ Outcome drawPdf(FlexGrid& grid, const QString& path, const QPrinter& like, Print
 
 } // namespace
 
-Outcome toPdf(FlexGrid& grid, const QString& path, QPrinter* like, const QString& dateText,
-              const QString& timeText, const Progress& progress)
+Outcome toPdf(FlexGrid& grid, const QString& path, QPrinter* like, const QString& dateText, const QString& timeText,
+    const Progress& progress)
 {
     if (like)
         return drawPdf(grid, path, *like, preparePage(*like), dateText, timeText, progress);
@@ -96,8 +95,8 @@ Outcome toPdf(FlexGrid& grid, const QString& path, QPrinter* like, const QString
     return drawPdf(grid, path, paper, preparePage(paper), dateText, timeText, progress);
 }
 
-Outcome print(FlexGrid& grid, QPrinter& printer, const QString& dateText, const QString& timeText,
-              const Progress& progress)
+Outcome print(
+    FlexGrid& grid, QPrinter& printer, const QString& dateText, const QString& timeText, const Progress& progress)
 {
     const PrintPage page = preparePage(printer);
     if (printer.outputFormat() != QPrinter::NativeFormat)
@@ -122,9 +121,8 @@ Outcome print(FlexGrid& grid, QPrinter& printer, const QString& dateText, const 
     const Outcome drawn = drawPdf(grid, through, printer, page, dateText, timeText, progress);
     if (drawn != Outcome::Printed)
         return drawn;
-    return CupsJob::submit(printer.printerName(), through, printer.docName(),
-                           printer.pageLayout().pageSize().key(),
-                           printer.pageLayout().orientation() == QPageLayout::Landscape)
+    return CupsJob::submit(printer.printerName(), through, printer.docName(), printer.pageLayout().pageSize().key(),
+               printer.pageLayout().orientation() == QPageLayout::Landscape)
                ? Outcome::Printed
                : Outcome::NotHandedOver;
 }
@@ -132,7 +130,7 @@ Outcome print(FlexGrid& grid, QPrinter& printer, const QString& dateText, const 
 void walkOnly(FlexGrid& grid, const QString& dateText, const QString& timeText)
 {
     NullTarget nowhere;
-    PrintLayout(grid, nowhere, PrintPage{}, dateText, timeText).run();
+    PrintLayout(grid, nowhere, PrintPage {}, dateText, timeText).run();
 }
 
 } // namespace RegisterPrinter

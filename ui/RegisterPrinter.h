@@ -18,9 +18,9 @@ PrintPage preparePage(QPrinter& printer);
 
 enum class Outcome {
     Printed,
-    NotStarted,    // the printer did not begin the job
+    NotStarted, // the printer did not begin the job
     NotHandedOver, // the job failed when it was ended and handed over
-    Cancelled,     // the user stopped it: nothing was sent to the printer
+    Cancelled, // the user stopped it: nothing was sent to the printer
 };
 
 // Told of every page before it is drawn, with the number of pages, and
@@ -31,15 +31,15 @@ using Progress = std::function<bool(int page, int pages)>;
 // Prints the grid; answers what Qt reported of the job. On a CUPS queue the
 // job is drawn into a temporary PDF with the queue's page and resolution,
 // and handed to the queue only once whole (see CupsJob).
-Outcome print(FlexGrid& grid, QPrinter& printer, const QString& dateText, const QString& timeText,
-              const Progress& progress = {});
+Outcome print(
+    FlexGrid& grid, QPrinter& printer, const QString& dateText, const QString& timeText, const Progress& progress = {});
 
 // The grid laid out as printed into a PDF file at path: on the page of the
 // printer like when one is given (its paper, margins and resolution, as a
 // job for it would be; it is prepared as for printing), otherwise on A4
 // with Qt's margins.
-Outcome toPdf(FlexGrid& grid, const QString& path, QPrinter* like, const QString& dateText,
-              const QString& timeText, const Progress& progress = {});
+Outcome toPdf(FlexGrid& grid, const QString& path, QPrinter* like, const QString& dateText, const QString& timeText,
+    const Progress& progress = {});
 
 // Walks the grid as printing does, printing nothing: the current cell ends
 // where a print leaves it.

@@ -9,8 +9,7 @@ class QPrinter;
 // blocking input and message boxes, the busy pointer, running pending events
 // from inside a handler, ending the program, and the default printer. Tests
 // put a scripted one in its place.
-class Desktop
-{
+class Desktop {
 public:
     virtual ~Desktop() = default;
 
@@ -47,8 +46,7 @@ public:
     virtual void printEnded() = 0;
 
     // The busy pointer for the life of a scope, returned however it ends.
-    class BusyScope
-    {
+    class BusyScope {
     public:
         explicit BusyScope(Desktop& desktop)
             : desktop_(desktop)

@@ -6,8 +6,7 @@
 void installFontSubstitutions()
 {
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
-    QFont::insertSubstitution(QStringLiteral("Times New Roman cyr"),
-                              QStringLiteral("Liberation Serif"));
+    QFont::insertSubstitution(QStringLiteral("Times New Roman cyr"), QStringLiteral("Liberation Serif"));
 }
 
 QFont msSansSerif(double points, bool bold)

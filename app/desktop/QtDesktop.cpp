@@ -5,14 +5,13 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QPushButton>
 #include <cstdio>
 #include <cstdlib>
 
-class QtDesktop::PointerLifted
-{
+class QtDesktop::PointerLifted {
 public:
     explicit PointerLifted(const QtDesktop& desktop)
         : lifted_(desktop.busyDepth_ > 0)
@@ -34,8 +33,7 @@ QString QtDesktop::inputBox(const QString& prompt, const QString& title, const Q
 {
     const PointerLifted lifted(*this);
     bool accepted = false;
-    const QString text =
-        QInputDialog::getText(mainWindow_, title, prompt, QLineEdit::Normal, initial, &accepted);
+    const QString text = QInputDialog::getText(mainWindow_, title, prompt, QLineEdit::Normal, initial, &accepted);
     return accepted ? text : QString();
 }
 

@@ -9,8 +9,7 @@
 #include <QWidget>
 #include <memory>
 
-class QtDesktop : public Desktop
-{
+class QtDesktop : public Desktop {
 public:
     // Boxes are centred on the main window once it is known.
     void setMainWindow(QWidget* window) { mainWindow_ = window; }

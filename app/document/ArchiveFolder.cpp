@@ -28,8 +28,7 @@ ArchiveFolder::ArchiveFolder(QString folder, Desktop& desktop, QString title)
 bool ArchiveFolder::holdsAnyFile() const
 {
     const QDir folder(folder_);
-    return folder.exists() &&
-           !folder.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort).isEmpty();
+    return folder.exists() && !folder.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort).isEmpty();
 }
 
 bool ArchiveFolder::refuseUnreadable()
@@ -40,7 +39,7 @@ bool ArchiveFolder::refuseUnreadable()
     desktop_.messageBox(QStringLiteral("Папку «%1» нельзя прочитать: нет прав на чтение. Архив не "
                                        "загружен.")
                             .arg(QDir::toNativeSeparators(folder_)),
-                        title_);
+        title_);
     return true;
 }
 
@@ -70,11 +69,10 @@ std::optional<QString> ArchiveFolder::find(const QString& name, const QStringLis
     if (others.size() == 1)
         return QDir(folder_).filePath(others.first());
     if (others.size() > 1) {
-        desktop_.messageBox(
-            QStringLiteral("В папке Archive несколько файлов с именем «%1», которые отличаются "
-                           "только регистром букв: %2. Архив не загружен: оставьте один из них "
-                           "и повторите загрузку.")
-                .arg(ArchiveName::fileName(name), quotedList(others)),
+        desktop_.messageBox(QStringLiteral("В папке Archive несколько файлов с именем «%1», которые отличаются "
+                                           "только регистром букв: %2. Архив не загружен: оставьте один из них "
+                                           "и повторите загрузку.")
+                                .arg(ArchiveName::fileName(name), quotedList(others)),
             title_);
         return std::nullopt;
     }
@@ -91,9 +89,8 @@ bool ArchiveFolder::refuseLinkLeaving(const QString& path, const QString& whatFa
 {
     const std::optional<QString> target = ArchiveName::linkLeaving(folder_, path);
     if (target) {
-        desktop_.messageBox(
-            QStringLiteral("«%1» — ссылка на «%2», а это вне папки Archive. %3")
-                .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(*target), whatFails),
+        desktop_.messageBox(QStringLiteral("«%1» — ссылка на «%2», а это вне папки Archive. %3")
+                                .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(*target), whatFails),
             title_);
     }
     return target.has_value();
@@ -121,4 +118,3 @@ bool ArchiveFolder::mayReplace(const QString& name)
     }
     return desktop_.askYesNo(question, title_);
 }
-

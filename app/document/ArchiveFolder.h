@@ -10,8 +10,7 @@ class Desktop;
 // "Сохранить как" use it: the names typed for it, the file a name stands
 // for (in any case, or a kept version of that name), the links that would
 // lead out of it, and the questions before a file there is replaced.
-class ArchiveFolder
-{
+class ArchiveFolder {
 public:
     ArchiveFolder(QString folder, Desktop& desktop, QString title);
 

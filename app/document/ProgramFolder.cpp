@@ -31,9 +31,8 @@ QString dataFolder()
     // A relative XDG_DATA_HOME is ignored, as the XDG rules say: it would put
     // the register wherever the program happened to be started.
     const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
-    const QString base = !xdg.isEmpty() && QDir::isAbsolutePath(xdg)
-                             ? xdg
-                             : QDir::homePath() + QStringLiteral("/.local/share");
+    const QString base =
+        !xdg.isEmpty() && QDir::isAbsolutePath(xdg) ? xdg : QDir::homePath() + QStringLiteral("/.local/share");
     return QDir::cleanPath(base + QStringLiteral("/palomet"));
 }
 

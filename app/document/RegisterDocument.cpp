@@ -5,11 +5,11 @@
 #include "app/document/SaveMessages.h"
 #include "grid/FlexGrid.h"
 #include "register/RegisterLayout.h"
-#include "storage/RegisterReader.h"
-#include "worklog/WorkLog.h"
-#include "storage/KeptVersions.h"
 #include "storage/ArchiveName.h"
+#include "storage/KeptVersions.h"
+#include "storage/RegisterReader.h"
 #include "storage/RegisterWriter.h"
+#include "worklog/WorkLog.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -23,8 +23,8 @@ const QString backupFolderName = RegisterLayout::backupFolder.toString();
 
 } // namespace
 
-RegisterDocument::RegisterDocument(FlexGrid& grid, QString programFolder, Desktop& desktop,
-                                   QString title, WindowHooks hooks)
+RegisterDocument::RegisterDocument(
+    FlexGrid& grid, QString programFolder, Desktop& desktop, QString title, WindowHooks hooks)
     : grid_(grid)
     , programFolder_(std::move(programFolder))
     , desktop_(desktop)
@@ -51,7 +51,7 @@ bool RegisterDocument::mayDropChanges(const QString& whatLoads)
     return desktop_.askYesNo(QStringLiteral("Изменения в таблице не сохранены. Если %1, они будут "
                                             "потеряны. Продолжить?")
                                  .arg(whatLoads),
-                             title_);
+        title_);
 }
 
 QString RegisterDocument::registerPath() const
@@ -117,11 +117,10 @@ void RegisterDocument::loadgrid()
     if (link.isSymLink() && !link.exists()) // an unplugged stick: the link is all there is
         desktop_.messageBox(SaveMessages::danglingLink(registerPath(), link.symLinkTarget()) + u'\n' +
                                 QStringLiteral("Не могу найти thisyear.csv."),
-                            title_);
+            title_);
     else if (!loaded)
-        desktop_.messageBox(SaveMessages::loadFailure(status, registerFile,
-                                                      QStringLiteral("Не могу найти thisyear.csv.")),
-                            title_);
+        desktop_.messageBox(
+            SaveMessages::loadFailure(status, registerFile, QStringLiteral("Не могу найти thisyear.csv.")), title_);
 }
 
 QString RegisterDocument::backupFolder() const
@@ -174,26 +173,21 @@ bool RegisterDocument::mayLeaveTextUnsaved()
     if (!cell)
         return true;
     grid_.scrollIntoView(grid_.viewRow(cell->row), cell->col);
-    return desktop_.askYesNo(SaveMessages::textNotSaved(cell->row, cell->col,
-                                                        grid_.model().TextMatrix(cell->row, cell->col)),
-                             title_);
+    return desktop_.askYesNo(
+        SaveMessages::textNotSaved(cell->row, cell->col, grid_.model().TextMatrix(cell->row, cell->col)), title_);
 }
 
 std::optional<SaveOutcome> RegisterDocument::saveTo(const QString& path, const QString& keptName,
-                                                    const std::function<bool()>& mayWrite,
-                                                    std::optional<FileReplacement::Guards::Seen> seen)
+    const std::function<bool()>& mayWrite, std::optional<FileReplacement::Guards::Seen> seen)
 {
     // The pending overlay edit is part of what is saved, wherever the current
     // cell stands: committed here, once, before anything is read.
     hooks_.commitEdit();
     if (!mayLeaveTextUnsaved())
         return std::nullopt;
-    FileReplacement::Guards guards{backupFolder(), keptName, mayWrite,
-                                   [&](int error) {
-                                       return desktop_.askYesNo(
-                                           SaveMessages::noKeptVersion(path, backupFolder(), error), title_);
-                                   },
-                                   seen};
+    FileReplacement::Guards guards {backupFolder(), keptName, mayWrite,
+        [&](int error) { return desktop_.askYesNo(SaveMessages::noKeptVersion(path, backupFolder(), error), title_); },
+        seen};
     RegisterWriter::Outcome outcome;
     // Written by someone else since it was seen: asked again, with the file
     // as it is now; a "Да" then replaces whatever stands there.
@@ -214,8 +208,7 @@ std::optional<SaveOutcome> RegisterDocument::saveTo(const QString& path, const Q
     }
     if (outcome.kind == RegisterWriter::Outcome::Kind::Declined)
         return std::nullopt;
-    desktop_.messageBox(SaveMessages::failure(outcome, path, grid_.TextMatrix(0, outcome.col)),
-                        title_);
+    desktop_.messageBox(SaveMessages::failure(outcome, path, grid_.TextMatrix(0, outcome.col)), title_);
     return std::nullopt;
 }
 
@@ -240,9 +233,9 @@ bool RegisterDocument::SaveGridn()
 {
     std::optional<FileReplacement::Guards::Seen> seen;
     if (source_ == Source::Register && registerStamp_ && registerContents_)
-        seen = FileReplacement::Guards::Seen{*registerContents_, registerStamp_->modifiedNs};
-    const std::optional<SaveOutcome> saved = saveTo(registerPath(), RegisterLayout::registerKeptName.toString(),
-                                                    [this] { return mayReplaceRegister(); }, seen);
+        seen = FileReplacement::Guards::Seen {*registerContents_, registerStamp_->modifiedNs};
+    const std::optional<SaveOutcome> saved = saveTo(
+        registerPath(), RegisterLayout::registerKeptName.toString(), [this] { return mayReplaceRegister(); }, seen);
     if (!saved)
         return false;
     source_ = Source::Register;
@@ -255,8 +248,7 @@ bool RegisterDocument::SaveGridn()
 void RegisterDocument::loadgridarch()
 {
     QString name;
-    if (!archives_.askName(QStringLiteral("Введите год (или другое имя файла)"), name) ||
-        archives_.refuseUnreadable())
+    if (!archives_.askName(QStringLiteral("Введите год (или другое имя файла)"), name) || archives_.refuseUnreadable())
         return;
     const std::optional<QString> path =
         archives_.find(name, {backupFolder(), ProgramFolder::dataFolder() + u'/' + backupFolderName});
@@ -296,8 +288,7 @@ bool RegisterDocument::loadArchive(const QString& path)
         hooks_.loaded();
     }
     if (status != RegisterReader::Status::Ok)
-        desktop_.messageBox(SaveMessages::loadFailure(status, QFileInfo(path).fileName(), archiveMissing),
-                            title_);
+        desktop_.messageBox(SaveMessages::loadFailure(status, QFileInfo(path).fileName(), archiveMissing), title_);
     return status == RegisterReader::Status::Ok;
 }
 
@@ -338,8 +329,8 @@ void RegisterDocument::recovered(const WorkLogFormat::Origin& origin)
     archiveName_ = origin.name;
     registerStamp_.reset();
     if (origin.stamped) {
-        registerStamp_ = FileStamp{quint64(origin.device), quint64(origin.inode), origin.size,
-                                   origin.modifiedNs, origin.changedNs};
+        registerStamp_ =
+            FileStamp {quint64(origin.device), quint64(origin.inode), origin.size, origin.modifiedNs, origin.changedNs};
         // A file rewritten since with its times put back still counts as changed.
         const bool sameStamp = FileStamp::of(registerPath()) == registerStamp_;
         if (sameStamp && origin.hashed && WorkLog::fileHash(registerPath()) != origin.hash)

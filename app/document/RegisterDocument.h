@@ -2,12 +2,12 @@
 
 #include "app/document/ArchiveFolder.h"
 
-#include "worklog/WorkLogFormat.h"
 #include "storage/FileReplacement.h"
 #include "storage/FileStamp.h"
 #include "storage/RegisterReader.h"
 #include "storage/RegisterWriter.h"
 #include "storage/SaveOutcome.h"
+#include "worklog/WorkLogFormat.h"
 
 #include <QString>
 #include <functional>
@@ -27,22 +27,19 @@ class GridModel;
 // thisyear.csv the user has not seen: the one read whole by the last load or
 // written by the last save, as stamped on disk at that moment; or something
 // else (nothing opened yet, an archive, a load that stopped part-way).
-class RegisterDocument
-{
+class RegisterDocument {
 public:
     // What the window does for the register around a load or a save.
-    struct WindowHooks
-    {
-        std::function<bool()> editPending;   // an overlay edit waits for its commit
-        std::function<void()> commitEdit;    // puts it into the grid
-        std::function<void()> blockingPass;  // after a load of thisyear.csv
-        std::function<void()> replacing;     // a load is about to empty the grid
-        std::function<void()> loaded;        // the grid now holds another register
-        std::function<void()> saved;         // the grid is now what a file holds
+    struct WindowHooks {
+        std::function<bool()> editPending; // an overlay edit waits for its commit
+        std::function<void()> commitEdit; // puts it into the grid
+        std::function<void()> blockingPass; // after a load of thisyear.csv
+        std::function<void()> replacing; // a load is about to empty the grid
+        std::function<void()> loaded; // the grid now holds another register
+        std::function<void()> saved; // the grid is now what a file holds
     };
 
-    RegisterDocument(FlexGrid& grid, QString programFolder, Desktop& desktop, QString title,
-                     WindowHooks hooks);
+    RegisterDocument(FlexGrid& grid, QString programFolder, Desktop& desktop, QString title, WindowHooks hooks);
 
     // Whether the grid differs from what the last load or save left in it,
     // a pending overlay edit included.
@@ -89,8 +86,7 @@ private:
     // saw of the file, when known. Answers how the save ended, or nothing
     // when it did not (the user has been told why).
     std::optional<SaveOutcome> saveTo(const QString& path, const QString& keptName,
-                                      const std::function<bool()>& mayWrite,
-                                      std::optional<FileReplacement::Guards::Seen> seen = std::nullopt);
+        const std::function<bool()>& mayWrite, std::optional<FileReplacement::Guards::Seen> seen = std::nullopt);
     // Asks before a load replaces unsaved changes; what is to be loaded
     // completes the question.
     bool mayDropChanges(const QString& whatLoads);
@@ -107,9 +103,9 @@ private:
     std::optional<quint64> savedRevision_; // none: never saved, as after a recovery
 
     Source source_ = Source::Nothing;
-    QString archiveName_;                      // with Source::Archive
-    std::optional<FileStamp> registerStamp_;   // with Source::Register; nullopt: no file then
-    std::optional<quint64> registerContents_;  // their checksum, when read or written whole
+    QString archiveName_; // with Source::Archive
+    std::optional<FileStamp> registerStamp_; // with Source::Register; nullopt: no file then
+    std::optional<quint64> registerContents_; // their checksum, when read or written whole
     // A save found the register replaced since it was seen here, whatever
     // the file's attributes said: the question that follows asks about it.
     bool changedMeanwhile_ = false;

@@ -5,8 +5,8 @@
 #include "storage/RegisterFormat.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QStorageInfo>
 #include <cerrno>
@@ -93,9 +93,7 @@ QString failure(const RegisterWriter::Outcome& outcome, const QString& path, con
     using Kind = RegisterWriter::Outcome::Kind;
     switch (outcome.kind) {
     case Kind::CellUnwritable: {
-        const QString caption = header.trimmed().isEmpty()
-                                    ? QString()
-                                    : QStringLiteral(" «%1»").arg(header.trimmed());
+        const QString caption = header.trimmed().isEmpty() ? QString() : QStringLiteral(" «%1»").arg(header.trimmed());
         return QStringLiteral("Файл «%1» не сохранён: ячейка в строке %2, колонке %3%4 содержит %5, "
                               "который нельзя записать в файл без искажения. Исправьте текст "
                               "ячейки и сохраните снова; файл не изменён.")

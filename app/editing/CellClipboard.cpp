@@ -1,17 +1,17 @@
 #include "app/editing/CellClipboard.h"
 
 #include "app/desktop/Desktop.h"
-#include "app/editing/UndoSteps.h"
 #include "app/document/SaveMessages.h"
+#include "app/editing/UndoSteps.h"
 #include "grid/FlexGrid.h"
 #include "grid/Windows1251.h"
 #include "register/RegisterLayout.h"
 #include "ui/CellOverlay.h"
 
 #include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QGuiApplication>
 #include <QLocale>
 #include <QMimeData>
 
@@ -55,8 +55,8 @@ std::optional<char32_t> firstUnwritable(const QList<QStringList>& cells)
 
 } // namespace
 
-CellClipboard::CellClipboard(FlexGrid& grid, Desktop& desktop, UndoSteps& history, CellOverlay& overlay,
-                             const QString& title)
+CellClipboard::CellClipboard(
+    FlexGrid& grid, Desktop& desktop, UndoSteps& history, CellOverlay& overlay, const QString& title)
     : grid_(grid)
     , desktop_(desktop)
     , history_(history)
@@ -105,7 +105,7 @@ bool CellClipboard::refused(const QList<QStringList>& cells, int top, int left)
         desktop_.messageBox(QStringLiteral("Вставка не выполнена: текст содержит %1, а журнал не может "
                                            "хранить этот знак. Таблица не изменена.")
                                 .arg(SaveMessages::characterName(*bad)),
-                            title_);
+            title_);
         return true;
     }
     int width = 0;
@@ -159,7 +159,8 @@ void CellClipboard::pasteText(const QString& text, int row, int col)
             write(top + r, col + c, cells[r][c]);
         const int activation = RegisterLayout::activationColumn - col;
         if (activation >= 0 && activation < cells[r].size()) {
-            if (const auto derived = history_.derivedCell(top + r, RegisterLayout::activationColumn, cells[r][activation]))
+            if (const auto derived =
+                    history_.derivedCell(top + r, RegisterLayout::activationColumn, cells[r][activation]))
                 write(top + r, derived->col, derived->text);
         }
     }

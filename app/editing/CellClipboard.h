@@ -17,12 +17,10 @@ class QLineEdit;
 // the last one shown, and columns where it is wider than the grid. A text
 // the file could not hold, or one larger than the grid holds, is refused
 // whole with a message, before anything changes.
-class CellClipboard : public QObject
-{
+class CellClipboard : public QObject {
     Q_OBJECT
 public:
-    CellClipboard(FlexGrid& grid, Desktop& desktop, UndoSteps& history, CellOverlay& overlay,
-                  const QString& title);
+    CellClipboard(FlexGrid& grid, Desktop& desktop, UndoSteps& history, CellOverlay& overlay, const QString& title);
 
     void copy();
     // The clipboard's text, from the current cell.

@@ -24,23 +24,22 @@ QString stepText(const QString& verb, const QString& step)
 
 } // namespace
 
-UndoSteps::UndoSteps(QWidget& window, FlexGrid& grid, CellOverlay& overlay, QLineEdit& inputLine,
-                         QLineEdit& cellBox)
+UndoSteps::UndoSteps(QWidget& window, FlexGrid& grid, CellOverlay& overlay, QLineEdit& inputLine, QLineEdit& cellBox)
     : grid_(grid)
     , overlay_(overlay)
     , inputLine_(inputLine)
     , cellBox_(cellBox)
 {
     stack_.setUndoLimit(stepsKept);
-    const QList<QKeySequence> undoKeys{QKeySequence(Qt::CTRL | Qt::Key_Z)};
-    const QList<QKeySequence> redoKeys{QKeySequence(Qt::CTRL | Qt::Key_Y),
-                                       QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)};
+    const QList<QKeySequence> undoKeys {QKeySequence(Qt::CTRL | Qt::Key_Z)};
+    const QList<QKeySequence> redoKeys {
+        QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)};
     for (const QKeySequence& keys : undoKeys)
-        connect(new QShortcut(keys, &window), &QShortcut::activated, this,
-                [this] { takeStep(true, &QLineEdit::undo); });
+        connect(
+            new QShortcut(keys, &window), &QShortcut::activated, this, [this] { takeStep(true, &QLineEdit::undo); });
     for (const QKeySequence& keys : redoKeys)
-        connect(new QShortcut(keys, &window), &QShortcut::activated, this,
-                [this] { takeStep(false, &QLineEdit::redo); });
+        connect(
+            new QShortcut(keys, &window), &QShortcut::activated, this, [this] { takeStep(false, &QLineEdit::redo); });
 
     undoAction_ = new QAction(this);
     undoAction_->setShortcuts(undoKeys);
@@ -130,7 +129,7 @@ std::optional<SetCellCommand::Derived> UndoSteps::derivedCell(int row, int col, 
     const std::optional<BlockingDate::DateText> blocking = BlockingDate::forActivationText(text);
     if (!blocking || grid_.cellText(row, RegisterLayout::blockingColumn) == CellText(blocking->view()))
         return std::nullopt;
-    return SetCellCommand::Derived{RegisterLayout::blockingColumn, blocking->toString()};
+    return SetCellCommand::Derived {RegisterLayout::blockingColumn, blocking->toString()};
 }
 
 void UndoSteps::push(QUndoCommand* step)

@@ -20,8 +20,7 @@ class QWidget;
 // their own that undo and redo take with the step they followed, and the
 // whole history holds at most 64 MB, the oldest steps forgotten first,
 // never the newest the user made.
-class UndoSteps : public QObject
-{
+class UndoSteps : public QObject {
     Q_OBJECT
 public:
     // boxes: the input line and the cell box, where the keys act on their
@@ -76,5 +75,5 @@ private:
     QAction* undoAction_ = nullptr;
     QAction* redoAction_ = nullptr;
     std::unique_ptr<CellsCommand> passStep_; // the blocking pass's writes while it runs
-    int passDepth_ = 0;                      // passes running, nested through their yields
+    int passDepth_ = 0; // passes running, nested through their yields
 };

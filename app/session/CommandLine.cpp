@@ -8,23 +8,22 @@ namespace CommandLine {
 
 namespace {
 
-const char* const helpText =
-    "Использование: palomet [-h | --help] [-v | --version] [--folder ПАПКА]\n"
-    "Usage: palomet [-h | --help] [-v | --version] [--folder DIR]\n"
-    "\n"
-    "Palomet ведёт журнал блоков ЭКЛЗ контрольно-кассовых машин: thisyear.csv\n"
-    "и архивы в папке Archive, в папке программы или в ~/.local/share/palomet.\n"
-    "Palomet keeps the register of the EKLZ units of fiscal cash registers:\n"
-    "thisyear.csv and the archives in Archive, in the program's folder or in\n"
-    "~/.local/share/palomet.\n"
-    "\n"
-    "  -h, --help       эта справка / this help\n"
-    "  -v, --version    версия программы / the program's version\n"
-    "  --folder ПАПКА   журнал в этой папке, например в общей папке на сервере\n"
-    "  --folder DIR     the register in DIR, a shared folder on a server, say\n"
-    "\n"
-    "Другие аргументы не действуют: открывается окно программы.\n"
-    "Any other argument is ignored: the program's window opens.\n";
+const char* const helpText = "Использование: palomet [-h | --help] [-v | --version] [--folder ПАПКА]\n"
+                             "Usage: palomet [-h | --help] [-v | --version] [--folder DIR]\n"
+                             "\n"
+                             "Palomet ведёт журнал блоков ЭКЛЗ контрольно-кассовых машин: thisyear.csv\n"
+                             "и архивы в папке Archive, в папке программы или в ~/.local/share/palomet.\n"
+                             "Palomet keeps the register of the EKLZ units of fiscal cash registers:\n"
+                             "thisyear.csv and the archives in Archive, in the program's folder or in\n"
+                             "~/.local/share/palomet.\n"
+                             "\n"
+                             "  -h, --help       эта справка / this help\n"
+                             "  -v, --version    версия программы / the program's version\n"
+                             "  --folder ПАПКА   журнал в этой папке, например в общей папке на сервере\n"
+                             "  --folder DIR     the register in DIR, a shared folder on a server, say\n"
+                             "\n"
+                             "Другие аргументы не действуют: открывается окно программы.\n"
+                             "Any other argument is ignored: the program's window opens.\n";
 
 } // namespace
 
@@ -33,15 +32,16 @@ Start read(const QStringList& arguments)
     QCommandLineParser parser;
     // "-reverse" and Qt's other one-dash options are words, not -r -e -v ...
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
+    const QCommandLineOption help(QStringList {QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringList {QStringLiteral("v"), QStringLiteral("version")});
     const QCommandLineOption folder(QStringLiteral("folder"), QString(), QStringLiteral("DIR"));
     parser.addOption(help);
     parser.addOption(version);
     parser.addOption(folder);
     parser.parse(arguments); // an unknown argument is no error here: it is ignored
     // "--folder" last, with nothing after it: Qt takes no option then.
-    const bool folderWithoutValue = !arguments.isEmpty() && (arguments.last() == u"--folder" || arguments.last() == u"-folder");
+    const bool folderWithoutValue =
+        !arguments.isEmpty() && (arguments.last() == u"--folder" || arguments.last() == u"-folder");
     if (parser.isSet(help)) {
         std::fputs(helpText, stdout);
         return {0, {}, {}};

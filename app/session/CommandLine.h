@@ -12,11 +12,10 @@
 // window opens.
 namespace CommandLine {
 
-struct Start
-{
+struct Start {
     std::optional<int> exitStatus; // end at once with it, having printed what to say
-    QString folder;                // the program folder chosen, or empty for the usual one
-    QString problem;               // with status 2: what is wrong with the folder, in Russian
+    QString folder; // the program folder chosen, or empty for the usual one
+    QString problem; // with status 2: what is wrong with the folder, in Russian
 };
 
 Start read(const QStringList& arguments);

@@ -27,11 +27,10 @@ SessionEnd::SessionEnd(QObject* parent)
     notifier_ = new QSocketNotifier(pipeEnds[0], QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, [this] {
         char bytes[16];
-        while (::read(pipeEnds[0], bytes, sizeof bytes) > 0) {
-        }
+        while (::read(pipeEnds[0], bytes, sizeof bytes) > 0) { }
         emit terminationRequested();
     });
-    struct sigaction action {};
+    struct sigaction action { };
     action.sa_handler = onTerminationSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
@@ -41,7 +40,7 @@ SessionEnd::SessionEnd(QObject* parent)
 
 SessionEnd::~SessionEnd()
 {
-    struct sigaction action {};
+    struct sigaction action { };
     action.sa_handler = SIG_DFL;
     for (int signal : {SIGTERM, SIGHUP, SIGINT})
         ::sigaction(signal, &action, nullptr);

@@ -4,15 +4,15 @@
 #include "app/session/WorkRecovery.h"
 
 #include "app/desktop/Desktop.h"
-#include "app/editing/UndoSteps.h"
 #include "app/desktop/Plural.h"
 #include "app/document/RegisterDocument.h"
 #include "app/document/SaveMessages.h"
+#include "app/editing/UndoSteps.h"
 #include "grid/FlexGrid.h"
-#include "worklog/OrphanedWorkLog.h"
 #include "rules/BlockingDate.h"
 #include "storage/RegisterWriter.h"
 #include "ui/CellOverlay.h"
+#include "worklog/OrphanedWorkLog.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -28,7 +28,7 @@ bool sameFolder(const QString& a, const QString& b)
 } // namespace
 
 WorkRecovery::WorkRecovery(GridModel& model, FlexGrid& grid, RegisterDocument& document, UndoSteps& history,
-                           CellOverlay& overlay, Desktop& desktop, QString folder, QString title)
+    CellOverlay& overlay, Desktop& desktop, QString folder, QString title)
     : grid_(grid)
     , document_(document)
     , history_(history)
@@ -40,14 +40,17 @@ WorkRecovery::WorkRecovery(GridModel& model, FlexGrid& grid, RegisterDocument& d
 {
     connect(&history_.stack(), &QUndoStack::indexChanged, &log_, &WorkLog::stepEnded);
     // Said once the change that found it is done, never inside it.
-    connect(&log_, &WorkLog::troubled, this, [this] {
-        desktop_.messageBox(
-            QStringLiteral("Palomet не может записывать несохранённую работу в папку «%1» (нет места на "
-                           "диске или прав на папку). При сбое изменения после последнего сохранения "
-                           "пропадут: сохраняйте журнал, пока это не исправлено.")
-                .arg(QDir::toNativeSeparators(folder_)),
-            title_);
-    }, Qt::QueuedConnection);
+    connect(
+        &log_, &WorkLog::troubled, this,
+        [this] {
+            desktop_.messageBox(
+                QStringLiteral("Palomet не может записывать несохранённую работу в папку «%1» (нет места на "
+                               "диске или прав на папку). При сбое изменения после последнего сохранения "
+                               "пропадут: сохраняйте журнал, пока это не исправлено.")
+                    .arg(QDir::toNativeSeparators(folder_)),
+                title_);
+        },
+        Qt::QueuedConnection);
 }
 
 void WorkRecovery::offerRecovery()
@@ -64,8 +67,7 @@ void WorkRecovery::offerRecovery()
             desktop_.messageBox(
                 QStringLiteral("Файл несохранённой работы «%1» повреждён и не может быть прочитан. "
                                "Восстановить из него изменения нельзя. Файл не удалён: он перенесён в «%2».")
-                    .arg(QDir::toNativeSeparators(orphan.path()),
-                         QDir::toNativeSeparators(aside)),
+                    .arg(QDir::toNativeSeparators(orphan.path()), QDir::toNativeSeparators(aside)),
                 title_);
             continue;
         }
@@ -89,10 +91,9 @@ void WorkRecovery::offerRecovery()
             QStringLiteral("Palomet был закрыт, не сохранив изменения в %1 (%2, последнее %3).%4 "
                            "Восстановить их?")
                 .arg(RegisterDocument::originName(contents->origin),
-                     Plural::count(std::max(1, contents->steps), "изменение", "изменения", "изменений"),
-                     QDateTime::fromMSecsSinceEpoch(contents->lastChangeMs)
-                         .toString(QStringLiteral("dd.MM.yyyy HH:mm")),
-                     elsewhere);
+                    Plural::count(std::max(1, contents->steps), "изменение", "изменения", "изменений"),
+                    QDateTime::fromMSecsSinceEpoch(contents->lastChangeMs).toString(QStringLiteral("dd.MM.yyyy HH:mm")),
+                    elsewhere);
         if (desktop_.askYesNoDefaultYes(question, title_)) {
             if (takeRecovered(orphan, here))
                 return; // the others are offered at the next start
@@ -118,8 +119,8 @@ bool WorkRecovery::takeRecovered(OrphanedWorkLog& orphan, bool sameFolder)
     }
     // Work from a folder that is gone is not this folder's register: its
     // save asks as for a grid that never held it.
-    document_.recovered(sameFolder ? orphan.contents()->origin
-                                   : RegisterDocument::fromElsewhere(orphan.contents()->origin));
+    document_.recovered(
+        sameFolder ? orphan.contents()->origin : RegisterDocument::fromElsewhere(orphan.contents()->origin));
     grid_.setTopRow(FlexGrid::FixedRows);
     // The log goes on from its last whole step, so that another crash
     // loses nothing of it either.
@@ -129,12 +130,12 @@ bool WorkRecovery::takeRecovered(OrphanedWorkLog& orphan, bool sameFolder)
     log_.adopt(orphan.release(), path, length, orphan.contents()->origin, orphan.contents()->steps);
     log_.setRecording(true);
     if (leftOut > 0)
-        desktop_.messageBox(QStringLiteral("Последние изменения из файла несохранённой работы «%1» (%2) не удалось восстановить: "
-                                           "эта часть файла повреждена. Всё, что было сделано до них, "
-                                           "восстановлено.")
-                                .arg(QDir::toNativeSeparators(path),
-                                     Plural::count(int(leftOut), "запись", "записи", "записей")),
-                            title_);
+        desktop_.messageBox(
+            QStringLiteral("Последние изменения из файла несохранённой работы «%1» (%2) не удалось восстановить: "
+                           "эта часть файла повреждена. Всё, что было сделано до них, "
+                           "восстановлено.")
+                .arg(QDir::toNativeSeparators(path), Plural::count(int(leftOut), "запись", "записи", "записей")),
+            title_);
     return true;
 }
 
@@ -149,11 +150,11 @@ void WorkRecovery::keepRecoveredAside(OrphanedWorkLog& orphan)
     const RegisterWriter::KeptWork kept = document_.keepRecovered(recovered.model(), orphan.contents()->origin);
     if (kept.path.isEmpty()) {
         const QString aside = QDir::toNativeSeparators(orphan.moveAside());
-        desktop_.messageBox(QStringLiteral("Восстановленные изменения не удалось записать в папку «%1»: %2. "
-                                           "Файл несохранённой работы с ними не удалён: он перенесён в «%3».")
-                                .arg(QDir::toNativeSeparators(document_.backupFolder()),
-                                     SaveMessages::systemReason(kept.error), aside),
-                            title_);
+        desktop_.messageBox(
+            QStringLiteral("Восстановленные изменения не удалось записать в папку «%1»: %2. "
+                           "Файл несохранённой работы с ними не удалён: он перенесён в «%3».")
+                .arg(QDir::toNativeSeparators(document_.backupFolder()), SaveMessages::systemReason(kept.error), aside),
+            title_);
         return;
     }
     orphan.remove();
@@ -175,6 +176,5 @@ void WorkRecovery::reportUnrebuilt(OrphanedWorkLog& orphan)
     desktop_.messageBox(QStringLiteral("Изменения из файла несохранённой работы «%1» не удалось восстановить: он "
                                        "повреждён. Файл не удалён: он перенесён в «%2».")
                             .arg(path, aside),
-                        title_);
+        title_);
 }
-

@@ -17,13 +17,12 @@ class RegisterDocument;
 // disk (WorkLog) and, at start, offers back the work of windows that
 // ended without saving it, one log at a time, until one is taken into
 // this window; what is not taken back is kept in Backup.
-class WorkRecovery : public QObject
-{
+class WorkRecovery : public QObject {
     Q_OBJECT
 public:
     // folder holds the logs.
-    WorkRecovery(GridModel& model, FlexGrid& grid, RegisterDocument& document, UndoSteps& history,
-                 CellOverlay& overlay, Desktop& desktop, QString folder, QString title);
+    WorkRecovery(GridModel& model, FlexGrid& grid, RegisterDocument& document, UndoSteps& history, CellOverlay& overlay,
+        Desktop& desktop, QString folder, QString title);
 
     WorkLog& workLog() { return log_; }
     void offerRecovery();

@@ -24,9 +24,9 @@ const QColor unreadableFore(Qt::white);
 QString tipFor(const BlockingStatus& status)
 {
     if (status.state == BlockingStatus::State::Blocked)
-        return status.days == 0 ? QStringLiteral("заблокирована сегодня")
-                                : QStringLiteral("заблокирована %1 назад")
-                                      .arg(Plural::count(status.days, "день", "дня", "дней"));
+        return status.days == 0
+                   ? QStringLiteral("заблокирована сегодня")
+                   : QStringLiteral("заблокирована %1 назад").arg(Plural::count(status.days, "день", "дня", "дней"));
     return QStringLiteral("блокируется в течение 30 дней: через %1")
         .arg(Plural::count(status.days, "день", "дня", "дней"));
 }
@@ -49,7 +49,7 @@ std::optional<GridWidget::Mark> EntryMarks::markOf(int row, int col, QString* ti
     if (col == RegisterLayout::serialColumn && duplicates_.isDuplicate(grid_.modelRow(row))) {
         if (tip)
             *tip = repeatedTip(row);
-        return GridWidget::Mark{repeatedBack, repeatedFore};
+        return GridWidget::Mark {repeatedBack, repeatedFore};
     }
     if (col == RegisterLayout::activationColumn) {
         CellText::Scratch scratch;
@@ -58,7 +58,7 @@ std::optional<GridWidget::Mark> EntryMarks::markOf(int row, int col, QString* ti
             return std::nullopt;
         if (tip)
             *tip = QStringLiteral("Дата активации не читается: дата блокировки не рассчитана");
-        return GridWidget::Mark{unreadableBack, unreadableFore};
+        return GridWidget::Mark {unreadableBack, unreadableFore};
     }
     if (col == RegisterLayout::blockingColumn || col == RegisterLayout::serialColumn)
         return blockingMark(row, tip);
@@ -77,15 +77,14 @@ QString EntryMarks::repeatedTip(int row) const
 std::optional<GridWidget::Mark> EntryMarks::blockingMark(int row, QString* tip) const
 {
     CellText::Scratch scratch;
-    const BlockingStatus status =
-        BlockingStatus::of(grid_.cellText(row, RegisterLayout::blockingColumn).view(scratch),
-                           today_.isValid() ? today_ : QDate::currentDate());
+    const BlockingStatus status = BlockingStatus::of(grid_.cellText(row, RegisterLayout::blockingColumn).view(scratch),
+        today_.isValid() ? today_ : QDate::currentDate());
     if (status.state == BlockingStatus::State::None)
         return std::nullopt;
     if (tip)
         *tip = tipFor(status);
-    return status.state == BlockingStatus::State::Blocked ? GridWidget::Mark{blockedBack, blockedFore}
-                                                          : GridWidget::Mark{soonBack, soonFore};
+    return status.state == BlockingStatus::State::Blocked ? GridWidget::Mark {blockedBack, blockedFore}
+                                                          : GridWidget::Mark {soonBack, soonFore};
 }
 
 void EntryMarks::setToday(QDate today)

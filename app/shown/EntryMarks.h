@@ -14,8 +14,7 @@ class FlexGrid;
 // holds too, an activation date that does not read. Each with its tooltip,
 // each a fixed pair of colours of its own that reads on a light and a dark
 // theme; they follow every change and are never saved or printed.
-class EntryMarks
-{
+class EntryMarks {
 public:
     EntryMarks(FlexGrid& grid, GridWidget& widget);
 

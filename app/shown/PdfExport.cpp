@@ -24,17 +24,19 @@ PdfExport::PdfExport(FlexGrid& grid, Desktop& desktop, const QString& title)
 void PdfExport::run()
 {
     const QDate today = QDate::currentDate();
-    const QString suggested = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
-                                  .filePath(QStringLiteral("Журнал ЭКЛЗ %1.pdf").arg(today.toString(QStringLiteral("dd.MM.yyyy"))));
-    const QString path = desktop_.saveFileBox(QStringLiteral("Сохранить в PDF"), suggested, QStringLiteral("PDF (*.pdf)"));
+    const QString suggested =
+        QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+            .filePath(QStringLiteral("Журнал ЭКЛЗ %1.pdf").arg(today.toString(QStringLiteral("dd.MM.yyyy"))));
+    const QString path =
+        desktop_.saveFileBox(QStringLiteral("Сохранить в PDF"), suggested, QStringLiteral("PDF (*.pdf)"));
     if (path.isEmpty())
         return;
     const QString shown = QDir::toNativeSeparators(path);
     ReplacementFile file(path);
     if (!file.open(0644)) {
-        desktop_.messageBox(QStringLiteral("PDF «%1» не сохранён: %2. Файл не создан.")
-                                .arg(shown, SaveMessages::systemReason(errno)),
-                            title_);
+        desktop_.messageBox(
+            QStringLiteral("PDF «%1» не сохранён: %2. Файл не создан.").arg(shown, SaveMessages::systemReason(errno)),
+            title_);
         return;
     }
     // The printer's page where there is a default printer, so that the file
@@ -44,9 +46,8 @@ void PdfExport::run()
     {
         const Desktop::BusyScope busy(desktop_);
         outcome = RegisterPrinter::toPdf(grid_, QStringLiteral("/proc/self/fd/%1").arg(file.handle()), printer.get(),
-                                         today.toString(QStringLiteral("dd.MM.yyyy")),
-                                         QTime::currentTime().toString(QStringLiteral("H:mm:ss")),
-                                         [this](int page, int pages) { return desktop_.printProgress(page, pages); });
+            today.toString(QStringLiteral("dd.MM.yyyy")), QTime::currentTime().toString(QStringLiteral("H:mm:ss")),
+            [this](int page, int pages) { return desktop_.printProgress(page, pages); });
         desktop_.printEnded();
     }
     if (outcome == RegisterPrinter::Outcome::Printed && file.commit())
@@ -59,5 +60,5 @@ void PdfExport::run()
                                   .arg(shown, outcome == RegisterPrinter::Outcome::Printed
                                                   ? SaveMessages::systemReason(error)
                                                   : QStringLiteral("файл не удалось записать")),
-                        title_);
+        title_);
 }

@@ -11,8 +11,7 @@ class FlexGrid;
 // The file is written under a temporary name beside the one chosen and takes
 // its place only once whole, so a cancelled or failed export leaves no file
 // and replaces none.
-class PdfExport
-{
+class PdfExport {
 public:
     PdfExport(FlexGrid& grid, Desktop& desktop, const QString& title);
 

@@ -8,8 +8,8 @@
 #include <QMenu>
 #include <QWidget>
 
-ShownEntries::ShownEntries(QWidget& window, FlexGrid& grid, Desktop& desktop, CellOverlay& overlay,
-                           const QString& title)
+ShownEntries::ShownEntries(
+    QWidget& window, FlexGrid& grid, Desktop& desktop, CellOverlay& overlay, const QString& title)
     : window_(window)
     , grid_(grid)
     , desktop_(desktop)
@@ -18,8 +18,8 @@ ShownEntries::ShownEntries(QWidget& window, FlexGrid& grid, Desktop& desktop, Ce
 {
     addAction(QStringLiteral("Все записи"), QKeySequence(Qt::CTRL | Qt::Key_1), EntryFilter::Kind::All);
     addAction(QStringLiteral("Заблокированные"), QKeySequence(Qt::CTRL | Qt::Key_2), EntryFilter::Kind::Blocked);
-    addAction(QStringLiteral("Блокируются в течение 30 дней"), QKeySequence(Qt::CTRL | Qt::Key_3),
-              EntryFilter::Kind::Soon);
+    addAction(
+        QStringLiteral("Блокируются в течение 30 дней"), QKeySequence(Qt::CTRL | Qt::Key_3), EntryFilter::Kind::Soon);
     addAction(QStringLiteral("Содержащие…"), QKeySequence(Qt::CTRL | Qt::Key_4), EntryFilter::Kind::Containing);
     // Whoever shows every entry (a load, a recovery) ends the filter.
     connect(&grid_, &FlexGrid::shownChanged, this, [this] {

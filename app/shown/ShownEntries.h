@@ -17,8 +17,7 @@ class QWidget;
 // that says so: «Palomet — показано N из M» while a filter is on. The filter
 // stays over a sort and picks again after an undo or a redo; a load and a
 // recovery show every entry.
-class ShownEntries : public QObject
-{
+class ShownEntries : public QObject {
     Q_OBJECT
 public:
     ShownEntries(QWidget& window, FlexGrid& grid, Desktop& desktop, CellOverlay& overlay, const QString& title);

@@ -1,9 +1,9 @@
 #include "app/unithistory/UnitHistory.h"
 
 #include "app/desktop/Desktop.h"
-#include "app/unithistory/UnitHistoryWindow.h"
 #include "app/document/RegisterDocument.h"
 #include "app/shown/ShownEntries.h"
+#include "app/unithistory/UnitHistoryWindow.h"
 #include "grid/FlexGrid.h"
 
 #include <QDateTime>
@@ -43,7 +43,7 @@ bool holds(const GridModel& model, int row, const QStringList& cells)
 } // namespace
 
 UnitHistory::UnitHistory(QWidget& window, FlexGrid& grid, Desktop& desktop, RegisterDocument& document,
-                         ShownEntries& shown, const QString& title)
+    ShownEntries& shown, const QString& title)
     : window_(window)
     , grid_(grid)
     , desktop_(desktop)
@@ -57,15 +57,14 @@ void UnitHistory::run()
 {
     QString word = grid_.Row() >= FlexGrid::FixedRows ? grid_.Text().trimmed() : QString();
     if (word.isEmpty())
-        word = desktop_.inputBox(QStringLiteral("История ЭКЛЗ: найти записи, в которых есть слово:"), title_)
-                   .trimmed();
+        word = desktop_.inputBox(QStringLiteral("История ЭКЛЗ: найти записи, в которых есть слово:"), title_).trimmed();
     if (word.isEmpty())
         return;
     if (!results_) {
         results_ = new UnitHistoryWindow(&window_);
         connect(results_, &UnitHistoryWindow::chosen, this, &UnitHistory::open);
     }
-    std::vector<UnitHistoryWindow::Source> sources{{QStringLiteral("текущий журнал"), QString()}};
+    std::vector<UnitHistoryWindow::Source> sources {{QStringLiteral("текущий журнал"), QString()}};
     for (UnitHistoryWindow::Source& archive : archivesIn(document_.archiveFolder()))
         sources.push_back(std::move(archive));
     searchedRevision_ = grid_.revision();
@@ -89,7 +88,7 @@ void UnitHistory::open(int source, const QString& path, int row, const QStringLi
         if (at < 0) {
             desktop_.messageBox(QStringLiteral("Этой записи больше нет в таблице: её изменили или удалили после "
                                                "поиска. Запустите «История ЭКЛЗ…» снова."),
-                                title_);
+                title_);
             return;
         }
         makeCurrent(at);

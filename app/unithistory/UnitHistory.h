@@ -20,12 +20,11 @@ class QWidget;
 // register makes that entry current; choosing an archive's loads it as
 // "Загрузить архив" does, asking first when changes are unsaved, and makes
 // the entry current. Archives are read and never written.
-class UnitHistory : public QObject
-{
+class UnitHistory : public QObject {
     Q_OBJECT
 public:
-    UnitHistory(QWidget& window, FlexGrid& grid, Desktop& desktop, RegisterDocument& document,
-                ShownEntries& shown, const QString& title);
+    UnitHistory(QWidget& window, FlexGrid& grid, Desktop& desktop, RegisterDocument& document, ShownEntries& shown,
+        const QString& title);
 
     void run();
     UnitHistoryWindow* results() const { return results_; }

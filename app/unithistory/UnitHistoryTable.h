@@ -9,12 +9,10 @@
 // What «История ЭКЛЗ» found, as a table for Qt's own table view (and so
 // for a screen reader): the file (an archive's name, or «текущий журнал»),
 // the row, and the entry's seven cells, newest file first.
-class UnitHistoryTable : public QAbstractTableModel
-{
+class UnitHistoryTable : public QAbstractTableModel {
     Q_OBJECT
 public:
-    struct Row
-    {
+    struct Row {
         int source = 0; // which file, in the order searched
         HistorySearch::Hit hit;
     };

@@ -35,8 +35,7 @@ QString reasonFor(RegisterReader::Status status)
 
 } // namespace
 
-struct UnitHistoryWindow::Run
-{
+struct UnitHistoryWindow::Run {
     std::atomic<bool> cancelled = false;
     std::atomic<int> left = 0;
     std::vector<HistorySearch::Found> found;
@@ -99,8 +98,8 @@ void UnitHistoryWindow::search(const QString& word, GridSnapshot snapshot, std::
             const bool last = --run->left == 0;
             // Handed to the window's thread; the window waits for every task
             // before it goes, so it is there to take them.
-            QMetaObject::invokeMethod(this, last ? &UnitHistoryWindow::finished : &UnitHistoryWindow::progressed,
-                                      Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, last ? &UnitHistoryWindow::finished : &UnitHistoryWindow::progressed, Qt::QueuedConnection);
         });
     }
     slow_.start();
@@ -159,8 +158,8 @@ void UnitHistoryWindow::finished()
     if (run_->cancelled)
         below += (below.isEmpty() ? QString() : QStringLiteral(" ")) +
                  QStringLiteral("Поиск отменён: показано найденное до отмены.");
-    const bool truncated = std::any_of(run_->found.begin(), run_->found.end(),
-                                       [](const HistorySearch::Found& found) { return found.truncated; });
+    const bool truncated = std::any_of(
+        run_->found.begin(), run_->found.end(), [](const HistorySearch::Found& found) { return found.truncated; });
     if (rows.size() == hitsShown || truncated)
         below += (below.isEmpty() ? QString() : QStringLiteral(" ")) +
                  QStringLiteral("Показаны не все записи: в файле их больше %1.").arg(hitsShown);

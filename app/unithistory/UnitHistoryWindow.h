@@ -18,12 +18,10 @@ class QTableView;
 // search longer than a second shows its progress with «Отмена». Files that
 // cannot be read are named below the table, with the reason; the search
 // goes on past them. Enter or a double click on a row chooses its entry.
-class UnitHistoryWindow : public QWidget
-{
+class UnitHistoryWindow : public QWidget {
     Q_OBJECT
 public:
-    struct Source
-    {
+    struct Source {
         QString name; // as the table shows it
         QString path; // empty: the register, searched in the snapshot
     };

@@ -6,8 +6,7 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
-CommandButton* CommandButton::create(QWidget* parent, const char* name, const QString& caption,
-                                     QRect twips)
+CommandButton* CommandButton::create(QWidget* parent, const char* name, const QString& caption, QRect twips)
 {
     auto* button = new CommandButton(caption, parent);
     button->setObjectName(QLatin1String(name));

@@ -6,8 +6,7 @@
 // line, as the captions of the main window's narrow buttons must. Enter and
 // Return press it when it has the focus, as Space does; it is never a
 // default button.
-class CommandButton : public QPushButton
-{
+class CommandButton : public QPushButton {
     Q_OBJECT
 public:
     using QPushButton::QPushButton;

@@ -1,7 +1,7 @@
 #include "app/window/ContextMenu.h"
 
-#include "app/editing/UndoSteps.h"
 #include "app/editing/CellClipboard.h"
+#include "app/editing/UndoSteps.h"
 #include "ui/CellOverlay.h"
 #include "ui/GridWidget.h"
 
@@ -10,7 +10,7 @@
 #include <QMenu>
 
 ContextMenu::ContextMenu(QWidget& window, GridWidget& grid, QLineEdit& cellBox, UndoSteps& history,
-                   CellClipboard& clipboard, CellOverlay& overlay)
+    CellClipboard& clipboard, CellOverlay& overlay)
     : menu_(new QMenu(&window))
     , overlay_(overlay)
 {
@@ -29,7 +29,7 @@ ContextMenu::ContextMenu(QWidget& window, GridWidget& grid, QLineEdit& cellBox, 
     // The cell box is open after every click: its right press is the grid's.
     cellBox.setContextMenuPolicy(Qt::CustomContextMenu);
     connect(&cellBox, &QWidget::customContextMenuRequested, this,
-            [this, &cellBox](const QPoint& at) { popup(cellBox.mapToGlobal(at)); });
+        [this, &cellBox](const QPoint& at) { popup(cellBox.mapToGlobal(at)); });
 }
 
 void ContextMenu::popup(const QPoint& globalPos)

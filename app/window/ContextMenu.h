@@ -16,12 +16,11 @@ class QWidget;
 // and paste, and what the window's other parts add. A pending edit becomes
 // its step before the menu opens, so that the menu names the step its
 // entries take.
-class ContextMenu : public QObject
-{
+class ContextMenu : public QObject {
     Q_OBJECT
 public:
     ContextMenu(QWidget& window, GridWidget& grid, QLineEdit& cellBox, UndoSteps& history, CellClipboard& clipboard,
-             CellOverlay& overlay);
+        CellOverlay& overlay);
 
     QMenu& menu() { return *menu_; }
 

@@ -1,15 +1,14 @@
 #include "app/window/Dialog.h"
 
-#include "app/window/CommandButton.h"
 #include "app/desktop/Fonts.h"
+#include "app/window/CommandButton.h"
 #include "grid/Twips.h"
 
 #include <QLabel>
 #include <QPushButton>
 
 Dialog::Dialog(QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint)
+    : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("Dialog"));
     setAttribute(Qt::WA_DeleteOnClose);

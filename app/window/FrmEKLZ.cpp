@@ -2,8 +2,8 @@
 
 #include "app/desktop/AppIcon.h"
 #include "app/desktop/Desktop.h"
-#include "app/window/Dialog.h"
 #include "app/desktop/Fonts.h"
+#include "app/window/Dialog.h"
 #include "editing/GridOperations.h"
 #include "grid/Twips.h"
 #include "register/RegisterLayout.h"
@@ -13,11 +13,11 @@
 #include "ui/InputLine.h"
 #include "ui/RegisterPrinter.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QDate>
 #include <QEventLoop>
 #include <QLineEdit>
-#include <QAction>
 #include <QMenu>
 #include <QPrinter>
 #include <QPushButton>
@@ -33,15 +33,13 @@ QString printFailure(const QPrinter* printer, std::optional<RegisterPrinter::Out
         return QStringLiteral("Журнал не напечатан: в системе нет доступного принтера. Назначьте "
                               "принтер по умолчанию и повторите печать.");
     }
-    const QString name =
-        printer->printerName().isEmpty() ? printer->outputFileName() : printer->printerName();
+    const QString name = printer->printerName().isEmpty() ? printer->outputFileName() : printer->printerName();
     if (outcome == RegisterPrinter::Outcome::Cancelled)
         return QStringLiteral("Журнал не напечатан: печать отменена, на принтер ничего не отправлено.");
     const QString why = outcome == RegisterPrinter::Outcome::NotStarted
                             ? QStringLiteral("принтер «%1» не начал задание печати")
                             : QStringLiteral("задание печати не удалось передать принтеру «%1»");
-    return QStringLiteral("Журнал не напечатан: %1. Проверьте принтер и повторите печать.")
-        .arg(why.arg(name));
+    return QStringLiteral("Журнал не напечатан: %1. Проверьте принтер и повторите печать.").arg(why.arg(name));
 }
 
 } // namespace
@@ -53,10 +51,11 @@ FrmEKLZ::FrmEKLZ(Desktop& desktop, QString programFolder, QString logFolder, QWi
     , desktop_(desktop)
     , MSFGAZ(register_)
     , controls_(*this, MSFGAZ)
-    , overlay_(MSFGAZ, *controls_.txtDataEntry, [this] { desktop_.flushEvents(); }, [this] { blocdata(); },
-               [this](int row, int col, const QString& text) {
-                   history_.writeCell(row, col, text, SetCellCommand::Source::CellBox);
-               })
+    , overlay_(
+          MSFGAZ, *controls_.txtDataEntry, [this] { desktop_.flushEvents(); }, [this] { blocdata(); },
+          [this](int row, int col, const QString& text) {
+              history_.writeCell(row, col, text, SetCellCommand::Source::CellBox);
+          })
     , document_(MSFGAZ, std::move(programFolder), desktop, programTitle, documentHooks())
     , history_(*this, MSFGAZ, overlay_, *controls_.TxtVvod, *controls_.txtDataEntry)
     , clipboard_(MSFGAZ, desktop, history_, overlay_, programTitle)
@@ -107,19 +106,19 @@ FrmEKLZ::~FrmEKLZ()
 RegisterDocument::WindowHooks FrmEKLZ::documentHooks()
 {
     return {.editPending = [this] { return overlay_.pending(); },
-            .commitEdit = [this] { CommitCellEdit(); },
-            .blockingPass = [this] { passOfLoad(); },
-            .replacing =
-                [this] {
-                    workLog().end();
-                    workLog().setRecording(false);
-                },
-            .loaded =
-                [this] {
-                    history_.clear();
-                    workLog().setRecording(true);
-                },
-            .saved = [this] { workLog().end(); }};
+        .commitEdit = [this] { CommitCellEdit(); },
+        .blockingPass = [this] { passOfLoad(); },
+        .replacing =
+            [this] {
+                workLog().end();
+                workLog().setRecording(false);
+            },
+        .loaded =
+            [this] {
+                history_.clear();
+                workLog().setRecording(true);
+            },
+        .saved = [this] { workLog().end(); }};
 }
 
 bool FrmEKLZ::mayLoseWork() const
@@ -130,12 +129,18 @@ bool FrmEKLZ::mayLoseWork() const
 void FrmEKLZ::connectHandlers()
 {
     const std::pair<QPushButton*, void (FrmEKLZ::*)()> buttons[] = {
-        {controls_.CmdZagruz, &FrmEKLZ::CmdZagruz_Click}, {controls_.CmdZArch, &FrmEKLZ::CmdZArch_Click},
-        {controls_.CmdSave, &FrmEKLZ::CmdSave_Click},     {controls_.CmdSaveAs, &FrmEKLZ::CmdSaveAs_Click},
-        {controls_.CmdProd, &FrmEKLZ::CmdProd_Click},     {controls_.CmdSearh, &FrmEKLZ::CmdSearh_Click},
-        {controls_.CmdAddS, &FrmEKLZ::CmdAddS_Click},     {controls_.CmdDelS, &FrmEKLZ::CmdDelS_Click},
-        {controls_.CmdAddC, &FrmEKLZ::CmdAddC_Click},     {controls_.CmdDelC, &FrmEKLZ::CmdDelC_Click},
-        {controls_.CmdSortC, &FrmEKLZ::CmdSortC_Click},   {controls_.CmdPrint, &FrmEKLZ::CmdPrint_Click},
+        {controls_.CmdZagruz, &FrmEKLZ::CmdZagruz_Click},
+        {controls_.CmdZArch, &FrmEKLZ::CmdZArch_Click},
+        {controls_.CmdSave, &FrmEKLZ::CmdSave_Click},
+        {controls_.CmdSaveAs, &FrmEKLZ::CmdSaveAs_Click},
+        {controls_.CmdProd, &FrmEKLZ::CmdProd_Click},
+        {controls_.CmdSearh, &FrmEKLZ::CmdSearh_Click},
+        {controls_.CmdAddS, &FrmEKLZ::CmdAddS_Click},
+        {controls_.CmdDelS, &FrmEKLZ::CmdDelS_Click},
+        {controls_.CmdAddC, &FrmEKLZ::CmdAddC_Click},
+        {controls_.CmdDelC, &FrmEKLZ::CmdDelC_Click},
+        {controls_.CmdSortC, &FrmEKLZ::CmdSortC_Click},
+        {controls_.CmdPrint, &FrmEKLZ::CmdPrint_Click},
     };
     for (const auto& [button, handler] : buttons)
         connect(button, &QPushButton::clicked, this, handler);
@@ -147,10 +152,10 @@ void FrmEKLZ::connectHandlers()
     // the current cell, and Escape closes it, the cell keeping its text.
     connect(controls_.MSFGAZ, &GridWidget::editRequested, this, &FrmEKLZ::MSFGAZ_Click);
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), controls_.txtDataEntry, nullptr, nullptr, Qt::WidgetShortcut),
-            &QShortcut::activated, this, [this] {
-                overlay_.drop();
-                controls_.MSFGAZ->setFocus(Qt::OtherFocusReason);
-            });
+        &QShortcut::activated, this, [this] {
+            overlay_.drop();
+            controls_.MSFGAZ->setFocus(Qt::OtherFocusReason);
+        });
     connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this, &FrmEKLZ::CmdSearh_Click);
     connect(new QShortcut(QKeySequence::FindNext, this), &QShortcut::activated, this, &FrmEKLZ::findNext);
 }
@@ -304,9 +309,9 @@ void FrmEKLZ::endBySignal()
 
 void FrmEKLZ::CmdSearh_Click()
 {
-    const QString prompt = QStringLiteral(
-        "Нажмите на любую ячейку в колонке поиска. Потом введите здесь слово. Выделение всей "
-        "колонки производит сортировку.");
+    const QString prompt =
+        QStringLiteral("Нажмите на любую ячейку в колонке поиска. Потом введите здесь слово. Выделение всей "
+                       "колонки производит сортировку.");
     const QString word = desktop_.inputBox(prompt, prompt).toUpper();
     if (word.isEmpty())
         return;
@@ -345,9 +350,8 @@ void FrmEKLZ::tabPrint()
     {
         const Desktop::BusyScope busy(desktop_);
         if (printer)
-            outcome = RegisterPrinter::print(MSFGAZ, *printer, date, time, [this](int page, int pages) {
-                return desktop_.printProgress(page, pages);
-            });
+            outcome = RegisterPrinter::print(MSFGAZ, *printer, date, time,
+                [this](int page, int pages) { return desktop_.printProgress(page, pages); });
         else
             RegisterPrinter::walkOnly(MSFGAZ, date, time);
         desktop_.printEnded();
@@ -391,10 +395,9 @@ void FrmEKLZ::blocdata()
     // Over every entry, shown or not. What the pass writes over becomes a
     // step of its own, which undo takes together with the step before it.
     history_.passBegins();
-    runBlockingPass(register_, [this] { return desktop_.processEvents(); },
-                    [this](int row, int col, CellText before, CellText after) {
-                        history_.passWrites(row, col, before, after);
-                    });
+    runBlockingPass(
+        register_, [this] { return desktop_.processEvents(); },
+        [this](int row, int col, CellText before, CellText after) { history_.passWrites(row, col, before, after); });
     history_.passEnds();
 }
 

@@ -1,19 +1,19 @@
 #pragma once
 
-#include "app/editing/UndoSteps.h"
-#include "app/editing/CellClipboard.h"
-#include "app/shown/EntryMarks.h"
-#include "app/window/ContextMenu.h"
-#include "app/window/MainControls.h"
-#include "app/shown/PdfExport.h"
 #include "app/document/RegisterDocument.h"
+#include "app/editing/CellClipboard.h"
+#include "app/editing/UndoSteps.h"
+#include "app/session/WorkRecovery.h"
+#include "app/shown/EntryMarks.h"
+#include "app/shown/PdfExport.h"
 #include "app/shown/ShownEntries.h"
 #include "app/unithistory/UnitHistory.h"
-#include "app/session/WorkRecovery.h"
+#include "app/window/ContextMenu.h"
+#include "app/window/MainControls.h"
 #include "grid/FlexGrid.h"
 #include "grid/GridModel.h"
-#include "worklog/WorkLog.h"
 #include "ui/CellOverlay.h"
+#include "worklog/WorkLog.h"
 
 #include <QDate>
 #include <QPointer>
@@ -35,14 +35,13 @@ class QUndoStack;
 // (EntryMarks), the grid's menu (ContextMenu), what the grid shows
 // (ShownEntries) and the work log (WorkRecovery), each with its own
 // members.
-class FrmEKLZ : public QWidget
-{
+class FrmEKLZ : public QWidget {
     Q_OBJECT
 public:
     // programFolder holds thisyear.csv and the Archive folder; logFolder
     // the logs of the work not yet saved.
-    FrmEKLZ(Desktop& desktop, QString programFolder,
-            QString logFolder = WorkLog::defaultFolder(), QWidget* parent = nullptr);
+    FrmEKLZ(Desktop& desktop, QString programFolder, QString logFolder = WorkLog::defaultFolder(),
+        QWidget* parent = nullptr);
     ~FrmEKLZ() override;
 
     FlexGrid& grid() { return MSFGAZ; }
@@ -139,8 +138,7 @@ private:
     WorkRecovery recovery_;
 
     bool gridEdited = false;
-    struct LastSearch
-    {
+    struct LastSearch {
         QString word;
         int col = 0;
         int row = -1; // its last match

@@ -1,7 +1,7 @@
 #include "app/window/MainControls.h"
 
-#include "app/window/CommandButton.h"
 #include "app/desktop/Fonts.h"
+#include "app/window/CommandButton.h"
 #include "grid/FlexGrid.h"
 #include "grid/Twips.h"
 #include "register/RegisterLayout.h"
@@ -56,14 +56,14 @@ MainControls::MainControls(QWidget& window, FlexGrid& grid)
     MSFGAZ->setAccessibleName(QStringLiteral("Журнал ЭКЛЗ"));
     const QPalette system = window.palette();
     MSFGAZ->setColors({.back = system.color(QPalette::Base),
-                       .fore = system.color(QPalette::Text),
-                       .backFixed = QColor(255, 255, 192),
-                       .foreFixed = Qt::black,
-                       .backSel = QColor(255, 128, 128),
-                       .foreSel = QColor(192, 255, 255),
-                       .backBkg = QColor(128, 128, 128),
-                       .gridLines = QColor(192, 192, 192),
-                       .gridLinesFixed = Qt::black});
+        .fore = system.color(QPalette::Text),
+        .backFixed = QColor(255, 255, 192),
+        .foreFixed = Qt::black,
+        .backSel = QColor(255, 128, 128),
+        .foreSel = QColor(192, 255, 255),
+        .backBkg = QColor(128, 128, 128),
+        .gridLines = QColor(192, 192, 192),
+        .gridLinesFixed = Qt::black});
 
     // The cell box: a frameless line edit laid exactly over the cell being
     // edited, read out by its purpose, not by the text it holds while hidden.
@@ -91,10 +91,8 @@ QPushButton* MainControls::addButton(const char* name, const QString& caption, Q
 
 void MainControls::setTabOrder()
 {
-    const std::array<QWidget*, 16> order = {TxtVvod,  CmdProd,   MSFGAZ,       CmdDelC,
-                                            CmdDelS,  CmdAddC,   CmdAddS,      CmdZArch,
-                                            CmdZagruz, CmdSortC, CmdSave,      CmdEdit,
-                                            CmdSearh, txtDataEntry, CmdSaveAs, CmdPrint};
+    const std::array<QWidget*, 16> order = {TxtVvod, CmdProd, MSFGAZ, CmdDelC, CmdDelS, CmdAddC, CmdAddS, CmdZArch,
+        CmdZagruz, CmdSortC, CmdSave, CmdEdit, CmdSearh, txtDataEntry, CmdSaveAs, CmdPrint};
     for (size_t i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }

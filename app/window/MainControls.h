@@ -11,8 +11,7 @@ class QWidget;
 // The main window's controls, made on it in their places (twips), with their
 // captions, faces and tab order, under the names the program knows them by.
 // The window's handlers give them their work.
-class MainControls
-{
+class MainControls {
 public:
     MainControls(QWidget& window, FlexGrid& grid);
 
@@ -29,9 +28,9 @@ public:
     QPushButton* CmdAddC = nullptr;
     QPushButton* CmdDelC = nullptr;
     QPushButton* CmdProd = nullptr;
-    QLineEdit* TxtVvod = nullptr;      // the input line
+    QLineEdit* TxtVvod = nullptr; // the input line
     QLineEdit* txtDataEntry = nullptr; // the cell box, hidden until a cell is edited
-    GridWidget* MSFGAZ = nullptr;      // draws the grid
+    GridWidget* MSFGAZ = nullptr; // draws the grid
 
 private:
     QPushButton* addButton(const char* name, const QString& caption, QRect twips);

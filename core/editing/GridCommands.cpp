@@ -67,16 +67,15 @@ void GridCommand::showPlace()
     grid_.scrollIntoView(row, col);
 }
 
-SetCellCommand::SetCellCommand(FlexGrid& grid, int row, int col, QString text, Source source,
-                               std::optional<Derived> derived)
-    : GridCommand(grid, row, col,
-                  QStringLiteral("изменение ячейки в строке %1, колонке %2").arg(row).arg(col + 1))
+SetCellCommand::SetCellCommand(
+    FlexGrid& grid, int row, int col, QString text, Source source, std::optional<Derived> derived)
+    : GridCommand(grid, row, col, QStringLiteral("изменение ячейки в строке %1, колонке %2").arg(row).arg(col + 1))
     , before_(grid.TextMatrix(row, col))
     , after_(std::move(text))
     , source_(source)
 {
     if (derived)
-        derived_ = Change{derived->col, grid.TextMatrix(row, derived->col), std::move(derived->text)};
+        derived_ = Change {derived->col, grid.TextMatrix(row, derived->col), std::move(derived->text)};
 }
 
 qsizetype SetCellCommand::bytes() const
@@ -157,8 +156,7 @@ void DeleteRowCommand::revert()
 }
 
 InsertColumnCommand::InsertColumnCommand(FlexGrid& grid)
-    : GridCommand(grid, grid.Row(), grid.Col(),
-                  QStringLiteral("добавление колонки %1").arg(grid.Col() + 1))
+    : GridCommand(grid, grid.Row(), grid.Col(), QStringLiteral("добавление колонки %1").arg(grid.Col() + 1))
 {
 }
 
@@ -174,8 +172,7 @@ void InsertColumnCommand::revert()
 }
 
 DeleteColumnCommand::DeleteColumnCommand(FlexGrid& grid)
-    : GridCommand(grid, grid.Row(), grid.Cols() - 1,
-                  QStringLiteral("удаление колонки %1").arg(grid.Cols()))
+    : GridCommand(grid, grid.Row(), grid.Cols() - 1, QStringLiteral("удаление колонки %1").arg(grid.Cols()))
 {
 }
 

@@ -24,8 +24,7 @@ class GridModel;
 // last column onto itself) marks itself obsolete, so the stack drops it.
 // The window commits a pending overlay edit before undoing or redoing, so
 // that moving the current cell pushes nothing in the middle of a step.
-class GridCommand : public QUndoCommand
-{
+class GridCommand : public QUndoCommand {
 public:
     // row is the grid's row shown (Rows() for one after the last).
     GridCommand(FlexGrid& grid, int row, int col, const QString& text);
@@ -44,7 +43,7 @@ public:
     virtual bool passesThrough() const { return false; }
 
 protected:
-    virtual void release() {}
+    virtual void release() { }
     virtual void apply() = 0;
     virtual void revert() = 0;
     FlexGrid& grid_;
@@ -65,8 +64,7 @@ private:
 // kept here and put back; undo and redo take a pass's step together with the
 // one it followed (followsStep), so that undoing an activation date takes its
 // blocking date back with it.
-class CellsCommand : public GridCommand
-{
+class CellsCommand : public GridCommand {
 public:
     CellsCommand(FlexGrid& grid, const QString& text, bool followsStep);
     // A cell of the model about to change from before to after.
@@ -82,8 +80,7 @@ private:
     void revert() override;
     void release() override;
     void write(const PackedRow& texts);
-    struct Place
-    {
+    struct Place {
         int row;
         int col;
     };
@@ -100,17 +97,15 @@ private:
 // or "Ввод". Consecutive copies into the same cell merge into one step.
 // A cell of the same row that follows from the new text (the blocking date
 // from an activation date) may change with it, in the same step.
-class SetCellCommand : public GridCommand
-{
+class SetCellCommand : public GridCommand {
 public:
     enum class Source { CellBox, InputLine };
-    struct Derived
-    {
+    struct Derived {
         int col;
         QString text;
     };
-    SetCellCommand(FlexGrid& grid, int row, int col, QString text, Source source,
-                   std::optional<Derived> derived = std::nullopt);
+    SetCellCommand(
+        FlexGrid& grid, int row, int col, QString text, Source source, std::optional<Derived> derived = std::nullopt);
     int id() const override;
     bool mergeWith(const QUndoCommand* other) override;
     qsizetype bytes() const override;
@@ -119,8 +114,7 @@ private:
     void apply() override;
     void revert() override;
     void release() override;
-    struct Change
-    {
+    struct Change {
         int col;
         QString before;
         QString after;
@@ -132,8 +126,7 @@ private:
 };
 
 // "Добавить строку".
-class AddRowCommand : public GridCommand
-{
+class AddRowCommand : public GridCommand {
 public:
     explicit AddRowCommand(FlexGrid& grid);
 
@@ -143,8 +136,7 @@ private:
 };
 
 // " Удалить строку": the row where the selection ends.
-class DeleteRowCommand : public GridCommand
-{
+class DeleteRowCommand : public GridCommand {
 public:
     DeleteRowCommand(FlexGrid& grid, int row);
     qsizetype bytes() const override { return cells_.view().size(); }
@@ -157,8 +149,7 @@ private:
 };
 
 // "Добавить колонку" before the current column.
-class InsertColumnCommand : public GridCommand
-{
+class InsertColumnCommand : public GridCommand {
 public:
     explicit InsertColumnCommand(FlexGrid& grid);
 
@@ -168,8 +159,7 @@ private:
 };
 
 // "Удалить колонку": the last one, its cells kept packed like a row.
-class DeleteColumnCommand : public GridCommand
-{
+class DeleteColumnCommand : public GridCommand {
 public:
     explicit DeleteColumnCommand(FlexGrid& grid);
     qsizetype bytes() const override { return cells_.view().size(); }
@@ -184,8 +174,7 @@ private:
 };
 
 // "Переместить колонки": the last column to the current one's place.
-class MoveColumnCommand : public GridCommand
-{
+class MoveColumnCommand : public GridCommand {
 public:
     explicit MoveColumnCommand(FlexGrid& grid);
 
@@ -196,8 +185,7 @@ private:
 
 // The header sort; undoing it also puts back the captions, widths and
 // alignments the sort made standard again.
-class SortCommand : public GridCommand
-{
+class SortCommand : public GridCommand {
 public:
     SortCommand(FlexGrid& grid, int col, QString headerFormat);
     qsizetype bytes() const override;

@@ -1,7 +1,7 @@
 #include "editing/GridOperations.h"
 
-#include "grid/FlexGrid.h"
 #include "grid/CaselessText.h"
+#include "grid/FlexGrid.h"
 
 #include <vector>
 

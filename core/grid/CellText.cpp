@@ -33,5 +33,5 @@ bool operator==(const CellText& a, const CellText& b)
     const CellText& narrow = a.isNarrow() ? a : b;
     const CellText& wide = a.isNarrow() ? b : a;
     return std::equal(narrow.narrow_, narrow.narrow_ + narrow.size_, wide.wide_,
-                      [](char byte, char16_t unit) { return Windows1251::decode(byte) == unit; });
+        [](char byte, char16_t unit) { return Windows1251::decode(byte) == unit; });
 }

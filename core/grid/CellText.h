@@ -12,15 +12,21 @@
 // text is shown or compared. Valid until the grid changes.
 //
 // A text passed in as a QString or QStringView is wide.
-class CellText
-{
+class CellText {
 public:
     // Room on the stack for view() to decode a cell into.
     using Scratch = QVarLengthArray<char16_t, 128>;
 
     CellText() = default;
-    CellText(QStringView text) : wide_(text.utf16()), size_(text.size()) {}
-    CellText(const QString& text) : CellText(QStringView(text)) {}
+    CellText(QStringView text)
+        : wide_(text.utf16())
+        , size_(text.size())
+    {
+    }
+    CellText(const QString& text)
+        : CellText(QStringView(text))
+    {
+    }
     static CellText fromBytes(QByteArrayView bytes)
     {
         CellText cell;
@@ -32,8 +38,8 @@ public:
     bool isEmpty() const { return size_ == 0; }
     qsizetype size() const { return size_; } // in characters, or UTF-16 units when wide
     bool isNarrow() const { return narrow_ != nullptr; }
-    QByteArrayView bytes() const { return {narrow_, size_}; }       // narrow only
-    QStringView wideText() const { return {wide_, size_}; }         // wide only
+    QByteArrayView bytes() const { return {narrow_, size_}; } // narrow only
+    QStringView wideText() const { return {wide_, size_}; } // wide only
 
     QString toString() const;
     // The first count characters (UTF-16 units when wide), without a copy.

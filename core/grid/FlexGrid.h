@@ -30,8 +30,7 @@
 // inside the grid without raising it, so a pending edit survives them.
 // Indices out of range are refused: getters answer empty, setters return
 // false and change nothing.
-class FlexGrid : public QObject
-{
+class FlexGrid : public QObject {
     Q_OBJECT
 public:
     static constexpr int FixedRows = GridModel::FixedRows;
@@ -185,9 +184,9 @@ signals:
     // Texts, selection or scrolling: repaint. Once until contentNoted, so
     // that a change a row at a time asks for one repaint.
     void contentChanged();
-    void placeChanged();     // position, size, visibility or column widths
+    void placeChanged(); // position, size, visibility or column widths
     void refreshRequested();
-    void shownChanged();     // which entries are shown
+    void shownChanged(); // which entries are shown
 
 private:
     bool validCell(int row, int col) const;

@@ -70,8 +70,7 @@ namespace {
 // is a text.
 enum Kind : quint8 { EarlyText, Number, Date, Text };
 
-struct Keys
-{
+struct Keys {
     std::vector<quint8> kind;
     std::vector<double> value; // empty when no key is a number or a date
     std::vector<int> textRank; // empty when no key is a text
@@ -101,10 +100,10 @@ std::vector<int> rankTexts(Keys& keys, const KeyText& keyAt)
         if (keys.kind[i] != Text)
             continue;
         const CellText key = keyAt(i);
-        ranks[i] = key.isNarrow() ? indexOf(distinctBytes, key.bytes(), key)
-                                  : indexOf(distinctWide, key.wideText(), key);
+        ranks[i] =
+            key.isNarrow() ? indexOf(distinctBytes, key.bytes(), key) : indexOf(distinctWide, key.wideText(), key);
     }
-    const QCollator collator{QLocale(QLocale::Russian, QLocale::Russia)};
+    const QCollator collator {QLocale(QLocale::Russian, QLocale::Russia)};
     const QCollatorSortKey zero = collator.sortKey(QStringLiteral("0"));
     std::vector<QCollatorSortKey> sortKeys;
     sortKeys.reserve(distinct.size());
@@ -112,13 +111,12 @@ std::vector<int> rankTexts(Keys& keys, const KeyText& keyAt)
         sortKeys.push_back(collator.sortKey(text.toString()));
     std::vector<int> byCollation(distinct.size());
     std::iota(byCollation.begin(), byCollation.end(), 0);
-    std::sort(byCollation.begin(), byCollation.end(),
-              [&](int a, int b) { return sortKeys[a].compare(sortKeys[b]) < 0; });
+    std::sort(
+        byCollation.begin(), byCollation.end(), [&](int a, int b) { return sortKeys[a].compare(sortKeys[b]) < 0; });
     std::vector<int> rank(distinct.size());
     std::vector<bool> early(distinct.size());
     for (size_t i = 0; i < byCollation.size(); ++i) {
-        const bool sameAsBefore =
-            i > 0 && sortKeys[byCollation[i - 1]].compare(sortKeys[byCollation[i]]) == 0;
+        const bool sameAsBefore = i > 0 && sortKeys[byCollation[i - 1]].compare(sortKeys[byCollation[i]]) == 0;
         rank[byCollation[i]] = sameAsBefore ? rank[byCollation[i - 1]] : int(i);
         early[byCollation[i]] = sortKeys[byCollation[i]].compare(zero) < 0;
     }
@@ -163,16 +161,14 @@ Keys prepare(size_t slotCount, const KeyText& keyAt, const DateReader& readDate)
     return keys;
 }
 
-template <typename T>
-int compare(T a, T b)
+template<typename T> int compare(T a, T b)
 {
     return a < b ? -1 : (b < a ? 1 : 0);
 }
 
 } // namespace
 
-std::vector<quint32> stableOrder(size_t rowCount, int keyCount, const KeyText& keyAt,
-                                 const DateReader& readDate)
+std::vector<quint32> stableOrder(size_t rowCount, int keyCount, const KeyText& keyAt, const DateReader& readDate)
 {
     const size_t width = static_cast<size_t>(std::max(keyCount, 1));
     const Keys keys = prepare(rowCount * width, keyAt, readDate);
@@ -184,7 +180,7 @@ std::vector<quint32> stableOrder(size_t rowCount, int keyCount, const KeyText& k
         return compare(keys.textRank[a], keys.textRank[b]);
     };
     std::vector<quint32> order(rowCount);
-    std::iota(order.begin(), order.end(), quint32{0});
+    std::iota(order.begin(), order.end(), quint32 {0});
     std::stable_sort(order.begin(), order.end(), [&](quint32 a, quint32 b) {
         for (size_t k = 0; k < width; ++k) {
             const int result = compareSlot(a * width + k, b * width + k);

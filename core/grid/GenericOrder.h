@@ -28,7 +28,6 @@ using KeyText = std::function<CellText(size_t slot)>;
 
 // The row indices of rowCount rows with keyCount keys each, in sorted order.
 // Without a date reader no key is a date.
-std::vector<quint32> stableOrder(size_t rowCount, int keyCount, const KeyText& keyAt,
-                                 const DateReader& readDate = {});
+std::vector<quint32> stableOrder(size_t rowCount, int keyCount, const KeyText& keyAt, const DateReader& readDate = {});
 
 } // namespace GenericOrder

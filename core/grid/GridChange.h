@@ -12,21 +12,20 @@ class PackedRow;
 // it: what a work log writes down so that replaying the changes on the
 // same starting grid gives the same grid. Only the fields the kind names are
 // set; the pointed-to data lives as long as the call that hands it over.
-struct GridChange
-{
+struct GridChange {
     enum class Kind : quint8 {
-        SetRows = 1,      // a = count
-        SetCols,          // a = count
-        AddItem,          // text
-        RemoveItem,       // a = row
-        InsertRow,        // a = row, cells
-        SetColPosition,   // a = index, b = position
-        SetText,          // a = row, b = col, text
-        SetRowCells,      // a = row, cells
-        SetFormatString,  // format
-        SetColAlignment,  // a = col, b = alignment
-        SetColWidth,      // a = col, b = twips
-        PermuteRows,      // a = first, order
+        SetRows = 1, // a = count
+        SetCols, // a = count
+        AddItem, // text
+        RemoveItem, // a = row
+        InsertRow, // a = row, cells
+        SetColPosition, // a = index, b = position
+        SetText, // a = row, b = col, text
+        SetRowCells, // a = row, cells
+        SetFormatString, // format
+        SetColAlignment, // a = col, b = alignment
+        SetColWidth, // a = col, b = twips
+        PermuteRows, // a = first, order
     };
 
     Kind kind = Kind::SetRows;
@@ -40,8 +39,7 @@ struct GridChange
 
 // Told of every change before the grid makes it, while the grid still shows
 // what the change starts from.
-class GridRecorder
-{
+class GridRecorder {
 public:
     virtual ~GridRecorder() = default;
     virtual void record(const GridChange& change) = 0;

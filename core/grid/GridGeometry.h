@@ -12,8 +12,7 @@
 // cell stands, how far the view can scroll. Rows are the view's. Nothing here
 // knows texts or the current cell, and nothing here signals: the setters
 // answer whether anything changed, and the owner tells the widget.
-class GridGeometry
-{
+class GridGeometry {
 public:
     static constexpr int fixedRows = 1;
 

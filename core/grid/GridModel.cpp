@@ -200,8 +200,7 @@ bool GridModel::setColAlignment(int col, Qt::Alignment alignment)
 
 std::vector<quint32> GridModel::sort(int first, int last, int keyFirst, int keyLast)
 {
-    if (first < FixedRows || last >= Rows() || last <= first || keyFirst < 0 || keyLast >= Cols() ||
-        keyLast < keyFirst)
+    if (first < FixedRows || last >= Rows() || last <= first || keyFirst < 0 || keyLast >= Cols() || keyLast < keyFirst)
         return {};
     const int keyCount = keyLast - keyFirst + 1;
     std::vector<quint32> order = GenericOrder::stableOrder(

@@ -20,8 +20,7 @@
 // Indices out of range are refused: getters answer empty, setters return
 // false and change nothing. Past maxRows rows or maxCols columns the model
 // refuses and changes nothing, so that every change it made can be replayed.
-class GridModel : public QObject
-{
+class GridModel : public QObject {
     Q_OBJECT
 public:
     static constexpr int FixedRows = 1;

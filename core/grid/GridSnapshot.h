@@ -8,8 +8,7 @@
 // A grid's contents at one moment, for a reader on another thread (a work
 // log writing its start): the columns' widths and alignments and every
 // row, the rows' bytes shared with the grid rather than copied (RowStore).
-struct GridSnapshot
-{
+struct GridSnapshot {
     std::vector<int> widths;
     std::vector<Qt::Alignment> alignments;
     RowStore::Snapshot rows;

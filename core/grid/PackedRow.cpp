@@ -10,28 +10,26 @@ namespace {
 constexpr qsizetype shortNarrow = 0x80;
 constexpr qsizetype shortWide = 0x8000;
 
-template <typename Out>
-void appendNarrowPrefix(Out& out, qsizetype length)
+template<typename Out> void appendNarrowPrefix(Out& out, qsizetype length)
 {
     if (length < shortNarrow) {
         out.append(static_cast<char>(length));
         return;
     }
     const char prefix[4] = {static_cast<char>(0x80 | (length >> 24)), static_cast<char>(length >> 16),
-                            static_cast<char>(length >> 8), static_cast<char>(length)};
+        static_cast<char>(length >> 8), static_cast<char>(length)};
     out.append(prefix, 4);
 }
 
-template <typename Out>
-void appendWide(Out& out, QStringView text)
+template<typename Out> void appendWide(Out& out, QStringView text)
 {
     const qsizetype length = text.size();
     if (length < shortWide) {
         const char16_t prefix = static_cast<char16_t>(length);
         out.append(reinterpret_cast<const char*>(&prefix), 2);
     } else {
-        const char16_t prefix[2] = {static_cast<char16_t>(0x8000 | (length >> 15)),
-                                    static_cast<char16_t>(length & 0x7fff)};
+        const char16_t prefix[2] = {
+            static_cast<char16_t>(0x8000 | (length >> 15)), static_cast<char16_t>(length & 0x7fff)};
         out.append(reinterpret_cast<const char*>(prefix), 4);
     }
     out.append(reinterpret_cast<const char*>(text.utf16()), 2 * length);
@@ -39,8 +37,7 @@ void appendWide(Out& out, QStringView text)
 
 } // namespace
 
-template <bool Wide>
-bool RowView::locateIn(int column, Span& span) const
+template<bool Wide> bool RowView::locateIn(int column, Span& span) const
 {
     qsizetype pos = 0;
     for (int c = 0; pos < size_; ++c) {
@@ -54,8 +51,7 @@ bool RowView::locateIn(int column, Span& span) const
     return false;
 }
 
-template <bool Wide>
-int RowView::countIn() const
+template<bool Wide> int RowView::countIn() const
 {
     int count = 0;
     for (qsizetype pos = 0; pos < size_; ++count)
@@ -75,14 +71,13 @@ int RowView::cellCount() const
 
 CellText RowView::cell(int column) const
 {
-    Span span{};
+    Span span {};
     if (!locate(column, span))
         return {};
     return textOf(span);
 }
 
-template <bool Wide>
-void RowView::readIn(std::span<CellText> cells) const
+template<bool Wide> void RowView::readIn(std::span<CellText> cells) const
 {
     qsizetype pos = 0;
     for (CellText& cell : cells) {
@@ -159,7 +154,7 @@ bool PackedRow::encode(CellText text, Encoded& out) const
 
 void PackedRow::put(int column, QByteArrayView encodedCell)
 {
-    RowView::Span span{};
+    RowView::Span span {};
     if (column < cellCount() && view().locate(column, span)) {
         replace(span, encodedCell);
         return;
@@ -199,7 +194,7 @@ void PackedRow::write(int column, CellText text)
 
 bool PackedRow::setCell(int column, CellText text)
 {
-    RowView::Span span{};
+    RowView::Span span {};
     const bool stored = view().locate(column, span);
     if ((stored ? view().textOf(span) : CellText()) == text)
         return false;
@@ -311,7 +306,7 @@ void PackedRow::narrowIfPossible()
 
 void PackedRow::truncate(int columns)
 {
-    RowView::Span span{};
+    RowView::Span span {};
     if (view().locate(columns, span))
         bytes_.truncate(span.start);
     count_ = std::min(count_, columns);
@@ -319,7 +314,7 @@ void PackedRow::truncate(int columns)
 
 void PackedRow::removeCell(int column)
 {
-    RowView::Span span{};
+    RowView::Span span {};
     if (view().locate(column, span)) {
         bytes_.remove(span.start, span.end - span.start);
         count_ = -1;
@@ -333,7 +328,7 @@ void PackedRow::moveCell(int from, int to)
     const int count = cellCount();
     if (from >= count && to >= count)
         return; // both empty and unstored
-    RowView::Span span{};
+    RowView::Span span {};
     QByteArray moved;
     if (view().locate(from, span)) {
         moved = bytes_.sliced(span.start, span.end - span.start);

@@ -15,11 +15,15 @@
 // Narrow: a length below 0x80 takes one byte, a longer one four, the first
 // with its top bit set. Wide: a length below 0x8000 takes one UTF-16 unit, a
 // longer one two, the first with its top bit set.
-class RowView
-{
+class RowView {
 public:
     RowView() = default;
-    RowView(const char* data, qsizetype size, bool wide) : data_(data), size_(size), wide_(wide) {}
+    RowView(const char* data, qsizetype size, bool wide)
+        : data_(data)
+        , size_(size)
+        , wide_(wide)
+    {
+    }
 
     const char* data() const { return data_; }
     qsizetype size() const { return size_; } // in bytes
@@ -39,8 +43,7 @@ public:
     qsizetype join(int columns, char separator, char* out) const;
 
     // Where a cell stands, in bytes: its length prefix, its text, its end.
-    struct Span
-    {
+    struct Span {
         qsizetype start;
         qsizetype textStart;
         qsizetype end;
@@ -52,18 +55,14 @@ public:
     {
         if (!wide_)
             return CellText::fromBytes(QByteArrayView(data_ + span.textStart, span.end - span.textStart));
-        return QStringView(reinterpret_cast<const char16_t*>(data_ + span.textStart),
-                           (span.end - span.textStart) / 2);
+        return QStringView(reinterpret_cast<const char16_t*>(data_ + span.textStart), (span.end - span.textStart) / 2);
     }
 
 private:
     // The walks, one per form: the grid's hottest loops.
-    template <bool Wide>
-    bool locateIn(int column, Span& span) const;
-    template <bool Wide>
-    int countIn() const;
-    template <bool Wide>
-    void readIn(std::span<CellText> cells) const;
+    template<bool Wide> bool locateIn(int column, Span& span) const;
+    template<bool Wide> int countIn() const;
+    template<bool Wide> void readIn(std::span<CellText> cells) const;
     Span narrowSpanAt(qsizetype pos) const
     {
         const auto* bytes = reinterpret_cast<const quint8*>(data_);
@@ -89,11 +88,15 @@ private:
 
 // A row of its own, built, edited and then handed to the grid, or held
 // aside by an undo step.
-class PackedRow
-{
+class PackedRow {
 public:
     PackedRow() = default;
-    explicit PackedRow(RowView row) : bytes_(row.data(), row.size()), wide_(row.isWide()), count_(-1) {}
+    explicit PackedRow(RowView row)
+        : bytes_(row.data(), row.size())
+        , wide_(row.isWide())
+        , count_(-1)
+    {
+    }
 
     RowView view() const { return {bytes_.constData(), bytes_.size(), wide_}; }
     bool isWide() const { return wide_; }

@@ -50,7 +50,7 @@ RowStore::Ref RowStore::place(RowView row)
             freeBlock(old);
     }
     Block& block = blocks_[slot];
-    const Ref ref{slot, quint32(block.used)};
+    const Ref ref {slot, quint32(block.used)};
     writeRecord(block.bytes.get() + block.used, row);
     block.used += size;
     block.live += size;
@@ -120,7 +120,7 @@ void RowStore::resize(size_t count)
 {
     for (size_t i = count; i < refs_.size(); ++i)
         release(refs_[i]);
-    refs_.resize(count, Ref{noBlock, 0});
+    refs_.resize(count, Ref {noBlock, 0});
     compactIfWasteful();
 }
 

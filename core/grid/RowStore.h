@@ -22,17 +22,14 @@
 // holds is never written over, its rows change by being written anew
 // elsewhere, and it is freed only once the snapshot lets it go. It costs the
 // row table, eight bytes a row.
-class RowStore
-{
-    struct Ref
-    {
+class RowStore {
+    struct Ref {
         quint32 block;
         quint32 offset;
     };
 
 public:
-    class Snapshot
-    {
+    class Snapshot {
     public:
         size_t size() const { return refs_.size(); }
         RowView row(size_t index) const { return view(blocks_, refs_[index]); }
@@ -63,16 +60,14 @@ private:
     static constexpr qsizetype ownBlockFrom = blockSize / 4;
     // Waste below this is never worth a copy of the rows.
     static constexpr qsizetype tolerableWaste = 8 * blockSize;
-    struct Block
-    {
+    struct Block {
         std::shared_ptr<char[]> bytes; // shared with snapshots, read only while they hold it
         qsizetype capacity = 0;
         qsizetype used = 0;
         qsizetype live = 0;
     };
 
-    template <typename Blocks>
-    static RowView view(const Blocks& blocks, Ref ref)
+    template<typename Blocks> static RowView view(const Blocks& blocks, Ref ref)
     {
         if (ref.block == noBlock)
             return {};

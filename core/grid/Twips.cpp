@@ -25,8 +25,7 @@ int fromPixels(int pixels)
 
 QRect toPixels(const QRect& twips)
 {
-    return QRect(toPixels(twips.x()), toPixels(twips.y()), toPixels(twips.width()),
-                 toPixels(twips.height()));
+    return QRect(toPixels(twips.x()), toPixels(twips.y()), toPixels(twips.width()), toPixels(twips.height()));
 }
 
 QSize toPixels(const QSize& twips)

@@ -9,11 +9,10 @@
 // byte; the program then converts by table.
 namespace Windows1251 {
 
-struct Table
-{
-    std::array<char16_t, 256> character{};
-    std::array<quint8, 0x10000> byte{};
-    std::array<bool, 0x10000> encodable{};
+struct Table {
+    std::array<char16_t, 256> character {};
+    std::array<quint8, 0x10000> byte {};
+    std::array<bool, 0x10000> encodable {};
     // Every byte decodes to a character of its own: without that the grid
     // could not keep cells as bytes.
     bool complete = true;

@@ -35,8 +35,7 @@ std::optional<int> product(int a, int b)
 
 const QString PrintLayout::fontName = QStringLiteral("Times New Roman cyr");
 
-PrintLayout::PrintLayout(FlexGrid& grid, PrintTarget& target, PrintPage page, QString dateText,
-                         QString timeText)
+PrintLayout::PrintLayout(FlexGrid& grid, PrintTarget& target, PrintPage page, QString dateText, QString timeText)
     : grid_(grid)
     , target_(target)
     , dateText_(std::move(dateText))
@@ -95,8 +94,7 @@ void PrintLayout::drawRow(int line, int gridRow)
             grid_.setCol(c);
             text = grid_.Text();
         }
-        target_.drawText(static_cast<float>((p + 0.2) * u_), static_cast<float>((line + 0.1) * v_),
-                         text);
+        target_.drawText(static_cast<float>((p + 0.2) * u_), static_cast<float>((line + 0.1) * v_), text);
         p = advance(p, c, cols - 1);
     }
     target_.setPenWidth(thickPen);
@@ -156,8 +154,8 @@ void PrintLayout::run()
             titles_[c] = grid_.Text();
     }
 
-    const QString title = QStringLiteral(" PALOMET ") + QStringLiteral(" от  ") + dateText_ +
-                          QStringLiteral(" ") + timeText_;
+    const QString title =
+        QStringLiteral(" PALOMET ") + QStringLiteral(" от  ") + dateText_ + QStringLiteral(" ") + timeText_;
     target_.setBold(true);
     target_.setFontSize(14);
     if (const auto x = product(titleColumn, u_))

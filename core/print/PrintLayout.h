@@ -12,22 +12,19 @@ class PrintTarget;
 // lines of v = 1/50 of its height H. Positions are 16-bit integers as the
 // register's first printed form had them: a product that does not fit
 // abandons the one line or text that needed it, and the job goes on.
-struct PrintPage
-{
-    double width = 0;  // W, twips
+struct PrintPage {
+    double width = 0; // W, twips
     double height = 0; // H, twips
 };
 
-class PrintLayout
-{
+class PrintLayout {
 public:
     static constexpr int titleEntries = 31;
     static constexpr int thickPen = 2;
     static constexpr int thinPen = 1;
     static const QString fontName;
 
-    PrintLayout(FlexGrid& grid, PrintTarget& target, PrintPage page, QString dateText,
-                QString timeText);
+    PrintLayout(FlexGrid& grid, PrintTarget& target, PrintPage page, QString dateText, QString timeText);
 
     // Reads the grid by moving its current cell over every cell, and sends
     // the whole job to the target.

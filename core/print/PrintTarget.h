@@ -4,8 +4,7 @@
 
 // Where the printed register's drawing operations go, in twips on the page.
 // A text is drawn with the top-left corner of its line at (x, y).
-class PrintTarget
-{
+class PrintTarget {
 public:
     virtual ~PrintTarget() = default;
 

@@ -13,9 +13,9 @@ namespace RegisterLayout {
 // The columns the file carries: 0 to 6 are written, any further are not.
 constexpr int savedColumns = 7;
 
-constexpr int serialColumn = 0;     // the EKLZ's serial number
+constexpr int serialColumn = 0; // the EKLZ's serial number
 constexpr int activationColumn = 2; // typed by the user
-constexpr int blockingColumn = 3;   // derived from the activation date
+constexpr int blockingColumn = 3; // derived from the activation date
 
 // The grid's format string for the captions: "^" centres a column, and the
 // blanks after each caption widen it.

@@ -27,11 +27,9 @@ bool skipPoint(QStringView text, qsizetype& pos)
     return true;
 }
 
-
 // A calendar date as numbers; the pass works on these rather than on QDate,
 // whose conversions cost more than the rest of a row's work.
-struct Civil
-{
+struct Civil {
     int year;
     int month;
     int day;
@@ -64,8 +62,7 @@ Civil civilFromDays(int days)
 {
     const int era = days / 146097;
     const int dayOfEra = days - era * 146097;
-    const int yearOfEra =
-        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const int yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
     const int dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
     const int shiftedMonth = (5 * dayOfYear + 2) / 153;
     const int day = dayOfYear - (153 * shiftedMonth + 2) / 5 + 1;
@@ -87,7 +84,7 @@ std::optional<Civil> readCivil(QStringView text)
     if (!year || pos != text.size() || *year == 0 || *month < 1 || *month > 12 || *day < 1 ||
         *day > daysInMonth(*year, *month))
         return std::nullopt;
-    return Civil{*year, *month, *day};
+    return Civil {*year, *month, *day};
 }
 
 // The first day of the month in which the day daysToBlock after the
@@ -97,7 +94,7 @@ std::optional<Civil> blockingOf(Civil activation)
     const Civil reference = civilFromDays(daysFromCivil(activation) + daysToBlock);
     if (reference.year > 9999)
         return std::nullopt;
-    return Civil{reference.year, reference.month, 1};
+    return Civil {reference.year, reference.month, 1};
 }
 
 // dd.mm.yyyy, as the register stores dates; written out by hand, since the
@@ -108,8 +105,8 @@ DateText format(Civil date)
     const int month = date.month;
     const int year = date.year;
     return {{char16_t(u'0' + day / 10), char16_t(u'0' + day % 10), u'.', char16_t(u'0' + month / 10),
-             char16_t(u'0' + month % 10), u'.', char16_t(u'0' + year / 1000 % 10),
-             char16_t(u'0' + year / 100 % 10), char16_t(u'0' + year / 10 % 10), char16_t(u'0' + year % 10)}};
+        char16_t(u'0' + month % 10), u'.', char16_t(u'0' + year / 1000 % 10), char16_t(u'0' + year / 100 % 10),
+        char16_t(u'0' + year / 10 % 10), char16_t(u'0' + year % 10)}};
 }
 
 } // namespace

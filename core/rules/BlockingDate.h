@@ -23,8 +23,7 @@ std::optional<int> dayNumber(QStringView text);
 
 // A date as the register writes it, dd.mm.yyyy, held without an allocation:
 // the pass makes one for every row.
-struct DateText
-{
+struct DateText {
     std::array<char16_t, 10> units;
     QStringView view() const { return {units.data(), qsizetype(units.size())}; }
     QString toString() const { return view().toString(); }

@@ -7,8 +7,7 @@
 using RegisterLayout::activationColumn;
 using RegisterLayout::blockingColumn;
 
-void runBlockingPass(GridModel& grid, const std::function<bool()>& yieldToEvents,
-                     const PassWrite& willWrite)
+void runBlockingPass(GridModel& grid, const std::function<bool()>& yieldToEvents, const PassWrite& willWrite)
 {
     const int endRow = grid.Rows() - 1;
     CellText::Scratch scratch;

@@ -20,5 +20,4 @@ class GridModel;
 // willWrite, when given, hears of every cell the pass is about to change,
 // with its text before and after, so that the change can be undone.
 using PassWrite = std::function<void(int row, int col, CellText before, CellText after)>;
-void runBlockingPass(GridModel& grid, const std::function<bool()>& yieldToEvents,
-                     const PassWrite& willWrite = {});
+void runBlockingPass(GridModel& grid, const std::function<bool()>& yieldToEvents, const PassWrite& willWrite = {});

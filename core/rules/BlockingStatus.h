@@ -6,8 +6,7 @@
 // Where a unit stands against its blocking date, on a given day: blocked
 // (the date is that day or earlier), blocking within the next 30 days, or
 // neither. A text that is not a date is neither.
-struct BlockingStatus
-{
+struct BlockingStatus {
     enum class State { None, Blocked, Soon };
     static constexpr int soonDays = 30;
 

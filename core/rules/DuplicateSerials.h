@@ -18,8 +18,7 @@ class GridModel;
 // undo, a row deleted or put back), with no walk over the entries. An empty
 // serial number is nobody's duplicate. While a count runs nothing is a
 // duplicate; changed() says when the answers are new.
-class DuplicateSerials : public QObject, public GridRecorder
-{
+class DuplicateSerials : public QObject, public GridRecorder {
     Q_OBJECT
 public:
     explicit DuplicateSerials(GridModel& model);
@@ -51,7 +50,7 @@ private:
     GridModel& model_;
     State state_ = State::Counted;
     int generation_ = 0;
-    std::vector<quint64> base_;               // the keys counted, sorted
-    std::unordered_map<quint64, int> delta_;  // changes since, by key
+    std::vector<quint64> base_; // the keys counted, sorted
+    std::unordered_map<quint64, int> delta_; // changes since, by key
     std::thread counter_;
 };

@@ -11,11 +11,10 @@ class GridModel;
 // (their blocking date is the day or earlier), those blocking within the
 // next 30 days, or those whose cell in a column holds a word, compared
 // without regard to case as "Поиск" compares.
-struct EntryFilter
-{
+struct EntryFilter {
     enum class Kind { All, Blocked, Soon, Containing };
     Kind kind = Kind::All;
-    QString word;   // Containing
+    QString word; // Containing
     int column = 0; // Containing
 
     // The model's entry rows it shows, ascending; every one for All. A date

@@ -30,8 +30,7 @@ QStringList otherCaseNames(const QString& archiveFolder, QStringView typed)
 {
     const QString wanted = fileName(typed);
     QStringList found;
-    const QStringList files =
-        QDir(archiveFolder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    const QStringList files = QDir(archiveFolder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
     for (const QString& file : files) {
         if (file != wanted && file.compare(wanted, Qt::CaseInsensitive) == 0)
             found.append(file);

@@ -6,8 +6,7 @@
 // A 64-bit checksum of a file's bytes, eight at a time, fed in pieces of any
 // size: what a register held when it was loaded or saved, and whether a
 // log's frame is whole. Not for secrets: for telling contents apart.
-class ContentHash
-{
+class ContentHash {
 public:
     void add(QByteArrayView piece);
     quint64 result() const;

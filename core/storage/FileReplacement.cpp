@@ -42,8 +42,7 @@ QString resolved(const QString& path)
 // Saves take turns: through RegisterLock where the folder can be written,
 // an advisory lock on the file itself where it cannot (no lock file can be
 // made there).
-class SaveLock
-{
+class SaveLock {
 public:
     // Saved when taken; otherwise Busy (holder() names who holds it, as far
     // as it can) or LockBlocked (blocker() names what stands there).
@@ -109,24 +108,21 @@ bool restore(const QString& kept, int fd)
     return source.error() == QFileDevice::NoError && ::ftruncate(fd, total) == 0 && ::fdatasync(fd) == 0;
 }
 
-struct Target
-{
+struct Target {
     QString path;
     QString folder;
     bool exists = false;
-    struct stat info {};
+    struct stat info { };
     std::optional<FileStamp> agreed; // as it was when the user was asked
 };
 
 // Keeps the file in Backup; answers false when no version could be kept and
 // the user has not yet agreed to go on without one (outcome says why).
-bool keepReplaced(const Target& target, const Guards& guards, bool linkAllowed, bool withoutCopy,
-                  SaveOutcome& outcome)
+bool keepReplaced(const Target& target, const Guards& guards, bool linkAllowed, bool withoutCopy, SaveOutcome& outcome)
 {
     if (!target.exists || guards.backupFolder.isEmpty())
         return true;
-    const KeptVersions::Kept kept =
-        KeptVersions::keep(target.path, guards.backupFolder, guards.keptName, linkAllowed);
+    const KeptVersions::Kept kept = KeptVersions::keep(target.path, guards.backupFolder, guards.keptName, linkAllowed);
     outcome.keptVersion = kept.path;
     if (!kept.path.isEmpty() || withoutCopy || !guards.mayWriteWithoutCopy)
         return true;
@@ -141,8 +137,8 @@ bool unchanged(const Target& target)
     return FileStamp::of(target.path) == target.agreed;
 }
 
-SaveOutcome writeInPlace(const Target& target, const Guards& guards, const Producer& produce, bool withoutCopy,
-                         ContentHash& written)
+SaveOutcome writeInPlace(
+    const Target& target, const Guards& guards, const Producer& produce, bool withoutCopy, ContentHash& written)
 {
     SaveOutcome outcome;
     if (!keepReplaced(target, guards, false, withoutCopy, outcome))
@@ -186,8 +182,7 @@ SaveOutcome writeInPlace(const Target& target, const Guards& guards, const Produ
 void expectOwnLink(Target& target, const QString& kept)
 {
     const std::optional<FileStamp> linked = FileStamp::of(kept);
-    if (!linked || !target.agreed || linked->inode != target.agreed->inode ||
-        linked->device != target.agreed->device)
+    if (!linked || !target.agreed || linked->inode != target.agreed->inode || linked->device != target.agreed->device)
         return;
     FileStamp expected = *linked;
     expected.changedNs = target.agreed->changedNs;
@@ -195,8 +190,8 @@ void expectOwnLink(Target& target, const QString& kept)
         target.agreed->changedNs = linked->changedNs;
 }
 
-SaveOutcome replaceByRename(Target& target, const Guards& guards, const Producer& produce, bool withoutCopy,
-                            ContentHash& written)
+SaveOutcome replaceByRename(
+    Target& target, const Guards& guards, const Producer& produce, bool withoutCopy, ContentHash& written)
 {
     ReplacementFile file(target.path);
     if (!file.open(target.exists ? target.info.st_mode & 07777 : 0644))
@@ -271,8 +266,9 @@ bool claimSeenContents(const Target& target, const Guards& guards, QString& mark
     marker.clear();
     if (!guards.seen || !target.exists)
         return true;
-    const QString path = markerPrefix(target) +
-                         QStringLiteral("%1-%2").arg(guards.seen->contents, 16, 16, QLatin1Char('0')).arg(guards.seen->modifiedNs);
+    const QString path =
+        markerPrefix(target) +
+        QStringLiteral("%1-%2").arg(guards.seen->contents, 16, 16, QLatin1Char('0')).arg(guards.seen->modifiedNs);
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (PosixIo::writeClosed(path, claimed, O_CREAT | O_EXCL)) {
             marker = path;
@@ -305,15 +301,14 @@ void removeOldMarkers(const Target& target)
     }
 }
 
-SaveOutcome writeLocked(Target& target, const Guards& guards, const Producer& produce, bool folderWritable,
-                        bool withoutCopy)
+SaveOutcome writeLocked(
+    Target& target, const Guards& guards, const Producer& produce, bool folderWritable, bool withoutCopy)
 {
     // Other names of the file see its new contents only when it is written
     // in place; a kept version left by a killed save is not such a name.
     target.exists = ::stat(native(target.path).constData(), &target.info) == 0;
     const auto otherNames = target.exists ? static_cast<qint64>(target.info.st_nlink) - 1 -
-                                                KeptVersions::linksTo(guards.backupFolder, guards.keptName,
-                                                                      target.path)
+                                                KeptVersions::linksTo(guards.backupFolder, guards.keptName, target.path)
                                           : 0;
     const bool inPlace = target.exists && (!folderWritable || otherNames > 0);
     QString marker;

@@ -24,10 +24,9 @@
 // updated target. Only regular files are written or replaced.
 namespace FileReplacement {
 
-struct Guards
-{
+struct Guards {
     QString backupFolder; // where the replaced file is kept
-    QString keptName;     // NAME of NAME-YYYY-MM-DD-HHMMSS.csv
+    QString keptName; // NAME of NAME-YYYY-MM-DD-HHMMSS.csv
     // Asked before the file is touched, with no lock held; false declines.
     std::function<bool()> mayWrite;
     // Asked when no version of the file could be kept, with the errno of
@@ -39,9 +38,8 @@ struct Guards
     // saved over that version, however stale this desk's view of the file's
     // attributes (a file server's client caches them for a second or more),
     // and the save ends as ChangedMeanwhile.
-    struct Seen
-    {
-        quint64 contents = 0;  // their checksum
+    struct Seen {
+        quint64 contents = 0; // their checksum
         qint64 modifiedNs = 0; // the file's modification time then
     };
     std::optional<Seen> seen = {};

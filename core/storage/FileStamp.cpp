@@ -5,7 +5,7 @@
 
 std::optional<FileStamp> FileStamp::of(const QString& path)
 {
-    struct stat info {};
+    struct stat info { };
     if (::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
         return std::nullopt;
     constexpr long long perSecond = 1'000'000'000;

@@ -8,8 +8,7 @@
 // by anyone puts a new inode in place, and a write in place moves the times,
 // so two stamps of the same path that compare equal mean nobody wrote the file
 // in between.
-struct FileStamp
-{
+struct FileStamp {
     unsigned long long device = 0;
     unsigned long long inode = 0;
     long long size = 0;

@@ -14,14 +14,12 @@
 // thread, one search to a file.
 namespace HistorySearch {
 
-struct Hit
-{
-    int row = 0;       // the entry's row: in the register, or the archive's line
+struct Hit {
+    int row = 0; // the entry's row: in the register, or the archive's line
     QStringList cells; // its cells, as many as the file's seven and more
 };
 
-struct Found
-{
+struct Found {
     std::vector<Hit> hits;
     bool truncated = false; // more were there than the limit
     RegisterReader::Status status = RegisterReader::Status::Ok; // of the file read
@@ -32,10 +30,9 @@ struct Found
 constexpr size_t hitsKept = 10'000;
 
 // In the register's entries, rows 1 on (a snapshot the window took).
-Found inRegister(const GridSnapshot& grid, const QString& word, const std::atomic<bool>& cancelled,
-                 size_t limit = hitsKept);
+Found inRegister(
+    const GridSnapshot& grid, const QString& word, const std::atomic<bool>& cancelled, size_t limit = hitsKept);
 // In an archive file, read a block at a time.
-Found inFile(const QString& path, const QString& word, const std::atomic<bool>& cancelled,
-             size_t limit = hitsKept);
+Found inFile(const QString& path, const QString& word, const std::atomic<bool>& cancelled, size_t limit = hitsKept);
 
 } // namespace HistorySearch

@@ -6,11 +6,11 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <algorithm>
-#include <vector>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace KeptVersions {
 
@@ -62,7 +62,7 @@ int copySynced(const QString& from, const QString& part)
     const int in = ::open(native(from).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (in < 0)
         return errno;
-    struct stat info {};
+    struct stat info { };
     const mode_t mode = ::fstat(in, &info) == 0 ? (info.st_mode & 0666) : 0600;
     const int out = PosixIo::createExclusive(part, mode);
     int error = out < 0 ? errno : 0;
@@ -88,8 +88,8 @@ int copySynced(const QString& from, const QString& part)
 
 QRegularExpression versionPattern(const QString& name)
 {
-    return QRegularExpression(QStringLiteral("^%1-\\d{4}-\\d\\d-\\d\\d-\\d{6}(-\\d+)?\\.csv$")
-                                  .arg(QRegularExpression::escape(name)));
+    return QRegularExpression(
+        QStringLiteral("^%1-\\d{4}-\\d\\d-\\d\\d-\\d{6}(-\\d+)?\\.csv$").arg(QRegularExpression::escape(name)));
 }
 
 QString versionPath(const QString& folder, const QString& name, const QDateTime& when, int attempt)
@@ -105,8 +105,7 @@ bool taken(const QString& path)
 
 } // namespace
 
-Kept keep(const QString& path, const QString& folder, const QString& name, bool linkAllowed,
-          const QDateTime& when)
+Kept keep(const QString& path, const QString& folder, const QString& name, bool linkAllowed, const QDateTime& when)
 {
     const QFileInfo folderInfo(folder);
     if (folderInfo.exists() && !folderInfo.isDir())
@@ -219,15 +218,14 @@ bool sameContents(const QString& a, const QString& b)
 
 int linksTo(const QString& folder, const QString& name, const QString& path)
 {
-    struct stat file {};
+    struct stat file { };
     if (folder.isEmpty() || ::stat(native(path).constData(), &file) != 0)
         return 0;
     const QRegularExpression pattern = versionPattern(name);
     int links = 0;
     for (const QString& version : QDir(folder).entryList(QDir::Files)) {
-        struct stat kept {};
-        if (pattern.match(version).hasMatch() &&
-            ::stat(native(folder + u'/' + version).constData(), &kept) == 0 &&
+        struct stat kept { };
+        if (pattern.match(version).hasMatch() && ::stat(native(folder + u'/' + version).constData(), &kept) == 0 &&
             kept.st_dev == file.st_dev && kept.st_ino == file.st_ino)
             ++links;
     }

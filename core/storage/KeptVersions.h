@@ -18,13 +18,12 @@ constexpr int versionsKept = 30;
 // otherwise the file is copied under a temporary name, synced and renamed, so
 // that a version is whole or absent. Answers the kept file's path, or the
 // errno of why no version could be kept.
-struct Kept
-{
+struct Kept {
     QString path;
     int error = 0;
 };
 Kept keep(const QString& path, const QString& folder, const QString& name, bool linkAllowed,
-          const QDateTime& when = QDateTime::currentDateTime());
+    const QDateTime& when = QDateTime::currentDateTime());
 
 // A temporary name in folder for a file that is to become one of name's
 // versions, which prune removes once a killed save has left it.
@@ -32,7 +31,7 @@ QString temporaryPath(const QString& folder, const QString& name);
 // Gives the whole file at part the next free version name of name, taken
 // exclusively even on a file server another desk shares (see keep).
 Kept place(const QString& part, const QString& folder, const QString& name,
-           const QDateTime& when = QDateTime::currentDateTime());
+    const QDateTime& when = QDateTime::currentDateTime());
 
 // name's versions in folder, oldest first: by the time in the name, then by
 // the number of a later version within the same second.

@@ -63,7 +63,7 @@ QString uniqueSuffix()
 
 std::optional<qint64> modifiedNs(const QString& path)
 {
-    struct stat info {};
+    struct stat info { };
     if (::stat(native(path).constData(), &info) != 0)
         return std::nullopt;
     return qint64(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;

@@ -2,10 +2,9 @@
 
 #include "grid/Windows1251.h"
 
-#include <array>
-#include <cstring>
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace RegisterFormat {
 
@@ -19,8 +18,7 @@ QString decode(QByteArrayView bytes)
     return CellText::fromBytes(bytes).toString();
 }
 
-std::optional<qsizetype> splitLines(QByteArrayView bytes, bool atEnd,
-                                    const std::function<void(QByteArrayView)>& onLine)
+std::optional<qsizetype> splitLines(QByteArrayView bytes, bool atEnd, const std::function<void(QByteArrayView)>& onLine)
 {
     // The next CR and the next LF, each found by a vectorised search and
     // looked for again only once passed.
@@ -140,7 +138,7 @@ std::optional<Unwritable> firstSplitting(std::span<const CellText> fields)
         const QByteArrayView bytes = fields[c].bytes();
         for (qsizetype i = 0; i < bytes.size(); ++i)
             if (splitsTheLine(bytes[i]))
-                return Unwritable{static_cast<int>(c), static_cast<char32_t>(bytes[i])};
+                return Unwritable {static_cast<int>(c), static_cast<char32_t>(bytes[i])};
     }
     return std::nullopt;
 }
@@ -173,7 +171,7 @@ std::optional<Unwritable> appendLine(QByteArray& out, std::span<const CellText> 
     for (qsizetype c = 0; c < count; ++c)
         length += fields[c].size();
     if (length - 2 > maxLineLength)
-        return Unwritable{0, 0, true};
+        return Unwritable {0, 0, true};
     const qsizetype start = out.size();
     out.resize(start + length);
     char* target = out.data() + start;
@@ -185,7 +183,7 @@ std::optional<Unwritable> appendLine(QByteArray& out, std::span<const CellText> 
             out.truncate(start);
             if (const auto earlier = firstSplitting(fields.first(size_t(c))))
                 return earlier;
-            return Unwritable{static_cast<int>(c), characterAt(field.wideText(), *bad)};
+            return Unwritable {static_cast<int>(c), characterAt(field.wideText(), *bad)};
         }
         target += field.size();
         *target++ = ';';
@@ -223,9 +221,8 @@ void appendUnicodeLine(QByteArray& out, std::span<const CellText> fields)
     CellText::Scratch scratch;
     for (const CellText& field : fields) {
         const QStringView text = field.view(scratch);
-        const bool quoted = std::any_of(text.begin(), text.end(), [](QChar ch) {
-            return splitsTheLine(ch.unicode()) || ch == u'"';
-        });
+        const bool quoted =
+            std::any_of(text.begin(), text.end(), [](QChar ch) { return splitsTheLine(ch.unicode()) || ch == u'"'; });
         if (!quoted) {
             out += text.toUtf8();
         } else {

@@ -35,8 +35,8 @@ QString decode(QByteArrayView bytes);
 // has been seen (a CR at the very end may still be followed by its LF). With
 // atEnd, what follows the last line end is the last line. Stops early, and
 // answers nullopt, at a line longer than maxLineLength.
-std::optional<qsizetype> splitLines(QByteArrayView bytes, bool atEnd,
-                                    const std::function<void(QByteArrayView)>& onLine);
+std::optional<qsizetype> splitLines(
+    QByteArrayView bytes, bool atEnd, const std::function<void(QByteArrayView)>& onLine);
 
 // Makes cells the fields of one line, split at every ';', the text after
 // the last ';' being one more (possibly empty) field: a line with s semicolons
@@ -58,8 +58,7 @@ std::optional<qsizetype> firstUnwritable(QStringView text);
 char32_t characterAt(QStringView text, qsizetype position);
 
 // A field that appendLine refused: its column and the character.
-struct Unwritable
-{
+struct Unwritable {
     int column = 0;
     char32_t character = 0;
     bool lineTooLong = false; // the whole line: longer than maxLineLength

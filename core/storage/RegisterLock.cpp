@@ -90,9 +90,8 @@ std::optional<RegisterLock::Holder> parse(const QByteArray& content)
 // The file server's time now: that of a file created beside the lock.
 std::optional<qint64> serverNowNs(const QString& lockPath)
 {
-    const QString probe = lockPath + QStringLiteral(".clock-%1-%2")
-                                         .arg(::getpid())
-                                         .arg(QRandomGenerator::global()->generate());
+    const QString probe =
+        lockPath + QStringLiteral(".clock-%1-%2").arg(::getpid()).arg(QRandomGenerator::global()->generate());
     if (!PosixIo::writeClosed(probe, {}, O_CREAT | O_EXCL))
         return std::nullopt;
     const std::optional<qint64> now = modifiedNs(probe);
@@ -109,8 +108,7 @@ bool processGone(qint64 pid)
 
 // What stands at a lock's name, looked at without following a link and
 // without waiting on a FIFO.
-struct RegisterLock::Seen
-{
+struct RegisterLock::Seen {
     enum class State { Missing, Content, Unreadable, NotALock };
     State state = State::Missing;
     QByteArray content;
@@ -120,7 +118,7 @@ struct RegisterLock::Seen
     static Seen at(const QString& path)
     {
         Seen seen;
-        struct stat info {};
+        struct stat info { };
         if (::lstat(native(path).constData(), &info) != 0) {
             seen.state = errno == ENOENT ? State::Missing : State::Unreadable;
             return seen;
@@ -173,8 +171,8 @@ QString RegisterLock::describe(const Holder& holder)
 
 bool RegisterLock::isLeftover(const QString& fileName, const QString& targetName)
 {
-    return QRegularExpression(QStringLiteral("^%1\\.lock\\.(stale|clock)-\\d+-\\d+$")
-                                  .arg(QRegularExpression::escape(targetName)))
+    return QRegularExpression(
+        QStringLiteral("^%1\\.lock\\.(stale|clock)-\\d+-\\d+$").arg(QRegularExpression::escape(targetName)))
         .match(fileName)
         .hasMatch();
 }
@@ -184,8 +182,8 @@ RegisterLock::Result RegisterLock::acquire(const QString& target)
     release();
     path_ = target + QStringLiteral(".lock");
     holder_ = {};
-    const Holder self{thisUser(),     QSysInfo::machineHostName(), ::getpid(), thisBoot(),
-                      thisProcesses(), QDateTime::currentDateTimeUtc()};
+    const Holder self {thisUser(), QSysInfo::machineHostName(), ::getpid(), thisBoot(), thisProcesses(),
+        QDateTime::currentDateTimeUtc()};
     content_ = contentFor(self);
     for (int attempt = 0; attempt < 3; ++attempt) {
         if (create()) {
@@ -237,12 +235,13 @@ bool RegisterLock::clearIfStale(const Seen& seen)
     // Made in this very boot of this machine, among these processes: its
     // process tells at once. A live holder elsewhere rewrites its lock every
     // few seconds.
-    const bool here = holder && !holder->boot.isEmpty() && holder->boot == thisBoot() &&
-                      holder->processes == thisProcesses();
+    const bool here =
+        holder && !holder->boot.isEmpty() && holder->boot == thisBoot() && holder->processes == thisProcesses();
     const bool gone = here && processGone(holder->pid);
     if (!gone && !unrefreshed)
         return false;
-    const QString aside = path_ + QStringLiteral(".stale-%1-%2").arg(::getpid()).arg(QRandomGenerator::global()->generate());
+    const QString aside =
+        path_ + QStringLiteral(".stale-%1-%2").arg(::getpid()).arg(QRandomGenerator::global()->generate());
     if (::rename(native(path_).constData(), native(aside).constData()) != 0)
         return errno == ENOENT; // someone else cleared it
     if (!Seen::at(aside).sameAs(seen)) {

@@ -30,11 +30,9 @@
 // A stale lock is renamed aside before it is removed, both done on a closed
 // file, and only after checking that what was renamed is the lock judged
 // stale.
-class RegisterLock
-{
+class RegisterLock {
 public:
-    struct Holder
-    {
+    struct Holder {
         QString user;
         QString host;
         qint64 pid = 0;
@@ -44,9 +42,9 @@ public:
     };
     enum class Result {
         Held,
-        Busy,        // a live holder, named by holder() as far as it can be read
+        Busy, // a live holder, named by holder() as far as it can be read
         Unavailable, // no lock file can be made here (a read-only folder, say)
-        Blocked      // something else stands at the lock's name: a link, a folder, a FIFO
+        Blocked // something else stands at the lock's name: a link, a folder, a FIFO
     };
 
     static constexpr int refreshSeconds = 10;

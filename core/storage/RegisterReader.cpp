@@ -20,7 +20,7 @@ constexpr qint64 blockSize = 1 << 20;
 // open file, or why it cannot be read.
 Status openRegular(const QString& path, QFile& file)
 {
-    struct stat info {};
+    struct stat info { };
     const QByteArray native = QFile::encodeName(path);
     if (::stat(native.constData(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
         return Status::NotRegularFile;
@@ -113,20 +113,23 @@ Status loadInto(GridModel& grid, const QString& path, const Options& options)
     int lastColumn = 0;
     PackedRow cells; // one buffer for every line
     ContentHash hash;
-    bool full = false;    // the last row the grid can hold has its line
+    bool full = false; // the last row the grid can hold has its line
     bool tooMany = false; // and another line followed
-    Status status = readLines(path, [&](QByteArrayView line) {
-        if (full) {
-            tooMany = true;
-            return;
-        }
-        const int needed = RegisterFormat::splitFields(line, cells);
-        if (needed > grid.Cols())
-            grid.setCols(needed);
-        grid.setRowCells(grid.Rows() - 1, cells);
-        lastColumn = needed - 1;
-        full = !grid.AddItem(QString());
-    }, contentHash ? &hash : nullptr);
+    Status status = readLines(
+        path,
+        [&](QByteArrayView line) {
+            if (full) {
+                tooMany = true;
+                return;
+            }
+            const int needed = RegisterFormat::splitFields(line, cells);
+            if (needed > grid.Cols())
+                grid.setCols(needed);
+            grid.setRowCells(grid.Rows() - 1, cells);
+            lastColumn = needed - 1;
+            full = !grid.AddItem(QString());
+        },
+        contentHash ? &hash : nullptr);
     if (contentHash)
         *contentHash = hash.result();
     if (status == Status::Ok && tooMany)

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QString>
 #include <QByteArrayView>
+#include <QString>
 #include <functional>
 
 class ContentHash;
@@ -19,8 +19,7 @@ enum class Status { Ok, CannotOpen, Unreadable, NotRegularFile, ReadFailed, Line
 
 // Hands every line's bytes to onLine, undecoded; adds every byte read to
 // hash when one is given.
-Status readLines(const QString& path, const std::function<void(QByteArrayView)>& onLine,
-                 ContentHash* hash = nullptr);
+Status readLines(const QString& path, const std::function<void(QByteArrayView)>& onLine, ContentHash* hash = nullptr);
 
 // The reading loop shared by the register and the archives: every line of the
 // file becomes the next entry row of the model, its cells the file's bytes,
@@ -31,8 +30,7 @@ Status readLines(const QString& path, const std::function<void(QByteArrayView)>&
 // contentHash, when given, receives the checksum of the file read whole.
 // A kept version (keptVersion) that begins with the byte-order mark is read
 // in the form of kept work the register cannot hold (RegisterFormat).
-struct Options
-{
+struct Options {
     quint64* contentHash = nullptr;
     bool keptVersion = false;
     int* lastColumn = nullptr;

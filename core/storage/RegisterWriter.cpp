@@ -29,15 +29,15 @@ Outcome unwritable(int row, const RegisterFormat::Unwritable& bad)
 
 // Encodes the entry rows a block at a time and hands each block to write,
 // which answers false to stop. Answers the first cell the file cannot carry.
-template <typename Write>
-std::optional<std::pair<int, RegisterFormat::Unwritable>> encodeRows(const GridModel& grid, Write&& write,
-                                                                      RegisterFormat::Checked checked)
+template<typename Write>
+std::optional<std::pair<int, RegisterFormat::Unwritable>> encodeRows(
+    const GridModel& grid, Write&& write, RegisterFormat::Checked checked)
 {
     QByteArray block;
     block.reserve(blockSize + 4096);
     for (int r = 1; r < grid.Rows(); ++r) {
         if (const auto bad = RegisterFormat::appendLine(block, grid.rowView(r), checked))
-            return std::pair{r, *bad};
+            return std::pair {r, *bad};
         if (block.size() >= blockSize) {
             if (!write(block))
                 return std::nullopt;
@@ -66,13 +66,10 @@ Outcome save(const GridModel& grid, const QString& path, const FileReplacement::
     const quint64 checkedRevision = grid.revision();
 
     Outcome outcome = FileReplacement::write(path, guards, [&](const FileReplacement::Sink& sink) {
-        const auto changed =
-            encodeRows(grid, sink,
-                       grid.revision() == checkedRevision ? RegisterFormat::Checked::Already
-                                                          : RegisterFormat::Checked::No);
+        const auto changed = encodeRows(grid, sink,
+            grid.revision() == checkedRevision ? RegisterFormat::Checked::Already : RegisterFormat::Checked::No);
         // The question's event loop let someone type a ';'.
-        return changed ? std::optional<Outcome>(unwritable(changed->first, changed->second))
-                       : std::nullopt;
+        return changed ? std::optional<Outcome>(unwritable(changed->first, changed->second)) : std::nullopt;
     });
     outcome.bytes = bytes;
     return outcome;
@@ -81,8 +78,7 @@ Outcome save(const GridModel& grid, const QString& path, const FileReplacement::
 namespace {
 
 // The grid in the form for work the register cannot hold: every column.
-template <typename Write>
-void encodeUnicode(const GridModel& grid, Write&& write)
+template<typename Write> void encodeUnicode(const GridModel& grid, Write&& write)
 {
     QByteArray block(RegisterFormat::unicodeMark.data(), RegisterFormat::unicodeMark.size());
     std::vector<CellText> fields(size_t(grid.Cols()));
@@ -112,8 +108,9 @@ KeptWork keepAsVersion(const GridModel& grid, const QString& folder, const QStri
     const auto write = [&](const QByteArray& block) {
         return ok = ok && PosixIo::writeAll(fd, block.constData(), block.size());
     };
-    const bool unicode = firstTextNotSaved(grid) ||
-                         encodeRows(grid, [](const QByteArray&) { return true; }, RegisterFormat::Checked::No);
+    const bool unicode =
+        firstTextNotSaved(grid) || encodeRows(
+                                       grid, [](const QByteArray&) { return true; }, RegisterFormat::Checked::No);
     if (unicode)
         encodeUnicode(grid, write);
     else
@@ -122,7 +119,7 @@ KeptWork keepAsVersion(const GridModel& grid, const QString& folder, const QStri
     int error = ok ? 0 : errno;
     if (::close(fd) != 0 && error == 0)
         error = errno;
-    const KeptVersions::Kept kept = error == 0 ? KeptVersions::place(part, folder, name) : KeptVersions::Kept{};
+    const KeptVersions::Kept kept = error == 0 ? KeptVersions::place(part, folder, name) : KeptVersions::Kept {};
     if (kept.path.isEmpty())
         ::unlink(PosixIo::native(part).constData());
     return {kept.path, error != 0 ? error : kept.error, unicode};
@@ -133,7 +130,7 @@ std::optional<Cell> firstTextNotSaved(const GridModel& grid)
     for (int r = GridModel::FixedRows; r < grid.Rows(); ++r)
         for (int c = RegisterFormat::savedColumns; c < grid.Cols(); ++c)
             if (!grid.cellText(r, c).isEmpty())
-                return Cell{r, c};
+                return Cell {r, c};
     return std::nullopt;
 }
 

@@ -27,8 +27,7 @@ Outcome save(const GridModel& grid, const QString& path, const FileReplacement::
 // never over a file there: work recovered from a log that the user did
 // not take back. In the register's form where it holds the work whole,
 // otherwise in the form that holds every character and column (unicode).
-struct KeptWork
-{
+struct KeptWork {
     QString path; // empty when it could not be written
     int error = 0;
     bool unicode = false;
@@ -36,8 +35,7 @@ struct KeptWork
 KeptWork keepAsVersion(const GridModel& grid, const QString& folder, const QString& name);
 
 // The first entry cell holding text in a column the file does not carry.
-struct Cell
-{
+struct Cell {
     int row = 0;
     int col = 0;
 };

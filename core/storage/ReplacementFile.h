@@ -13,8 +13,7 @@
 // remove the user's file. The temporary name here is hidden and says whose it
 // is, ".NAME.palomet-new-<16 hex digits>", and it is created exclusively,
 // never through a link someone planted in its place.
-class ReplacementFile
-{
+class ReplacementFile {
 public:
     explicit ReplacementFile(QString target);
     ~ReplacementFile(); // a file neither committed nor cancelled is removed

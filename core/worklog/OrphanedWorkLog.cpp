@@ -1,7 +1,7 @@
 #include "worklog/OrphanedWorkLog.h"
 
-#include "worklog/WorkLogFile.h"
 #include "worklog/WorkLog.h"
+#include "worklog/WorkLogFile.h"
 
 #include <QDateTime>
 #include <QFile>

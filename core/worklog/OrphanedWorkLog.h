@@ -12,8 +12,7 @@ class FlexGrid;
 
 // A log whose program is gone (its lock is free), held locked and read,
 // so that no other start offers the same work while it is offered here.
-class OrphanedWorkLog
-{
+class OrphanedWorkLog {
 public:
     // Every such log in folder, oldest first.
     static std::vector<OrphanedWorkLog> findIn(const QString& folder);

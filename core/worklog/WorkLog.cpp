@@ -20,8 +20,7 @@ const QString suffix = QStringLiteral(".journal");
 
 } // namespace
 
-WorkLog::WorkLog(GridModel& grid, QString folder, std::function<WorkLogFormat::Origin()> origin,
-                         qint64 restartAfter)
+WorkLog::WorkLog(GridModel& grid, QString folder, std::function<WorkLogFormat::Origin()> origin, qint64 restartAfter)
     : grid_(grid)
     , folder_(std::move(folder))
     , origin_(std::move(origin))
@@ -80,8 +79,7 @@ namespace {
 // shares the grid's rows: hashed in one pass, written in a second, never
 // held whole. A FileHash frame follows where the register is the one loaded
 // or saved, untouched: hashed there too, off the window's thread.
-WorkLogFile::Writer startWriter(const WorkLogFormat::Origin& origin, GridSnapshot snapshot, int steps,
-                                bool withHeader)
+WorkLogFile::Writer startWriter(const WorkLogFormat::Origin& origin, GridSnapshot snapshot, int steps, bool withHeader)
 {
     return [origin, steps, withHeader, snapshot = std::make_shared<GridSnapshot>(std::move(snapshot))](
                const WorkLogFile::Sink& sink) {
@@ -95,8 +93,7 @@ WorkLogFile::Writer startWriter(const WorkLogFormat::Origin& origin, GridSnapsho
             return false; // no frame holds it
         bool ok = (!withHeader || sink(WorkLogFormat::fileHeader())) &&
                   sink(WorkLogFormat::frameHeader(WorkLogFormat::FrameKind::Start, quint32(steps),
-                                                  QDateTime::currentMSecsSinceEpoch(), quint32(length),
-                                                  hash.result()));
+                      QDateTime::currentMSecsSinceEpoch(), quint32(length), hash.result()));
         WorkLogFormat::startPayload(origin, *snapshot, [&](QByteArrayView piece) { ok = ok && sink(piece); });
         return ok && sink(WorkLog::fileHashFrame(origin));
     };
@@ -111,8 +108,7 @@ QByteArray WorkLog::fileHashFrame(const WorkLogFormat::Origin& origin)
     const auto stampedAsLoaded = [&] {
         const std::optional<FileStamp> now = FileStamp::of(origin.registerPath);
         return now && qint64(now->inode) == origin.inode && qint64(now->device) == origin.device &&
-               now->size == origin.size && now->modifiedNs == origin.modifiedNs &&
-               now->changedNs == origin.changedNs;
+               now->size == origin.size && now->modifiedNs == origin.modifiedNs && now->changedNs == origin.changedNs;
     };
     if (!stampedAsLoaded())
         return {};
@@ -120,8 +116,8 @@ QByteArray WorkLog::fileHashFrame(const WorkLogFormat::Origin& origin)
     if (!stampedAsLoaded())
         return {};
     const QByteArray payload = WorkLogFormat::hashPayload(hash);
-    return WorkLogFormat::frameHeader(WorkLogFormat::FrameKind::FileHash, 0, QDateTime::currentMSecsSinceEpoch(),
-                                      payload) +
+    return WorkLogFormat::frameHeader(
+               WorkLogFormat::FrameKind::FileHash, 0, QDateTime::currentMSecsSinceEpoch(), payload) +
            payload;
 }
 
@@ -239,8 +235,7 @@ void WorkLog::end()
     file_.remove();
 }
 
-bool WorkLog::adopt(int fd, const QString& path, qint64 length, const WorkLogFormat::Origin& origin,
-                        int steps)
+bool WorkLog::adopt(int fd, const QString& path, qint64 length, const WorkLogFormat::Origin& origin, int steps)
 {
     end();
     startOrigin_ = origin;

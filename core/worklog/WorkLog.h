@@ -21,8 +21,7 @@ class GridModel;
 // step and synced with one fdatasync, so that the disk has the rest of the
 // second. A save, or dropping the work, ends the log
 // and removes its file; the next change begins a new one.
-class WorkLog : public QObject, public GridRecorder
-{
+class WorkLog : public QObject, public GridRecorder {
     Q_OBJECT
 public:
     // folder is where logs live (created when needed); origin tells,
@@ -31,7 +30,7 @@ public:
     // the grid's texts, the log begins again from the grid as it is.
     static constexpr qint64 restartAfterBytes = 32 * 1024 * 1024;
     WorkLog(GridModel& grid, QString folder, std::function<WorkLogFormat::Origin()> origin,
-                qint64 restartAfter = restartAfterBytes);
+        qint64 restartAfter = restartAfterBytes);
     ~WorkLog() override;
 
     // Changes are recorded while on: never while a load fills the grid.
@@ -52,7 +51,6 @@ public:
     QString path() const { return file_.path(); }
 
     void record(const GridChange& change) override;
-
 
     // The hash of the file at path as WorkLogFormat takes it; 0 when it
     // cannot be read.
@@ -87,8 +85,8 @@ private:
     qsizetype stepEnd_ = 0; // pending_ up to here ends on a whole step
     int pendingSteps_ = 0;
     WorkLogFormat::Origin startOrigin_;
-    int steps_ = 0;          // written since the log began
-    qint64 sinceStart_ = 0;  // bytes of changes after the start in the file
+    int steps_ = 0; // written since the log began
+    qint64 sinceStart_ = 0; // bytes of changes after the start in the file
     const qint64 restartAfter_;
     bool recording_ = false;
     bool failed_ = false; // the log could not be created: not tried again until it ends

@@ -159,8 +159,7 @@ bool WorkLogFile::restartWith(const Writer& start)
         return false; // the old log goes on
     const int old = std::exchange(fd_, fd);
     const qint64 oldLength = std::exchange(length_, 0);
-    if (writeAll(start) && ::fdatasync(fd) == 0 &&
-        ::rename(native(next).constData(), native(path_).constData()) == 0) {
+    if (writeAll(start) && ::fdatasync(fd) == 0 && ::rename(native(next).constData(), native(path_).constData()) == 0) {
         PosixIo::syncFolder(path_.section(u'/', 0, -2));
         ::close(old);
         return true;

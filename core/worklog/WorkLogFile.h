@@ -13,8 +13,7 @@
 // open, so that another start sees whether its program is still there, and
 // written on a thread of its own, each batch appended whole and ended by
 // fdatasync, so that the window never waits on the disk.
-class WorkLogFile
-{
+class WorkLogFile {
 public:
     // Takes bytes to write; answers false once writing failed.
     using Sink = std::function<bool(QByteArrayView bytes)>;
@@ -57,8 +56,7 @@ public:
     static int lockIfOrphaned(const QString& path);
 
 private:
-    struct Item
-    {
+    struct Item {
         Writer write;
         bool restart = false;
     };

@@ -23,8 +23,7 @@ constexpr qsizetype frameHeaderSize = 4 + 1 + 4 + 8 + 4 + 8;
 constexpr quint32 maxRows = FlexGrid::maxRows;
 constexpr quint32 maxCols = FlexGrid::maxCols;
 
-template <typename T>
-void put(QByteArray& out, T value)
+template<typename T> void put(QByteArray& out, T value)
 {
     static_assert(std::is_trivially_copyable_v<T>);
     out.append(reinterpret_cast<const char*>(&value), sizeof value);
@@ -53,35 +52,37 @@ void putText(QByteArray& out, CellText text)
     if (text.isNarrow() || text.isEmpty())
         putBytes(out, text.bytes());
     else
-        putBytes(out, QByteArrayView(reinterpret_cast<const char*>(text.wideText().data()),
-                                     text.wideText().size() * 2));
+        putBytes(
+            out, QByteArrayView(reinterpret_cast<const char*>(text.wideText().data()), text.wideText().size() * 2));
 }
 
 // Reads what put wrote, from bytes in memory or from a device a block at a
 // time, never past its limit; once anything is missing or out of bounds,
 // every later read fails too. A span it answers is valid until the next read.
-class Input
-{
+class Input {
 public:
-    explicit Input(QByteArrayView bytes) : view_(bytes) {}
-    Input(QIODevice& device, qint64 limit) : device_(&device), left_(limit) {}
+    explicit Input(QByteArrayView bytes)
+        : view_(bytes)
+    {
+    }
+    Input(QIODevice& device, qint64 limit)
+        : device_(&device)
+        , left_(limit)
+    {
+    }
     bool ok() const { return ok_; }
     bool atEnd() const { return pos_ >= view_.size() && left_ == 0; }
 
-    template <typename T>
-    T get()
+    template<typename T> T get()
     {
-        T value{};
+        T value {};
         if (!ensure(sizeof value))
             return value;
         std::memcpy(&value, view_.data() + pos_, sizeof value);
         pos_ += qsizetype(sizeof value);
         return value;
     }
-    QByteArrayView bytes()
-    {
-        return span(qsizetype(get<quint32>()));
-    }
+    QByteArrayView bytes() { return span(qsizetype(get<quint32>())); }
     QByteArrayView span(qsizetype size)
     {
         if (size < 0 || !ensure(size)) {
@@ -391,8 +392,8 @@ void appendChange(QByteArray& batch, const GridChange& change)
     case Kind::PermuteRows:
         put(batch, qint32(change.a));
         put(batch, quint32(change.order->size()));
-        batch.append(reinterpret_cast<const char*>(change.order->data()),
-                     qsizetype(change.order->size() * sizeof(quint32)));
+        batch.append(
+            reinterpret_cast<const char*>(change.order->data()), qsizetype(change.order->size() * sizeof(quint32)));
         return;
     }
 }
@@ -434,7 +435,7 @@ std::optional<Contents> read(QIODevice& device)
         }
         if (left > 0 || payload.result() != hash)
             break;
-        const Frame frame{at, at + frameHeaderSize, length};
+        const Frame frame {at, at + frameHeaderSize, length};
         if (kind == FrameKind::Start && !started) {
             Input origin(first);
             contents.origin = getOrigin(origin);

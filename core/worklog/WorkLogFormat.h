@@ -24,14 +24,13 @@ struct GridSnapshot;
 namespace WorkLogFormat {
 
 // The register the grid came from, as the window knew it when the log began.
-struct Origin
-{
+struct Origin {
     QString programFolder;
-    int source = 0;       // the window's own code for what the grid holds
-    QString name;         // an archive's name, where it holds one
+    int source = 0; // the window's own code for what the grid holds
+    QString name; // an archive's name, where it holds one
     bool stamped = false; // the file was there when it was loaded or saved
     qint64 device = 0, inode = 0, size = 0, modifiedNs = 0, changedNs = 0;
-    bool hashed = false;  // the file was read whole, unchanged, to hash it
+    bool hashed = false; // the file was read whole, unchanged, to hash it
     quint64 hash = 0;
     QString registerPath;
 };
@@ -59,14 +58,12 @@ void appendChange(QByteArray& batch, const GridChange& change);
 
 // A log read back: its frames found and checked, their payloads left
 // where they are in the file until the grid is rebuilt from them.
-struct Frame
-{
-    qint64 start = 0;  // of the frame, its header
+struct Frame {
+    qint64 start = 0; // of the frame, its header
     qint64 offset = 0; // of the payload
     quint32 length = 0;
 };
-struct Contents
-{
+struct Contents {
     Origin origin;
     Frame snapshot;
     std::vector<Frame> batches;

@@ -8,23 +8,21 @@
 
 // A desktop whose input boxes answer from a script, whose message boxes are
 // recorded instead of shown, and whose quit is only counted.
-class ScriptedDesktop : public Desktop
-{
+class ScriptedDesktop : public Desktop {
 public:
-    struct Message
-    {
+    struct Message {
         QString text;
         QString title;
         int busyDepth = 0; // busy pointers in force when it showed
         bool yesIsDefault = false;
     };
 
-    QStringList answers;            // taken from the front; empty text once used up
-    QStringList prompts;            // every input box's prompt, in order
-    std::vector<Message> messages;  // every message box, in order
+    QStringList answers; // taken from the front; empty text once used up
+    QStringList prompts; // every input box's prompt, in order
+    std::vector<Message> messages; // every message box, in order
     std::vector<Message> questions; // every yes/no question, in order
-    std::vector<bool> replies;      // "Да" for true, taken from the front; "Нет" once used up
-    std::vector<bool> busyChanges;  // every change of the pointer, busy or not
+    std::vector<bool> replies; // "Да" for true, taken from the front; "Нет" once used up
+    std::vector<bool> busyChanges; // every change of the pointer, busy or not
     int busyDepth = 0;
     int quits = 0;
     // Runs inside every processEvents, before the real pending events, with
@@ -34,10 +32,10 @@ public:
     std::function<void()> duringQuestion;
     int yields = 0;
 
-    QStringList offered;            // every input box's initial text, in order
+    QStringList offered; // every input box's initial text, in order
     QString inputBox(const QString& prompt, const QString& title, const QString& initial = QString()) override;
     void messageBox(const QString& text, const QString& title) override;
-    QStringList savedFiles;     // what the file dialogs answer, from the front; cancelled once used up
+    QStringList savedFiles; // what the file dialogs answer, from the front; cancelled once used up
     QStringList suggestedFiles; // every file dialog's suggestion, in order
     QString saveFileBox(const QString& title, const QString& suggested, const QString& filter) override;
     bool askYesNo(const QString& text, const QString& title) override;
@@ -54,5 +52,5 @@ public:
     std::vector<std::pair<int, int>> printedPages;
     int cancelAtPage = 0;
     bool printProgress(int page, int pages) override;
-    void printEnded() override {}
+    void printEnded() override { }
 };

@@ -2,8 +2,8 @@
 
 #include "ScriptedDesktop.h"
 #include "app/window/FrmEKLZ.h"
-#include "ui/GridWidget.h"
 #include "grid/Twips.h"
+#include "ui/GridWidget.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,8 +18,7 @@
 // A main window over a scripted desktop and a temporary program folder, with
 // the helpers the window tests share: writing the register, clicking cells and
 // buttons through real mouse events.
-struct WindowFixture
-{
+struct WindowFixture {
     QTemporaryDir temporary;
     QTemporaryDir logs;
     QDir folder;
@@ -30,8 +29,7 @@ struct WindowFixture
     // of their own, unless given.
     explicit WindowFixture(const QString& programFolder = {}, const QString& logFolder = {})
         : folder(programFolder.isEmpty() ? temporary.path() : programFolder)
-        , window(std::make_unique<FrmEKLZ>(
-              desktop, folder.path(), logFolder.isEmpty() ? logs.path() : logFolder))
+        , window(std::make_unique<FrmEKLZ>(desktop, folder.path(), logFolder.isEmpty() ? logs.path() : logFolder))
     {
         window->show();
         if (!QTest::qWaitForWindowExposed(window.get()))

@@ -6,8 +6,7 @@
 #include <QTest>
 #include <unistd.h>
 
-class TestProgramFolder : public QObject
-{
+class TestProgramFolder : public QObject {
     Q_OBJECT
 private slots:
     void registerLivesBesideTheProgramOrInTheUsersDataFolder_data();
@@ -17,16 +16,30 @@ private slots:
 void TestProgramFolder::registerLivesBesideTheProgramOrInTheUsersDataFolder_data()
 {
     QTest::addColumn<bool>("writable");
-    QTest::addColumn<QString>("holds");    // "", "thisyear.csv" or "Archive"
+    QTest::addColumn<QString>("holds"); // "", "thisyear.csv" or "Archive"
     QTest::addColumn<QString>("xdgDataHome"); // "data" below home, a relative path, or unset
-    QTest::addColumn<QString>("chosen");   // "beside", or below the temporary home
-    QTest::newRow("a folder of the user's") << true << "" << "data" << "beside";
-    QTest::newRow("read-only, holding the register") << false << "thisyear.csv" << "data" << "beside";
-    QTest::newRow("read-only, holding archives") << false << "Archive" << "data" << "beside";
-    QTest::newRow("installed") << false << "" << "data" << "data/palomet";
-    QTest::newRow("installed, no XDG_DATA_HOME") << false << "" << "" << ".local/share/palomet";
-    QTest::newRow("installed, relative XDG_DATA_HOME") << false << "" << "rel/data" << ".local/share/palomet";
-    QTest::newRow("a system folder, even for root") << true << "/usr/bin" << "data" << "data/palomet";
+    QTest::addColumn<QString>("chosen"); // "beside", or below the temporary home
+    QTest::newRow("a folder of the user's") << true << ""
+                                            << "data"
+                                            << "beside";
+    QTest::newRow("read-only, holding the register") << false << "thisyear.csv"
+                                                     << "data"
+                                                     << "beside";
+    QTest::newRow("read-only, holding archives") << false << "Archive"
+                                                 << "data"
+                                                 << "beside";
+    QTest::newRow("installed") << false << ""
+                               << "data"
+                               << "data/palomet";
+    QTest::newRow("installed, no XDG_DATA_HOME") << false << ""
+                                                 << ""
+                                                 << ".local/share/palomet";
+    QTest::newRow("installed, relative XDG_DATA_HOME") << false << ""
+                                                       << "rel/data"
+                                                       << ".local/share/palomet";
+    QTest::newRow("a system folder, even for root") << true << "/usr/bin"
+                                                    << "data"
+                                                    << "data/palomet";
 }
 
 void TestProgramFolder::registerLivesBesideTheProgramOrInTheUsersDataFolder()

@@ -33,8 +33,7 @@ void writeArchive(WindowFixture& f, const QString& name)
 
 } // namespace
 
-class TestSaveGuard : public QObject
-{
+class TestSaveGuard : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { installFontSubstitutions(); }
@@ -88,7 +87,7 @@ void TestSaveGuard::registerSaveAsksUnlessTheGridHoldsTheFile()
             onDisk.clear();
         } else if (step == u"archive") {
             writeArchive(f, QStringLiteral("2009.csv"));
-            f.desktop.answers = QStringList{QStringLiteral("2009")};
+            f.desktop.answers = QStringList {QStringLiteral("2009")};
             f.press("CmdZArch");
         } else if (step == u"broken") {
             onDisk = encoded(sample) + QByteArray(RegisterFormat::maxLineLength + 1, 'x');
@@ -130,7 +129,7 @@ void TestSaveGuard::registerSaveAsksUnlessTheGridHoldsTheFile()
     if (asked.isEmpty()) {
         QVERIFY(f.desktop.questions.empty());
     } else {
-        QCOMPARE(f.desktop.questions.size(), size_t{1});
+        QCOMPARE(f.desktop.questions.size(), size_t {1});
         QVERIFY2(f.desktop.questions[0].text.contains(asked), qPrintable(f.desktop.questions[0].text));
         QCOMPARE(f.desktop.questions[0].title, QStringLiteral("Palomet"));
     }
@@ -146,11 +145,11 @@ void TestSaveGuard::saveAsAsksBeforeReplacingAnArchive_data()
     QTest::addColumn<QStringList>("existing");
     QTest::addColumn<bool>("reply");
     QTest::addColumn<QString>("asked");
-    QTest::newRow("new name") << QStringList{} << false << "";
-    QTest::newRow("exists: no") << QStringList{"2009.csv"} << false << "уже существует";
-    QTest::newRow("exists: yes") << QStringList{"2009.csv"} << true << "уже существует";
-    QTest::newRow("in another case") << QStringList{"2009.CSV"} << true << "«2009.CSV»";
-    QTest::newRow("both") << QStringList{"2009.csv", "2009.Csv"} << false << "«2009.Csv»";
+    QTest::newRow("new name") << QStringList {} << false << "";
+    QTest::newRow("exists: no") << QStringList {"2009.csv"} << false << "уже существует";
+    QTest::newRow("exists: yes") << QStringList {"2009.csv"} << true << "уже существует";
+    QTest::newRow("in another case") << QStringList {"2009.CSV"} << true << "«2009.CSV»";
+    QTest::newRow("both") << QStringList {"2009.csv", "2009.Csv"} << false << "«2009.Csv»";
 }
 
 void TestSaveGuard::saveAsAsksBeforeReplacingAnArchive()
@@ -162,7 +161,7 @@ void TestSaveGuard::saveAsAsksBeforeReplacingAnArchive()
     for (const QString& name : existing)
         writeArchive(f, name);
     f.grid().setTextMatrix(1, 6, QStringLiteral("EDITED"));
-    f.desktop.answers = QStringList{QStringLiteral("2009")};
+    f.desktop.answers = QStringList {QStringLiteral("2009")};
     f.desktop.replies = {reply};
     f.press("CmdSaveAs");
     QCOMPARE(f.desktop.questions.size(), size_t(!asked.isEmpty()));
@@ -181,12 +180,12 @@ void TestSaveGuard::archivesAreFoundInAnyCase_data()
     QTest::addColumn<QStringList>("files");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<bool>("loaded");
-    QTest::newRow("exact name") << QStringList{"ARCH.csv"} << "arch" << true;
-    QTest::newRow("other case") << QStringList{"2008.CSV"} << "2008" << true;
-    QTest::newRow("two candidates") << QStringList{"arch.csv", "Arch.CSV"} << "arch" << false;
-    QTest::newRow("a kept version") << QStringList{"../Backup/thisyear-2026-12-01-090000.csv"}
+    QTest::newRow("exact name") << QStringList {"ARCH.csv"} << "arch" << true;
+    QTest::newRow("other case") << QStringList {"2008.CSV"} << "2008" << true;
+    QTest::newRow("two candidates") << QStringList {"arch.csv", "Arch.CSV"} << "arch" << false;
+    QTest::newRow("a kept version") << QStringList {"../Backup/thisyear-2026-12-01-090000.csv"}
                                     << "thisyear-2026-12-01-090000" << true;
-    QTest::newRow("a link out of Archive") << QStringList{"->../thisyear.csv"} << "link" << false;
+    QTest::newRow("a link out of Archive") << QStringList {"->../thisyear.csv"} << "link" << false;
 }
 
 void TestSaveGuard::archivesAreFoundInAnyCase()
@@ -198,7 +197,7 @@ void TestSaveGuard::archivesAreFoundInAnyCase()
     for (const QString& name : files)
         writeArchive(f, name);
     f.grid().setTextMatrix(1, 0, QStringLiteral("before"));
-    f.desktop.answers = QStringList{typed};
+    f.desktop.answers = QStringList {typed};
     f.desktop.replies = {true};
     f.press("CmdZArch");
     QCOMPARE(f.grid().TextMatrix(1, 6), loaded ? QStringLiteral("Иванов") : QString());
@@ -224,20 +223,20 @@ void TestSaveGuard::readOnlyFolderWritesTheFileInPlace()
     QVERIFY(QFile::setPermissions(f.path(QStringLiteral("Archive")), readOnly));
     QVERIFY(QFile::setPermissions(f.folder.path(), readOnly));
     f.press("CmdSave");
-    f.desktop.answers = QStringList{QStringLiteral("2009")};
+    f.desktop.answers = QStringList {QStringLiteral("2009")};
     f.desktop.replies = {true};
     f.press("CmdSaveAs");
-    f.desktop.answers = QStringList{QStringLiteral("2010")}; // no file to write in place
+    f.desktop.answers = QStringList {QStringLiteral("2010")}; // no file to write in place
     f.press("CmdSaveAs");
     QVERIFY(QFile::setPermissions(f.path(QStringLiteral("Archive")), QFile::ExeOwner));
-    f.desktop.answers = QStringList{QStringLiteral("2009")};
+    f.desktop.answers = QStringList {QStringLiteral("2009")};
     f.press("CmdZArch"); // an Archive that cannot be read says so
     QFile::setPermissions(f.folder.path(), readOnly | QFile::WriteOwner);
     QFile::setPermissions(f.path(QStringLiteral("Archive")), readOnly | QFile::WriteOwner);
 
     QCOMPARE(f.readBytes(), edited);
     QCOMPARE(f.readBytes(QStringLiteral("Archive/2009.csv")), edited);
-    QCOMPARE(f.desktop.messages.size(), size_t{2});
+    QCOMPARE(f.desktop.messages.size(), size_t {2});
     QVERIFY(f.desktop.messages[0].text.contains(QStringLiteral("2010.csv")));
     QVERIFY(f.desktop.messages[1].text.contains(QStringLiteral("нельзя прочитать")));
     const QDir kept(data.filePath(QStringLiteral("palomet/Backup")));
@@ -247,18 +246,25 @@ void TestSaveGuard::readOnlyFolderWritesTheFileInPlace()
 
 void TestSaveGuard::loadAsksBeforeDroppingChanges_data()
 {
-    QTest::addColumn<QString>("load");   // the button
+    QTest::addColumn<QString>("load"); // the button
     QTest::addColumn<QString>("change"); // made after opening the register
     QTest::addColumn<bool>("reply");
     QTest::addColumn<bool>("asks");
-    QTest::newRow("unchanged") << "CmdZagruz" << "" << false << false;
-    QTest::newRow("a row added, no") << "CmdZagruz" << "CmdAddS" << false << true;
-    QTest::newRow("a row added, yes") << "CmdZagruz" << "CmdAddS" << true << true;
-    QTest::newRow("a pending cell box, no") << "CmdZagruz" << "overlay" << false << true;
-    QTest::newRow("sorted, archive, no") << "CmdZArch" << "sort" << false << true;
-    QTest::newRow("a column deleted, archive, yes") << "CmdZArch" << "CmdDelC" << true << true;
+    QTest::newRow("unchanged") << "CmdZagruz"
+                               << "" << false << false;
+    QTest::newRow("a row added, no") << "CmdZagruz"
+                                     << "CmdAddS" << false << true;
+    QTest::newRow("a row added, yes") << "CmdZagruz"
+                                      << "CmdAddS" << true << true;
+    QTest::newRow("a pending cell box, no") << "CmdZagruz"
+                                            << "overlay" << false << true;
+    QTest::newRow("sorted, archive, no") << "CmdZArch"
+                                         << "sort" << false << true;
+    QTest::newRow("a column deleted, archive, yes") << "CmdZArch"
+                                                    << "CmdDelC" << true << true;
     // The click's blocking pass only writes the dates the file already holds.
-    QTest::newRow("a click, its pass equal") << "CmdZagruz" << "click" << false << false;
+    QTest::newRow("a click, its pass equal") << "CmdZagruz"
+                                             << "click" << false << false;
 }
 
 void TestSaveGuard::loadAsksBeforeDroppingChanges()
@@ -285,7 +291,7 @@ void TestSaveGuard::loadAsksBeforeDroppingChanges()
     const QString before = f.grid().TextMatrix(1, 6);
     const int rows = f.grid().Rows();
     const int cols = f.grid().Cols();
-    f.desktop.answers = QStringList{QStringLiteral("2009")};
+    f.desktop.answers = QStringList {QStringLiteral("2009")};
     f.desktop.replies = {reply};
     f.press(load.toLatin1().constData());
     QCOMPARE(f.desktop.questions.size(), size_t(asks));
@@ -299,8 +305,7 @@ void TestSaveGuard::loadAsksBeforeDroppingChanges()
         QCOMPARE(f.grid().Cols(), cols);
         QVERIFY(change != u"overlay" || f.overlay()->isVisible());
     } else {
-        QCOMPARE(f.grid().TextMatrix(1, 6), load == u"CmdZArch" ? QStringLiteral("Иванов")
-                                                               : QStringLiteral("Петров"));
+        QCOMPARE(f.grid().TextMatrix(1, 6), load == u"CmdZArch" ? QStringLiteral("Иванов") : QStringLiteral("Петров"));
     }
 }
 

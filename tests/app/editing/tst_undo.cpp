@@ -35,8 +35,7 @@ void ctrl(WindowFixture& f, Qt::Key key)
 
 } // namespace
 
-class TestUndo : public QObject
-{
+class TestUndo : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { installFontSubstitutions(); }
@@ -51,14 +50,14 @@ void TestUndo::everyChangeIsOneStep_data()
 {
     QTest::addColumn<QString>("operation");
     QTest::addColumn<QString>("action"); // undo, redo, save then undo, the context menu
-    const char* operations[] = {"cell box", "input line", "Ввод", "CmdAddS", "CmdDelS",
-                                "CmdAddC", "CmdDelC", "CmdSortC", "header sort",
-                                "activation date, cell box", "activation date, input line"};
+    const char* operations[] = {"cell box", "input line", "Ввод", "CmdAddS", "CmdDelS", "CmdAddC", "CmdDelC",
+        "CmdSortC", "header sort", "activation date, cell box", "activation date, input line"};
     for (const char* operation : operations)
         for (const char* action : {"undo", "redo", "save, undo", "menu"})
             QTest::addRow("%s, %s", operation, action) << QString::fromUtf8(operation) << QString::fromLatin1(action);
     // An untouched cell box is closed by the undo, not committed as a step.
-    QTest::newRow("CmdDelS under an open cell box, undo") << "box, CmdDelS" << "undo";
+    QTest::newRow("CmdDelS under an open cell box, undo") << "box, CmdDelS"
+                                                          << "undo";
 }
 
 void TestUndo::everyChangeIsOneStep()
@@ -161,29 +160,36 @@ void TestUndo::undoTakesBackWhatTheWindowChanged_data()
     // '|'-separated: "loaded" (the grid as loaded), "ROW,COL=TEXT", "rows=N",
     // "cols=N", "text=CLIPBOARD", "csv=CLIPBOARD'S CSV", "message=PART".
     QTest::addColumn<QString>("expected");
-    QTest::newRow("the pass over moved owners, one undo")
-        << "CmdDelC/click:1,3/CmdSortC/click:2,0/undo" << "1,6=Петров|2,6=Иванов|cols=7";
-    QTest::newRow("the pass over moved owners, all undone")
-        << "CmdDelC/click:1,3/CmdSortC/click:2,0/undo/undo" << "loaded";
-    QTest::newRow("an activation date undone with its blocking date")
-        << "retype:1,2,01.06.2010/click:2,0/undo" << "loaded";
-    QTest::newRow("an activation date redone with its blocking date")
-        << "retype:1,2,01.06.2010/click:2,0/undo/redo" << "1,2=01.06.2010|1,3=01.08.2011";
+    QTest::newRow("the pass over moved owners, one undo") << "CmdDelC/click:1,3/CmdSortC/click:2,0/undo"
+                                                          << "1,6=Петров|2,6=Иванов|cols=7";
+    QTest::newRow("the pass over moved owners, all undone") << "CmdDelC/click:1,3/CmdSortC/click:2,0/undo/undo"
+                                                            << "loaded";
+    QTest::newRow("an activation date undone with its blocking date") << "retype:1,2,01.06.2010/click:2,0/undo"
+                                                                      << "loaded";
+    QTest::newRow("an activation date redone with its blocking date") << "retype:1,2,01.06.2010/click:2,0/undo/redo"
+                                                                      << "1,2=01.06.2010|1,3=01.08.2011";
     QTest::newRow("typed, clicked again, a row added, undone")
-        << "retype:2,6,NEW/box/CmdAddS/menu:Отменить: добавление строки 4/undo" << "2,6=NEW|rows=4";
-    QTest::newRow("typed, a row deleted, undone") << "retype:2,6,NEW/CmdDelS/undo" << "2,6=NEW|rows=4";
-    QTest::newRow("the box after a row deletion") << "click:1,0/CmdDelS/click:2,1" << "1,0=1|rows=3";
-    QTest::newRow("the box after two column deletions") << "click:1,6/CmdDelC/CmdDelC/click:2,1" << "1,5=8";
+        << "retype:2,6,NEW/box/CmdAddS/menu:Отменить: добавление строки 4/undo"
+        << "2,6=NEW|rows=4";
+    QTest::newRow("typed, a row deleted, undone") << "retype:2,6,NEW/CmdDelS/undo"
+                                                  << "2,6=NEW|rows=4";
+    QTest::newRow("the box after a row deletion") << "click:1,0/CmdDelS/click:2,1"
+                                                  << "1,0=1|rows=3";
+    QTest::newRow("the box after two column deletions") << "click:1,6/CmdDelC/CmdDelC/click:2,1"
+                                                        << "1,5=8";
     QTest::newRow("copied as tab-separated lines and CSV")
-        << "select:1,5,2,6/copy" << "text=8\tПетров\n7\tИванов\n|csv=8,Петров\r\n7,Иванов\r\n";
-    QTest::newRow("pasted past the last row, which it adds")
-        << "select:1,5,2,6/copy/select:3,5,3,5/paste" << "3,5=8|3,6=Петров|4,5=7|4,6=Иванов|rows=5";
-    QTest::newRow("a paste is one step") << "select:1,5,2,6/copy/select:3,5,3,5/paste/undo" << "loaded";
+        << "select:1,5,2,6/copy"
+        << "text=8\tПетров\n7\tИванов\n|csv=8,Петров\r\n7,Иванов\r\n";
+    QTest::newRow("pasted past the last row, which it adds") << "select:1,5,2,6/copy/select:3,5,3,5/paste"
+                                                             << "3,5=8|3,6=Петров|4,5=7|4,6=Иванов|rows=5";
+    QTest::newRow("a paste is one step") << "select:1,5,2,6/copy/select:3,5,3,5/paste/undo"
+                                         << "loaded";
     QTest::newRow("a register line pasted") << "clip:5;500;;;ЭКР;;Орлов;\r\n/select:2,0,2,0/paste"
                                             << "2,0=5|2,1=500|2,2=|2,6=Орлов|cols=8";
     QTest::newRow("a character the file cannot hold") << "clip:ЭКЛЗ 😀/select:1,6,1,6/paste"
                                                       << "loaded|message=«😀» (U+1F600)";
-    QTest::newRow("the box copies its cell when nothing is selected") << "click:1,6/boxcopy" << "text=Петров\n";
+    QTest::newRow("the box copies its cell when nothing is selected") << "click:1,6/boxcopy"
+                                                                      << "text=Петров\n";
 }
 
 void TestUndo::undoTakesBackWhatTheWindowChanged()

@@ -62,8 +62,7 @@ using Edits = std::map<int, qint64>;
 
 } // namespace
 
-class TestPowerCut : public QObject
-{
+class TestPowerCut : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
@@ -105,7 +104,8 @@ void TestPowerCut::initTestCase()
     up.setProcessEnvironment(environment);
     up.start(QStringLiteral("bash"), {tool_, QStringLiteral("up")});
     if (!up.waitForFinished(600000) || up.exitCode() != 0)
-        QSKIP(qPrintable(QStringLiteral("LazyFS did not come up: ") + QString::fromLocal8Bit(up.readAllStandardError().right(300))));
+        QSKIP(qPrintable(
+            QStringLiteral("LazyFS did not come up: ") + QString::fromLocal8Bit(up.readAllStandardError().right(300))));
     mount_ = QString::fromLocal8Bit(up.readAllStandardOutput()).trimmed().split(u'\n').last();
 }
 
@@ -161,7 +161,7 @@ void TestPowerCut::cutInsideASaveLeavesAWholeRegister()
     }
     if (inPlace)
         QCOMPARE(::link(qPrintable(path), qPrintable(folder + QStringLiteral("/second name.csv"))), 0);
-    QSet<QByteArray> versions{sha(current)};
+    QSet<QByteArray> versions {sha(current)};
     qint64 saveMs = 1000;
     for (int round = 0; round < 6; ++round) {
         const QByteArray marker = "MARK" + QByteArray::number(round);
@@ -169,7 +169,7 @@ void TestPowerCut::cutInsideASaveLeavesAWholeRegister()
         versions.insert(sha(next));
         QProcess saver;
         saver.start(QCoreApplication::applicationDirPath() + QStringLiteral("/save_register"),
-                    {folder, QString::fromLatin1(marker)});
+            {folder, QString::fromLatin1(marker)});
         QVERIFY(saver.waitForStarted());
         while (!saver.readAllStandardOutput().contains("saving"))
             QVERIFY(saver.waitForReadyRead(60000));
@@ -189,19 +189,19 @@ void TestPowerCut::cutInsideASaveLeavesAWholeRegister()
         const QString backup = folder + QStringLiteral("/Backup");
         for (const QString& version : QDir(backup).entryList(QDir::Files))
             QVERIFY2(versions.contains(sha(fileBytes(backup + u'/' + version))),
-                     qPrintable(QStringLiteral("round %1: %2 is not a whole version").arg(round).arg(version)));
+                qPrintable(QStringLiteral("round %1: %2 is not a whole version").arg(round).arg(version)));
         if (inPlace && now != sha(current) && now != sha(next)) {
             // Torn in place: its kept version, synced before the write, is the old file.
             const QStringList kept = KeptVersions::versions(backup, QStringLiteral("thisyear"));
             QVERIFY2(!kept.isEmpty() && fileBytes(kept.last()) == current,
-                     qPrintable(QStringLiteral("round %1: torn without a kept version").arg(round)));
+                qPrintable(QStringLiteral("round %1: torn without a kept version").arg(round)));
             QFile file(path);
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write(current) == current.size() && file.flush());
             ::fsync(file.handle());
             continue;
         }
         QVERIFY2(now == sha(current) || now == sha(next),
-                 qPrintable(QStringLiteral("round %1: the register is torn").arg(round)));
+            qPrintable(QStringLiteral("round %1: the register is torn").arg(round)));
         if (now == sha(next))
             current = next;
     }
@@ -215,7 +215,7 @@ Edits TestPowerCut::editAndKill(const QString& folder, const QStringList& extra,
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     editor.setProcessEnvironment(environment);
     editor.start(QCoreApplication::applicationDirPath() + QStringLiteral("/worklog_edits"),
-                 QStringList{folder, folder + QStringLiteral("/logs")} + extra);
+        QStringList {folder, folder + QStringLiteral("/logs")} + extra);
     Edits edits;
     if (!editor.waitForStarted())
         return edits;
@@ -248,10 +248,10 @@ void TestPowerCut::checkEdits(const FlexGrid& grid, const Edits& edits, qint64 s
         const QString text = grid.TextMatrix(row, 6);
         const int edit = text.startsWith(u'E') ? text.mid(1).toInt() : -1;
         QVERIFY2(edit >= oldest && edit <= std::max(newest, oldest) + 5 && (edit == -1 || edit % 5 == row - 1),
-                 qPrintable(QStringLiteral("row %1 holds %2; edit %3 was made a second before the cut")
-                                .arg(row)
-                                .arg(text)
-                                .arg(oldest)));
+            qPrintable(QStringLiteral("row %1 holds %2; edit %3 was made a second before the cut")
+                           .arg(row)
+                           .arg(text)
+                           .arg(oldest)));
     }
 }
 
@@ -282,7 +282,7 @@ void TestPowerCut::cutLosesNoEditOlderThanASecond()
     if (when == u"recovered") {
         // Taken back, carried on, and cut again.
         const Edits more = editAndKill(folder, {QStringLiteral("recover"), QStringLiteral("1000")}, 1000,
-                                       1000 + QRandomGenerator::global()->bounded(5, 30));
+            1000 + QRandomGenerator::global()->bounded(5, 30));
         QVERIFY(!more.empty());
         edits.insert(more.begin(), more.end());
         endedAt = QDateTime::currentMSecsSinceEpoch();
@@ -292,13 +292,15 @@ void TestPowerCut::cutLosesNoEditOlderThanASecond()
     WindowFixture next(folder, folder + QStringLiteral("/logs"));
     next.desktop.replies = {when != u"no"};
     next.window->offerRecovery();
-    QVERIFY2(next.desktop.messages.empty(), qPrintable(next.desktop.messages.empty() ? QString() : next.desktop.messages[0].text));
+    QVERIFY2(next.desktop.messages.empty(),
+        qPrintable(next.desktop.messages.empty() ? QString() : next.desktop.messages[0].text));
     const FlexGrid* recovered = &next.grid();
     std::unique_ptr<WindowFixture> afterCut;
     if (when == u"no" && !next.desktop.questions.empty()) {
         // Kept in Backup, synced: the power may go at once.
         cut();
-        const QStringList versions = QDir(folder + QStringLiteral("/Backup")).entryList({QStringLiteral("thisyear-recovered-*")});
+        const QStringList versions =
+            QDir(folder + QStringLiteral("/Backup")).entryList({QStringLiteral("thisyear-recovered-*")});
         QCOMPARE(versions.size(), 1);
         afterCut = std::make_unique<WindowFixture>(folder, folder + QStringLiteral("/logs"));
         afterCut->desktop.answers = {QFileInfo(versions[0]).completeBaseName()};

@@ -23,8 +23,7 @@ QStringList logsIn(const QString& folder)
 
 } // namespace
 
-class TestRecovery : public QObject
-{
+class TestRecovery : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { installFontSubstitutions(); }
@@ -40,7 +39,7 @@ void TestRecovery::workSurvivesTheEndOfItsProgram_data()
 {
     QTest::addColumn<int>("signal");
     QTest::addColumn<QString>("then"); // what happens before the next start
-    QTest::addColumn<bool>("reply");   // to the recovery question
+    QTest::addColumn<bool>("reply"); // to the recovery question
     for (int round = 1; round <= 3; ++round)
         QTest::addRow("killed, round %d", round) << int(SIGKILL) << "" << true;
     QTest::newRow("terminated") << int(SIGTERM) << "" << true;
@@ -58,8 +57,8 @@ void TestRecovery::workSurvivesTheEndOfItsProgram()
     f.writeRegister(sample);
     QProcess editor;
     editor.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    editor.start(QCoreApplication::applicationDirPath() + QStringLiteral("/worklog_edits"),
-                 {f.folder.path(), f.logs.path()});
+    editor.start(
+        QCoreApplication::applicationDirPath() + QStringLiteral("/worklog_edits"), {f.folder.path(), f.logs.path()});
     QVERIFY(editor.waitForStarted());
     // Ended at any moment of the first 40 edits, made 40 ms apart, or of
     // the slower ones after. A torn log loses its last frame, the
@@ -103,14 +102,15 @@ void TestRecovery::workSurvivesTheEndOfItsProgram()
     QVERIFY2(next.desktop.questions[0].text.startsWith(
                  QStringLiteral("Palomet был закрыт, не сохранив изменения в %1 (")
                      .arg(QDir::toNativeSeparators(f.path(QStringLiteral("thisyear.csv"))))),
-             qPrintable(next.desktop.questions[0].text));
+        qPrintable(next.desktop.questions[0].text));
     QVERIFY(next.desktop.messages.empty());
 
     const FlexGrid* recovered = &next.grid();
     if (!reply) {
         // "Нет" keeps the work in Backup, where "Загрузить архив" finds it.
         QCOMPARE(logsIn(f.logs.path()).size(), 0);
-        const QStringList versions = QDir(f.path(QStringLiteral("Backup"))).entryList({QStringLiteral("thisyear-recovered-*.csv")});
+        const QStringList versions =
+            QDir(f.path(QStringLiteral("Backup"))).entryList({QStringLiteral("thisyear-recovered-*.csv")});
         QCOMPARE(versions.size(), 1);
         next.desktop.answers = {versions[0]};
         next.press("CmdZArch");
@@ -124,7 +124,7 @@ void TestRecovery::workSurvivesTheEndOfItsProgram()
         const QString text = recovered->TextMatrix(row, 6);
         const int edit = text.startsWith(u'E') ? text.mid(1).toInt() : -1;
         QVERIFY2(edit >= oldest && (edit == -1 || (edit % 5 == row - 1 && edit <= int(madeAt.size()))),
-                 qPrintable(QStringLiteral("row %1 holds %2, edit %3 made before the end").arg(row).arg(text).arg(oldest)));
+            qPrintable(QStringLiteral("row %1 holds %2, edit %3 made before the end").arg(row).arg(text).arg(oldest)));
     }
     if (!reply)
         return;
@@ -199,7 +199,8 @@ void TestRecovery::workTheFileCannotHoldComesBack()
     QCOMPARE(again.desktop.messages.size(), size_t(1));
     QVERIFY(again.desktop.messages[0].text.contains(QStringLiteral("UTF-8")));
     QVERIFY(logsIn(logs).isEmpty());
-    const QStringList kept = QDir(again.path(QStringLiteral("Backup"))).entryList({QStringLiteral("thisyear-recovered-*")});
+    const QStringList kept =
+        QDir(again.path(QStringLiteral("Backup"))).entryList({QStringLiteral("thisyear-recovered-*")});
     QCOMPARE(kept.size(), 1);
     again.desktop.answers = {QFileInfo(kept[0]).completeBaseName()};
     again.press("CmdZArch");

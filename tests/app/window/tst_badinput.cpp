@@ -6,8 +6,7 @@
 #include <QDir>
 #include <QRandomGenerator>
 
-class TestBadInput : public QObject
-{
+class TestBadInput : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { installFontSubstitutions(); }
@@ -34,7 +33,7 @@ void TestBadInput::binaryGarbageLoadsOrIsReported()
         f.writeBytes(garbage);
         f.press("CmdZagruz");
         if (round % 2) {
-            QCOMPARE(f.desktop.messages.size(), size_t{1});
+            QCOMPARE(f.desktop.messages.size(), size_t {1});
         } else {
             QVERIFY(f.desktop.messages.empty());
             QCOMPARE(f.grid().Rows() - 1, RegisterFormat::parse(garbage)->size());
@@ -80,7 +79,7 @@ void TestBadInput::readOnlyFolderIsReported()
     if (!guard.ok())
         QSKIP("cannot make a folder read-only here");
     f.press("CmdSave");
-    QCOMPARE(f.desktop.messages.size(), size_t{1});
+    QCOMPARE(f.desktop.messages.size(), size_t {1});
     QVERIFY(f.desktop.messages[0].text.contains(f.path(QStringLiteral("thisyear.csv"))));
     QCOMPARE(f.desktop.messages[0].title, QStringLiteral("Palomet"));
     QVERIFY(!QFile::exists(f.path(QStringLiteral("thisyear.csv"))));
@@ -93,7 +92,7 @@ void TestBadInput::folderNamedLikeTheRegisterIsReported()
     QVERIFY(QDir(f.folder.path()).mkdir(QStringLiteral("thisyear.csv")));
     f.grid().setTextMatrix(1, 0, QStringLiteral("kept"));
     f.press("CmdSave");
-    QCOMPARE(f.desktop.messages.size(), size_t{1});
+    QCOMPARE(f.desktop.messages.size(), size_t {1});
     QVERIFY(f.desktop.messages[0].text.contains(QStringLiteral("папка")));
     QCOMPARE(f.grid().TextMatrix(1, 0), QStringLiteral("kept"));
 }
@@ -102,12 +101,12 @@ void TestBadInput::archiveThatIsAFileIsReported()
 {
     WindowFixture f;
     f.writeBytes("not a folder", QStringLiteral("Archive"));
-    f.desktop.answers = QStringList{QStringLiteral("2009"), QStringLiteral("2009")};
+    f.desktop.answers = QStringList {QStringLiteral("2009"), QStringLiteral("2009")};
     f.press("CmdSaveAs");
-    QCOMPARE(f.desktop.messages.size(), size_t{1});
+    QCOMPARE(f.desktop.messages.size(), size_t {1});
     QVERIFY(f.desktop.messages[0].text.contains(QStringLiteral("Archive")));
     f.press("CmdZArch");
-    QCOMPARE(f.desktop.messages.size(), size_t{2});
+    QCOMPARE(f.desktop.messages.size(), size_t {2});
     QCOMPARE(f.desktop.messages[1].text, QStringLiteral("Не могу найти  указанный год."));
     QCOMPARE(f.readBytes(QStringLiteral("Archive")), QByteArray("not a folder"));
 }
@@ -124,7 +123,7 @@ void TestBadInput::fullDiskIsReportedAndTheOldFileKept()
         f.grid().AddItem(QStringLiteral("8710000101"));
     f.desktop.replies = {true}; // replace the register never opened here
     f.press("CmdSave");
-    QCOMPARE(f.desktop.messages.size(), size_t{1});
+    QCOMPARE(f.desktop.messages.size(), size_t {1});
     QVERIFY(f.desktop.messages[0].text.contains(QStringLiteral("не хватает места")));
     QCOMPARE(f.readBytes(), old);
 }
@@ -153,11 +152,11 @@ void TestBadInput::busyPointerReturnsAfterEveryOperation()
     if (operation == u"save") {
         f.press("CmdSave");
     } else if (operation == u"save as") {
-        f.desktop.answers = QStringList{QStringLiteral("2009")};
+        f.desktop.answers = QStringList {QStringLiteral("2009")};
         f.press("CmdSaveAs");
     } else if (operation == u"long name") {
         f.grid().setTextMatrix(1, 6, QStringLiteral("ok"));
-        f.desktop.answers = QStringList{QString(200, u'Я')}; // 400 bytes in UTF-8
+        f.desktop.answers = QStringList {QString(200, u'Я')}; // 400 bytes in UTF-8
         f.press("CmdSaveAs");
         QVERIFY(f.desktop.messages.at(0).text.contains(QStringLiteral("имя файла слишком длинное")));
     } else if (operation == u"load") {
@@ -170,12 +169,12 @@ void TestBadInput::busyPointerReturnsAfterEveryOperation()
     } else if (operation == u"sort") {
         QTest::mouseClick(f.window->gridWidget()->viewport(), Qt::LeftButton, {}, f.cellCentre(0, 0));
     } else {
-        f.desktop.answers = QStringList{QStringLiteral("1")};
+        f.desktop.answers = QStringList {QStringLiteral("1")};
         f.press("CmdSearh");
     }
     QVERIFY(!f.desktop.busyChanges.empty());
     QCOMPARE(std::count(f.desktop.busyChanges.begin(), f.desktop.busyChanges.end(), true),
-             std::count(f.desktop.busyChanges.begin(), f.desktop.busyChanges.end(), false));
+        std::count(f.desktop.busyChanges.begin(), f.desktop.busyChanges.end(), false));
     QCOMPARE(f.desktop.busyDepth, 0);
     QCOMPARE(f.desktop.messages.size(), size_t(fails));
     for (const auto& message : f.desktop.messages)

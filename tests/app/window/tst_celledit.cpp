@@ -6,8 +6,7 @@ const QString sample = QStringLiteral("1;100;15.01.2009;01.03.2010;ЭКР;7;Ив
                                       "2;200;31.10.2008;01.12.2009;АМС;8;Петров;\r\n");
 }
 
-class TestCellEdit : public QObject
-{
+class TestCellEdit : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { installFontSubstitutions(); }
@@ -36,8 +35,7 @@ void TestCellEdit::overlayCoversTheClickedCell()
     QTRY_VERIFY(overlay->hasFocus());
     QCOMPARE(overlay->text(), QStringLiteral("АМС"));
     FlexGrid& grid = f.grid();
-    const QRect cell(grid.Left() + grid.colLeft(4), grid.Top() + grid.rowTop(2), grid.ColWidth(4),
-                     grid.RowHeight(2));
+    const QRect cell(grid.Left() + grid.colLeft(4), grid.Top() + grid.rowTop(2), grid.ColWidth(4), grid.RowHeight(2));
     QCOMPARE(overlay->geometry(), Twips::toPixels(cell));
     QVERIFY(!overlay->hasFrame());
 }

@@ -1,7 +1,7 @@
-#include "WindowFixture.h"
-#include "app/window/Dialog.h"
-#include "app/desktop/Fonts.h"
 #include "FileSystemHelpers.h"
+#include "WindowFixture.h"
+#include "app/desktop/Fonts.h"
+#include "app/window/Dialog.h"
 
 #include <QLabel>
 
@@ -31,8 +31,7 @@ const QString sample = QStringLiteral("1;100;15.01.2009;01.03.2010;ЭКР;7;Ив
 
 } // namespace
 
-class TestExit : public QObject
-{
+class TestExit : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { installFontSubstitutions(); }
@@ -53,7 +52,7 @@ private slots:
 void TestExit::exitAsksOnlyWhenWorkWouldBeLost_data()
 {
     QTest::addColumn<QString>("change"); // made after opening the register
-    QTest::addColumn<bool>("saved");     // and then saved
+    QTest::addColumn<bool>("saved"); // and then saved
     QTest::addColumn<bool>("asks");
     QTest::newRow("opened only") << "" << false << false;
     QTest::newRow("a row added") << "CmdAddS" << false << true;
@@ -129,7 +128,7 @@ void TestExit::secondExitRaisesTheSameDialog()
     f.press("CmdProd");
     Dialog* first = openDialogs().value(0);
     f.press("CmdProd");
-    QCOMPARE(openDialogs(), QList<Dialog*>{first});
+    QCOMPARE(openDialogs(), QList<Dialog*> {first});
     answer("CmdCancel");
 }
 
@@ -146,7 +145,7 @@ void TestExit::yesSavesTheGridAsItIsThenEnds()
     QCOMPARE(f.desktop.quits, 1);
     QVERIFY(openDialogs().isEmpty());
     QCOMPARE(f.readBytes(),
-             QStringEncoder("windows-1251").encode(QStringLiteral("1;100;15.01.2009;01.03.2010;ЭКР;7;Сидоров;\r\n")));
+        QStringEncoder("windows-1251").encode(QStringLiteral("1;100;15.01.2009;01.03.2010;ЭКР;7;Сидоров;\r\n")));
 }
 
 void TestExit::yesWhoseSaveFailsKeepsTheProgram()
@@ -158,7 +157,7 @@ void TestExit::yesWhoseSaveFailsKeepsTheProgram()
     answer("OKButton");
     QCOMPARE(f.desktop.quits, 0);
     QVERIFY(openDialogs().isEmpty());
-    QCOMPARE(f.desktop.messages.size(), size_t{1});
+    QCOMPARE(f.desktop.messages.size(), size_t {1});
     QVERIFY(f.desktop.messages[0].text.contains(QStringLiteral("строке 1, колонке 7")));
     QVERIFY(f.desktop.messages[0].text.contains(QStringLiteral("«Владелец»")));
     QCOMPARE(f.desktop.messages[0].title, QStringLiteral("Palomet"));
@@ -201,7 +200,7 @@ void TestExit::closeBoxActsAsExit_data()
 {
     QTest::addColumn<bool>("edited");
     QTest::addColumn<QString>("dialogBefore"); // "", "open", or "closed" but not yet deleted
-    QTest::addColumn<bool>("closeBox");        // else "Выход"
+    QTest::addColumn<bool>("closeBox"); // else "Выход"
     QTest::addColumn<int>("quits");
     QTest::newRow("untouched: ends at once") << false << "" << true << 1;
     QTest::newRow("edited: the question") << true << "" << true << 0;
@@ -237,9 +236,9 @@ void TestExit::closeBoxActsAsExit()
 
 void TestExit::sessionEndAsksOrKeepsTheWork_data()
 {
-    QTest::addColumn<QString>("work");     // none, two steps, or text typed into the cell box only
+    QTest::addColumn<QString>("work"); // none, two steps, or text typed into the cell box only
     QTest::addColumn<bool>("interaction"); // the session manager lets us ask
-    QTest::addColumn<QString>("answer");   // the exit question's button
+    QTest::addColumn<QString>("answer"); // the exit question's button
     QTest::addColumn<bool>("ends");
     QTest::newRow("nothing to lose") << "" << true << "" << true;
     QTest::newRow("no interaction: logged") << "steps" << false << "" << true;

@@ -10,8 +10,7 @@
 #include <QToolTip>
 #include <sys/stat.h>
 
-class TestFrmEKLZ : public QObject
-{
+class TestFrmEKLZ : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { installFontSubstitutions(); }
@@ -53,8 +52,7 @@ void TestFrmEKLZ::startsWithTheHeaderAndOneEmptyEntry()
     QCOMPARE(grid.ColWidth(0), 1500);
     QCOMPARE(grid.RowHeight(0), 300);
     QVERIFY(grid.ColWidth(6) > grid.ColWidth(3)); // twelve trailing blanks
-    QCOMPARE(QRect(grid.Left(), grid.Top(), grid.Width(), grid.Height()),
-             QRect(480, 1560, 9725, 3095));
+    QCOMPARE(QRect(grid.Left(), grid.Top(), grid.Width(), grid.Height()), QRect(480, 1560, 9725, 3095));
     QCOMPARE(f.window->gridWidget()->geometry(), Twips::toPixels(QRect(480, 1560, 9725, 3095)));
 
     QLineEdit* input = f.lineEdit("TxtVvod");
@@ -70,11 +68,16 @@ void TestFrmEKLZ::buttonsStandWhereTheyBelong_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QRect>("twips");
-    QTest::newRow("print") << "CmdPrint" << "Печать" << QRect(7920, 120, 855, 615);
-    QTest::newRow("save") << "CmdSave" << "Сохранить изменения" << QRect(5280, 720, 1335, 615);
-    QTest::newRow("delete row") << "CmdDelS" << " Удалить строку" << QRect(1560, 120, 1095, 615);
-    QTest::newRow("exit") << "CmdProd" << "Выход" << QRect(9120, 120, 855, 615);
-    QTest::newRow("input line") << "TxtVvod" << "" << QRect(6840, 840, 3135, 435);
+    QTest::newRow("print") << "CmdPrint"
+                           << "Печать" << QRect(7920, 120, 855, 615);
+    QTest::newRow("save") << "CmdSave"
+                          << "Сохранить изменения" << QRect(5280, 720, 1335, 615);
+    QTest::newRow("delete row") << "CmdDelS"
+                                << " Удалить строку" << QRect(1560, 120, 1095, 615);
+    QTest::newRow("exit") << "CmdProd"
+                          << "Выход" << QRect(9120, 120, 855, 615);
+    QTest::newRow("input line") << "TxtVvod"
+                                << "" << QRect(6840, 840, 3135, 435);
 }
 
 void TestFrmEKLZ::buttonsStandWhereTheyBelong()
@@ -108,9 +111,9 @@ void TestFrmEKLZ::tabOrderSkipsTheHiddenOverlay()
         current = QApplication::focusWidget();
         visited.append(current->objectName());
     }
-    QCOMPARE(visited, (QStringList{"CmdProd", "MSFGAZ", "CmdDelC", "CmdDelS", "CmdAddC", "CmdAddS",
-                                   "CmdZArch", "CmdZagruz", "CmdSortC", "CmdSave", "CmdEdit",
-                                   "CmdSearh", "CmdSaveAs", "CmdPrint", "TxtVvod"}));
+    QCOMPARE(
+        visited, (QStringList {"CmdProd", "MSFGAZ", "CmdDelC", "CmdDelS", "CmdAddC", "CmdAddS", "CmdZArch", "CmdZagruz",
+                     "CmdSortC", "CmdSave", "CmdEdit", "CmdSearh", "CmdSaveAs", "CmdPrint", "TxtVvod"}));
 }
 
 void TestFrmEKLZ::resizeRuleKeepsTheMargins_data()
@@ -154,7 +157,7 @@ void TestFrmEKLZ::openLoadsAndDerivesBlockingDates()
     QCOMPARE(grid.Row(), 3);
     QCOMPARE(grid.Col(), 7);
     QVERIFY(f.desktop.messages.empty());
-    QCOMPARE(f.desktop.busyChanges, (std::vector<bool>{true, false}));
+    QCOMPARE(f.desktop.busyChanges, (std::vector<bool> {true, false}));
     QVERIFY(!f.window->isGridEdited());
 
     // Opening twice gives the same grid.
@@ -195,7 +198,8 @@ void TestFrmEKLZ::failedLoadShowsItsMessage_data()
     QTest::newRow("a link to nowhere")
         << "dangling" << 2
         << "«thisyear.csv» ведёт на «/nonexistent-stick/thisyear.csv», которого нет (возможно, диск или "
-           "сетевая папка не подключены).\n" + cannotFind;
+           "сетевая папка не подключены).\n" +
+               cannotFind;
 }
 
 void TestFrmEKLZ::failedLoadShowsItsMessage()
@@ -213,7 +217,7 @@ void TestFrmEKLZ::failedLoadShowsItsMessage()
     else
         f.writeBytes("a;b;15.01.2009;old;\r\n" + QByteArray(40000, 'x') + "\r\n");
     f.press("CmdZagruz");
-    QCOMPARE(f.desktop.messages.size(), size_t{1});
+    QCOMPARE(f.desktop.messages.size(), size_t {1});
     QCOMPARE(f.desktop.messages[0].text, message);
     QCOMPARE(f.desktop.messages[0].title, QStringLiteral("Palomet"));
     QCOMPARE(f.grid().Rows(), rowsLeft);
@@ -226,9 +230,9 @@ void TestFrmEKLZ::failedLoadShowsItsMessage()
     QCOMPARE(f.desktop.busyChanges.back(), false);
     if (standing == u"dangling") {
         f.press("CmdSave");
-        QCOMPARE(f.desktop.messages.size(), size_t{2});
+        QCOMPARE(f.desktop.messages.size(), size_t {2});
         QVERIFY2(f.desktop.messages[1].text.contains(QStringLiteral("ведёт на «/nonexistent-stick/thisyear.csv»")),
-                 qPrintable(f.desktop.messages[1].text));
+            qPrintable(f.desktop.messages[1].text));
     }
 }
 
@@ -282,8 +286,8 @@ void TestFrmEKLZ::blockingDatesAreMarked()
     f.open(QStringLiteral("1;100;;01.06.2030;M;1;A;\r\n2;200;;%1;M;2;B;\r\n").arg(blocking));
     const auto backAt = [&](int row, int col) {
         const QImage image = f.window->gridWidget()->viewport()->grab().toImage();
-        return QColor(image.pixel(Twips::toPixels(f.grid().colLeft(col)) + 2,
-                                  Twips::toPixels(f.grid().rowTop(row)) + 2));
+        return QColor(
+            image.pixel(Twips::toPixels(f.grid().colLeft(col)) + 2, Twips::toPixels(f.grid().rowTop(row)) + 2));
     };
     f.grid().setRow(1); // no selection over the rows looked at
     f.grid().setRowSel(1);
@@ -317,12 +321,12 @@ void TestFrmEKLZ::findNextGoesThroughTheMatches()
     f.desktop.answers = {QStringLiteral("экр")};
     QTest::keyClick(f.button("CmdProd"), Qt::Key_F, Qt::ControlModifier); // as "Поиск"
     QCOMPARE(f.desktop.prompts.size(), qsizetype(1));
-    QList<int> visited{f.grid().Row()};
+    QList<int> visited {f.grid().Row()};
     for (int i = 0; i < 3; ++i) {
         QTest::keyClick(f.button("CmdProd"), Qt::Key_F3);
         visited << f.grid().Row();
     }
-    QCOMPARE(visited, (QList<int>{1, 3, 4, 1})); // and round from the top once
+    QCOMPARE(visited, (QList<int> {1, 3, 4, 1})); // and round from the top once
     f.desktop.answers = {QStringLiteral("нет такого")};
     f.press("CmdSearh");
     QTest::keyClick(f.button("CmdProd"), Qt::Key_F3); // no match: silent, the selection stays
@@ -351,8 +355,8 @@ void TestFrmEKLZ::addedRowComesIntoView()
 void TestFrmEKLZ::wrongEntriesAreMarked_data()
 {
     QTest::addColumn<QString>("activation"); // of the second entry
-    QTest::addColumn<bool>("dark");          // a dark desktop palette
-    QTest::addColumn<QColor>("dateBack");    // behind that activation date
+    QTest::addColumn<bool>("dark"); // a dark desktop palette
+    QTest::addColumn<QColor>("dateBack"); // behind that activation date
     const QColor unreadable(0, 96, 100);
     const QColor none(Qt::white);
     QTest::newRow("a date that reads") << "15.01.2026" << false << none;
@@ -387,8 +391,8 @@ void TestFrmEKLZ::wrongEntriesAreMarked()
         f.grid().setRow(4 - row); // no selection over the cell looked at
         f.grid().setCol(5);
         const QImage image = f.window->gridWidget()->viewport()->grab().toImage();
-        return QColor(image.pixel(Twips::toPixels(f.grid().colLeft(col)) + 2,
-                                  Twips::toPixels(f.grid().rowTop(row)) + 2));
+        return QColor(
+            image.pixel(Twips::toPixels(f.grid().colLeft(col)) + 2, Twips::toPixels(f.grid().rowTop(row)) + 2));
     };
     const auto tipAt = [&](int row, int col) {
         const QPoint at = f.cellCentre(row, col);
@@ -421,14 +425,14 @@ void TestFrmEKLZ::wrongEntriesAreMarked()
 
 void TestFrmEKLZ::filterActsOnTheEntriesShown_data()
 {
-    QTest::addColumn<int>("key");            // Ctrl+key in «Показать»
-    QTest::addColumn<QString>("word");       // for «Содержащие…», in the model column
+    QTest::addColumn<int>("key"); // Ctrl+key in «Показать»
+    QTest::addColumn<QString>("word"); // for «Содержащие…», in the model column
     QTest::addColumn<QStringList>("shown"); // the serial numbers shown
     // Today is 07.12.2026: blocked today and before; blocking within 30 days,
     // the 30th day included, the 31st not.
-    QTest::newRow("Заблокированные") << int(Qt::Key_2) << "" << QStringList{"2", "5"};
-    QTest::newRow("Блокируются в течение 30 дней") << int(Qt::Key_3) << "" << QStringList{"3"};
-    QTest::newRow("Содержащие…, any case") << int(Qt::Key_4) << "РОМАШКА" << QStringList{"3", "5"};
+    QTest::newRow("Заблокированные") << int(Qt::Key_2) << "" << QStringList {"2", "5"};
+    QTest::newRow("Блокируются в течение 30 дней") << int(Qt::Key_3) << "" << QStringList {"3"};
+    QTest::newRow("Содержащие…, any case") << int(Qt::Key_4) << "РОМАШКА" << QStringList {"3", "5"};
 }
 
 // Edits, deletion, copy, search, undo, the caption and the accessible table

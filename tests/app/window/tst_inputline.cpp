@@ -32,8 +32,7 @@ void releaseOverHeader(WindowFixture& f, int col)
 
 } // namespace
 
-class TestInputLine : public QObject
-{
+class TestInputLine : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { installFontSubstitutions(); }
@@ -108,17 +107,17 @@ void TestInputLine::searchMovesToTheMatchAndCommitsFirst()
     WindowFixture f;
     f.open(sample);
     f.retype(1, 6, QStringLiteral("Сидоренко"));
-    f.desktop.answers = QStringList{QStringLiteral("пет")};
+    f.desktop.answers = QStringList {QStringLiteral("пет")};
     f.press("CmdSearh");
     QCOMPARE(f.desktop.prompts.value(0),
-             QStringLiteral("Нажмите на любую ячейку в колонке поиска. Потом введите здесь слово. "
-                            "Выделение всей колонки производит сортировку."));
+        QStringLiteral("Нажмите на любую ячейку в колонке поиска. Потом введите здесь слово. "
+                       "Выделение всей колонки производит сортировку."));
     QCOMPARE(f.grid().TextMatrix(1, 6), QStringLiteral("Сидоренко"));
     QCOMPARE(f.grid().Row(), 3);
     QCOMPARE(f.grid().RowSel(), 2); // the last row: the one above
     // Delete row now removes the row next to the match.
     f.press("CmdDelS");
-    QCOMPARE(column(f.grid(), 6), (QStringList{"Сидоренко", "Петров"}));
+    QCOMPARE(column(f.grid(), 6), (QStringList {"Сидоренко", "Петров"}));
 }
 
 void TestInputLine::searchCancelledChangesNothing()
@@ -127,7 +126,7 @@ void TestInputLine::searchCancelledChangesNothing()
     f.open(sample);
     f.grid().setRow(2);
     f.press("CmdSearh");
-    f.desktop.answers = QStringList{QStringLiteral("zzz")};
+    f.desktop.answers = QStringList {QStringLiteral("zzz")};
     f.press("CmdSearh");
     QCOMPARE(f.grid().Row(), 2);
     QCOMPARE(f.desktop.prompts.size(), 2);
@@ -137,9 +136,9 @@ void TestInputLine::headerReleaseSortsThenOpensTheOverlayOnTheCaption_data()
 {
     QTest::addColumn<int>("col");
     QTest::addColumn<QStringList>("sorted");
-    QTest::newRow("numbers by value") << 5 << QStringList{"9", "10", "100"};
-    QTest::newRow("texts by collation") << 6 << QStringList{"Иванов", "Петров", "Сидоров"};
-    QTest::newRow("dates by date") << 2 << QStringList{"29.02.2008", "01.11.2008", "15.01.2009"};
+    QTest::newRow("numbers by value") << 5 << QStringList {"9", "10", "100"};
+    QTest::newRow("texts by collation") << 6 << QStringList {"Иванов", "Петров", "Сидоров"};
+    QTest::newRow("dates by date") << 2 << QStringList {"29.02.2008", "01.11.2008", "15.01.2009"};
 }
 
 void TestInputLine::headerReleaseSortsThenOpensTheOverlayOnTheCaption()
@@ -197,18 +196,18 @@ void TestInputLine::archiveRoundTrip()
     QFETCH(QString, answer);
     WindowFixture f;
     f.open(sample);
-    f.desktop.answers = QStringList{QStringLiteral("arch")};
+    f.desktop.answers = QStringList {QStringLiteral("arch")};
     f.press("CmdSaveAs");
     QCOMPARE(f.desktop.prompts.value(0), QStringLiteral("Введите имя файла"));
     QVERIFY(QFile::exists(f.path(QStringLiteral("Archive/ARCH.csv"))));
 
     f.grid().setTextMatrix(1, 3, QStringLiteral("stored"));
-    f.desktop.answers = QStringList{QStringLiteral("arch")};
+    f.desktop.answers = QStringList {QStringLiteral("arch")};
     f.desktop.replies = {true}; // "Да": replace the archive
     f.press("CmdSaveAs");
-    QCOMPARE(f.desktop.questions.size(), size_t{1});
+    QCOMPARE(f.desktop.questions.size(), size_t {1});
     f.press("CmdZagruz");
-    f.desktop.answers = QStringList{answer};
+    f.desktop.answers = QStringList {answer};
     f.press("CmdZArch");
     QCOMPARE(f.desktop.prompts.last(), QStringLiteral("Введите год (или другое имя файла)"));
     QCOMPARE(f.grid().Rows(), 4);
@@ -222,38 +221,37 @@ void TestInputLine::missingArchivesAreReported()
 {
     WindowFixture f;
     f.open(sample);
-    f.desktop.answers = QStringList{QStringLiteral("2009")};
+    f.desktop.answers = QStringList {QStringLiteral("2009")};
     f.press("CmdZArch"); // no Archive folder at all
     QCOMPARE(f.grid().Rows(), 2);
-    QCOMPARE(f.desktop.messages.size(), size_t{1});
+    QCOMPARE(f.desktop.messages.size(), size_t {1});
     QCOMPARE(f.desktop.messages[0].text, QStringLiteral("Не могу найти  указанный год."));
 
-    f.desktop.answers = QStringList{QStringLiteral("2009")};
+    f.desktop.answers = QStringList {QStringLiteral("2009")};
     f.press("CmdSaveAs");
-    f.desktop.answers = QStringList{QStringLiteral("2008")};
+    f.desktop.answers = QStringList {QStringLiteral("2008")};
     f.press("CmdZArch");
-    QCOMPARE(f.desktop.messages.size(), size_t{2});
+    QCOMPARE(f.desktop.messages.size(), size_t {2});
     QCOMPARE(f.grid().Rows(), 2);
 
     f.press("CmdZagruz");
     f.press("CmdZArch"); // cancelled: nothing happens
     QCOMPARE(f.grid().Rows(), 4);
-    QCOMPARE(f.desktop.messages.size(), size_t{2});
+    QCOMPARE(f.desktop.messages.size(), size_t {2});
 }
 
 void TestInputLine::archiveNameThatLeavesTheFolderIsRefused()
 {
     WindowFixture f;
     f.open(sample);
-    f.desktop.answers = QStringList{QStringLiteral("../thisyear"), QStringLiteral("..")};
+    f.desktop.answers = QStringList {QStringLiteral("../thisyear"), QStringLiteral("..")};
     f.press("CmdSaveAs");
     f.press("CmdZArch");
-    QCOMPARE(f.desktop.messages.size(), size_t{2});
+    QCOMPARE(f.desktop.messages.size(), size_t {2});
     QVERIFY(f.desktop.messages[0].text.contains(QStringLiteral("«../THISYEAR»")));
     QVERIFY(!QDir(f.path(QStringLiteral("Archive"))).exists());
     QCOMPARE(f.grid().Rows(), 4); // the refused load left the grid alone
 }
-
 
 void TestInputLine::severalCellsPasteIntoTheGrid_data()
 {
@@ -289,22 +287,26 @@ void TestInputLine::severalCellsPasteIntoTheGrid()
     QTRY_VERIFY(f.shownMenu());
     QMenu* menu = f.shownMenu();
     const QList<QAction*> entries = menu->actions();
-    QVERIFY(std::any_of(entries.begin(), entries.end(),
-                        [](QAction* action) { return action->text() == QStringLiteral("Показать"); }));
+    QVERIFY(std::any_of(
+        entries.begin(), entries.end(), [](QAction* action) { return action->text() == QStringLiteral("Показать"); }));
     menu->close();
 }
 
 void TestInputLine::unitHistoryFindsEveryEntry_data()
 {
-    QTest::addColumn<int>("chosen");      // the row of the results chosen with Enter
-    QTest::addColumn<bool>("unsaved");    // changes in the window when it is chosen
-    QTest::addColumn<bool>("reply");      // to the question before an archive replaces them
+    QTest::addColumn<int>("chosen"); // the row of the results chosen with Enter
+    QTest::addColumn<bool>("unsaved"); // changes in the window when it is chosen
+    QTest::addColumn<bool>("reply"); // to the question before an archive replaces them
     QTest::addColumn<QString>("current"); // the current entry's owner after
-    QTest::addColumn<QString>("first");   // the first entry's owner after: which file is in the window
-    QTest::newRow("the register's entry") << 0 << false << false << "Иванов" << "Сидоров";
-    QTest::newRow("an archive's entry") << 1 << false << false << "ООО РОМАШКА" << "Петров";
-    QTest::newRow("an archive's entry over unsaved changes, Нет") << 1 << true << false << "" << "Сидоров";
-    QTest::newRow("an archive's entry over unsaved changes, Да") << 1 << true << true << "ООО РОМАШКА" << "Петров";
+    QTest::addColumn<QString>("first"); // the first entry's owner after: which file is in the window
+    QTest::newRow("the register's entry") << 0 << false << false << "Иванов"
+                                          << "Сидоров";
+    QTest::newRow("an archive's entry") << 1 << false << false << "ООО РОМАШКА"
+                                        << "Петров";
+    QTest::newRow("an archive's entry over unsaved changes, Нет") << 1 << true << false << ""
+                                                                  << "Сидоров";
+    QTest::newRow("an archive's entry over unsaved changes, Да") << 1 << true << true << "ООО РОМАШКА"
+                                                                 << "Петров";
 }
 
 // «История ЭКЛЗ…» finds the word in any cell, any case, in the register
@@ -318,7 +320,8 @@ void TestInputLine::unitHistoryFindsEveryEntry()
     QFETCH(QString, current);
     QFETCH(QString, first);
     WindowFixture f;
-    QVERIFY(QDir(f.folder.path()).mkpath(QStringLiteral("Archive")) && QDir(f.folder.path()).mkpath(QStringLiteral("Backup")));
+    QVERIFY(QDir(f.folder.path()).mkpath(QStringLiteral("Archive")) &&
+            QDir(f.folder.path()).mkpath(QStringLiteral("Backup")));
     f.writeRegister(QStringLiteral("1;;;;;;ООО Ромашка;\r\n"), QStringLiteral("Archive/2024.csv"));
     f.writeRegister(QStringLiteral("2;;;;;;Петров;\r\n3;;;;;;ООО РОМАШКА;\r\n"), QStringLiteral("Archive/2025.csv"));
     f.writeRegister(QStringLiteral("4;;;;;;ромашка;\r\n"), QStringLiteral("Backup/thisyear-2026-01-01-120000.csv"));
@@ -342,9 +345,10 @@ void TestInputLine::unitHistoryFindsEveryEntry()
     QStringList found;
     for (int row = 0; row < table.rowCount(); ++row)
         found << table.data(table.index(row, 0)).toString() + u':' + table.data(table.index(row, 1)).toString();
-    QCOMPARE(found, (QStringList{"текущий журнал:2", "2025.csv:2", "2024.csv:1"}));
+    QCOMPARE(found, (QStringList {"текущий журнал:2", "2025.csv:2", "2024.csv:1"}));
     QCOMPARE(table.data(table.index(0, 8)).toString(), QStringLiteral("Иванов"));
-    QVERIFY2(results->failures().contains(QStringLiteral("«BAD.csv»: это не обычный файл")), qPrintable(results->failures()));
+    QVERIFY2(results->failures().contains(QStringLiteral("«BAD.csv»: это не обычный файл")),
+        qPrintable(results->failures()));
 
     auto* view = results->findChild<QTableView*>();
     view->setCurrentIndex(table.index(chosen, 0));

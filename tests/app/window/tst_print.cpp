@@ -21,8 +21,7 @@ QString registerOf(int entries)
 
 } // namespace
 
-class TestPrint : public QObject
-{
+class TestPrint : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { installFontSubstitutions(); }
@@ -43,7 +42,7 @@ void TestPrint::printsTwoLandscapeA4PagesWithThePendingEdit()
     QVERIFY(f.desktop.messages.empty());
     QCOMPARE(f.grid().Row(), 37);
     QCOMPARE(f.grid().Col(), 7);
-    QCOMPARE(f.desktop.printedPages, (std::vector<std::pair<int, int>>{{1, 2}, {2, 2}}));
+    QCOMPARE(f.desktop.printedPages, (std::vector<std::pair<int, int>> {{1, 2}, {2, 2}}));
 
     const QString info = PdfTools::info(f.desktop.pdfPath);
     if (info.isEmpty())
@@ -84,11 +83,11 @@ void TestPrint::withoutAPrinterTheUserIsToldAndTheGridStillWalked()
     f.clickCell(1, 0);
     WindowFixture::type(f.overlay(), QStringLiteral("7"));
     f.press("CmdPrint");
-    QCOMPARE(f.desktop.messages.size(), size_t{1});
+    QCOMPARE(f.desktop.messages.size(), size_t {1});
     QVERIFY(f.desktop.messages[0].text.contains(said));
     QCOMPARE(f.grid().TextMatrix(1, 0), QStringLiteral("87100001017"));
     if (cancelled) {
-        QCOMPARE(f.desktop.printedPages, (std::vector<std::pair<int, int>>{{1, 3}, {2, 3}}));
+        QCOMPARE(f.desktop.printedPages, (std::vector<std::pair<int, int>> {{1, 3}, {2, 3}}));
         return;
     }
     QCOMPARE(f.grid().Row(), 3);
@@ -97,9 +96,9 @@ void TestPrint::withoutAPrinterTheUserIsToldAndTheGridStillWalked()
 
 void TestPrint::printsAndSavesWhatIsShown_data()
 {
-    QTest::addColumn<bool>("pdf");      // «Сохранить в PDF…», else "Печать"
+    QTest::addColumn<bool>("pdf"); // «Сохранить в PDF…», else "Печать"
     QTest::addColumn<bool>("filtered"); // the entries holding "Ромашка 3" shown
-    QTest::addColumn<int>("cancelAt");  // «Отмена» at this page
+    QTest::addColumn<int>("cancelAt"); // «Отмена» at this page
     QTest::newRow("printed, every entry") << false << false << 0;
     QTest::newRow("printed, a filter on") << false << true << 0;
     QTest::newRow("PDF, every entry") << true << false << 0;
@@ -132,9 +131,8 @@ void TestPrint::printsAndSavesWhatIsShown()
         QTRY_VERIFY(f.shownMenu());
         QMenu* menu = f.shownMenu();
         const QList<QAction*> entries = menu->actions();
-        const auto save = std::find_if(entries.begin(), entries.end(), [](QAction* action) {
-            return action->text() == QStringLiteral("Сохранить в PDF…");
-        });
+        const auto save = std::find_if(entries.begin(), entries.end(),
+            [](QAction* action) { return action->text() == QStringLiteral("Сохранить в PDF…"); });
         QVERIFY(save != entries.end());
         (*save)->trigger();
         menu->close();
@@ -148,14 +146,16 @@ void TestPrint::printsAndSavesWhatIsShown()
         QCOMPARE(f.desktop.messages.size(), size_t(1));
         QVERIFY(f.desktop.messages[0].text.contains(QStringLiteral("отменено")));
         QCOMPARE(f.readBytes(QStringLiteral("register.pdf")), QByteArray("not replaced"));
-        QCOMPARE(QDir(f.folder.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("register")).size(), 1);
+        QCOMPARE(
+            QDir(f.folder.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("register")).size(), 1);
         return;
     }
     QVERIFY(f.desktop.messages.empty());
     const QString info = PdfTools::info(out);
     if (info.isEmpty())
         QSKIP("pdfinfo is not installed");
-    QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\n").arg(filtered ? 1 : 2))), qPrintable(info));
+    QVERIFY2(
+        info.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\n").arg(filtered ? 1 : 2))), qPrintable(info));
     QVERIFY2(info.contains(QStringLiteral("842 x 595 pts (A4)")), qPrintable(info));
     const QString text = PdfTools::text(out).simplified();
     QVERIFY(text.contains(QStringLiteral("ООО Ромашка 37")));

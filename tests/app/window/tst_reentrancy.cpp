@@ -44,8 +44,7 @@ void verifyDerived(FlexGrid& grid)
 
 } // namespace
 
-class TestReentrancy : public QObject
-{
+class TestReentrancy : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { installFontSubstitutions(); }
@@ -95,9 +94,8 @@ void TestReentrancy::closeBoxDuringThePassAsksAndThePassGoesOn()
     clickWhileThePassYields(f, 10, [&] { f.window->close(); });
     QCOMPARE(f.desktop.quits, 0);
     const QWidgetList windows = QApplication::topLevelWidgets();
-    QVERIFY(std::any_of(windows.begin(), windows.end(), [](QWidget* w) {
-        return w->objectName() == QStringLiteral("Dialog") && w->isVisible();
-    }));
+    QVERIFY(std::any_of(windows.begin(), windows.end(),
+        [](QWidget* w) { return w->objectName() == QStringLiteral("Dialog") && w->isVisible(); }));
     verifyDerived(f.grid());
 }
 

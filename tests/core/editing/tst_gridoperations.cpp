@@ -26,8 +26,7 @@ QStringList header(const FlexGrid& grid)
 
 } // namespace
 
-class TestGridOperations : public QObject
-{
+class TestGridOperations : public QObject {
     Q_OBJECT
 private slots:
     void searchFindsTheFirstCellThatBeginsWithTheWord_data();
@@ -45,10 +44,10 @@ void TestGridOperations::searchFindsTheFirstCellThatBeginsWithTheWord_data()
     QTest::addColumn<QStringList>("cells");
     QTest::addColumn<QString>("word");
     QTest::addColumn<int>("row");
-    QTest::newRow("prefix, first of two") << QStringList{"ABC", "XABCD", "", "ABCDE", "ABCD"} << "ABCD" << 4;
-    QTest::newRow("no match") << QStringList{"ABC", "XABCD", ""} << "ABCD" << -1;
-    QTest::newRow("cyrillic any case") << QStringList{"ромашка", "Ёлка"} << "ЁЛ" << 2;
-    QTest::newRow("header row takes part") << QStringList{"Владимир"} << "ВЛАД" << 0;
+    QTest::newRow("prefix, first of two") << QStringList {"ABC", "XABCD", "", "ABCDE", "ABCD"} << "ABCD" << 4;
+    QTest::newRow("no match") << QStringList {"ABC", "XABCD", ""} << "ABCD" << -1;
+    QTest::newRow("cyrillic any case") << QStringList {"ромашка", "Ёлка"} << "ЁЛ" << 2;
+    QTest::newRow("header row takes part") << QStringList {"Владимир"} << "ВЛАД" << 0;
 }
 
 void TestGridOperations::searchFindsTheFirstCellThatBeginsWithTheWord()
@@ -167,7 +166,7 @@ void TestGridOperations::sortByColumnRestoresTheStandardHeader()
     grid.setTextMatrix(2, 5, QStringLiteral("9"));
     grid.setTextMatrix(3, 5, QStringLiteral("100"));
     GridOperations::sortByColumn(grid, 5, QStringLiteral("^A|^B|^C|^D|^E|^F|^G"));
-    QCOMPARE(header(grid), (QStringList{"A", "B", "C", "D", "E", "F", "G"}));
+    QCOMPARE(header(grid), (QStringList {"A", "B", "C", "D", "E", "F", "G"}));
     QCOMPARE(grid.TextMatrix(1, 5), QStringLiteral("9"));
     QCOMPARE(grid.TextMatrix(3, 5), QStringLiteral("100"));
     QCOMPARE(grid.Row(), 0);

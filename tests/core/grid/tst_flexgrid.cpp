@@ -25,8 +25,7 @@ QStringList columnTexts(const FlexGrid& grid, int col)
 
 } // namespace
 
-class TestFlexGrid : public QObject
-{
+class TestFlexGrid : public QObject {
     Q_OBJECT
 private slots:
     void shapeGrowsAndShrinksAtTheEnd();
@@ -170,7 +169,7 @@ void TestFlexGrid::removeItemKeepsHeaderAndLastEntry()
     QVERIFY(!grid.RemoveItem(0));
     QVERIFY(!grid.RemoveItem(4));
     QVERIFY(grid.RemoveItem(2));
-    QCOMPARE(columnTexts(grid, 0), (QStringList{"1", "3"}));
+    QCOMPARE(columnTexts(grid, 0), (QStringList {"1", "3"}));
     QVERIFY(grid.RemoveItem(1));
     QVERIFY(!grid.RemoveItem(1));
     QCOMPARE(grid.Rows(), 2);
@@ -180,17 +179,15 @@ void TestFlexGrid::sortOrdersNumbersByValueAndTextsByCollation_data()
 {
     QTest::addColumn<QStringList>("keys");
     QTest::addColumn<QStringList>("sorted");
-    QTest::newRow("numbers by value") << QStringList{"10", "9", "-1", "2.5", "2,25"}
-                                      << QStringList{"-1", "2,25", "2.5", "9", "10"};
-    QTest::newRow("cyrillic by collation")
-        << QStringList{"Яблоко", "арбуз", "Ёлка", "Борис", "ель"}
-        << QStringList{"арбуз", "Борис", "Ёлка", "ель", "Яблоко"};
-    QTest::newRow("dates by date")
-        << QStringList{"15.01.2009", "02.03.2010", " 1.12.2009", "31.02.2009"}
-        << QStringList{"15.01.2009", " 1.12.2009", "02.03.2010", "31.02.2009"};
+    QTest::newRow("numbers by value") << QStringList {"10", "9", "-1", "2.5", "2,25"}
+                                      << QStringList {"-1", "2,25", "2.5", "9", "10"};
+    QTest::newRow("cyrillic by collation") << QStringList {"Яблоко", "арбуз", "Ёлка", "Борис", "ель"}
+                                           << QStringList {"арбуз", "Борис", "Ёлка", "ель", "Яблоко"};
+    QTest::newRow("dates by date") << QStringList {"15.01.2009", "02.03.2010", " 1.12.2009", "31.02.2009"}
+                                   << QStringList {"15.01.2009", " 1.12.2009", "02.03.2010", "31.02.2009"};
     QTest::newRow("mixed kinds: early texts, numbers, dates, texts")
-        << QStringList{"Борис", "01.12.2009", "10", "", "Анна", "-", "9", "1.1.2000"}
-        << QStringList{"", "-", "9", "10", "1.1.2000", "01.12.2009", "Анна", "Борис"};
+        << QStringList {"Борис", "01.12.2009", "10", "", "Анна", "-", "9", "1.1.2000"}
+        << QStringList {"", "-", "9", "10", "1.1.2000", "01.12.2009", "Анна", "Борис"};
 }
 
 void TestFlexGrid::sortOrdersNumbersByValueAndTextsByCollation()
@@ -216,15 +213,15 @@ void TestFlexGrid::sortIsStableAndHonoursTheSelection()
     grid.setRow(1); // Row == RowSel: every entry row is sorted
     grid.setCol(0);
     grid.setSort(1);
-    QCOMPARE(columnTexts(grid, 0), (QStringList{"a", "a", "b", "b"}));
-    QCOMPARE(columnTexts(grid, 1), (QStringList{"2", "4", "1", "3"}));
+    QCOMPARE(columnTexts(grid, 0), (QStringList {"a", "a", "b", "b"}));
+    QCOMPARE(columnTexts(grid, 1), (QStringList {"2", "4", "1", "3"}));
 
     // Rows 2..3 only, keyed on column 1 (descending texts "4","1" become "1","4").
     grid.setRow(2);
     grid.setRowSel(3);
     grid.setCol(1);
     grid.setSort(1);
-    QCOMPARE(columnTexts(grid, 1), (QStringList{"2", "1", "4", "3"}));
+    QCOMPARE(columnTexts(grid, 1), (QStringList {"2", "1", "4", "3"}));
 }
 
 void TestFlexGrid::readNumber_data()
@@ -306,23 +303,23 @@ void TestFlexGrid::releaseRaisesMouseUpThenClick()
     FlexGrid grid;
     QStringList order;
     connect(&grid, &FlexGrid::MouseUp, this,
-            [&] { order << QStringLiteral("MouseUp %1,%2").arg(grid.MouseRow()).arg(grid.MouseCol()); });
+        [&] { order << QStringLiteral("MouseUp %1,%2").arg(grid.MouseRow()).arg(grid.MouseCol()); });
     connect(&grid, &FlexGrid::Click, this, [&] { order << QStringLiteral("Click"); });
     grid.userRelease(0, 1);
-    QCOMPARE(order, (QStringList{"MouseUp 0,1", "Click"}));
+    QCOMPARE(order, (QStringList {"MouseUp 0,1", "Click"}));
 }
 
 void TestFlexGrid::viewFollowsItsModel_data()
 {
     QTest::addColumn<QString>("change"); // made on the model
     QTest::addColumn<QStringList>("shown");
-    QTest::newRow("nothing") << "" << QStringList{"b", "d"};
-    QTest::newRow("an entry added at the end is shown") << "add" << QStringList{"b", "d", ""};
-    QTest::newRow("a shown entry removed") << "remove b" << QStringList{"d"};
-    QTest::newRow("a hidden entry removed") << "remove c" << QStringList{"b", "d"};
-    QTest::newRow("an entry put back before them is shown") << "insert at 1" << QStringList{"new", "b", "d"};
-    QTest::newRow("sorted: the same entries, in their new order") << "sort" << QStringList{"d", "b"};
-    QTest::newRow("rows dropped at the end") << "rows 3" << QStringList{"b"};
+    QTest::newRow("nothing") << "" << QStringList {"b", "d"};
+    QTest::newRow("an entry added at the end is shown") << "add" << QStringList {"b", "d", ""};
+    QTest::newRow("a shown entry removed") << "remove b" << QStringList {"d"};
+    QTest::newRow("a hidden entry removed") << "remove c" << QStringList {"b", "d"};
+    QTest::newRow("an entry put back before them is shown") << "insert at 1" << QStringList {"new", "b", "d"};
+    QTest::newRow("sorted: the same entries, in their new order") << "sort" << QStringList {"d", "b"};
+    QTest::newRow("rows dropped at the end") << "rows 3" << QStringList {"b"};
 }
 
 // A view showing entries b and d of a, b, c, d, with b current: the model

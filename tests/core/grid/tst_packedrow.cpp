@@ -3,8 +3,7 @@
 
 #include <QTest>
 
-class TestPackedRow : public QObject
-{
+class TestPackedRow : public QObject {
     Q_OBJECT
 private slots:
     void longCellsKeepTheirLength();
@@ -85,14 +84,14 @@ void TestPackedRow::rowsGoWideAndComeBack_data()
     QTest::addColumn<int>("column");
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("wide");
-    QTest::newRow("Cyrillic stays narrow") << QStringList{"ab", "cd"} << 1 << "Жук №5" << false;
-    QTest::newRow("a character without a byte") << QStringList{"ab", "cd"} << 1 << "中" << true;
-    QTest::newRow("past the stored cells") << QStringList{"ab"} << 5 << "✓" << true;
-    QTest::newRow("a surrogate pair") << QStringList{"ab"} << 0 << "😀" << true;
-    QTest::newRow("the last one leaves") << QStringList{"中", "cd"} << 0 << "x" << false;
-    QTest::newRow("emptied") << QStringList{"✓"} << 0 << "" << false;
-    QTest::newRow("another one stays") << QStringList{"中", "✓"} << 0 << "x" << true;
-    QTest::newRow("separators stay narrow") << QStringList{"ab"} << 0 << ";\r\n" << false;
+    QTest::newRow("Cyrillic stays narrow") << QStringList {"ab", "cd"} << 1 << "Жук №5" << false;
+    QTest::newRow("a character without a byte") << QStringList {"ab", "cd"} << 1 << "中" << true;
+    QTest::newRow("past the stored cells") << QStringList {"ab"} << 5 << "✓" << true;
+    QTest::newRow("a surrogate pair") << QStringList {"ab"} << 0 << "😀" << true;
+    QTest::newRow("the last one leaves") << QStringList {"中", "cd"} << 0 << "x" << false;
+    QTest::newRow("emptied") << QStringList {"✓"} << 0 << "" << false;
+    QTest::newRow("another one stays") << QStringList {"中", "✓"} << 0 << "x" << true;
+    QTest::newRow("separators stay narrow") << QStringList {"ab"} << 0 << ";\r\n" << false;
 }
 
 void TestPackedRow::rowsGoWideAndComeBack()

@@ -8,14 +8,11 @@
 namespace {
 
 // Keeps every drawing operation, with the state it was drawn in.
-struct Recorder : PrintTarget
-{
-    struct Line
-    {
+struct Recorder : PrintTarget {
+    struct Line {
         int x1, y1, x2, y2, pen, page;
     };
-    struct Text
-    {
+    struct Text {
         float x, y;
         QString text;
         int size;
@@ -36,10 +33,7 @@ struct Recorder : PrintTarget
     void setBold(bool on) override { bold = on; }
     void setPenWidth(int dots) override { pen = dots; }
     void drawLine(int x1, int y1, int x2, int y2) override { lines.push_back({x1, y1, x2, y2, pen, page}); }
-    void drawText(float x, float y, const QString& text) override
-    {
-        texts.push_back({x, y, text, size, bold, page});
-    }
+    void drawText(float x, float y, const QString& text) override { texts.push_back({x, y, text, size, bold, page}); }
     void newPage() override { ++page; }
     void endDocument() override { ended = true; }
 
@@ -71,7 +65,7 @@ struct Recorder : PrintTarget
 };
 
 // A4 landscape at 600 dpi: u = 160, v = 220 for these measures.
-constexpr PrintPage page{16000, 11000};
+constexpr PrintPage page {16000, 11000};
 constexpr int u = 160;
 constexpr int v = 220;
 
@@ -95,8 +89,7 @@ Recorder printGrid(FlexGrid& grid, PrintPage measures = page)
 
 } // namespace
 
-class TestPrintLayout : public QObject
-{
+class TestPrintLayout : public QObject {
     Q_OBJECT
 private slots:
     void columnEdges_data();
@@ -115,9 +108,9 @@ void TestPrintLayout::columnEdges_data()
 {
     QTest::addColumn<int>("cols");
     QTest::addColumn<QList<int>>("edges");
-    QTest::newRow("seven") << 7 << QList<int>{4, 13, 21, 29, 37, 49, 58, 58};
-    QTest::newRow("eight") << 8 << QList<int>{4, 12, 19, 26, 33, 43, 51, 51, 51};
-    QTest::newRow("six") << 6 << QList<int>{4, 15, 25, 35, 45, 59, 70};
+    QTest::newRow("seven") << 7 << QList<int> {4, 13, 21, 29, 37, 49, 58, 58};
+    QTest::newRow("eight") << 8 << QList<int> {4, 12, 19, 26, 33, 43, 51, 51, 51};
+    QTest::newRow("six") << 6 << QList<int> {4, 15, 25, 35, 45, 59, 70};
 }
 
 void TestPrintLayout::columnEdges()
@@ -130,8 +123,8 @@ void TestPrintLayout::columnEdges()
     QCOMPARE(r.verticalsAt(3 * v, u), edges); // the first register row
     QCOMPARE(r.verticalsAt(2 * v, u), edges); // the column titles
     // Texts start two tenths of a column in, one tenth of a line down.
-    const auto cell = std::find_if(r.texts.begin(), r.texts.end(),
-                                   [](const auto& t) { return t.text == QStringLiteral("1/1"); });
+    const auto cell =
+        std::find_if(r.texts.begin(), r.texts.end(), [](const auto& t) { return t.text == QStringLiteral("1/1"); });
     QVERIFY(cell != r.texts.end());
     QCOMPARE(cell->x, float((edges[1] + 0.2) * u));
     QCOMPARE(cell->y, float(3.1 * v));
@@ -150,7 +143,7 @@ void TestPrintLayout::thickLinesAroundTheFirstColumn()
     for (const auto& l : r.lines)
         if (l.x1 == l.x2 && l.y1 == 3 * v)
             pens.append(l.pen);
-    QCOMPARE(pens, (QList<int>{1, 2, 1, 1, 1, 1, 1, 2}));
+    QCOMPARE(pens, (QList<int> {1, 2, 1, 1, 1, 1, 1, 2}));
 }
 
 void TestPrintLayout::pages_data()
@@ -158,11 +151,11 @@ void TestPrintLayout::pages_data()
     QTest::addColumn<int>("entries");
     QTest::addColumn<QStringList>("labels");
     QTest::addColumn<int>("closingLine"); // of the last page
-    QTest::newRow("none") << 0 << QStringList{"стр.  1 "} << 4;
-    QTest::newRow("36, one page") << 36 << QStringList{"стр.  1 "} << 40;
-    QTest::newRow("37, two pages") << 37 << QStringList{"стр.  1 ", "стр.  2 "} << 3;
-    QTest::newRow("74, exactly two") << 74 << QStringList{"стр.  1 ", "стр.  2 "} << 40;
-    QTest::newRow("75, three") << 75 << QStringList{"стр.  1 ", "стр.  2 ", "стр.  3 "} << 3;
+    QTest::newRow("none") << 0 << QStringList {"стр.  1 "} << 4;
+    QTest::newRow("36, one page") << 36 << QStringList {"стр.  1 "} << 40;
+    QTest::newRow("37, two pages") << 37 << QStringList {"стр.  1 ", "стр.  2 "} << 3;
+    QTest::newRow("74, exactly two") << 74 << QStringList {"стр.  1 ", "стр.  2 "} << 40;
+    QTest::newRow("75, three") << 75 << QStringList {"стр.  1 ", "стр.  2 ", "стр.  3 "} << 3;
 }
 
 void TestPrintLayout::pages()
@@ -186,8 +179,7 @@ void TestPrintLayout::pages()
     QCOMPARE(last.y1, closingLine * v);
     QCOMPARE(last.pen, 2);
     // One empty line between the last thin rule and the closing rule.
-    QCOMPARE(r.rulesOn(r.page, v).mid(r.rulesOn(r.page, v).size() - 2),
-             (QList<int>{closingLine - 1, closingLine}));
+    QCOMPARE(r.rulesOn(r.page, v).mid(r.rulesOn(r.page, v).size() - 2), (QList<int> {closingLine - 1, closingLine}));
 }
 
 void TestPrintLayout::titleAndHeaderOfPageOne()
@@ -207,7 +199,7 @@ void TestPrintLayout::titleAndHeaderOfPageOne()
     QCOMPARE(firstTitle.size, 10);
     QVERIFY(firstTitle.bold);
     QVERIFY(!r.texts[8].bold); // the first register cell
-    QCOMPARE(r.rulesOn(1, v), (QList<int>{2, 3, 4, 5, 6}));
+    QCOMPARE(r.rulesOn(1, v), (QList<int> {2, 3, 4, 5, 6}));
 }
 
 void TestPrintLayout::laterPagesRepeatTheColumnTitlesInRegularType()
@@ -216,22 +208,22 @@ void TestPrintLayout::laterPagesRepeatTheColumnTitlesInRegularType()
     fillGrid(grid, 7, 37);
     const Recorder r = printGrid(grid);
     std::vector<Recorder::Text> pageTwo;
-    std::copy_if(r.texts.begin(), r.texts.end(), std::back_inserter(pageTwo),
-                 [](const auto& t) { return t.page == 2; });
+    std::copy_if(
+        r.texts.begin(), r.texts.end(), std::back_inserter(pageTwo), [](const auto& t) { return t.page == 2; });
     QCOMPARE(pageTwo.front().text, QStringLiteral("T0"));
     QCOMPARE(pageTwo.front().y, float(0.1 * v));
     QVERIFY(!pageTwo.front().bold);
     QCOMPARE(pageTwo[7].text, QStringLiteral("37/0"));
     QCOMPARE(pageTwo[7].y, float(1.1 * v));
     QCOMPARE(r.rulesOn(1, v).last(), 39); // the page's last rule, overdrawn thick
-    QCOMPARE(r.rulesOn(2, v), (QList<int>{0, 1, 2, 3}));
+    QCOMPARE(r.rulesOn(2, v), (QList<int> {0, 1, 2, 3}));
 }
 
 void TestPrintLayout::oneColumnAndColumnsBeyondThirty()
 {
     FlexGrid single;
     fillGrid(single, 1, 1);
-    QCOMPARE(printGrid(single).verticalsAt(3 * v, u), (QList<int>{4, 4}));
+    QCOMPARE(printGrid(single).verticalsAt(3 * v, u), (QList<int> {4, 4}));
 
     FlexGrid wide;
     fillGrid(wide, 33, 1);
@@ -243,8 +235,8 @@ void TestPrintLayout::oneColumnAndColumnsBeyondThirty()
     QCOMPARE(titleRow.size(), 33);
     QCOMPARE(titleRow[30], QStringLiteral("T30"));
     QCOMPARE(titleRow[31], QString());
-    QVERIFY(std::any_of(r.texts.begin(), r.texts.end(),
-                        [](const auto& t) { return t.text == QStringLiteral("1/32"); }));
+    QVERIFY(
+        std::any_of(r.texts.begin(), r.texts.end(), [](const auto& t) { return t.text == QStringLiteral("1/32"); }));
 }
 
 void TestPrintLayout::overflowAbandonsOnlyTheStepThatNeededIt()
@@ -252,14 +244,14 @@ void TestPrintLayout::overflowAbandonsOnlyTheStepThatNeededIt()
     // u = 400: 88 × u overflows 16 bits, 58 × u does not.
     FlexGrid grid;
     fillGrid(grid, 7, 1);
-    const Recorder r = printGrid(grid, PrintPage{40000, 11000});
+    const Recorder r = printGrid(grid, PrintPage {40000, 11000});
     QVERIFY(std::none_of(r.lines.begin(), r.lines.end(), [](const auto& l) { return l.y1 == l.y2; }));
-    QCOMPARE(r.verticalsAt(3 * v, 400), (QList<int>{4, 13, 21, 29, 37, 49, 58, 58}));
+    QCOMPARE(r.verticalsAt(3 * v, 400), (QList<int> {4, 13, 21, 29, 37, 49, 58, 58}));
     QVERIFY(r.labels().isEmpty()); // 84 × u overflows too
     QCOMPARE(r.texts.front().x, float(25 * 400));
 
     // v = 1000: lines 33 and below overflow; the rows above still print.
-    const Recorder tall = printGrid(grid, PrintPage{16000, 50000});
+    const Recorder tall = printGrid(grid, PrintPage {16000, 50000});
     QVERIFY(!tall.verticalsAt(3 * 1000, u).isEmpty());
     QVERIFY(tall.ended);
 }

@@ -28,8 +28,7 @@ QStringList blockingColumn(const FlexGrid& grid)
 
 } // namespace
 
-class TestBlockingDate : public QObject
-{
+class TestBlockingDate : public QObject {
     Q_OBJECT
 private slots:
     void workedValues_data();
@@ -50,13 +49,20 @@ void TestBlockingDate::workedValues_data()
 {
     QTest::addColumn<QString>("activation");
     QTest::addColumn<QString>("blocking");
-    QTest::newRow("mid-month") << "15.01.2009" << "01.03.2010";
-    QTest::newRow("new year's eve") << "31.12.2008" << "01.03.2010";
-    QTest::newRow("leap day") << "29.02.2008" << "01.04.2009";
-    QTest::newRow("month end") << "31.10.2008" << "01.12.2009";
-    QTest::newRow("year rollover") << "01.11.2008" << "01.01.2010";
-    QTest::newRow("next year's january") << "05.11.2009" << "01.01.2011";
-    QTest::newRow("over a leap day") << "01.01.2012" << "01.03.2013";
+    QTest::newRow("mid-month") << "15.01.2009"
+                               << "01.03.2010";
+    QTest::newRow("new year's eve") << "31.12.2008"
+                                    << "01.03.2010";
+    QTest::newRow("leap day") << "29.02.2008"
+                              << "01.04.2009";
+    QTest::newRow("month end") << "31.10.2008"
+                               << "01.12.2009";
+    QTest::newRow("year rollover") << "01.11.2008"
+                                   << "01.01.2010";
+    QTest::newRow("next year's january") << "05.11.2009"
+                                         << "01.01.2011";
+    QTest::newRow("over a leap day") << "01.01.2012"
+                                     << "01.03.2013";
 }
 
 void TestBlockingDate::workedValues()
@@ -97,7 +103,7 @@ void TestBlockingDate::passStopsAtTheFirstEmptyActivation()
     FlexGrid grid;
     fillActivations(grid, {"15.01.2009", "31.10.2008", "", "01.11.2008"});
     runBlockingPass(grid.model(), [] { return false; });
-    QCOMPARE(blockingColumn(grid), (QStringList{"01.03.2010", "01.12.2009", "old", "old"}));
+    QCOMPARE(blockingColumn(grid), (QStringList {"01.03.2010", "01.12.2009", "old", "old"}));
 
     FlexGrid headerOnly;
     headerOnly.setRows(1);
@@ -110,7 +116,7 @@ void TestBlockingDate::passSkipsRowsWithoutADate()
     FlexGrid grid;
     fillActivations(grid, {"31.02.2009", "скоро", "05.11.2009", "31.12.9999"});
     runBlockingPass(grid.model(), [] { return false; });
-    QCOMPARE(blockingColumn(grid), (QStringList{"old", "old", "01.01.2011", "old"}));
+    QCOMPARE(blockingColumn(grid), (QStringList {"old", "old", "01.01.2011", "old"}));
 }
 
 void TestBlockingDate::passYieldsOncePerComputedRow()
@@ -162,7 +168,7 @@ void TestBlockingDate::nestedPassRunsToItsEnd()
     };
     runBlockingPass(grid.model(), yield);
     QCOMPARE(nested, 1);
-    QCOMPARE(blockingColumn(grid), (QStringList{"01.03.2010", "01.12.2009", "01.01.2010"}));
+    QCOMPARE(blockingColumn(grid), (QStringList {"01.03.2010", "01.12.2009", "01.01.2010"}));
 }
 
 void TestBlockingDate::passWritesEveryEntryItsOwnDate_data()

@@ -50,8 +50,7 @@ QByteArray withMarker(const QByteArray& bytes, const QByteArray& marker)
 
 } // namespace
 
-class TestCrashSafe : public QObject
-{
+class TestCrashSafe : public QObject {
     Q_OBJECT
 private slots:
     void killedSaveLeavesTheOldOrTheNewFileWhole_data();
@@ -88,7 +87,7 @@ void TestCrashSafe::killedSaveLeavesTheOldOrTheNewFileWhole()
     int sawNew = 0;
     int sawTorn = 0;
     qint64 saveMs = 400;
-    QSet<QByteArray> versions{QCryptographicHash::hash(current, QCryptographicHash::Sha1)};
+    QSet<QByteArray> versions {QCryptographicHash::hash(current, QCryptographicHash::Sha1)};
     for (int round = 0; round < 12; ++round) {
         const QByteArray marker = "MARK" + QByteArray::number(round);
         const QByteArray next = withMarker(current, marker);
@@ -130,24 +129,23 @@ void TestCrashSafe::killedSaveLeavesTheOldOrTheNewFileWhole()
         // Every kept version is a whole one, whatever moment the kill took.
         const QString backup = dir.filePath(QStringLiteral("Backup"));
         for (const QString& version : QDir(backup).entryList(QDir::Files | QDir::Hidden))
-            QVERIFY2(versions.contains(QCryptographicHash::hash(fileBytes(backup + u'/' + version),
-                                                                QCryptographicHash::Sha1)) ||
+            QVERIFY2(versions.contains(
+                         QCryptographicHash::hash(fileBytes(backup + u'/' + version), QCryptographicHash::Sha1)) ||
                          version.contains(QStringLiteral(".palomet-part-")),
-                     qPrintable(QStringLiteral("round %1: %2 is not a whole version").arg(round).arg(version)));
+                qPrintable(QStringLiteral("round %1: %2 is not a whole version").arg(round).arg(version)));
         if (inPlace && !isOld && !isNew) {
             // The newest in the program's own order ("-2" after a second save
             // within the same second).
             const QStringList kept = KeptVersions::versions(backup, QStringLiteral("thisyear"));
             QVERIFY2(!kept.isEmpty() && fileBytes(kept.last()) == current,
-                     qPrintable(QStringLiteral("round %1: torn without a kept version").arg(round)));
+                qPrintable(QStringLiteral("round %1: torn without a kept version").arg(round)));
             ++sawTorn;
             QFile file(path); // restored by hand, through the same file
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write(current) == current.size());
             continue;
         }
-        QVERIFY2(isOld || isNew, qPrintable(QStringLiteral("round %1: a torn file of %2 bytes")
-                                                .arg(round)
-                                                .arg(now.size())));
+        QVERIFY2(
+            isOld || isNew, qPrintable(QStringLiteral("round %1: a torn file of %2 bytes").arg(round).arg(now.size())));
         (isNew ? sawNew : sawOld) += 1;
         if (isNew)
             current = next;
@@ -159,10 +157,13 @@ void TestCrashSafe::killedSaveLeavesTheOldOrTheNewFileWhole()
     QVERIFY(last.waitForFinished(60000));
     QCOMPARE(last.exitCode(), 0);
     const QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
-    QVERIFY2(left.filter(QRegularExpression(QStringLiteral("palomet-new-|\\.lock"))).isEmpty(), qPrintable(left.join(u' ')));
-    QVERIFY(QDir(dir.filePath(QStringLiteral("Backup"))).entryList({QStringLiteral("*palomet-part-*")}, QDir::Files | QDir::Hidden).isEmpty());
-    qInfo("after the kills: %d old files, %d new files, %d torn with a kept version (save takes %lld ms)",
-          sawOld, sawNew, sawTorn, saveMs);
+    QVERIFY2(
+        left.filter(QRegularExpression(QStringLiteral("palomet-new-|\\.lock"))).isEmpty(), qPrintable(left.join(u' ')));
+    QVERIFY(QDir(dir.filePath(QStringLiteral("Backup")))
+                .entryList({QStringLiteral("*palomet-part-*")}, QDir::Files | QDir::Hidden)
+                .isEmpty());
+    qInfo("after the kills: %d old files, %d new files, %d torn with a kept version (save takes %lld ms)", sawOld,
+        sawNew, sawTorn, saveMs);
 }
 
 QTEST_GUILESS_MAIN(TestCrashSafe)

@@ -24,8 +24,7 @@ QString writeFile(const QTemporaryDir& dir, const QByteArray& bytes)
 
 } // namespace
 
-class TestRegisterFormat : public QObject
-{
+class TestRegisterFormat : public QObject {
     Q_OBJECT
 private slots:
     void lineEnds_data();
@@ -45,18 +44,16 @@ void TestRegisterFormat::lineEnds_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<Rows>("rows");
-    QTest::newRow("CR LF, last line ended") << QByteArray("a;b;\r\nc;\r\n")
-                                            << Rows{{"a", "b", ""}, {"c", ""}};
-    QTest::newRow("last line without end") << QByteArray("a;\r\nA;B") << Rows{{"a", ""}, {"A", "B"}};
-    QTest::newRow("lone CR ends a line") << QByteArray("x\ry\r") << Rows{{"x"}, {"y"}};
-    QTest::newRow("lone LF ends a line") << QByteArray("p;\nq;\n") << Rows{{"p", ""}, {"q", ""}};
-    QTest::newRow("endings mixed") << QByteArray("a\r\nb\nc\rd") << Rows{{"a"}, {"b"}, {"c"}, {"d"}};
-    QTest::newRow("LF CR is two ends") << QByteArray("a\n\rb") << Rows{{"a"}, {""}, {"b"}};
-    QTest::newRow("empty line in the middle") << QByteArray("1;\r\n\r\n2;\r\n")
-                                              << Rows{{"1", ""}, {""}, {"2", ""}};
-    QTest::newRow("empty file") << QByteArray() << Rows{};
-    QTest::newRow("blanks kept") << QByteArray(" a ;  ;\r\n") << Rows{{" a ", "  ", ""}};
-    QTest::newRow("CR CR LF") << QByteArray("a\r\r\nb") << Rows{{"a"}, {""}, {"b"}};
+    QTest::newRow("CR LF, last line ended") << QByteArray("a;b;\r\nc;\r\n") << Rows {{"a", "b", ""}, {"c", ""}};
+    QTest::newRow("last line without end") << QByteArray("a;\r\nA;B") << Rows {{"a", ""}, {"A", "B"}};
+    QTest::newRow("lone CR ends a line") << QByteArray("x\ry\r") << Rows {{"x"}, {"y"}};
+    QTest::newRow("lone LF ends a line") << QByteArray("p;\nq;\n") << Rows {{"p", ""}, {"q", ""}};
+    QTest::newRow("endings mixed") << QByteArray("a\r\nb\nc\rd") << Rows {{"a"}, {"b"}, {"c"}, {"d"}};
+    QTest::newRow("LF CR is two ends") << QByteArray("a\n\rb") << Rows {{"a"}, {""}, {"b"}};
+    QTest::newRow("empty line in the middle") << QByteArray("1;\r\n\r\n2;\r\n") << Rows {{"1", ""}, {""}, {"2", ""}};
+    QTest::newRow("empty file") << QByteArray() << Rows {};
+    QTest::newRow("blanks kept") << QByteArray(" a ;  ;\r\n") << Rows {{" a ", "  ", ""}};
+    QTest::newRow("CR CR LF") << QByteArray("a\r\r\nb") << Rows {{"a"}, {""}, {"b"}};
 }
 
 void TestRegisterFormat::lineEnds()
@@ -89,9 +86,9 @@ void TestRegisterFormat::crlfSplitAcrossBlocksIsOneLineEnd()
     QCOMPARE(*first, 0); // the CR waits for a possible LF
     const auto second = RegisterFormat::splitLines("one\r\ntwo", false, collect);
     QCOMPARE(*second, 5);
-    QCOMPARE(lines, QStringList{"one"});
+    QCOMPARE(lines, QStringList {"one"});
     RegisterFormat::splitLines("two", true, collect);
-    QCOMPARE(lines, (QStringList{"one", "two"}));
+    QCOMPARE(lines, (QStringList {"one", "two"}));
 }
 
 void TestRegisterFormat::lineLengthLimit()
@@ -106,8 +103,7 @@ void TestRegisterFormat::lineLengthLimit()
 void TestRegisterFormat::loadGrowsTheGridToTheWidestLine()
 {
     QTemporaryDir dir;
-    const QString path =
-        writeFile(dir, cp1251(QStringLiteral("A;B\r\n0;1;2;3;4;5;6;7;8;9\r\nЖ;\r\n")));
+    const QString path = writeFile(dir, cp1251(QStringLiteral("A;B\r\n0;1;2;3;4;5;6;7;8;9\r\nЖ;\r\n")));
     FlexGrid grid;
     RegisterFiles::resetForLoading(grid);
     int lastColumn = -1;
@@ -156,7 +152,7 @@ void TestRegisterFormat::missingFileOrFolderIsAFailure()
     QTemporaryDir dir;
     FlexGrid grid;
     QCOMPARE(RegisterReader::loadInto(grid.model(), dir.filePath(QStringLiteral("none.csv"))),
-             RegisterReader::Status::CannotOpen);
+        RegisterReader::Status::CannotOpen);
     QVERIFY(RegisterReader::loadInto(grid.model(), dir.path()) != RegisterReader::Status::Ok);
 }
 
@@ -164,12 +160,11 @@ void TestRegisterFormat::keptWorkHoldsEveryCharacter_data()
 {
     QTest::addColumn<QStringList>("cells");
     QTest::addColumn<bool>("unicode"); // the register's own form cannot hold it
-    QTest::newRow("fits the register") << QStringList{"1", "Иванов"} << false;
-    QTest::newRow("a character Windows-1251 lacks") << QStringList{"Café", "€ 😀"} << true;
-    QTest::newRow("a semicolon and a quote") << QStringList{"a;b", "say \"hi\"", "\""} << true;
-    QTest::newRow("a line break") << QStringList{"two\nlines", "and\r\nthree"} << true;
-    QTest::newRow("text past the seventh column")
-        << QStringList{"0", "1", "2", "3", "4", "5", "6", "восьмая"} << true;
+    QTest::newRow("fits the register") << QStringList {"1", "Иванов"} << false;
+    QTest::newRow("a character Windows-1251 lacks") << QStringList {"Café", "€ 😀"} << true;
+    QTest::newRow("a semicolon and a quote") << QStringList {"a;b", "say \"hi\"", "\""} << true;
+    QTest::newRow("a line break") << QStringList {"two\nlines", "and\r\nthree"} << true;
+    QTest::newRow("text past the seventh column") << QStringList {"0", "1", "2", "3", "4", "5", "6", "восьмая"} << true;
 }
 
 // Work recovered and not taken back: kept whole, in the register's form where
@@ -184,7 +179,8 @@ void TestRegisterFormat::keptWorkHoldsEveryCharacter()
     grid.setRows(3);
     for (int c = 0; c < cells.size(); ++c)
         grid.setTextMatrix(2, c, cells[c]);
-    const RegisterWriter::KeptWork kept = RegisterWriter::keepAsVersion(grid.model(), dir.path(), QStringLiteral("thisyear-recovered"));
+    const RegisterWriter::KeptWork kept =
+        RegisterWriter::keepAsVersion(grid.model(), dir.path(), QStringLiteral("thisyear-recovered"));
     QVERIFY(!kept.path.isEmpty());
     QCOMPARE(kept.unicode, unicode);
     FlexGrid back;

@@ -11,9 +11,9 @@
 
 #include <QSignalSpy>
 #include <QStringEncoder>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QSysInfo>
 #include <QThread>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -34,8 +34,7 @@ void fill(FlexGrid& grid, int cols, const std::vector<QStringList>& rows)
 
 } // namespace
 
-class TestRegisterWriter : public QObject
-{
+class TestRegisterWriter : public QObject {
     Q_OBJECT
 private slots:
     void writesSevenFieldsPerLine_data();
@@ -61,15 +60,15 @@ void TestRegisterWriter::writesSevenFieldsPerLine_data()
     QTest::addColumn<int>("cols");
     QTest::addColumn<std::vector<QStringList>>("rows");
     QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("header only") << 7 << std::vector<QStringList>{} << QByteArray();
-    QTest::newRow("empty entry") << 7 << std::vector<QStringList>{{}} << QByteArray(";;;;;;;\r\n");
+    QTest::newRow("header only") << 7 << std::vector<QStringList> {} << QByteArray();
+    QTest::newRow("empty entry") << 7 << std::vector<QStringList> {{}} << QByteArray(";;;;;;;\r\n");
     QTest::newRow("ten columns, three lost")
-        << 10 << std::vector<QStringList>{{"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"}}
+        << 10 << std::vector<QStringList> {{"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"}}
         << QByteArray("0;1;2;3;4;5;6;\r\n");
     QTest::newRow("three columns, four empty")
-        << 3 << std::vector<QStringList>{{"a", "b", "c"}} << QByteArray("a;b;c;;;;;\r\n");
+        << 3 << std::vector<QStringList> {{"a", "b", "c"}} << QByteArray("a;b;c;;;;;\r\n");
     QTest::newRow("blanks and cyrillic kept")
-        << 8 << std::vector<QStringList>{{" Ж ", "№"}, {"", "", "", "", "", "", "Иванов"}}
+        << 8 << std::vector<QStringList> {{" Ж ", "№"}, {"", "", "", "", "", "", "Иванов"}}
         << cp1251(QStringLiteral(" Ж ;№;;;;;;\r\n;;;;;;Иванов;\r\n"));
 }
 
@@ -91,10 +90,10 @@ void TestRegisterWriter::loadSaveLoadSaveGivesTheSameBytes()
     QTemporaryDir dir;
     const QString first = dir.filePath(QStringLiteral("first.csv"));
     const QString second = dir.filePath(QStringLiteral("second.csv"));
-    const QByteArray original = cp1251(QStringLiteral(
-        "8710000101;0001234567;15.01.2009;01.03.2010;ЭКР 2102К;102345;ООО Ромашка;\r\n"
-        ";;;;;;;\r\n"
-        " lead;trail ;29.02.2008;01.04.2009;АМС-100К;7;ИП Иванов И.И.;\r\n"));
+    const QByteArray original =
+        cp1251(QStringLiteral("8710000101;0001234567;15.01.2009;01.03.2010;ЭКР 2102К;102345;ООО Ромашка;\r\n"
+                              ";;;;;;;\r\n"
+                              " lead;trail ;29.02.2008;01.04.2009;АМС-100К;7;ИП Иванов И.И.;\r\n"));
     writeAll(first, original);
     for (const QString& target : {first, second}) {
         FlexGrid grid;
@@ -148,7 +147,7 @@ void TestRegisterWriter::refusesCellsTheFileCannotCarry()
     QCOMPARE(uint(outcome.character), character);
     QCOMPARE(readAll(path), QByteArray("old;;;;;;;\r\n"));
     QCOMPARE(grid.TextMatrix(2, 4), text);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"thisyear.csv"});
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList {"thisyear.csv"});
 }
 
 void TestRegisterWriter::failuresLeaveTheOldFileWhole()
@@ -226,7 +225,7 @@ void TestRegisterWriter::fullDiskLeavesTheOldFileWhole()
     if (inPlace)
         QCOMPARE(::link(qPrintable(path), qPrintable(dir.filePath(QStringLiteral("second.csv")))), 0);
     FlexGrid grid;
-    fill(grid, 7, std::vector<QStringList>(2000, QStringList{"8710000101", "0001234567", "15.01.2009"}));
+    fill(grid, 7, std::vector<QStringList>(2000, QStringList {"8710000101", "0001234567", "15.01.2009"}));
     const auto outcome = RegisterWriter::save(grid.model(), path, {backup.path(), QStringLiteral("thisyear"), {}, {}});
     QCOMPARE(outcome.kind, RegisterWriter::Outcome::Kind::WriteFailed);
     QCOMPARE(outcome.inPlace, inPlace);
@@ -237,39 +236,55 @@ void TestRegisterWriter::fullDiskLeavesTheOldFileWhole()
 
 void TestRegisterWriter::savesKeepWhatTheyReplace_data()
 {
-    QTest::addColumn<QString>("standing");  // what stands at thisyear.csv
-    QTest::addColumn<QString>("cell");      // the text saved into the first cell
-    QTest::addColumn<int>("kind");          // SaveOutcome::Kind
+    QTest::addColumn<QString>("standing"); // what stands at thisyear.csv
+    QTest::addColumn<QString>("cell"); // the text saved into the first cell
+    QTest::addColumn<int>("kind"); // SaveOutcome::Kind
     QTest::addColumn<bool>("inPlace");
     using Kind = SaveOutcome::Kind;
-    QTest::newRow("a file") << "file" << "new" << int(Kind::Saved) << false;
-    QTest::newRow("a file of group users") << "users" << "new" << int(Kind::Saved) << false;
-    QTest::newRow("a file with two names") << "hard link" << "new" << int(Kind::Saved) << true;
-    QTest::newRow("a symbolic link") << "symlink" << "new" << int(Kind::Saved) << false;
-    QTest::newRow("a FIFO") << "fifo" << "new" << int(Kind::NotRegularFile) << false;
-    QTest::newRow("a link to a device") << "device" << "new" << int(Kind::NotRegularFile) << false;
-    QTest::newRow("changed during the question") << "changed" << "new" << int(Kind::ChangedMeanwhile) << false;
+    QTest::newRow("a file") << "file"
+                            << "new" << int(Kind::Saved) << false;
+    QTest::newRow("a file of group users") << "users"
+                                           << "new" << int(Kind::Saved) << false;
+    QTest::newRow("a file with two names") << "hard link"
+                                           << "new" << int(Kind::Saved) << true;
+    QTest::newRow("a symbolic link") << "symlink"
+                                     << "new" << int(Kind::Saved) << false;
+    QTest::newRow("a FIFO") << "fifo"
+                            << "new" << int(Kind::NotRegularFile) << false;
+    QTest::newRow("a link to a device") << "device"
+                                        << "new" << int(Kind::NotRegularFile) << false;
+    QTest::newRow("changed during the question") << "changed"
+                                                 << "new" << int(Kind::ChangedMeanwhile) << false;
     // Backup is a file: the save asks whether to go on without a copy, and
     // a write by someone else during that question is caught after it.
-    QTest::newRow("changed during the no-copy question")
-        << "changed without a copy" << "new" << int(Kind::ChangedMeanwhile) << false;
+    QTest::newRow("changed during the no-copy question") << "changed without a copy"
+                                                         << "new" << int(Kind::ChangedMeanwhile) << false;
     QTest::newRow("a line too long to read back")
         << "file" << QString(RegisterFormat::maxLineLength, u'x') << int(Kind::LineTooLong) << false;
     // A lock with nothing in it: its holder died between making and writing
     // it. Fresh, it may be being written; ten seconds old, it is cleared.
-    QTest::newRow("a lock being written") << "empty lock" << "new" << int(Kind::Busy) << false;
-    QTest::newRow("a lock its holder never wrote") << "old empty lock" << "new" << int(Kind::Saved) << false;
+    QTest::newRow("a lock being written") << "empty lock"
+                                          << "new" << int(Kind::Busy) << false;
+    QTest::newRow("a lock its holder never wrote") << "old empty lock"
+                                                   << "new" << int(Kind::Saved) << false;
     // Something that is no lock where the lock goes: said, never followed.
-    QTest::newRow("a link to nowhere as the lock") << "dangling lock" << "new" << int(Kind::LockBlocked) << false;
-    QTest::newRow("a folder as the lock") << "folder lock" << "new" << int(Kind::LockBlocked) << false;
-    QTest::newRow("a FIFO as the lock") << "fifo lock" << "new" << int(Kind::LockBlocked) << false;
+    QTest::newRow("a link to nowhere as the lock") << "dangling lock"
+                                                   << "new" << int(Kind::LockBlocked) << false;
+    QTest::newRow("a folder as the lock") << "folder lock"
+                                          << "new" << int(Kind::LockBlocked) << false;
+    QTest::newRow("a FIFO as the lock") << "fifo lock"
+                                        << "new" << int(Kind::LockBlocked) << false;
     // A desk cloned from the same image has this host's name but another
     // boot: its live lock holds; left unrefreshed for a minute, it goes.
-    QTest::newRow("a live lock of a desk with this host name") << "namesake lock" << "new" << int(Kind::Busy) << false;
-    QTest::newRow("a dead lock of a desk with this host name") << "old namesake lock" << "new" << int(Kind::Saved) << false;
-    QTest::newRow("a lock of this boot whose process is gone") << "dead own lock" << "new" << int(Kind::Saved) << false;
+    QTest::newRow("a live lock of a desk with this host name") << "namesake lock"
+                                                               << "new" << int(Kind::Busy) << false;
+    QTest::newRow("a dead lock of a desk with this host name") << "old namesake lock"
+                                                               << "new" << int(Kind::Saved) << false;
+    QTest::newRow("a lock of this boot whose process is gone") << "dead own lock"
+                                                               << "new" << int(Kind::Saved) << false;
     // A link planted where a copy of the old contents was once written.
-    QTest::newRow("a link planted in Backup") << "planted link" << "new" << int(Kind::Saved) << true;
+    QTest::newRow("a link planted in Backup") << "planted link"
+                                              << "new" << int(Kind::Saved) << true;
 }
 
 void TestRegisterWriter::savesKeepWhatTheyReplace()
@@ -302,8 +317,7 @@ void TestRegisterWriter::savesKeepWhatTheyReplace()
             const QByteArray thisBoot = boot.readAll().trimmed();
             holder = "palomet-lock 1\nuser=Иванов\nhost=" + QSysInfo::machineHostName().toUtf8() +
                      "\npid=999999999\nboot=" +
-                     (standing == u"dead own lock" ? thisBoot : QByteArray("0f0f0f0f-another-boot")) +
-                     "\nsince=1\n";
+                     (standing == u"dead own lock" ? thisBoot : QByteArray("0f0f0f0f-another-boot")) + "\nsince=1\n";
             if (standing == u"dead own lock") {
                 char ns[64] = {};
                 const ssize_t length = ::readlink("/proc/self/ns/pid", ns, sizeof ns - 1);
@@ -325,7 +339,7 @@ void TestRegisterWriter::savesKeepWhatTheyReplace()
     // The user's own files beside the register, which no save touches, and
     // what a killed save left, which the next one removes.
     const QStringList neighbours = {"thisyear.csv.backup", "thisyear.csv.copy01", "thisyear.csv.311224",
-                                    ".thisyear.csv.replaced-notes", "thisyear.csv.lock.stale-copy"};
+        ".thisyear.csv.replaced-notes", "thisyear.csv.lock.stale-copy"};
     for (const QString& name : neighbours)
         writeAll(dir.filePath(name), name.toUtf8());
     const QStringList leftovers = {".thisyear.csv.palomet-new-0123456789abcdef", "thisyear.csv.lock.stale-12-34"};
@@ -333,7 +347,8 @@ void TestRegisterWriter::savesKeepWhatTheyReplace()
         writeAll(dir.filePath(name), "left by a killed save");
     const QString planted = dir.filePath(QStringLiteral("Backup/.thisyear-%1.part").arg(::getpid()));
     if (standing == u"planted link") {
-        QVERIFY(::link(qPrintable(path), qPrintable(other)) == 0 && QDir().mkpath(dir.filePath(QStringLiteral("Backup"))));
+        QVERIFY(
+            ::link(qPrintable(path), qPrintable(other)) == 0 && QDir().mkpath(dir.filePath(QStringLiteral("Backup"))));
         writeAll(dir.filePath(QStringLiteral("victim")), "not the register's");
         QVERIFY(QFile::link(dir.filePath(QStringLiteral("victim")), planted));
     }
@@ -349,8 +364,8 @@ void TestRegisterWriter::savesKeepWhatTheyReplace()
     };
     if (standing == u"changed without a copy")
         writeAll(backup, "not a folder");
-    FileReplacement::Guards guards{backup, QStringLiteral("thisyear"), [] { return true; },
-                                   [&](int error) { return error == ENOTDIR && theirs(); }};
+    FileReplacement::Guards guards {backup, QStringLiteral("thisyear"), [] { return true; },
+        [&](int error) { return error == ENOTDIR && theirs(); }};
     if (standing == u"changed")
         guards.mayWrite = theirs;
     const SaveOutcome outcome = RegisterWriter::save(grid.model(), path, guards);
@@ -433,7 +448,8 @@ void TestRegisterWriter::onlyTheNewestVersionsAreKept()
     writeAll(file, "x");
     const QDateTime start(QDate(2026, 1, 1), QTime(12, 0));
     for (int i = 0; i < KeptVersions::versionsKept + 2; ++i)
-        QVERIFY(!KeptVersions::keep(file, dir.path(), QStringLiteral("thisyear"), i % 2, start.addSecs(i / 2)).path.isEmpty());
+        QVERIFY(!KeptVersions::keep(file, dir.path(), QStringLiteral("thisyear"), i % 2, start.addSecs(i / 2))
+                     .path.isEmpty());
     KeptVersions::prune(dir.path(), QStringLiteral("thisyear"));
     const QStringList kept = QDir(dir.path()).entryList({QStringLiteral("thisyear-*")}, QDir::Files, QDir::Name);
     QCOMPARE(kept.size(), KeptVersions::versionsKept);

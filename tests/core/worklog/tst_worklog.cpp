@@ -1,6 +1,6 @@
 #include "grid/FlexGrid.h"
-#include "worklog/WorkLogFormat.h"
 #include "worklog/WorkLog.h"
+#include "worklog/WorkLogFormat.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -52,8 +52,7 @@ QByteArray fileBytes(const QString& path)
 
 } // namespace
 
-class TestWorkLog : public QObject
-{
+class TestWorkLog : public QObject {
     Q_OBJECT
 private slots:
     void changesReplayOnTheSnapshot_data();
@@ -64,8 +63,8 @@ private slots:
 void TestWorkLog::changesReplayOnTheSnapshot_data()
 {
     QTest::addColumn<QString>("change");
-    for (const char* change : {"text", "wide text", "add item", "remove item", "insert row", "row cells",
-                               "move column", "columns", "rows", "sort", "format", "width and alignment"})
+    for (const char* change : {"text", "wide text", "add item", "remove item", "insert row", "row cells", "move column",
+             "columns", "rows", "sort", "format", "width and alignment"})
         QTest::newRow(change) << QString::fromLatin1(change);
 }
 
@@ -78,7 +77,7 @@ void TestWorkLog::changesReplayOnTheSnapshot()
     FlexGrid grid;
     fill(grid);
     const QStringList before = contents(grid);
-    WorkLog log(grid.model(), folder.path(), [] { return WorkLogFormat::Origin{}; });
+    WorkLog log(grid.model(), folder.path(), [] { return WorkLogFormat::Origin {}; });
     log.setRecording(true);
     grid.setTextMatrix(1, 6, QStringLiteral("первая правка")); // the log's first step
     log.stepEnded();
@@ -126,7 +125,8 @@ void TestWorkLog::changesReplayOnTheSnapshot()
     // A whole frame whose change the grid refuses (a row that is not there)
     // is left out with everything after it, never applied in part.
     QByteArray refused;
-    WorkLogFormat::appendChange(refused, {.kind = GridChange::Kind::SetText, .a = 1, .b = 6, .text = QStringLiteral("half")});
+    WorkLogFormat::appendChange(
+        refused, {.kind = GridChange::Kind::SetText, .a = 1, .b = 6, .text = QStringLiteral("half")});
     WorkLogFormat::appendChange(refused, {.kind = GridChange::Kind::RemoveItem, .a = 999});
     const QByteArray spoilt = bytes + WorkLogFormat::frameHeader(WorkLogFormat::FrameKind::Changes, 1, 0, refused) +
                               refused + WorkLogFormat::frameHeader(WorkLogFormat::FrameKind::Changes, 1, 0, {});
@@ -162,7 +162,8 @@ void TestWorkLog::longLogBeginsAgainWithNothingLost()
     for (int r = 1; r < grid.Rows(); ++r)
         grid.setTextMatrix(r, 1, QString::number(r * 7919 % 300));
     constexpr qint64 restartAfter = 8 * 1024;
-    WorkLog log(grid.model(), folder.path(), [] { return WorkLogFormat::Origin{}; }, restartAfter);
+    WorkLog log(
+        grid.model(), folder.path(), [] { return WorkLogFormat::Origin {}; }, restartAfter);
     log.setRecording(true);
     qint64 longest = 0;
     for (int step = 0; step < 40; ++step) {
