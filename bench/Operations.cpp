@@ -172,7 +172,7 @@ double timeRecovery(BenchWindow& w)
     QElapsedTimer timer;
     timer.start();
     std::vector<OrphanedWorkLog> found = OrphanedWorkLog::findIn(crashed.path());
-    FlexGrid grid;
+    GridModel grid;
     grid.setDateReader(&BlockingDate::dayNumber);
     if (found.size() != 1 || !found[0].rebuild(grid) || grid.Rows() != w.window().grid().Rows())
         qFatal("the log did not rebuild the grid");

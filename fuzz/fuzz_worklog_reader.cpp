@@ -1,7 +1,7 @@
 // The work log's reader: any bytes, a torn or damaged log included,
 // read without a crash, and whatever reads as a log rebuilds a grid
 // without a crash, or is refused, however its counts and indices lie.
-#include "grid/FlexGrid.h"
+#include "grid/GridModel.h"
 #include "worklog/WorkLogFormat.h"
 
 #include <QBuffer>
@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     if (contents->wholeLength > qint64(size))
         std::abort();
-    FlexGrid grid;
+    GridModel grid;
     const std::optional<size_t> applied = WorkLogFormat::rebuild(*contents, device, grid);
     if (applied && *applied > contents->batches.size())
         std::abort();

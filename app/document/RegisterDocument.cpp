@@ -36,12 +36,12 @@ RegisterDocument::RegisterDocument(
 
 bool RegisterDocument::hasUnsavedChanges() const
 {
-    return grid_.revision() != savedRevision_ || hooks_.editPending();
+    return grid_.model().revision() != savedRevision_ || hooks_.editPending();
 }
 
 void RegisterDocument::markSaved()
 {
-    savedRevision_ = grid_.revision();
+    savedRevision_ = grid_.model().revision();
 }
 
 bool RegisterDocument::mayDropChanges(const QString& whatLoads)
@@ -103,7 +103,7 @@ void RegisterDocument::loadgrid()
             placeAfterLoad(status, lastColumn);
         }
         loaded = status == RegisterReader::Status::Ok;
-        source_ = loaded ? Source::Register : Source::PartOfRegister;
+        holds_ = loaded ? GridHolds::Register : GridHolds::PartOfRegister;
         registerStamp_ = stamp;
         registerContents_.reset();
         if (loaded && stamp)
@@ -138,8 +138,8 @@ bool RegisterDocument::mayReplaceRegister()
         return true; // no register there to lose
     const QString file = QDir::toNativeSeparators(registerPath());
     QString question;
-    switch (source_) {
-    case Source::Register:
+    switch (holds_) {
+    case GridHolds::Register:
         if (registerStamp_ == onDisk && !changedMeanwhile_)
             return true;
         question = QStringLiteral("Файл «%1» изменён другой программой или другим окном Palomet "
@@ -147,18 +147,18 @@ bool RegisterDocument::mayReplaceRegister()
                                   "содержимым таблицы? Изменения, сделанные там, пропадут.")
                        .arg(file);
         break;
-    case Source::Nothing:
+    case GridHolds::Nothing:
         question = QStringLiteral("Файл «%1» уже есть, но в этом окне журнал не открывался: "
                                   "таблица не содержит его записей. Заменить файл содержимым "
                                   "таблицы?")
                        .arg(file);
         break;
-    case Source::PartOfRegister:
+    case GridHolds::PartOfRegister:
         question = QStringLiteral("Журнал «%1» был загружен не полностью: в таблице только строки "
                                   "до места ошибки. Заменить ими весь журнал?")
                        .arg(file);
         break;
-    case Source::Archive:
+    case GridHolds::Archive:
         question = QStringLiteral("В таблице архив «%1», а не журнал этого года. Записать архив "
                                   "поверх журнала «%2»?")
                        .arg(archiveName_, file);
@@ -232,13 +232,13 @@ void RegisterDocument::placeAfterSave(const SaveOutcome& outcome)
 bool RegisterDocument::SaveGridn()
 {
     std::optional<FileReplacement::Guards::Seen> seen;
-    if (source_ == Source::Register && registerStamp_ && registerContents_)
+    if (holds_ == GridHolds::Register && registerStamp_ && registerContents_)
         seen = FileReplacement::Guards::Seen {*registerContents_, registerStamp_->modifiedNs};
     const std::optional<SaveOutcome> saved = saveTo(
         registerPath(), RegisterLayout::registerKeptName.toString(), [this] { return mayReplaceRegister(); }, seen);
     if (!saved)
         return false;
-    source_ = Source::Register;
+    holds_ = GridHolds::Register;
     // Read under the save's lock: a write by anyone after it shows at the next save.
     registerStamp_ = saved->stampAfter;
     registerContents_ = saved->contentHash;
@@ -282,7 +282,7 @@ bool RegisterDocument::loadArchive(const QString& path)
             status = RegisterReader::loadInto(grid_.model(), path, {nullptr, kept, &lastColumn});
             placeAfterLoad(status, lastColumn);
         }
-        source_ = found ? Source::Archive : Source::Nothing;
+        holds_ = found ? GridHolds::Archive : GridHolds::Nothing;
         archiveName_ = QFileInfo(path).fileName();
         markSaved();
         hooks_.loaded();
@@ -309,7 +309,7 @@ WorkLogFormat::Origin RegisterDocument::origin() const
 {
     WorkLogFormat::Origin origin;
     origin.programFolder = QFileInfo(programFolder_).absoluteFilePath();
-    origin.source = int(source_);
+    origin.holds = holds_;
     origin.name = archiveName_;
     origin.registerPath = registerPath();
     if (registerStamp_) {
@@ -325,7 +325,7 @@ WorkLogFormat::Origin RegisterDocument::origin() const
 
 void RegisterDocument::recovered(const WorkLogFormat::Origin& origin)
 {
-    source_ = Source(std::clamp(origin.source, int(Source::Nothing), int(Source::Archive)));
+    holds_ = origin.holds;
     archiveName_ = origin.name;
     registerStamp_.reset();
     if (origin.stamped) {
@@ -341,7 +341,7 @@ void RegisterDocument::recovered(const WorkLogFormat::Origin& origin)
 
 WorkLogFormat::Origin RegisterDocument::fromElsewhere(WorkLogFormat::Origin origin)
 {
-    origin.source = int(Source::Nothing);
+    origin.holds = GridHolds::Nothing;
     origin.stamped = false;
     origin.name.clear();
     return origin;
@@ -349,7 +349,7 @@ WorkLogFormat::Origin RegisterDocument::fromElsewhere(WorkLogFormat::Origin orig
 
 QString RegisterDocument::originName(const WorkLogFormat::Origin& origin)
 {
-    if (Source(origin.source) == Source::Archive)
+    if (origin.holds == GridHolds::Archive)
         return origin.name;
     return QDir::toNativeSeparators(origin.registerPath);
 }
@@ -357,7 +357,7 @@ QString RegisterDocument::originName(const WorkLogFormat::Origin& origin)
 RegisterWriter::KeptWork RegisterDocument::keepRecovered(const GridModel& grid, const WorkLogFormat::Origin& origin)
 {
     QString name = RegisterLayout::registerKeptName.toString();
-    if (Source(origin.source) == Source::Archive)
+    if (origin.holds == GridHolds::Archive)
         name = QFileInfo(origin.name).completeBaseName();
     // Never pruned: each is the only copy of work the user chose not to take back.
     return RegisterWriter::keepAsVersion(grid, backupFolder(), name + QStringLiteral("-recovered"));

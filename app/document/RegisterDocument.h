@@ -76,8 +76,6 @@ public:
     bool SaveAsGridn();
 
 private:
-    enum class Source { Nothing, Register, PartOfRegister, Archive };
-
     QString registerPath() const;
 
     bool mayReplaceRegister();
@@ -102,9 +100,10 @@ private:
     ArchiveFolder archives_;
     std::optional<quint64> savedRevision_; // none: never saved, as after a recovery
 
-    Source source_ = Source::Nothing;
-    QString archiveName_; // with Source::Archive
-    std::optional<FileStamp> registerStamp_; // with Source::Register; nullopt: no file then
+    using GridHolds = WorkLogFormat::GridHolds;
+    GridHolds holds_ = GridHolds::Nothing;
+    QString archiveName_; // with GridHolds::Archive
+    std::optional<FileStamp> registerStamp_; // with GridHolds::Register; nullopt: no file then
     std::optional<quint64> registerContents_; // their checksum, when read or written whole
     // A save found the register replaced since it was seen here, whatever
     // the file's attributes said: the question that follows asks about it.

@@ -113,11 +113,11 @@ void UndoSteps::takeStep(bool undo, void (QLineEdit::*boxStep)())
         emit stepTaken();
 }
 
-void UndoSteps::writeCell(int row, int col, const QString& text, SetCellCommand::Source source)
+void UndoSteps::writeCell(int row, int col, const QString& text, SetCellCommand::Control control)
 {
     // The same text put back changes nothing, and is no step to undo.
     if (grid_.cellText(row, col) != text)
-        push(new SetCellCommand(grid_, row, col, text, source, derivedCell(row, col, text)));
+        push(new SetCellCommand(grid_, row, col, text, control, derivedCell(row, col, text)));
 }
 
 std::optional<SetCellCommand::Derived> UndoSteps::derivedCell(int row, int col, QStringView text) const

@@ -38,7 +38,7 @@ public:
     void push(QUndoCommand* step);
     // A text written into a cell shown (the cell box, the input line): a
     // step, with the cell that follows from it; the same text is none.
-    void writeCell(int row, int col, const QString& text, SetCellCommand::Source source);
+    void writeCell(int row, int col, const QString& text, SetCellCommand::Control control);
     // The cell of the row that follows from text written into (row, col):
     // an activation date brings its blocking date at once.
     std::optional<SetCellCommand::Derived> derivedCell(int row, int col, QStringView text) const;

@@ -29,7 +29,8 @@ bool sameFolder(const QString& a, const QString& b)
 
 WorkRecovery::WorkRecovery(GridModel& model, FlexGrid& grid, RegisterDocument& document, UndoSteps& history,
     CellOverlay& overlay, Desktop& desktop, QString folder, QString title)
-    : grid_(grid)
+    : model_(model)
+    , grid_(grid)
     , document_(document)
     , history_(history)
     , overlay_(overlay)
@@ -109,7 +110,7 @@ bool WorkRecovery::takeRecovered(OrphanedWorkLog& orphan, bool sameFolder)
     history_.clear();
     log_.setRecording(false);
     grid_.showAll(); // the work comes back whole
-    const bool rebuilt = orphan.rebuild(grid_);
+    const bool rebuilt = orphan.rebuild(model_);
     if (!rebuilt) {
         document_.resetGrid();
         document_.markSaved();
@@ -141,13 +142,13 @@ bool WorkRecovery::takeRecovered(OrphanedWorkLog& orphan, bool sameFolder)
 
 void WorkRecovery::keepRecoveredAside(OrphanedWorkLog& orphan)
 {
-    FlexGrid recovered;
+    GridModel recovered;
     recovered.setDateReader(&BlockingDate::dayNumber);
     if (!orphan.rebuild(recovered)) {
         reportUnrebuilt(orphan);
         return;
     }
-    const RegisterWriter::KeptWork kept = document_.keepRecovered(recovered.model(), orphan.contents()->origin);
+    const RegisterWriter::KeptWork kept = document_.keepRecovered(recovered, orphan.contents()->origin);
     if (kept.path.isEmpty()) {
         const QString aside = QDir::toNativeSeparators(orphan.moveAside());
         desktop_.messageBox(

@@ -33,6 +33,7 @@ private:
     // A log whose changes cannot be rebuilt: said, and moved aside.
     void reportUnrebuilt(OrphanedWorkLog& orphan);
 
+    GridModel& model_;
     FlexGrid& grid_;
     RegisterDocument& document_;
     UndoSteps& history_;

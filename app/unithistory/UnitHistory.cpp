@@ -15,7 +15,7 @@
 namespace {
 
 // The archives, newest first: by the time they were written, then by name.
-std::vector<UnitHistoryWindow::Source> archivesIn(const QString& folder)
+std::vector<UnitHistoryWindow::SearchedFile> archivesIn(const QString& folder)
 {
     QFileInfoList files;
     for (const QFileInfo& file : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort))
@@ -26,7 +26,7 @@ std::vector<UnitHistoryWindow::Source> archivesIn(const QString& folder)
         const QDateTime bt = b.lastModified();
         return at != bt ? at > bt : a.fileName() > b.fileName();
     });
-    std::vector<UnitHistoryWindow::Source> sources;
+    std::vector<UnitHistoryWindow::SearchedFile> sources;
     for (const QFileInfo& file : files)
         sources.push_back({file.fileName(), file.filePath()});
     return sources;
@@ -64,10 +64,10 @@ void UnitHistory::run()
         results_ = new UnitHistoryWindow(&window_);
         connect(results_, &UnitHistoryWindow::chosen, this, &UnitHistory::open);
     }
-    std::vector<UnitHistoryWindow::Source> sources {{QStringLiteral("текущий журнал"), QString()}};
-    for (UnitHistoryWindow::Source& archive : archivesIn(document_.archiveFolder()))
+    std::vector<UnitHistoryWindow::SearchedFile> sources {{QStringLiteral("текущий журнал"), QString()}};
+    for (UnitHistoryWindow::SearchedFile& archive : archivesIn(document_.archiveFolder()))
         sources.push_back(std::move(archive));
-    searchedRevision_ = grid_.revision();
+    searchedRevision_ = grid_.model().revision();
     results_->setWindowTitle(QStringLiteral("История ЭКЛЗ"));
     results_->search(word, grid_.model().snapshot(), std::move(sources));
 }
@@ -79,7 +79,7 @@ void UnitHistory::open(int source, const QString& path, int row, const QStringLi
         // The register may have changed since the search: the same entry
         // is looked for where it stood, then anywhere.
         int at = row;
-        if (grid_.revision() != searchedRevision_ && !holds(model, row, cells)) {
+        if (grid_.model().revision() != searchedRevision_ && !holds(model, row, cells)) {
             at = -1;
             for (int r = GridModel::FixedRows; r < model.Rows() && at < 0; ++r)
                 if (holds(model, r, cells))

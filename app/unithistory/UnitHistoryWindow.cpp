@@ -81,7 +81,7 @@ QString UnitHistoryWindow::failures() const
     return failures_->text();
 }
 
-void UnitHistoryWindow::search(const QString& word, GridSnapshot snapshot, std::vector<Source> sources)
+void UnitHistoryWindow::search(const QString& word, GridSnapshot snapshot, std::vector<SearchedFile> sources)
 {
     if (run_)
         run_->cancelled = true;

@@ -21,7 +21,7 @@ class QTableView;
 class UnitHistoryWindow : public QWidget {
     Q_OBJECT
 public:
-    struct Source {
+    struct SearchedFile {
         QString name; // as the table shows it
         QString path; // empty: the register, searched in the snapshot
     };
@@ -30,7 +30,7 @@ public:
     ~UnitHistoryWindow() override;
 
     // The register first, then sources, in that order.
-    void search(const QString& word, GridSnapshot snapshot, std::vector<Source> sources);
+    void search(const QString& word, GridSnapshot snapshot, std::vector<SearchedFile> sources);
     void waitForSearch();
     const UnitHistoryTable& table() const { return table_; }
     QString failures() const;
@@ -53,6 +53,6 @@ private:
     QThreadPool pool_;
     QTimer slow_;
     std::shared_ptr<Run> run_;
-    std::vector<Source> sources_;
+    std::vector<SearchedFile> sources_;
     QProgressDialog* progress_ = nullptr;
 };

@@ -54,7 +54,7 @@ FrmEKLZ::FrmEKLZ(Desktop& desktop, QString programFolder, QString logFolder, QWi
     , overlay_(
           MSFGAZ, *controls_.txtDataEntry, [this] { desktop_.flushEvents(); }, [this] { blocdata(); },
           [this](int row, int col, const QString& text) {
-              history_.writeCell(row, col, text, SetCellCommand::Source::CellBox);
+              history_.writeCell(row, col, text, SetCellCommand::Control::CellBox);
           })
     , document_(MSFGAZ, std::move(programFolder), desktop, programTitle, documentHooks())
     , history_(*this, MSFGAZ, overlay_, *controls_.TxtVvod, *controls_.txtDataEntry)
@@ -73,7 +73,7 @@ FrmEKLZ::FrmEKLZ(Desktop& desktop, QString programFolder, QString logFolder, QWi
     inputLine_ = new InputLine(
         MSFGAZ, *controls_.TxtVvod, *controls_.CmdEdit, overlay_,
         [this](int row, int col, const QString& text) {
-            history_.writeCell(row, col, text, SetCellCommand::Source::InputLine);
+            history_.writeCell(row, col, text, SetCellCommand::Control::InputLine);
         },
         this);
     clipboard_.watchCellBox(*controls_.txtDataEntry);
@@ -163,7 +163,7 @@ void FrmEKLZ::connectHandlers()
 void FrmEKLZ::Form_Load()
 {
     MSFGAZ.setFormatString(RegisterLayout::headerFormat.toString());
-    MSFGAZ.setColWidth(0, 1500);
+    MSFGAZ.model().setColWidth(0, 1500);
     MSFGAZ.setRowHeight(0, 300);
     controls_.TxtVvod->setText(QString());
 }

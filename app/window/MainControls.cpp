@@ -47,7 +47,7 @@ MainControls::MainControls(QWidget& window, FlexGrid& grid)
     TxtVvod = addLine(window, "TxtVvod", QStringLiteral("Строка ввода"), {6840, 840, 3135, 435});
 
     grid.setFont(msSansSerif(8.25, false));
-    grid.setCols(RegisterLayout::savedColumns);
+    grid.model().setCols(RegisterLayout::savedColumns);
     grid.move(480, 1560);
     grid.setWidth(9615);
     grid.setHeight(3255);

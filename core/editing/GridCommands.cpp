@@ -68,11 +68,11 @@ void GridCommand::showPlace()
 }
 
 SetCellCommand::SetCellCommand(
-    FlexGrid& grid, int row, int col, QString text, Source source, std::optional<Derived> derived)
+    FlexGrid& grid, int row, int col, QString text, Control control, std::optional<Derived> derived)
     : GridCommand(grid, row, col, QStringLiteral("изменение ячейки в строке %1, колонке %2").arg(row).arg(col + 1))
     , before_(grid.TextMatrix(row, col))
     , after_(std::move(text))
-    , source_(source)
+    , control_(control)
 {
     if (derived)
         derived_ = Change {derived->col, grid.TextMatrix(row, derived->col), std::move(derived->text)};
@@ -92,7 +92,7 @@ void SetCellCommand::release()
 
 int SetCellCommand::id() const
 {
-    return source_ == Source::InputLine ? 1 : -1;
+    return control_ == Control::InputLine ? 1 : -1;
 }
 
 bool SetCellCommand::mergeWith(const QUndoCommand* other)
@@ -167,8 +167,8 @@ void InsertColumnCommand::apply()
 
 void InsertColumnCommand::revert()
 {
-    grid_.setColPosition(col_, grid_.Cols() - 1);
-    grid_.setCols(grid_.Cols() - 1);
+    grid_.model().setColPosition(col_, grid_.Cols() - 1);
+    grid_.model().setCols(grid_.Cols() - 1);
 }
 
 DeleteColumnCommand::DeleteColumnCommand(FlexGrid& grid)
@@ -198,8 +198,8 @@ void DeleteColumnCommand::revert()
         model_.setTextMatrix(r, col_, cells.textOf(span));
         pos = span.end;
     }
-    grid_.setColWidth(col_, width_);
-    grid_.setColAlignment(col_, alignment_);
+    grid_.model().setColWidth(col_, width_);
+    grid_.model().setColAlignment(col_, alignment_);
     cells_ = PackedRow();
 }
 
@@ -215,7 +215,7 @@ void MoveColumnCommand::apply()
 
 void MoveColumnCommand::revert()
 {
-    grid_.setColPosition(col_, grid_.Cols() - 1);
+    grid_.model().setColPosition(col_, grid_.Cols() - 1);
 }
 
 SortCommand::SortCommand(FlexGrid& grid, int col, QString headerFormat)
@@ -250,8 +250,8 @@ void SortCommand::revert()
     model_.setCols(static_cast<int>(widths_.size()));
     model_.setRowCells(0, header_);
     for (int c = 0; c < grid_.Cols(); ++c) {
-        grid_.setColWidth(c, widths_[static_cast<size_t>(c)]);
-        grid_.setColAlignment(c, alignments_[static_cast<size_t>(c)]);
+        grid_.model().setColWidth(c, widths_[static_cast<size_t>(c)]);
+        grid_.model().setColAlignment(c, alignments_[static_cast<size_t>(c)]);
     }
 }
 

@@ -99,13 +99,13 @@ private:
 // from an activation date) may change with it, in the same step.
 class SetCellCommand : public GridCommand {
 public:
-    enum class Source { CellBox, InputLine };
+    enum class Control { CellBox, InputLine }; // where the text was typed
     struct Derived {
         int col;
         QString text;
     };
     SetCellCommand(
-        FlexGrid& grid, int row, int col, QString text, Source source, std::optional<Derived> derived = std::nullopt);
+        FlexGrid& grid, int row, int col, QString text, Control control, std::optional<Derived> derived = std::nullopt);
     int id() const override;
     bool mergeWith(const QUndoCommand* other) override;
     qsizetype bytes() const override;
@@ -121,7 +121,7 @@ private:
     };
     QString before_;
     QString after_;
-    Source source_;
+    Control control_;
     std::optional<Change> derived_;
 };
 

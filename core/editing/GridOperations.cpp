@@ -9,7 +9,7 @@ namespace GridOperations {
 
 bool addRow(FlexGrid& grid)
 {
-    if (!grid.AddItem(QString()))
+    if (!grid.model().AddItem(QString()))
         return false;
     grid.scrollIntoView(grid.Rows() - 1, grid.Col()); // where the new row went
     return true;
@@ -22,19 +22,19 @@ bool deleteRow(FlexGrid& grid, int row)
 
 bool insertColumn(FlexGrid& grid, int at)
 {
-    return grid.setCols(grid.Cols() + 1) && grid.setColPosition(grid.Cols() - 1, at);
+    return grid.model().setCols(grid.Cols() + 1) && grid.model().setColPosition(grid.Cols() - 1, at);
 }
 
 bool deleteLastColumn(FlexGrid& grid)
 {
     if (grid.Cols() <= 1)
         return false;
-    return grid.setCols(grid.Cols() - 1);
+    return grid.model().setCols(grid.Cols() - 1);
 }
 
 bool moveLastColumn(FlexGrid& grid, int to)
 {
-    return to != grid.Cols() - 1 && grid.setColPosition(grid.Cols() - 1, to);
+    return to != grid.Cols() - 1 && grid.model().setColPosition(grid.Cols() - 1, to);
 }
 
 std::optional<int> findRow(const FlexGrid& grid, const QString& word, int col, int from, bool wrap)

@@ -24,7 +24,10 @@ FlexGrid::FlexGrid(GridModel& model, QObject* parent)
     connectModel();
 }
 
-FlexGrid::~FlexGrid() = default;
+FlexGrid::~FlexGrid()
+{
+    model_.removeTextsWatcher(this);
+}
 
 void FlexGrid::connectModel()
 {
@@ -38,7 +41,7 @@ void FlexGrid::connectModel()
         emit placeChanged();
         noteContent();
     });
-    connect(&model_, &GridModel::textsChanged, this, &FlexGrid::noteContent);
+    model_.addTextsWatcher(this);
 }
 
 int FlexGrid::viewRow(int modelRow) const
@@ -245,32 +248,9 @@ bool FlexGrid::setColSel(int col)
     return true;
 }
 
-int FlexGrid::measuredWidth(const QString& caption) const
-{
-    const QFontMetricsF metrics(font_);
-    const int pixels = static_cast<int>(std::ceil(metrics.horizontalAdvance(caption)));
-    return Twips::fromPixels(pixels) + 2 * textMargin;
-}
-
 void FlexGrid::setFormatString(const QString& format)
 {
-    // Anything after a ';' would describe row captions, which the program never uses.
-    const QStringList captions = format.section(u';', 0, 0).split(u'|').mid(0, maxCols);
-    if (Cols() < captions.size())
-        model_.setCols(static_cast<int>(captions.size()));
-    for (int c = 0; c < captions.size(); ++c) {
-        QString caption = captions[c];
-        Qt::Alignment alignment = Qt::AlignLeft;
-        if (caption.startsWith(u'^'))
-            alignment = Qt::AlignHCenter;
-        else if (caption.startsWith(u'>'))
-            alignment = Qt::AlignRight;
-        if (alignment != Qt::AlignLeft || caption.startsWith(u'<'))
-            caption.remove(0, 1);
-        model_.setColAlignment(c, alignment);
-        model_.setColWidth(c, measuredWidth(caption));
-        model_.setTextMatrix(0, c, caption);
-    }
+    model_.setFormatString(format, font_);
 }
 
 std::pair<int, std::vector<quint32>> FlexGrid::setSort(int mode)

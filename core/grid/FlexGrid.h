@@ -30,14 +30,14 @@
 // inside the grid without raising it, so a pending edit survives them.
 // Indices out of range are refused: getters answer empty, setters return
 // false and change nothing.
-class FlexGrid : public QObject {
+class FlexGrid : public QObject, private GridModel::TextsWatcher {
     Q_OBJECT
 public:
     static constexpr int FixedRows = GridModel::FixedRows;
     static constexpr int defaultColWidth = GridModel::defaultColWidth;
     static constexpr int maxRows = GridModel::maxRows;
     static constexpr int maxCols = GridModel::maxCols;
-    static constexpr int textMargin = 45; // between a cell's border and its text
+    static constexpr int textMargin = GridModel::textMargin;
 
     // A grid with a model of its own.
     explicit FlexGrid(QObject* parent = nullptr);
@@ -67,13 +67,10 @@ public:
     int Rows() const { return shown_ ? FixedRows + int(shown_->size()) : model_.Rows(); }
     bool setRows(int count);
     int Cols() const { return model_.Cols(); }
-    bool setCols(int count) { return model_.setCols(count); }
-    bool AddItem(const QString& text) { return model_.AddItem(text); }
     bool RemoveItem(int row);
     // Puts a row back before the row shown as row (after the last at Rows()).
     bool insertRow(int row, const PackedRow& cells);
     PackedRow rowCells(int row) const { return model_.rowCells(modelRow(row)); }
-    bool setColPosition(int index, int position) { return model_.setColPosition(index, position); }
 
     // Current cell and the selection's opposite corner. Setting Row or Col
     // collapses the selection in that direction onto the current cell.
@@ -96,12 +93,9 @@ public:
     RowView rowView(int row) const { return model_.rowView(modelRow(row)); }
     bool setTextMatrix(int row, int col, CellText text) { return model_.setTextMatrix(modelRow(row), col, text); }
     bool setRowCells(int row, const PackedRow& cells) { return model_.setRowCells(modelRow(row), cells); }
-    // "^Caption|<Caption|>Caption": row 0's texts, the columns' alignment and
-    // widths measured from the captions in the grid's font, trailing blanks
-    // included.
+    // The captions (GridModel::setFormatString), measured in the grid's font.
     void setFormatString(const QString& format);
     Qt::Alignment ColAlignment(int col) const { return model_.ColAlignment(col); }
-    void setColAlignment(int col, Qt::Alignment alignment) { model_.setColAlignment(col, alignment); }
 
     // Generic ascending sort (mode 1), in GenericOrder's order. Keys are
     // columns Col..ColSel; with Row equal to RowSel, or while a filter is on,
@@ -109,14 +103,9 @@ public:
     // row and the order applied (GridModel::permuteRows); an empty order
     // when nothing was sorted.
     std::pair<int, std::vector<quint32>> setSort(int mode);
-    void setDateReader(GenericOrder::DateReader reader) { model_.setDateReader(std::move(reader)); }
-    // In the model's rows.
-    void permuteRows(int first, const std::vector<quint32>& order) { model_.permuteRows(first, order); }
-    quint64 revision() const { return model_.revision(); }
 
     // Sizes in twips. Every entry row has one height, the header its own.
     int ColWidth(int col) const { return model_.ColWidth(col); }
-    bool setColWidth(int col, int twips) { return model_.setColWidth(col, twips); }
     int RowHeight(int row) const { return geometry_.rowHeight(row); }
     bool setRowHeight(int row, int twips);
 
@@ -169,11 +158,7 @@ public:
     void userMoveTo(int row, int col);
     void userFocusIn();
     // The view painted what it was told of: the next change tells again.
-    void contentNoted()
-    {
-        contentPending_ = false;
-        model_.textsNoted();
-    }
+    void contentNoted() { contentPending_ = false; }
 
 signals:
     void LeaveCell();
@@ -192,7 +177,6 @@ private:
     bool validCell(int row, int col) const;
     bool changeCurrentCell(int row, int col);
     void keepInside();
-    int measuredWidth(const QString& caption) const;
     void connectModel();
     // The model changed: what is shown follows.
     void rowsInserted(int first, int count);
@@ -201,6 +185,7 @@ private:
     // Shown rows changed under the current cell: it stays on its entry where
     // that is still shown.
     void placeCurrentOn(int modelRowOfCurrent, int modelRowOfSel);
+    void textsChanged() override { noteContent(); }
     void noteContent()
     {
         if (!std::exchange(contentPending_, true))

@@ -8,9 +8,9 @@
 
 class PackedRow;
 
-// One change of a grid's contents or shape, as FlexGrid's public setters make
-// it: what a work log writes down so that replaying the changes on the
-// same starting grid gives the same grid. Only the fields the kind names are
+// One change of the register's contents or shape, as GridModel's setters
+// make it: what a work log writes down so that replaying the changes on the
+// same starting model gives the same model. Only the fields the kind names are
 // set; the pointed-to data lives as long as the call that hands it over.
 struct GridChange {
     enum class Kind : quint8 {
@@ -22,8 +22,9 @@ struct GridChange {
         SetColPosition, // a = index, b = position
         SetText, // a = row, b = col, text
         SetRowCells, // a = row, cells
-        SetFormatString, // format
-        SetColAlignment, // a = col, b = alignment
+        // 9 was the captions set from a format text, which the model never
+        // makes; only logs of earlier versions hold it (WorkLogFormat).
+        SetColAlignment = 10, // a = col, b = alignment
         SetColWidth, // a = col, b = twips
         PermuteRows, // a = first, order
     };
@@ -34,11 +35,10 @@ struct GridChange {
     CellText text = {};
     const PackedRow* cells = nullptr;
     const std::vector<quint32>* order = nullptr;
-    QString format = {};
 };
 
-// Told of every change before the grid makes it, while the grid still shows
-// what the change starts from.
+// Told of every change before the model makes it, while the model still
+// holds what the change starts from.
 class GridRecorder {
 public:
     virtual ~GridRecorder() = default;

@@ -1,6 +1,11 @@
 #include "grid/GridModel.h"
 
+#include "grid/Twips.h"
+
+#include <QFontMetricsF>
+#include <QStringList>
 #include <algorithm>
+#include <cmath>
 
 GridModel::GridModel(QObject* parent)
     : QObject(parent)
@@ -224,4 +229,27 @@ void GridModel::permuteRows(int first, const std::vector<quint32>& order)
 GridSnapshot GridModel::snapshot() const
 {
     return {widths_, alignments_, rows_.snapshot()};
+}
+
+void GridModel::setFormatString(const QString& format, const QFont& font)
+{
+    const QFontMetricsF metrics(font);
+    // Anything after a ';' would describe row captions, which the program never uses.
+    const QStringList captions = format.section(u';', 0, 0).split(u'|').mid(0, maxCols);
+    if (Cols() < captions.size())
+        setCols(static_cast<int>(captions.size()));
+    for (int c = 0; c < captions.size(); ++c) {
+        QString caption = captions[c];
+        Qt::Alignment alignment = Qt::AlignLeft;
+        if (caption.startsWith(u'^'))
+            alignment = Qt::AlignHCenter;
+        else if (caption.startsWith(u'>'))
+            alignment = Qt::AlignRight;
+        if (alignment != Qt::AlignLeft || caption.startsWith(u'<'))
+            caption.remove(0, 1);
+        setColAlignment(c, alignment);
+        const int pixels = static_cast<int>(std::ceil(metrics.horizontalAdvance(caption)));
+        setColWidth(c, Twips::fromPixels(pixels) + 2 * textMargin);
+        setTextMatrix(0, c, caption);
+    }
 }

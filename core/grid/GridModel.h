@@ -5,6 +5,7 @@
 #include "grid/GridSnapshot.h"
 #include "grid/RowStore.h"
 
+#include <QFont>
 #include <QObject>
 #include <QString>
 #include <utility>
@@ -62,6 +63,11 @@ public:
     bool setColWidth(int col, int twips);
     Qt::Alignment ColAlignment(int col) const;
     bool setColAlignment(int col, Qt::Alignment alignment);
+    // "^Caption|<Caption|>Caption": row 0's texts, the columns' alignment and
+    // widths measured from the captions in font, trailing blanks included.
+    void setFormatString(const QString& format, const QFont& font);
+    // Between a cell's border and its text, in twips.
+    static constexpr int textMargin = 45;
     const std::vector<int>& colWidths() const { return widths_; }
 
     // Generic ascending order (GenericOrder) of the rows first..last by the
@@ -92,12 +98,21 @@ signals:
     void rowsRemoved(int first, int count);
     void rowsPermuted(int first, const std::vector<quint32>& order);
     void columnsChanged();
-    // Once until textsNoted: a pass that writes a million cells asks for one
-    // repaint, not a million.
-    void textsChanged();
 
 public:
-    void textsNoted() { textsPending_ = false; }
+    // Told after every change of a text. A view keeps its own latch, so that
+    // a pass writing a million cells asks it for one repaint; a virtual call
+    // a cell costs that pass nothing, where a signal a cell would cost it
+    // tens of milliseconds.
+    class TextsWatcher {
+    public:
+        virtual void textsChanged() = 0;
+
+    protected:
+        ~TextsWatcher() = default;
+    };
+    void addTextsWatcher(TextsWatcher* watcher) { textsWatchers_.push_back(watcher); }
+    void removeTextsWatcher(TextsWatcher* watcher) { std::erase(textsWatchers_, watcher); }
 
 private:
     bool validCell(int row, int col) const { return row >= 0 && row < Rows() && col >= 0 && col < Cols(); }
@@ -109,8 +124,8 @@ private:
     void replaceCell(int row, int col, CellText text);
     void noteTexts()
     {
-        if (!std::exchange(textsPending_, true))
-            emit textsChanged();
+        for (TextsWatcher* watcher : textsWatchers_)
+            watcher->textsChanged();
     }
     void storeRow(int row, const PackedRow& cells);
 
@@ -121,5 +136,5 @@ private:
     GenericOrder::DateReader dateReader_;
     quint64 revision_ = 0;
     std::vector<GridRecorder*> recorders_;
-    bool textsPending_ = false;
+    std::vector<TextsWatcher*> textsWatchers_;
 };

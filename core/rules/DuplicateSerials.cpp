@@ -145,7 +145,6 @@ void DuplicateSerials::record(const GridChange& change)
             scheduleCount();
         return;
     case Kind::SetCols:
-    case Kind::SetFormatString:
     case Kind::SetColAlignment:
     case Kind::SetColWidth:
     case Kind::PermuteRows:

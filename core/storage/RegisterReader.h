@@ -14,7 +14,7 @@ namespace RegisterReader {
 // Unreadable: the file is there but may not be read. NotRegularFile: a FIFO,
 // a socket or a device stands there; it is never opened for reading, so it
 // cannot hang the window. A folder there cannot be opened. TooManyRows: more
-// lines than the grid holds (FlexGrid::maxRows); the grid keeps those it holds.
+// lines than the grid holds (GridModel::maxRows); the grid keeps those it holds.
 enum class Status { Ok, CannotOpen, Unreadable, NotRegularFile, ReadFailed, LineTooLong, TooManyRows };
 
 // Hands every line's bytes to onLine, undecoded; adds every byte read to

@@ -40,7 +40,7 @@ OrphanedWorkLog::OrphanedWorkLog(OrphanedWorkLog&& other) noexcept
 {
 }
 
-bool OrphanedWorkLog::rebuild(FlexGrid& grid)
+bool OrphanedWorkLog::rebuild(GridModel& grid)
 {
     if (!contents_)
         return false;

@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-class FlexGrid;
+class GridModel;
 
 // A log whose program is gone (its lock is free), held locked and read,
 // so that no other start offers the same work while it is offered here.
@@ -28,7 +28,7 @@ public:
     bool cutWhileBeginning() const { return cutWhileBeginning_; }
     // Rebuilds the work into grid from the file; false when even its start
     // cannot be. Batches that do not replay are left out, and counted.
-    bool rebuild(FlexGrid& grid);
+    bool rebuild(GridModel& grid);
     // After rebuild: how many batches of changes were left out, and how much
     // of the file holds what was rebuilt (the rest is cut off when the
     // log is carried on).

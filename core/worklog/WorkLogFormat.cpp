@@ -1,6 +1,6 @@
 #include "worklog/WorkLogFormat.h"
 
-#include "grid/FlexGrid.h"
+#include "grid/GridModel.h"
 #include "grid/GridSnapshot.h"
 #include "storage/ContentHash.h"
 
@@ -20,8 +20,8 @@ constexpr qsizetype frameHeaderSize = 4 + 1 + 4 + 8 + 4 + 8;
 // What the grid holds at most, so that a log replays whatever the grid
 // did; and small enough that damaged counts cannot make the rebuild
 // allocate without bound.
-constexpr quint32 maxRows = FlexGrid::maxRows;
-constexpr quint32 maxCols = FlexGrid::maxCols;
+constexpr quint32 maxRows = GridModel::maxRows;
+constexpr quint32 maxCols = GridModel::maxCols;
 
 template<typename T> void put(QByteArray& out, T value)
 {
@@ -169,7 +169,7 @@ private:
 void putOrigin(QByteArray& out, const Origin& origin)
 {
     putString(out, origin.programFolder);
-    put(out, qint32(origin.source));
+    put(out, qint32(origin.holds));
     putString(out, origin.name);
     put(out, quint8(origin.stamped));
     for (qint64 field : {origin.device, origin.inode, origin.size, origin.modifiedNs, origin.changedNs})
@@ -183,7 +183,10 @@ Origin getOrigin(Input& in)
 {
     Origin origin;
     origin.programFolder = in.string();
-    origin.source = in.get<qint32>();
+    // A value this version does not know (a log from a later one) holds nothing known.
+    const auto holds = in.get<qint32>();
+    origin.holds = holds >= qint32(GridHolds::Nothing) && holds <= qint32(GridHolds::Archive) ? GridHolds(holds)
+                                                                                              : GridHolds::Nothing;
     origin.name = in.string();
     origin.stamped = in.get<quint8>() != 0;
     for (qint64* field : {&origin.device, &origin.inode, &origin.size, &origin.modifiedNs, &origin.changedNs})
@@ -194,20 +197,20 @@ Origin getOrigin(Input& in)
     return origin;
 }
 
-bool restoreSnapshot(Input& in, FlexGrid& grid)
+bool restoreSnapshot(Input& in, GridModel& grid)
 {
     getOrigin(in);
     const auto cols = in.get<quint32>();
     if (!in.ok() || cols < 1 || cols > maxCols)
         return false;
-    grid.setRows(FlexGrid::FixedRows);
+    grid.setRows(GridModel::FixedRows);
     grid.setCols(int(cols));
     for (int c = 0; c < int(cols); ++c) {
         grid.setColWidth(c, in.get<qint32>());
         grid.setColAlignment(c, Qt::Alignment(in.get<qint32>()));
     }
     const auto rows = in.get<quint32>();
-    if (!in.ok() || rows < quint32(FlexGrid::FixedRows) || rows > maxRows)
+    if (!in.ok() || rows < quint32(GridModel::FixedRows) || rows > maxRows)
         return false;
     grid.setRows(int(rows));
     for (int r = 0; r < int(rows); ++r) {
@@ -223,7 +226,7 @@ bool restoreSnapshot(Input& in, FlexGrid& grid)
 std::optional<std::vector<quint32>> readOrder(Input& in, int first, int rows)
 {
     const auto count = in.get<quint32>();
-    if (!in.ok() || first < FlexGrid::FixedRows || first > rows || count != quint32(rows - first))
+    if (!in.ok() || first < GridModel::FixedRows || first > rows || count != quint32(rows - first))
         return std::nullopt;
     std::vector<quint32> order(count);
     std::vector<bool> seen(count);
@@ -236,11 +239,27 @@ std::optional<std::vector<quint32>> readOrder(Input& in, int first, int rows)
     return order;
 }
 
-bool applyOne(Input& in, FlexGrid& grid)
+// Logs of earlier versions may hold the captions set from a format text, a
+// change the model no longer makes: replayed as it was then, measured in a
+// new grid's font.
+constexpr quint8 oldSetFormatString = 9;
+
+bool applyOldFormatString(Input& in, GridModel& grid)
+{
+    const QString format = in.string();
+    if (!in.ok() || format.count(u'|') >= int(maxCols))
+        return false;
+    grid.setFormatString(format, QFont());
+    return true;
+}
+
+bool applyOne(Input& in, GridModel& grid)
 {
     using Kind = GridChange::Kind;
     const auto kind = Kind(in.get<quint8>());
-    const int a = (kind == Kind::AddItem || kind == Kind::SetFormatString) ? 0 : in.get<qint32>();
+    if (quint8(kind) == oldSetFormatString)
+        return applyOldFormatString(in, grid);
+    const int a = kind == Kind::AddItem ? 0 : in.get<qint32>();
     switch (kind) {
     case Kind::SetRows:
         return in.ok() && grid.setRows(a);
@@ -267,13 +286,6 @@ bool applyOne(Input& in, FlexGrid& grid)
         const int col = in.get<qint32>();
         const std::optional<QString> text = in.text();
         return text && grid.setTextMatrix(a, col, *text);
-    }
-    case Kind::SetFormatString: {
-        const QString format = in.string();
-        if (!in.ok() || format.count(u'|') >= int(maxCols))
-            return false;
-        grid.setFormatString(format);
-        return true;
     }
     case Kind::SetColAlignment: {
         const int alignment = in.get<qint32>();
@@ -364,9 +376,6 @@ void appendChange(QByteArray& batch, const GridChange& change)
     switch (change.kind) {
     case Kind::AddItem:
         putText(batch, change.text);
-        return;
-    case Kind::SetFormatString:
-        putString(batch, change.format);
         return;
     case Kind::SetRows:
     case Kind::SetCols:
@@ -485,7 +494,7 @@ bool cutWhileBeginning(QIODevice& device)
 namespace {
 
 // The snapshot and the first count batches; answers how many applied.
-std::optional<size_t> applyFirst(const Contents& contents, size_t count, QIODevice& device, FlexGrid& grid)
+std::optional<size_t> applyFirst(const Contents& contents, size_t count, QIODevice& device, GridModel& grid)
 {
     if (!device.seek(contents.snapshot.offset))
         return std::nullopt;
@@ -507,7 +516,7 @@ std::optional<size_t> applyFirst(const Contents& contents, size_t count, QIODevi
 
 } // namespace
 
-std::optional<size_t> rebuild(const Contents& contents, QIODevice& device, FlexGrid& grid)
+std::optional<size_t> rebuild(const Contents& contents, QIODevice& device, GridModel& grid)
 {
     const std::optional<size_t> applied = applyFirst(contents, contents.batches.size(), device, grid);
     if (!applied || *applied == contents.batches.size())

@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-class FlexGrid;
+class GridModel;
 class QIODevice;
 struct GridSnapshot;
 
@@ -23,10 +23,13 @@ struct GridSnapshot;
 // a batch of the grid's changes, replayed on the snapshot in order.
 namespace WorkLogFormat {
 
+// What the grid holds, written as a 32-bit number in these values.
+enum class GridHolds : qint32 { Nothing, Register, PartOfRegister, Archive };
+
 // The register the grid came from, as the window knew it when the log began.
 struct Origin {
     QString programFolder;
-    int source = 0; // the window's own code for what the grid holds
+    GridHolds holds = GridHolds::Nothing;
     QString name; // an archive's name, where it holds one
     bool stamped = false; // the file was there when it was loaded or saved
     qint64 device = 0, inode = 0, size = 0, modifiedNs = 0, changedNs = 0;
@@ -84,6 +87,6 @@ bool cutWhileBeginning(QIODevice& device);
 // lie) is not left half done: the grid is built anew with the batches before
 // it. Answers how many batches it holds, or nullopt when not even the
 // snapshot makes sense (the grid then holds whatever it reached).
-std::optional<size_t> rebuild(const Contents& contents, QIODevice& device, FlexGrid& grid);
+std::optional<size_t> rebuild(const Contents& contents, QIODevice& device, GridModel& grid);
 
 } // namespace WorkLogFormat

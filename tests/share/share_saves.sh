@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A register on a file server's shared folder, saved from two desks: a Samba
-# share on this machine mounted twice (shared/tools/loopback-share.sh beside
-# the checkout), the program's own open, save and lock run from one process
+# share on this machine mounted twice (loopback_share.sh beside this script),
+# the program's own open, save and lock run from one process
 # per mount, the second desk as another host (a UTS namespace named desk2).
 #
 #   a  a live lock held longer than 60 s by the other desk is not broken, and
@@ -20,8 +20,9 @@ fail() { echo "FAILED: $*"; exit 1; }
 
 [ "$(id -u)" -eq 0 ] || skip "mounting the share needs root"
 [ -e /dev/fuse ] || skip "no /dev/fuse: FUSE mounts are not possible here"
-tool=$(cd "$(dirname "$0")/../../.." && pwd)/shared/tools/loopback-share.sh
-[ -f "$tool" ] || skip "no shared/tools/loopback-share.sh beside the checkout"
+tool=$(cd "$(dirname "$0")" && pwd)/loopback_share.sh
+command -v smbd >/dev/null && command -v smbnetfs >/dev/null ||
+  skip "Samba or smbnetfs is not installed (scripts/install-deps.sh --test installs them)"
 command -v unshare >/dev/null || skip "unshare is not installed"
 
 work=$(mktemp -d /tmp/palomet-share-test.XXXXXX)

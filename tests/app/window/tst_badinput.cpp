@@ -120,7 +120,7 @@ void TestBadInput::fullDiskIsReportedAndTheOldFileKept()
     const QByteArray old(40 * 1024, 'o');
     f.writeBytes(old);
     for (int i = 0; i < 2000; ++i)
-        f.grid().AddItem(QStringLiteral("8710000101"));
+        f.grid().model().AddItem(QStringLiteral("8710000101"));
     f.desktop.replies = {true}; // replace the register never opened here
     f.press("CmdSave");
     QCOMPARE(f.desktop.messages.size(), size_t {1});

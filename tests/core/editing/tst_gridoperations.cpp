@@ -9,7 +9,7 @@ namespace {
 // Seven columns whose header reads H0..H6 and whose cell (r, c) reads "rc".
 void fillNumbered(FlexGrid& grid, int entries)
 {
-    grid.setCols(7);
+    grid.model().setCols(7);
     grid.setRows(entries + 1);
     for (int r = 0; r <= entries; ++r)
         for (int c = 0; c < 7; ++c)
@@ -56,7 +56,7 @@ void TestGridOperations::searchFindsTheFirstCellThatBeginsWithTheWord()
     QFETCH(QString, word);
     QFETCH(int, row);
     FlexGrid grid;
-    grid.setCols(7);
+    grid.model().setCols(7);
     grid.setRows(static_cast<int>(cells.size()) + 1);
     grid.setTextMatrix(0, 6, QStringLiteral("Владелец"));
     for (int i = 0; i < cells.size(); ++i)
@@ -161,7 +161,7 @@ void TestGridOperations::sortByColumnRestoresTheStandardHeader()
 {
     FlexGrid grid;
     fillNumbered(grid, 3);
-    grid.setColPosition(6, 0); // the captions no longer match the standard order
+    grid.model().setColPosition(6, 0); // the captions no longer match the standard order
     grid.setTextMatrix(1, 5, QStringLiteral("10"));
     grid.setTextMatrix(2, 5, QStringLiteral("9"));
     grid.setTextMatrix(3, 5, QStringLiteral("100"));

@@ -50,30 +50,30 @@ void TestFlexGrid::shapeGrowsAndShrinksAtTheEnd()
 {
     FlexGrid grid;
     QCOMPARE(grid.Rows(), 2);
-    grid.setCols(3);
+    grid.model().setCols(3);
     grid.setRows(4);
     grid.setTextMatrix(3, 2, QStringLiteral("x"));
     grid.setTextMatrix(1, 1, QStringLiteral("keep"));
-    grid.setCols(2);
-    grid.setCols(3);
+    grid.model().setCols(2);
+    grid.model().setCols(3);
     QCOMPARE(grid.TextMatrix(3, 2), QString()); // dropped, not hidden
     grid.setRows(3);
     grid.setRows(5);
     QCOMPARE(grid.TextMatrix(4, 0), QString());
     QCOMPARE(grid.TextMatrix(1, 1), QStringLiteral("keep"));
     QVERIFY(!grid.setRows(0));
-    QVERIFY(!grid.setCols(0));
+    QVERIFY(!grid.model().setCols(0));
     QVERIFY(!grid.setTextMatrix(5, 0, QStringLiteral("outside")));
     QVERIFY(!grid.setTextMatrix(0, 3, QStringLiteral("outside")));
     QCOMPARE(grid.TextMatrix(9, 9), QString());
-    grid.AddItem(QString());
+    grid.model().AddItem(QString());
     QCOMPARE(grid.Rows(), 6);
 }
 
 void TestFlexGrid::leaveCellOnlyOnRealMoves()
 {
     FlexGrid grid;
-    grid.setCols(4);
+    grid.model().setCols(4);
     grid.setRows(5);
     QSignalSpy leave(&grid, &FlexGrid::LeaveCell);
     QCOMPARE(grid.Row(), 1);
@@ -102,17 +102,17 @@ void TestFlexGrid::leaveCellOnlyOnRealMoves()
 void TestFlexGrid::shapeChangesKeepTheCurrentCellWithoutLeaveCell()
 {
     FlexGrid grid;
-    grid.setCols(5);
+    grid.model().setCols(5);
     grid.setRows(6);
     grid.setRow(5);
     grid.setCol(4);
     QSignalSpy leave(&grid, &FlexGrid::LeaveCell);
-    grid.setCols(3);
+    grid.model().setCols(3);
     grid.RemoveItem(5);
     QCOMPARE(grid.Col(), 2);
     QCOMPARE(grid.Row(), 4);
-    grid.setColPosition(2, 0);
-    grid.AddItem(QString());
+    grid.model().setColPosition(2, 0);
+    grid.model().AddItem(QString());
     QCOMPARE(leave.count(), 0);
 }
 
@@ -137,7 +137,7 @@ void TestFlexGrid::formatStringSetsCaptionsAlignmentAndWidths()
 
     // Columns beyond the format keep their texts; the row count stays.
     FlexGrid wide;
-    wide.setCols(9);
+    wide.model().setCols(9);
     wide.setTextMatrix(0, 8, QStringLiteral("extra"));
     wide.setFormatString(QStringLiteral("a|b"));
     QCOMPARE(wide.Cols(), 9);
@@ -149,17 +149,17 @@ void TestFlexGrid::colPositionMovesWholeColumns()
 {
     FlexGrid grid;
     grid.setFormatString(QStringLiteral("^A|B|C"));
-    grid.setColWidth(2, 1234);
+    grid.model().setColWidth(2, 1234);
     fill(grid, {QStringLiteral("a1"), QStringLiteral("a2")}, 0);
     grid.setTextMatrix(1, 2, QStringLiteral("c1"));
-    QVERIFY(grid.setColPosition(2, 0));
+    QVERIFY(grid.model().setColPosition(2, 0));
     QCOMPARE(grid.TextMatrix(0, 0), QStringLiteral("C"));
     QCOMPARE(grid.TextMatrix(1, 0), QStringLiteral("c1"));
     QCOMPARE(grid.TextMatrix(1, 1), QStringLiteral("a1"));
     QCOMPARE(grid.TextMatrix(0, 2), QStringLiteral("B"));
     QCOMPARE(grid.ColWidth(0), 1234);
     QCOMPARE(grid.ColAlignment(1), Qt::AlignHCenter);
-    QVERIFY(!grid.setColPosition(3, 0));
+    QVERIFY(!grid.model().setColPosition(3, 0));
 }
 
 void TestFlexGrid::removeItemKeepsHeaderAndLastEntry()
@@ -196,7 +196,7 @@ void TestFlexGrid::sortOrdersNumbersByValueAndTextsByCollation()
     QFETCH(QStringList, sorted);
     FlexGrid grid;
     fill(grid, keys, 1);
-    grid.setDateReader(&BlockingDate::dayNumber);
+    grid.model().setDateReader(&BlockingDate::dayNumber);
     grid.setRow(0);
     grid.setCol(1);
     grid.setSort(1);
@@ -206,7 +206,7 @@ void TestFlexGrid::sortOrdersNumbersByValueAndTextsByCollation()
 void TestFlexGrid::sortIsStableAndHonoursTheSelection()
 {
     FlexGrid grid;
-    grid.setCols(2);
+    grid.model().setCols(2);
     fill(grid, {"b", "a", "b", "a"}, 0);
     for (int r = 1; r <= 4; ++r)
         grid.setTextMatrix(r, 1, QString::number(r));
@@ -252,10 +252,10 @@ void TestFlexGrid::readNumber()
 void TestFlexGrid::cellRectScrollsIntoView()
 {
     FlexGrid grid;
-    grid.setCols(3);
+    grid.model().setCols(3);
     grid.setRows(1001);
     grid.setRowHeight(0, 300);
-    grid.setColWidth(0, 1500);
+    grid.model().setColWidth(0, 1500);
     grid.setViewportSize(3000, 300 + 10 * grid.RowHeight(1));
     const int rowHeight = grid.RowHeight(1);
 
@@ -282,7 +282,7 @@ void TestFlexGrid::cellRectScrollsIntoView()
 void TestFlexGrid::userPressOnHeaderSelectsTheColumn()
 {
     FlexGrid grid;
-    grid.setCols(4);
+    grid.model().setCols(4);
     grid.setRows(6);
     grid.userPress(0, 2);
     QCOMPARE(grid.Row(), 1);

@@ -101,7 +101,7 @@ void TestPackedRow::rowsGoWideAndComeBack()
     QFETCH(QString, text);
     QFETCH(bool, wide);
     FlexGrid grid;
-    grid.setCols(6);
+    grid.model().setCols(6);
     for (int c = 0; c < cells.size(); ++c)
         grid.setTextMatrix(1, c, cells[c]);
     grid.setTextMatrix(1, column, text);
@@ -131,7 +131,7 @@ void TestPackedRow::cellsKeepTheirBytes()
     const QString text = CellText::fromBytes(bytes).toString();
     QCOMPARE(text.size(), bytes.size());
     FlexGrid grid;
-    grid.setCols(3);
+    grid.model().setCols(3);
     grid.setTextMatrix(1, 2, QStringLiteral("end"));
     grid.setTextMatrix(1, 1, text);
     QVERIFY(grid.cellText(1, 1).isNarrow());

@@ -71,7 +71,7 @@ constexpr int v = 220;
 
 void fillGrid(FlexGrid& grid, int cols, int entries)
 {
-    grid.setCols(cols);
+    grid.model().setCols(cols);
     grid.setRows(entries + 1);
     for (int c = 0; c < cols; ++c)
         grid.setTextMatrix(0, c, QStringLiteral("T%1").arg(c));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "grid/FlexGrid.h"
+#include "grid/GridModel.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -30,7 +30,7 @@ inline void writeAll(const QString& path, const QByteArray& bytes)
 
 // The grid as the loaders leave it before reading: seven columns, the
 // header and one empty entry row.
-inline void resetForLoading(FlexGrid& grid)
+inline void resetForLoading(GridModel& grid)
 {
     grid.setCols(7);
     grid.setRows(1);

@@ -1,5 +1,5 @@
 #include "RegisterFiles.h"
-#include "grid/FlexGrid.h"
+#include "grid/GridModel.h"
 #include "storage/RegisterFormat.h"
 #include "storage/RegisterReader.h"
 #include "storage/RegisterWriter.h"
@@ -104,10 +104,10 @@ void TestRegisterFormat::loadGrowsTheGridToTheWidestLine()
 {
     QTemporaryDir dir;
     const QString path = writeFile(dir, cp1251(QStringLiteral("A;B\r\n0;1;2;3;4;5;6;7;8;9\r\nЖ;\r\n")));
-    FlexGrid grid;
+    GridModel grid;
     RegisterFiles::resetForLoading(grid);
     int lastColumn = -1;
-    QCOMPARE(RegisterReader::loadInto(grid.model(), path, {nullptr, false, &lastColumn}), RegisterReader::Status::Ok);
+    QCOMPARE(RegisterReader::loadInto(grid, path, {nullptr, false, &lastColumn}), RegisterReader::Status::Ok);
     QCOMPARE(grid.Rows(), 4);
     QCOMPARE(grid.Cols(), 10);
     QCOMPARE(grid.TextMatrix(1, 1), QStringLiteral("B"));
@@ -122,10 +122,10 @@ void TestRegisterFormat::loadOfOurOwnFileGivesEightColumns()
     QTemporaryDir dir;
     const QString line = QStringLiteral("1234;5678;15.01.2009;01.03.2010;ЭЛВЕС-МК;42;ООО Ромашка;\r\n");
     const QString path = writeFile(dir, cp1251(line + line + line));
-    FlexGrid grid;
+    GridModel grid;
     RegisterFiles::resetForLoading(grid);
     int lastColumn = -1;
-    QCOMPARE(RegisterReader::loadInto(grid.model(), path, {nullptr, false, &lastColumn}), RegisterReader::Status::Ok);
+    QCOMPARE(RegisterReader::loadInto(grid, path, {nullptr, false, &lastColumn}), RegisterReader::Status::Ok);
     QCOMPARE(grid.Rows(), 4);
     QCOMPARE(grid.Cols(), 8);
     QCOMPARE(grid.TextMatrix(2, 6), QStringLiteral("ООО Ромашка"));
@@ -138,9 +138,9 @@ void TestRegisterFormat::failedLoadKeepsTheRowsRead()
     QTemporaryDir dir;
     const QByteArray tooLong(RegisterFormat::maxLineLength + 1, 'y');
     const QString path = writeFile(dir, "a;\r\nb;\r\n" + tooLong + "\r\nc;\r\n");
-    FlexGrid grid;
+    GridModel grid;
     RegisterFiles::resetForLoading(grid);
-    QCOMPARE(RegisterReader::loadInto(grid.model(), path), RegisterReader::Status::LineTooLong);
+    QCOMPARE(RegisterReader::loadInto(grid, path), RegisterReader::Status::LineTooLong);
     // Two rows read and the (empty) row that was being filled.
     QCOMPARE(grid.Rows(), 4);
     QCOMPARE(grid.TextMatrix(2, 0), QStringLiteral("b"));
@@ -150,10 +150,10 @@ void TestRegisterFormat::failedLoadKeepsTheRowsRead()
 void TestRegisterFormat::missingFileOrFolderIsAFailure()
 {
     QTemporaryDir dir;
-    FlexGrid grid;
-    QCOMPARE(RegisterReader::loadInto(grid.model(), dir.filePath(QStringLiteral("none.csv"))),
-        RegisterReader::Status::CannotOpen);
-    QVERIFY(RegisterReader::loadInto(grid.model(), dir.path()) != RegisterReader::Status::Ok);
+    GridModel grid;
+    QCOMPARE(
+        RegisterReader::loadInto(grid, dir.filePath(QStringLiteral("none.csv"))), RegisterReader::Status::CannotOpen);
+    QVERIFY(RegisterReader::loadInto(grid, dir.path()) != RegisterReader::Status::Ok);
 }
 
 void TestRegisterFormat::keptWorkHoldsEveryCharacter_data()
@@ -174,26 +174,26 @@ void TestRegisterFormat::keptWorkHoldsEveryCharacter()
     QFETCH(QStringList, cells);
     QFETCH(bool, unicode);
     QTemporaryDir dir;
-    FlexGrid grid;
+    GridModel grid;
     grid.setCols(std::max<int>(7, int(cells.size())));
     grid.setRows(3);
     for (int c = 0; c < cells.size(); ++c)
         grid.setTextMatrix(2, c, cells[c]);
     const RegisterWriter::KeptWork kept =
-        RegisterWriter::keepAsVersion(grid.model(), dir.path(), QStringLiteral("thisyear-recovered"));
+        RegisterWriter::keepAsVersion(grid, dir.path(), QStringLiteral("thisyear-recovered"));
     QVERIFY(!kept.path.isEmpty());
     QCOMPARE(kept.unicode, unicode);
-    FlexGrid back;
+    GridModel back;
     RegisterFiles::resetForLoading(back);
-    QCOMPARE(RegisterReader::loadInto(back.model(), kept.path, {nullptr, true, nullptr}), RegisterReader::Status::Ok);
+    QCOMPARE(RegisterReader::loadInto(back, kept.path, {nullptr, true, nullptr}), RegisterReader::Status::Ok);
     QCOMPARE(back.Rows(), 3);
     for (int c = 0; c < cells.size(); ++c)
         QCOMPARE(back.TextMatrix(2, c), cells[c]);
     QCOMPARE(back.TextMatrix(1, 0), QString());
     // Read as a register or an archive, the same file is only its bytes.
-    FlexGrid asRegister;
+    GridModel asRegister;
     RegisterFiles::resetForLoading(asRegister);
-    RegisterReader::loadInto(asRegister.model(), kept.path);
+    RegisterReader::loadInto(asRegister, kept.path);
     QCOMPARE(asRegister.TextMatrix(1, 0).startsWith(QStringLiteral("п»ї")), unicode);
 }
 

@@ -1,6 +1,6 @@
 #include "FileSystemHelpers.h"
 #include "RegisterFiles.h"
-#include "grid/FlexGrid.h"
+#include "grid/GridModel.h"
 #include "storage/ArchiveName.h"
 #include "storage/FileReplacement.h"
 #include "storage/KeptVersions.h"
@@ -23,7 +23,7 @@ namespace {
 using namespace RegisterFiles;
 
 // A grid holding the given rows below a header.
-void fill(FlexGrid& grid, int cols, const std::vector<QStringList>& rows)
+void fill(GridModel& grid, int cols, const std::vector<QStringList>& rows)
 {
     grid.setCols(cols);
     grid.setRows(static_cast<int>(rows.size()) + 1);
@@ -79,9 +79,9 @@ void TestRegisterWriter::writesSevenFieldsPerLine()
     QFETCH(QByteArray, bytes);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("thisyear.csv"));
-    FlexGrid grid;
+    GridModel grid;
     fill(grid, cols, rows);
-    QVERIFY(RegisterWriter::save(grid.model(), path).saved());
+    QVERIFY(RegisterWriter::save(grid, path).saved());
     QCOMPARE(readAll(path), bytes);
 }
 
@@ -96,11 +96,11 @@ void TestRegisterWriter::loadSaveLoadSaveGivesTheSameBytes()
                               " lead;trail ;29.02.2008;01.04.2009;АМС-100К;7;ИП Иванов И.И.;\r\n"));
     writeAll(first, original);
     for (const QString& target : {first, second}) {
-        FlexGrid grid;
+        GridModel grid;
         RegisterFiles::resetForLoading(grid);
-        QCOMPARE(RegisterReader::loadInto(grid.model(), first), RegisterReader::Status::Ok);
+        QCOMPARE(RegisterReader::loadInto(grid, first), RegisterReader::Status::Ok);
         QCOMPARE(grid.Cols(), 8);
-        QVERIFY(RegisterWriter::save(grid.model(), target).saved());
+        QVERIFY(RegisterWriter::save(grid, target).saved());
         QCOMPARE(readAll(target), original);
     }
 }
@@ -113,10 +113,10 @@ void TestRegisterWriter::everyByteSurvivesASave()
         if (b != ';' && b != '\r' && b != '\n')
             all.append(static_cast<char>(b));
     QTemporaryDir dir;
-    FlexGrid grid;
+    GridModel grid;
     fill(grid, 7, {{RegisterFormat::decode(all)}});
     const QString path = dir.filePath(QStringLiteral("bytes.csv"));
-    QVERIFY(RegisterWriter::save(grid.model(), path).saved());
+    QVERIFY(RegisterWriter::save(grid, path).saved());
     QCOMPARE(readAll(path), all + ";;;;;;;\r\n");
 }
 
@@ -138,9 +138,9 @@ void TestRegisterWriter::refusesCellsTheFileCannotCarry()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("thisyear.csv"));
     writeAll(path, "old;;;;;;;\r\n");
-    FlexGrid grid;
+    GridModel grid;
     fill(grid, 7, {{"fine"}, {"", "", "", "", text}});
-    const auto outcome = RegisterWriter::save(grid.model(), path);
+    const auto outcome = RegisterWriter::save(grid, path);
     QCOMPARE(outcome.kind, RegisterWriter::Outcome::Kind::CellUnwritable);
     QCOMPARE(outcome.row, 2);
     QCOMPARE(outcome.col, 4);
@@ -153,15 +153,15 @@ void TestRegisterWriter::refusesCellsTheFileCannotCarry()
 void TestRegisterWriter::failuresLeaveTheOldFileWhole()
 {
     QTemporaryDir dir;
-    FlexGrid grid;
+    GridModel grid;
     fill(grid, 7, {{"new"}});
 
     const QString folder = dir.filePath(QStringLiteral("folder"));
     QVERIFY(QDir().mkdir(folder));
-    QVERIFY(RegisterWriter::save(grid.model(), folder).kind == RegisterWriter::Outcome::Kind::CannotOpen);
+    QVERIFY(RegisterWriter::save(grid, folder).kind == RegisterWriter::Outcome::Kind::CannotOpen);
 
     const QString missing = dir.filePath(QStringLiteral("no/such/folder.csv"));
-    QCOMPARE(RegisterWriter::save(grid.model(), missing).kind, RegisterWriter::Outcome::Kind::CannotOpen);
+    QCOMPARE(RegisterWriter::save(grid, missing).kind, RegisterWriter::Outcome::Kind::CannotOpen);
 
     const QString readOnly = dir.filePath(QStringLiteral("readonly.csv"));
     writeAll(readOnly, "old;;;;;;;\r\n");
@@ -169,7 +169,7 @@ void TestRegisterWriter::failuresLeaveTheOldFileWhole()
         ReadOnlyGuard guard(readOnly);
         if (!guard.ok())
             QSKIP("cannot make a file read-only here");
-        QVERIFY(!RegisterWriter::save(grid.model(), readOnly).saved());
+        QVERIFY(!RegisterWriter::save(grid, readOnly).saved());
     }
     QCOMPARE(readAll(readOnly), QByteArray("old;;;;;;;\r\n"));
 
@@ -224,9 +224,9 @@ void TestRegisterWriter::fullDiskLeavesTheOldFileWhole()
     writeAll(path, old);
     if (inPlace)
         QCOMPARE(::link(qPrintable(path), qPrintable(dir.filePath(QStringLiteral("second.csv")))), 0);
-    FlexGrid grid;
+    GridModel grid;
     fill(grid, 7, std::vector<QStringList>(2000, QStringList {"8710000101", "0001234567", "15.01.2009"}));
-    const auto outcome = RegisterWriter::save(grid.model(), path, {backup.path(), QStringLiteral("thisyear"), {}, {}});
+    const auto outcome = RegisterWriter::save(grid, path, {backup.path(), QStringLiteral("thisyear"), {}, {}});
     QCOMPARE(outcome.kind, RegisterWriter::Outcome::Kind::WriteFailed);
     QCOMPARE(outcome.inPlace, inPlace);
     QCOMPARE(outcome.restored, inPlace);
@@ -354,7 +354,7 @@ void TestRegisterWriter::savesKeepWhatTheyReplace()
     }
     if (standing == u"users" && (geteuid() != 0 || ::chown(qPrintable(path), 0, 100) != 0))
         QSKIP("giving a file to the group users needs root");
-    FlexGrid grid;
+    GridModel grid;
     fill(grid, 7, {{cell}});
     const QString backup = dir.filePath(QStringLiteral("Backup"));
     const auto theirs = [&] { // another program writes it meanwhile
@@ -368,7 +368,7 @@ void TestRegisterWriter::savesKeepWhatTheyReplace()
         [&](int error) { return error == ENOTDIR && theirs(); }};
     if (standing == u"changed")
         guards.mayWrite = theirs;
-    const SaveOutcome outcome = RegisterWriter::save(grid.model(), path, guards);
+    const SaveOutcome outcome = RegisterWriter::save(grid, path, guards);
     QCOMPARE(int(outcome.kind), kind);
     QCOMPARE(outcome.inPlace, inPlace);
     for (const QString& name : neighbours)
@@ -477,11 +477,11 @@ void TestRegisterWriter::onlyTheNewestVersionsAreKept()
     QVERIFY(QFileInfo::exists(othersCopy));
 
     // Recovered work kept 31 times in one second: 31 files, none pruned.
-    FlexGrid grid;
+    GridModel grid;
     fill(grid, 7, {{"recovered"}});
     QStringList recovered;
     for (int i = 0; i <= KeptVersions::versionsKept; ++i)
-        recovered << RegisterWriter::keepAsVersion(grid.model(), dir.path(), QStringLiteral("thisyear-recovered")).path;
+        recovered << RegisterWriter::keepAsVersion(grid, dir.path(), QStringLiteral("thisyear-recovered")).path;
     recovered.removeDuplicates();
     QCOMPARE(recovered.size(), KeptVersions::versionsKept + 1);
     for (const QString& version : recovered)
