@@ -1,4 +1,5 @@
 #include "app/desktop/Fonts.h"
+#include "app/desktop/ProgramTitle.h"
 #include "app/desktop/QtDesktop.h"
 #include "app/desktop/QtTexts.h"
 #include "app/document/ProgramFolder.h"
@@ -64,14 +65,14 @@ int main(int argc, char* argv[])
     QtDesktop desktop;
     // Started from the menu there is no terminal to read it in.
     if (start.exitStatus) {
-        desktop.messageBox(start.problem, FrmEKLZ::programTitle);
+        desktop.messageBox(start.problem, programTitle());
         return *start.exitStatus;
     }
     if (!RegisterFormat::codecAvailable()) {
         desktop.messageBox(QStringLiteral("Эта сборка Qt не умеет читать и записывать кодировку "
                                           "Windows-1251, в которой хранится журнал. Palomet не может "
                                           "работать с ней: установите Qt с поддержкой этой кодировки."),
-            FrmEKLZ::programTitle);
+            programTitle());
         return EXIT_FAILURE;
     }
     FrmEKLZ window(

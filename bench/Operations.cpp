@@ -380,7 +380,7 @@ QString measure(const QString& operation, const QString& registerFile, int entri
         QElapsedTimer timer;
         timer.start();
         if (undo)
-            window.window().history().undo();
+            window.window().undoStack().undo();
         else
             action(window);
         times.push_back(elapsedMs(timer));

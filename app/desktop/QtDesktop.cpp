@@ -1,4 +1,5 @@
 #include "app/desktop/QtDesktop.h"
+#include "app/desktop/ProgramTitle.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -130,7 +131,7 @@ bool QtDesktop::printProgress(int page, int pages)
         printing_ = std::make_unique<QProgressDialog>(QString(), QStringLiteral("Отмена"), 0, pages, mainWindow_);
         cancelButton_ = new QPushButton(QStringLiteral("Отмена"));
         printing_->setCancelButton(cancelButton_);
-        printing_->setWindowTitle(QStringLiteral("Palomet"));
+        printing_->setWindowTitle(programTitle());
         printing_->setWindowModality(Qt::WindowModal); // the window waits; its pages do not change
         printing_->setMinimumDuration(0);
         printing_->setAutoReset(false);

@@ -1,6 +1,7 @@
 #include "app/document/ArchiveFolder.h"
 
 #include "app/desktop/Desktop.h"
+#include "app/desktop/ProgramTitle.h"
 #include "app/document/SaveMessages.h"
 #include "storage/ArchiveName.h"
 #include "storage/FileStamp.h"
@@ -18,10 +19,9 @@ QString quotedList(const QStringList& names)
 
 } // namespace
 
-ArchiveFolder::ArchiveFolder(QString folder, Desktop& desktop, QString title)
+ArchiveFolder::ArchiveFolder(QString folder, Desktop& desktop)
     : folder_(std::move(folder))
     , desktop_(desktop)
-    , title_(std::move(title))
 {
 }
 
@@ -39,7 +39,7 @@ bool ArchiveFolder::refuseUnreadable()
     desktop_.messageBox(QStringLiteral("Папку «%1» нельзя прочитать: нет прав на чтение. Архив не "
                                        "загружен.")
                             .arg(QDir::toNativeSeparators(folder_)),
-        title_);
+        programTitle());
     return true;
 }
 
@@ -54,7 +54,7 @@ bool ArchiveFolder::askName(const QString& prompt, QString& name)
     if (name.isEmpty())
         return false;
     if (!ArchiveName::staysInside(name)) {
-        desktop_.messageBox(SaveMessages::nameRefused(name), title_);
+        desktop_.messageBox(SaveMessages::nameRefused(name), programTitle());
         return false;
     }
     return true;
@@ -73,7 +73,7 @@ std::optional<QString> ArchiveFolder::find(const QString& name, const QStringLis
                                            "только регистром букв: %2. Архив не загружен: оставьте один из них "
                                            "и повторите загрузку.")
                                 .arg(ArchiveName::fileName(name), quotedList(others)),
-            title_);
+            programTitle());
         return std::nullopt;
     }
     // Not in Archive: a version kept by a save, for restoring it.
@@ -91,7 +91,7 @@ bool ArchiveFolder::refuseLinkLeaving(const QString& path, const QString& whatFa
     if (target) {
         desktop_.messageBox(QStringLiteral("«%1» — ссылка на «%2», а это вне папки Archive. %3")
                                 .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(*target), whatFails),
-            title_);
+            programTitle());
     }
     return target.has_value();
 }
@@ -116,5 +116,5 @@ bool ArchiveFolder::mayReplace(const QString& name)
                                   "которого отличается только регистром букв). Заменить его?")
                        .arg(file, quotedList(others));
     }
-    return desktop_.askYesNo(question, title_);
+    return desktop_.askYesNo(question, programTitle());
 }

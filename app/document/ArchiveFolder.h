@@ -12,7 +12,7 @@ class Desktop;
 // lead out of it, and the questions before a file there is replaced.
 class ArchiveFolder {
 public:
-    ArchiveFolder(QString folder, Desktop& desktop, QString title);
+    ArchiveFolder(QString folder, Desktop& desktop);
 
     const QString& path() const { return folder_; }
     bool holdsAnyFile() const;
@@ -36,5 +36,4 @@ public:
 private:
     const QString folder_;
     Desktop& desktop_;
-    const QString title_;
 };

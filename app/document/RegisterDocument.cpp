@@ -1,6 +1,8 @@
 #include "app/document/RegisterDocument.h"
+#include "ui/CellOverlay.h"
 
 #include "app/desktop/Desktop.h"
+#include "app/desktop/ProgramTitle.h"
 #include "app/document/ProgramFolder.h"
 #include "app/document/SaveMessages.h"
 #include "grid/FlexGrid.h"
@@ -23,20 +25,18 @@ const QString backupFolderName = RegisterLayout::backupFolder.toString();
 
 } // namespace
 
-RegisterDocument::RegisterDocument(
-    FlexGrid& grid, QString programFolder, Desktop& desktop, QString title, WindowHooks hooks)
+RegisterDocument::RegisterDocument(FlexGrid& grid, const CellOverlay& cellBox, QString programFolder, Desktop& desktop)
     : grid_(grid)
+    , cellBox_(cellBox)
     , programFolder_(std::move(programFolder))
     , desktop_(desktop)
-    , title_(std::move(title))
-    , hooks_(std::move(hooks))
-    , archives_(QDir(programFolder_).filePath(archiveFolderName), desktop, title_)
+    , archives_(QDir(programFolder_).filePath(archiveFolderName), desktop)
 {
 }
 
 bool RegisterDocument::hasUnsavedChanges() const
 {
-    return grid_.model().revision() != savedRevision_ || hooks_.editPending();
+    return grid_.model().revision() != savedRevision_ || cellBox_.pending();
 }
 
 void RegisterDocument::markSaved()
@@ -51,7 +51,7 @@ bool RegisterDocument::mayDropChanges(const QString& whatLoads)
     return desktop_.askYesNo(QStringLiteral("Изменения в таблице не сохранены. Если %1, они будут "
                                             "потеряны. Продолжить?")
                                  .arg(whatLoads),
-        title_);
+        programTitle());
 }
 
 QString RegisterDocument::registerPath() const
@@ -84,14 +84,14 @@ void RegisterDocument::loadgrid()
 {
     if (!mayDropChanges(QStringLiteral("открыть журнал")))
         return;
-    bool loaded = true;
+    bool whole = true;
     RegisterReader::Status status = RegisterReader::Status::Ok;
     {
         const Desktop::BusyScope busy(desktop_);
-        // A pending overlay edit goes into the contents being replaced, never
-        // into the header or into a loaded entry.
-        hooks_.commitEdit();
-        hooks_.replacing();
+        // A pending edit goes into the contents being replaced, never into
+        // the header or into a loaded entry.
+        emit editsWanted();
+        emit replacing();
         resetGrid();
         const QString path = registerPath();
         // Stamped before reading: a change made while we read shows at the save.
@@ -102,25 +102,26 @@ void RegisterDocument::loadgrid()
             status = RegisterReader::loadInto(grid_.model(), path, {&contents, false, &lastColumn});
             placeAfterLoad(status, lastColumn);
         }
-        loaded = status == RegisterReader::Status::Ok;
-        holds_ = loaded ? GridHolds::Register : GridHolds::PartOfRegister;
+        whole = status == RegisterReader::Status::Ok;
+        holds_ = whole ? GridHolds::Register : GridHolds::PartOfRegister;
         registerStamp_ = stamp;
         registerContents_.reset();
-        if (loaded && stamp)
+        if (whole && stamp)
             registerContents_ = contents;
-        if (loaded)
-            hooks_.blockingPass(); // the dates it writes are part of the load
+        if (whole)
+            emit registerRead();
         markSaved();
-        hooks_.loaded();
+        emit loaded();
     }
     const QFileInfo link(registerPath());
     if (link.isSymLink() && !link.exists()) // an unplugged stick: the link is all there is
         desktop_.messageBox(SaveMessages::danglingLink(registerPath(), link.symLinkTarget()) + u'\n' +
                                 QStringLiteral("Не могу найти thisyear.csv."),
-            title_);
-    else if (!loaded)
+            programTitle());
+    else if (!whole)
         desktop_.messageBox(
-            SaveMessages::loadFailure(status, registerFile, QStringLiteral("Не могу найти thisyear.csv.")), title_);
+            SaveMessages::loadFailure(status, registerFile, QStringLiteral("Не могу найти thisyear.csv.")),
+            programTitle());
 }
 
 QString RegisterDocument::backupFolder() const
@@ -164,7 +165,7 @@ bool RegisterDocument::mayReplaceRegister()
                        .arg(archiveName_, file);
         break;
     }
-    return desktop_.askYesNo(question, title_);
+    return desktop_.askYesNo(question, programTitle());
 }
 
 bool RegisterDocument::mayLeaveTextUnsaved()
@@ -174,19 +175,22 @@ bool RegisterDocument::mayLeaveTextUnsaved()
         return true;
     grid_.scrollIntoView(grid_.viewRow(cell->row), cell->col);
     return desktop_.askYesNo(
-        SaveMessages::textNotSaved(cell->row, cell->col, grid_.model().TextMatrix(cell->row, cell->col)), title_);
+        SaveMessages::textNotSaved(cell->row, cell->col, grid_.model().TextMatrix(cell->row, cell->col)),
+        programTitle());
 }
 
 std::optional<SaveOutcome> RegisterDocument::saveTo(const QString& path, const QString& keptName,
     const std::function<bool()>& mayWrite, std::optional<FileReplacement::Guards::Seen> seen)
 {
-    // The pending overlay edit is part of what is saved, wherever the current
-    // cell stands: committed here, once, before anything is read.
-    hooks_.commitEdit();
+    // The pending edit is part of what is saved, wherever the current cell
+    // stands: put in here, once, before anything is read.
+    emit editsWanted();
     if (!mayLeaveTextUnsaved())
         return std::nullopt;
     FileReplacement::Guards guards {backupFolder(), keptName, mayWrite,
-        [&](int error) { return desktop_.askYesNo(SaveMessages::noKeptVersion(path, backupFolder(), error), title_); },
+        [&](int error) {
+            return desktop_.askYesNo(SaveMessages::noKeptVersion(path, backupFolder(), error), programTitle());
+        },
         seen};
     RegisterWriter::Outcome outcome;
     // Written by someone else since it was seen: asked again, with the file
@@ -203,12 +207,12 @@ std::optional<SaveOutcome> RegisterDocument::saveTo(const QString& path, const Q
     placeAfterSave(outcome);
     if (outcome.saved()) {
         markSaved();
-        hooks_.saved();
+        emit saved();
         return outcome;
     }
     if (outcome.kind == RegisterWriter::Outcome::Kind::Declined)
         return std::nullopt;
-    desktop_.messageBox(SaveMessages::failure(outcome, path, grid_.TextMatrix(0, outcome.col)), title_);
+    desktop_.messageBox(SaveMessages::failure(outcome, path, grid_.TextMatrix(0, outcome.col)), programTitle());
     return std::nullopt;
 }
 
@@ -266,7 +270,7 @@ bool RegisterDocument::loadArchive(const QString& path)
     const bool found = (kept || archives_.holdsAnyFile()) && QFileInfo::exists(path);
     if (!found && hasUnsavedChanges()) {
         // Nothing to load: unsaved changes are not emptied away for it.
-        desktop_.messageBox(archiveMissing, title_);
+        desktop_.messageBox(archiveMissing, programTitle());
         return false;
     }
     if (found && !mayDropChanges(QStringLiteral("загрузить архив «%1»").arg(QFileInfo(path).fileName())))
@@ -274,8 +278,10 @@ bool RegisterDocument::loadArchive(const QString& path)
     RegisterReader::Status status = RegisterReader::Status::CannotOpen;
     {
         const Desktop::BusyScope busy(desktop_);
-        hooks_.commitEdit();
-        hooks_.replacing();
+        // A pending edit goes into the contents being replaced, never into
+        // the header or into a loaded entry.
+        emit editsWanted();
+        emit replacing();
         resetGrid();
         int lastColumn = 0;
         if (found) {
@@ -285,10 +291,11 @@ bool RegisterDocument::loadArchive(const QString& path)
         holds_ = found ? GridHolds::Archive : GridHolds::Nothing;
         archiveName_ = QFileInfo(path).fileName();
         markSaved();
-        hooks_.loaded();
+        emit loaded();
     }
     if (status != RegisterReader::Status::Ok)
-        desktop_.messageBox(SaveMessages::loadFailure(status, QFileInfo(path).fileName(), archiveMissing), title_);
+        desktop_.messageBox(
+            SaveMessages::loadFailure(status, QFileInfo(path).fileName(), archiveMissing), programTitle());
     return status == RegisterReader::Status::Ok;
 }
 

@@ -9,10 +9,12 @@
 #include "storage/SaveOutcome.h"
 #include "worklog/WorkLogFormat.h"
 
+#include <QObject>
 #include <QString>
 #include <functional>
 #include <optional>
 
+class CellOverlay;
 class Desktop;
 class FlexGrid;
 class GridModel;
@@ -27,22 +29,13 @@ class GridModel;
 // thisyear.csv the user has not seen: the one read whole by the last load or
 // written by the last save, as stamped on disk at that moment; or something
 // else (nothing opened yet, an archive, a load that stopped part-way).
-class RegisterDocument {
+class RegisterDocument : public QObject {
+    Q_OBJECT
 public:
-    // What the window does for the register around a load or a save.
-    struct WindowHooks {
-        std::function<bool()> editPending; // an overlay edit waits for its commit
-        std::function<void()> commitEdit; // puts it into the grid
-        std::function<void()> blockingPass; // after a load of thisyear.csv
-        std::function<void()> replacing; // a load is about to empty the grid
-        std::function<void()> loaded; // the grid now holds another register
-        std::function<void()> saved; // the grid is now what a file holds
-    };
-
-    RegisterDocument(FlexGrid& grid, QString programFolder, Desktop& desktop, QString title, WindowHooks hooks);
+    RegisterDocument(FlexGrid& grid, const CellOverlay& cellBox, QString programFolder, Desktop& desktop);
 
     // Whether the grid differs from what the last load or save left in it,
-    // a pending overlay edit included.
+    // an edit pending in the cell box included.
     bool hasUnsavedChanges() const;
     // What the grid holds now counts as saved.
     void markSaved();
@@ -75,6 +68,20 @@ public:
     bool SaveGridn();
     bool SaveAsGridn();
 
+signals:
+    // What is typed but not yet in the grid belongs to what the document is
+    // about to read, replace or ask about: whoever holds it puts it in now.
+    void editsWanted();
+    // A load is about to empty the grid.
+    void replacing();
+    // thisyear.csv was read whole: what the blocking pass writes now is part
+    // of the load, not a change.
+    void registerRead();
+    // The grid now holds another register, or an archive.
+    void loaded();
+    // The grid is now what a file holds.
+    void saved();
+
 private:
     QString registerPath() const;
 
@@ -93,10 +100,9 @@ private:
     void placeAfterSave(const SaveOutcome& outcome);
 
     FlexGrid& grid_;
+    const CellOverlay& cellBox_;
     const QString programFolder_;
     Desktop& desktop_;
-    const QString title_;
-    WindowHooks hooks_;
     ArchiveFolder archives_;
     std::optional<quint64> savedRevision_; // none: never saved, as after a recovery
 

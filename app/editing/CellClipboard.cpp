@@ -1,6 +1,7 @@
 #include "app/editing/CellClipboard.h"
 
 #include "app/desktop/Desktop.h"
+#include "app/desktop/ProgramTitle.h"
 #include "app/document/SaveMessages.h"
 #include "app/editing/UndoSteps.h"
 #include "grid/FlexGrid.h"
@@ -55,13 +56,11 @@ std::optional<char32_t> firstUnwritable(const QList<QStringList>& cells)
 
 } // namespace
 
-CellClipboard::CellClipboard(
-    FlexGrid& grid, Desktop& desktop, UndoSteps& history, CellOverlay& overlay, const QString& title)
+CellClipboard::CellClipboard(FlexGrid& grid, Desktop& desktop, UndoSteps& undo, CellOverlay& overlay)
     : grid_(grid)
     , desktop_(desktop)
-    , history_(history)
+    , undo_(undo)
     , overlay_(overlay)
-    , title_(title)
 {
 }
 
@@ -105,7 +104,7 @@ bool CellClipboard::refused(const QList<QStringList>& cells, int top, int left)
         desktop_.messageBox(QStringLiteral("Вставка не выполнена: текст содержит %1, а журнал не может "
                                            "хранить этот знак. Таблица не изменена.")
                                 .arg(SaveMessages::characterName(*bad)),
-            title_);
+            programTitle());
         return true;
     }
     int width = 0;
@@ -124,7 +123,7 @@ bool CellClipboard::refused(const QList<QStringList>& cells, int top, int left)
     if (why.isEmpty())
         return false;
     // The log of the work replays only what the grid can hold.
-    desktop_.messageBox(QStringLiteral("Вставка не выполнена: %1. Таблица не изменена.").arg(why), title_);
+    desktop_.messageBox(QStringLiteral("Вставка не выполнена: %1. Таблица не изменена.").arg(why), programTitle());
     return true;
 }
 
@@ -159,14 +158,13 @@ void CellClipboard::pasteText(const QString& text, int row, int col)
             write(top + r, col + c, cells[r][c]);
         const int activation = RegisterLayout::activationColumn - col;
         if (activation >= 0 && activation < cells[r].size()) {
-            if (const auto derived =
-                    history_.derivedCell(top + r, RegisterLayout::activationColumn, cells[r][activation]))
+            if (const auto derived = undo_.derivedCell(top + r, RegisterLayout::activationColumn, cells[r][activation]))
                 write(top + r, derived->col, derived->text);
         }
     }
     grid_.scrollIntoView(top + int(cells.size()) - 1, col);
     if (!step->isEmpty())
-        history_.push(step.release());
+        undo_.push(step.release());
 }
 
 void CellClipboard::watchCellBox(QLineEdit& box)

@@ -20,7 +20,7 @@ class QLineEdit;
 class CellClipboard : public QObject {
     Q_OBJECT
 public:
-    CellClipboard(FlexGrid& grid, Desktop& desktop, UndoSteps& history, CellOverlay& overlay, const QString& title);
+    CellClipboard(FlexGrid& grid, Desktop& desktop, UndoSteps& undo, CellOverlay& overlay);
 
     void copy();
     // The clipboard's text, from the current cell.
@@ -46,9 +46,8 @@ private:
 
     FlexGrid& grid_;
     Desktop& desktop_;
-    UndoSteps& history_;
+    UndoSteps& undo_;
     CellOverlay& overlay_;
-    const QString title_;
     QLineEdit* cellBox_ = nullptr;
     QLineEdit* inputLine_ = nullptr;
 };

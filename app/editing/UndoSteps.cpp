@@ -134,6 +134,11 @@ std::optional<SetCellCommand::Derived> UndoSteps::derivedCell(int row, int col, 
 
 void UndoSteps::push(QUndoCommand* step)
 {
+    // Every change of the window goes through here: a pending edit goes into
+    // the cell it was opened on first, as a step of its own, before rows or
+    // columns move under the box. Steps read the cells they change only as
+    // they are made, so the edit is part of what this one starts from.
+    overlay_.settle();
     pushPassStep(); // a pass yielding to this handler wrote before it
     stack_.push(step);
     keepWithinCeiling();

@@ -5,6 +5,7 @@
 
 #include "app/desktop/Desktop.h"
 #include "app/desktop/Plural.h"
+#include "app/desktop/ProgramTitle.h"
 #include "app/document/RegisterDocument.h"
 #include "app/document/SaveMessages.h"
 #include "app/editing/UndoSteps.h"
@@ -27,19 +28,18 @@ bool sameFolder(const QString& a, const QString& b)
 
 } // namespace
 
-WorkRecovery::WorkRecovery(GridModel& model, FlexGrid& grid, RegisterDocument& document, UndoSteps& history,
-    CellOverlay& overlay, Desktop& desktop, QString folder, QString title)
+WorkRecovery::WorkRecovery(GridModel& model, FlexGrid& grid, RegisterDocument& document, UndoSteps& undo,
+    CellOverlay& overlay, Desktop& desktop, QString folder)
     : model_(model)
     , grid_(grid)
     , document_(document)
-    , history_(history)
+    , undo_(undo)
     , overlay_(overlay)
     , desktop_(desktop)
     , folder_(std::move(folder))
-    , title_(std::move(title))
     , log_(model, folder_, [this] { return document_.origin(); })
 {
-    connect(&history_.stack(), &QUndoStack::indexChanged, &log_, &WorkLog::stepEnded);
+    connect(&undo_.stack(), &QUndoStack::indexChanged, &log_, &WorkLog::stepEnded);
     // Said once the change that found it is done, never inside it.
     connect(
         &log_, &WorkLog::troubled, this,
@@ -49,7 +49,7 @@ WorkRecovery::WorkRecovery(GridModel& model, FlexGrid& grid, RegisterDocument& d
                                "диске или прав на папку). При сбое изменения после последнего сохранения "
                                "пропадут: сохраняйте журнал, пока это не исправлено.")
                     .arg(QDir::toNativeSeparators(folder_)),
-                title_);
+                programTitle());
         },
         Qt::QueuedConnection);
 }
@@ -69,7 +69,7 @@ void WorkRecovery::offerRecovery()
                 QStringLiteral("Файл несохранённой работы «%1» повреждён и не может быть прочитан. "
                                "Восстановить из него изменения нельзя. Файл не удалён: он перенесён в «%2».")
                     .arg(QDir::toNativeSeparators(orphan.path()), QDir::toNativeSeparators(aside)),
-                title_);
+                programTitle());
             continue;
         }
         // The work of another register folder waits for a start there; but
@@ -95,7 +95,7 @@ void WorkRecovery::offerRecovery()
                     Plural::count(std::max(1, contents->steps), "изменение", "изменения", "изменений"),
                     QDateTime::fromMSecsSinceEpoch(contents->lastChangeMs).toString(QStringLiteral("dd.MM.yyyy HH:mm")),
                     elsewhere);
-        if (desktop_.askYesNoDefaultYes(question, title_)) {
+        if (desktop_.askYesNoDefaultYes(question, programTitle())) {
             if (takeRecovered(orphan, here))
                 return; // the others are offered at the next start
         } else {
@@ -107,7 +107,7 @@ void WorkRecovery::offerRecovery()
 bool WorkRecovery::takeRecovered(OrphanedWorkLog& orphan, bool sameFolder)
 {
     overlay_.drop();
-    history_.clear();
+    undo_.clear();
     log_.setRecording(false);
     grid_.showAll(); // the work comes back whole
     const bool rebuilt = orphan.rebuild(model_);
@@ -136,7 +136,7 @@ bool WorkRecovery::takeRecovered(OrphanedWorkLog& orphan, bool sameFolder)
                            "эта часть файла повреждена. Всё, что было сделано до них, "
                            "восстановлено.")
                 .arg(QDir::toNativeSeparators(path), Plural::count(int(leftOut), "запись", "записи", "записей")),
-            title_);
+            programTitle());
     return true;
 }
 
@@ -155,7 +155,7 @@ void WorkRecovery::keepRecoveredAside(OrphanedWorkLog& orphan)
             QStringLiteral("Восстановленные изменения не удалось записать в папку «%1»: %2. "
                            "Файл несохранённой работы с ними не удалён: он перенесён в «%3».")
                 .arg(QDir::toNativeSeparators(document_.backupFolder()), SaveMessages::systemReason(kept.error), aside),
-            title_);
+            programTitle());
         return;
     }
     orphan.remove();
@@ -167,7 +167,7 @@ void WorkRecovery::keepRecoveredAside(OrphanedWorkLog& orphan)
                            "архив» с именем «%2» откроет этот файл; перед сохранением исправьте такие "
                            "ячейки.")
                 .arg(QDir::toNativeSeparators(kept.path), QFileInfo(kept.path).completeBaseName()),
-            title_);
+            programTitle());
 }
 
 void WorkRecovery::reportUnrebuilt(OrphanedWorkLog& orphan)
@@ -177,5 +177,5 @@ void WorkRecovery::reportUnrebuilt(OrphanedWorkLog& orphan)
     desktop_.messageBox(QStringLiteral("Изменения из файла несохранённой работы «%1» не удалось восстановить: он "
                                        "повреждён. Файл не удалён: он перенесён в «%2».")
                             .arg(path, aside),
-        title_);
+        programTitle());
 }

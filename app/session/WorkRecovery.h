@@ -21,8 +21,8 @@ class WorkRecovery : public QObject {
     Q_OBJECT
 public:
     // folder holds the logs.
-    WorkRecovery(GridModel& model, FlexGrid& grid, RegisterDocument& document, UndoSteps& history, CellOverlay& overlay,
-        Desktop& desktop, QString folder, QString title);
+    WorkRecovery(GridModel& model, FlexGrid& grid, RegisterDocument& document, UndoSteps& undo, CellOverlay& overlay,
+        Desktop& desktop, QString folder);
 
     WorkLog& workLog() { return log_; }
     void offerRecovery();
@@ -36,10 +36,9 @@ private:
     GridModel& model_;
     FlexGrid& grid_;
     RegisterDocument& document_;
-    UndoSteps& history_;
+    UndoSteps& undo_;
     CellOverlay& overlay_;
     Desktop& desktop_;
     const QString folder_;
-    const QString title_;
     WorkLog log_;
 };

@@ -1,6 +1,7 @@
 #include "app/shown/PdfExport.h"
 
 #include "app/desktop/Desktop.h"
+#include "app/desktop/ProgramTitle.h"
 #include "app/document/SaveMessages.h"
 #include "grid/FlexGrid.h"
 #include "storage/ReplacementFile.h"
@@ -14,10 +15,9 @@
 #include <QTime>
 #include <cerrno>
 
-PdfExport::PdfExport(FlexGrid& grid, Desktop& desktop, const QString& title)
+PdfExport::PdfExport(FlexGrid& grid, Desktop& desktop)
     : grid_(grid)
     , desktop_(desktop)
-    , title_(title)
 {
 }
 
@@ -36,7 +36,7 @@ void PdfExport::run()
     if (!file.open(0644)) {
         desktop_.messageBox(
             QStringLiteral("PDF «%1» не сохранён: %2. Файл не создан.").arg(shown, SaveMessages::systemReason(errno)),
-            title_);
+            programTitle());
         return;
     }
     // The printer's page where there is a default printer, so that the file
@@ -60,5 +60,5 @@ void PdfExport::run()
                                   .arg(shown, outcome == RegisterPrinter::Outcome::Printed
                                                   ? SaveMessages::systemReason(error)
                                                   : QStringLiteral("файл не удалось записать")),
-        title_);
+        programTitle());
 }

@@ -13,12 +13,11 @@ class FlexGrid;
 // and replaces none.
 class PdfExport {
 public:
-    PdfExport(FlexGrid& grid, Desktop& desktop, const QString& title);
+    PdfExport(FlexGrid& grid, Desktop& desktop);
 
     void run();
 
 private:
     FlexGrid& grid_;
     Desktop& desktop_;
-    const QString title_;
 };

@@ -1,6 +1,7 @@
 #include "app/shown/ShownEntries.h"
 
 #include "app/desktop/Desktop.h"
+#include "app/desktop/ProgramTitle.h"
 #include "grid/FlexGrid.h"
 #include "ui/CellOverlay.h"
 
@@ -8,13 +9,11 @@
 #include <QMenu>
 #include <QWidget>
 
-ShownEntries::ShownEntries(
-    QWidget& window, FlexGrid& grid, Desktop& desktop, CellOverlay& overlay, const QString& title)
+ShownEntries::ShownEntries(QWidget& window, FlexGrid& grid, Desktop& desktop, CellOverlay& overlay)
     : window_(window)
     , grid_(grid)
     , desktop_(desktop)
     , overlay_(overlay)
-    , title_(title)
 {
     addAction(QStringLiteral("Все записи"), QKeySequence(Qt::CTRL | Qt::Key_1), EntryFilter::Kind::All);
     addAction(QStringLiteral("Заблокированные"), QKeySequence(Qt::CTRL | Qt::Key_2), EntryFilter::Kind::Blocked);
@@ -61,7 +60,7 @@ void ShownEntries::showContaining()
     const QString prompt = caption.isEmpty()
                                ? QStringLiteral("Показать записи, в колонке %1 которых есть слово:").arg(col + 1)
                                : QStringLiteral("Показать записи, в колонке «%1» которых есть слово:").arg(caption);
-    const QString word = desktop_.inputBox(prompt, title_, grid_.Row() > 0 ? grid_.Text() : QString());
+    const QString word = desktop_.inputBox(prompt, programTitle(), grid_.Row() > 0 ? grid_.Text() : QString());
     if (word.isEmpty())
         return;
     show({EntryFilter::Kind::Containing, word, col});
@@ -89,11 +88,11 @@ void ShownEntries::reapply()
 void ShownEntries::updateCaption()
 {
     if (!grid_.filtered()) {
-        window_.setWindowTitle(title_);
+        window_.setWindowTitle(programTitle());
         return;
     }
     window_.setWindowTitle(QStringLiteral("%1 — показано %2 из %3")
-                               .arg(title_)
+                               .arg(programTitle())
                                .arg(grid_.Rows() - FlexGrid::FixedRows)
                                .arg(grid_.model().Rows() - FlexGrid::FixedRows));
 }

@@ -20,7 +20,7 @@ class QWidget;
 class ShownEntries : public QObject {
     Q_OBJECT
 public:
-    ShownEntries(QWidget& window, FlexGrid& grid, Desktop& desktop, CellOverlay& overlay, const QString& title);
+    ShownEntries(QWidget& window, FlexGrid& grid, Desktop& desktop, CellOverlay& overlay);
 
     // Puts «Показать» into the menu.
     void addTo(QMenu& menu);
@@ -39,7 +39,6 @@ private:
     FlexGrid& grid_;
     Desktop& desktop_;
     CellOverlay& overlay_;
-    const QString title_;
     std::vector<QAction*> actions_;
     EntryFilter filter_;
     QDate today_;

@@ -1,6 +1,7 @@
 #include "app/unithistory/UnitHistory.h"
 
 #include "app/desktop/Desktop.h"
+#include "app/desktop/ProgramTitle.h"
 #include "app/document/RegisterDocument.h"
 #include "app/shown/ShownEntries.h"
 #include "app/unithistory/UnitHistoryWindow.h"
@@ -42,14 +43,13 @@ bool holds(const GridModel& model, int row, const QStringList& cells)
 
 } // namespace
 
-UnitHistory::UnitHistory(QWidget& window, FlexGrid& grid, Desktop& desktop, RegisterDocument& document,
-    ShownEntries& shown, const QString& title)
+UnitHistory::UnitHistory(
+    QWidget& window, FlexGrid& grid, Desktop& desktop, RegisterDocument& document, ShownEntries& shown)
     : window_(window)
     , grid_(grid)
     , desktop_(desktop)
     , document_(document)
     , shown_(shown)
-    , title_(title)
 {
 }
 
@@ -57,7 +57,8 @@ void UnitHistory::run()
 {
     QString word = grid_.Row() >= FlexGrid::FixedRows ? grid_.Text().trimmed() : QString();
     if (word.isEmpty())
-        word = desktop_.inputBox(QStringLiteral("История ЭКЛЗ: найти записи, в которых есть слово:"), title_).trimmed();
+        word = desktop_.inputBox(QStringLiteral("История ЭКЛЗ: найти записи, в которых есть слово:"), programTitle())
+                   .trimmed();
     if (word.isEmpty())
         return;
     if (!results_) {
@@ -88,7 +89,7 @@ void UnitHistory::open(int source, const QString& path, int row, const QStringLi
         if (at < 0) {
             desktop_.messageBox(QStringLiteral("Этой записи больше нет в таблице: её изменили или удалили после "
                                                "поиска. Запустите «История ЭКЛЗ…» снова."),
-                title_);
+                programTitle());
             return;
         }
         makeCurrent(at);

@@ -23,8 +23,7 @@ class QWidget;
 class UnitHistory : public QObject {
     Q_OBJECT
 public:
-    UnitHistory(QWidget& window, FlexGrid& grid, Desktop& desktop, RegisterDocument& document, ShownEntries& shown,
-        const QString& title);
+    UnitHistory(QWidget& window, FlexGrid& grid, Desktop& desktop, RegisterDocument& document, ShownEntries& shown);
 
     void run();
     UnitHistoryWindow* results() const { return results_; }
@@ -39,7 +38,6 @@ private:
     Desktop& desktop_;
     RegisterDocument& document_;
     ShownEntries& shown_;
-    const QString title_;
     QPointer<UnitHistoryWindow> results_;
     quint64 searchedRevision_ = 0;
 };

@@ -1,4 +1,5 @@
 #include "app/unithistory/UnitHistoryWindow.h"
+#include "app/desktop/ProgramTitle.h"
 
 #include "storage/HistorySearch.h"
 
@@ -116,7 +117,7 @@ void UnitHistoryWindow::showProgress()
     if (!run_ || run_->left == 0)
         return;
     progress_ = new QProgressDialog(QString(), QStringLiteral("Отмена"), 0, int(sources_.size()), parentWidget());
-    progress_->setWindowTitle(QStringLiteral("Palomet"));
+    progress_->setWindowTitle(programTitle());
     progress_->setMinimumDuration(0);
     progress_->setAttribute(Qt::WA_DeleteOnClose);
     connect(progress_, &QProgressDialog::canceled, this, [run = run_] { run->cancelled = true; });

@@ -9,13 +9,13 @@
 #include <QLineEdit>
 #include <QMenu>
 
-ContextMenu::ContextMenu(QWidget& window, GridWidget& grid, QLineEdit& cellBox, UndoSteps& history,
+ContextMenu::ContextMenu(QWidget& window, GridWidget& grid, QLineEdit& cellBox, UndoSteps& undo,
     CellClipboard& clipboard, CellOverlay& overlay)
     : menu_(new QMenu(&window))
     , overlay_(overlay)
 {
-    menu_->addAction(history.undoAction());
-    menu_->addAction(history.redoAction());
+    menu_->addAction(undo.undoAction());
+    menu_->addAction(undo.redoAction());
     menu_->addSeparator();
     QAction* copy = menu_->addAction(QStringLiteral("Копировать"), &clipboard, &CellClipboard::copy);
     copy->setShortcut(QKeySequence::Copy);

@@ -19,7 +19,7 @@ class QWidget;
 class ContextMenu : public QObject {
     Q_OBJECT
 public:
-    ContextMenu(QWidget& window, GridWidget& grid, QLineEdit& cellBox, UndoSteps& history, CellClipboard& clipboard,
+    ContextMenu(QWidget& window, GridWidget& grid, QLineEdit& cellBox, UndoSteps& undo, CellClipboard& clipboard,
         CellOverlay& overlay);
 
     QMenu& menu() { return *menu_; }

@@ -1,4 +1,5 @@
 #include "app/window/FrmEKLZ.h"
+#include "app/desktop/ProgramTitle.h"
 
 #include "app/desktop/AppIcon.h"
 #include "app/desktop/Desktop.h"
@@ -44,8 +45,6 @@ QString printFailure(const QPrinter* printer, std::optional<RegisterPrinter::Out
 
 } // namespace
 
-const QString FrmEKLZ::programTitle = QStringLiteral("Palomet");
-
 FrmEKLZ::FrmEKLZ(Desktop& desktop, QString programFolder, QString logFolder, QWidget* parent)
     : QWidget(parent)
     , desktop_(desktop)
@@ -54,26 +53,26 @@ FrmEKLZ::FrmEKLZ(Desktop& desktop, QString programFolder, QString logFolder, QWi
     , overlay_(
           MSFGAZ, *controls_.txtDataEntry, [this] { desktop_.flushEvents(); }, [this] { blocdata(); },
           [this](int row, int col, const QString& text) {
-              history_.writeCell(row, col, text, SetCellCommand::Control::CellBox);
+              undo_.writeCell(row, col, text, SetCellCommand::Control::CellBox);
           })
-    , document_(MSFGAZ, std::move(programFolder), desktop, programTitle, documentHooks())
-    , history_(*this, MSFGAZ, overlay_, *controls_.TxtVvod, *controls_.txtDataEntry)
-    , clipboard_(MSFGAZ, desktop, history_, overlay_, programTitle)
+    , document_(MSFGAZ, overlay_, std::move(programFolder), desktop)
+    , undo_(*this, MSFGAZ, overlay_, *controls_.TxtVvod, *controls_.txtDataEntry)
+    , clipboard_(MSFGAZ, desktop, undo_, overlay_)
     , marks_(MSFGAZ, *controls_.MSFGAZ)
-    , menu_(*this, *controls_.MSFGAZ, *controls_.txtDataEntry, history_, clipboard_, overlay_)
-    , shown_(*this, MSFGAZ, desktop, overlay_, programTitle)
-    , pdf_(MSFGAZ, desktop, programTitle)
-    , unitHistory_(*this, MSFGAZ, desktop, document_, shown_, programTitle)
-    , recovery_(register_, MSFGAZ, document_, history_, overlay_, desktop, std::move(logFolder), programTitle)
+    , menu_(*this, *controls_.MSFGAZ, *controls_.txtDataEntry, undo_, clipboard_, overlay_)
+    , shown_(*this, MSFGAZ, desktop, overlay_)
+    , pdf_(MSFGAZ, desktop)
+    , unitHistory_(*this, MSFGAZ, desktop, document_, shown_)
+    , recovery_(register_, MSFGAZ, document_, undo_, overlay_, desktop, std::move(logFolder))
 {
     setWindowIcon(appIcon());
-    setWindowTitle(programTitle);
+    setWindowTitle(programTitle());
     setFont(msSansSerif(8.25, false));
     resize(Twips::toPixels(QSize(10575, 4995)));
     inputLine_ = new InputLine(
         MSFGAZ, *controls_.TxtVvod, *controls_.CmdEdit, overlay_,
         [this](int row, int col, const QString& text) {
-            history_.writeCell(row, col, text, SetCellCommand::Control::InputLine);
+            undo_.writeCell(row, col, text, SetCellCommand::Control::InputLine);
         },
         this);
     clipboard_.watchCellBox(*controls_.txtDataEntry);
@@ -88,10 +87,11 @@ FrmEKLZ::FrmEKLZ(Desktop& desktop, QString programFolder, QString logFolder, QWi
         overlay_.settle(); // what is typed is part of what is searched
         unitHistory_.run();
     });
-    connect(&history_, &UndoSteps::stepTaken, &shown_, &ShownEntries::reapply);
+    connect(&undo_, &UndoSteps::stepTaken, &shown_, &ShownEntries::reapply);
     clipboard_.watchInputLine(*controls_.TxtVvod);
     register_.setDateReader(&BlockingDate::dayNumber);
     connectHandlers();
+    listenToDocument();
     Form_Load();
     document_.markSaved();
     workLog().setRecording(true); // from the first change after the start
@@ -103,22 +103,19 @@ FrmEKLZ::~FrmEKLZ()
     delete dialog_;
 }
 
-RegisterDocument::WindowHooks FrmEKLZ::documentHooks()
+void FrmEKLZ::listenToDocument()
 {
-    return {.editPending = [this] { return overlay_.pending(); },
-        .commitEdit = [this] { CommitCellEdit(); },
-        .blockingPass = [this] { passOfLoad(); },
-        .replacing =
-            [this] {
-                workLog().end();
-                workLog().setRecording(false);
-            },
-        .loaded =
-            [this] {
-                history_.clear();
-                workLog().setRecording(true);
-            },
-        .saved = [this] { workLog().end(); }};
+    connect(&document_, &RegisterDocument::editsWanted, this, &FrmEKLZ::CommitCellEdit);
+    connect(&document_, &RegisterDocument::replacing, this, [this] {
+        workLog().end();
+        workLog().setRecording(false);
+    });
+    connect(&document_, &RegisterDocument::registerRead, this, &FrmEKLZ::passOfLoad);
+    connect(&document_, &RegisterDocument::loaded, this, [this] {
+        undo_.clear();
+        workLog().setRecording(true);
+    });
+    connect(&document_, &RegisterDocument::saved, this, [this] { workLog().end(); });
 }
 
 bool FrmEKLZ::mayLoseWork() const
@@ -357,48 +354,43 @@ void FrmEKLZ::tabPrint()
         desktop_.printEnded();
     }
     if (outcome != RegisterPrinter::Outcome::Printed)
-        desktop_.messageBox(printFailure(printer.get(), outcome), programTitle);
+        desktop_.messageBox(printFailure(printer.get(), outcome), programTitle());
 }
 
 void FrmEKLZ::CmdAddS_Click()
 {
-    overlay_.settle();
-    history_.push(new AddRowCommand(MSFGAZ));
+    undo_.push(new AddRowCommand(MSFGAZ));
 }
 
 void FrmEKLZ::CmdDelS_Click()
 {
-    overlay_.settle();
-    history_.push(new DeleteRowCommand(MSFGAZ, MSFGAZ.RowSel()));
+    undo_.push(new DeleteRowCommand(MSFGAZ, MSFGAZ.RowSel()));
 }
 
 void FrmEKLZ::CmdAddC_Click()
 {
-    overlay_.settle();
-    history_.push(new InsertColumnCommand(MSFGAZ));
+    undo_.push(new InsertColumnCommand(MSFGAZ));
 }
 
 void FrmEKLZ::CmdDelC_Click()
 {
-    overlay_.settle();
-    history_.push(new DeleteColumnCommand(MSFGAZ));
+    undo_.push(new DeleteColumnCommand(MSFGAZ));
 }
 
 void FrmEKLZ::CmdSortC_Click()
 {
-    overlay_.settle();
-    history_.push(new MoveColumnCommand(MSFGAZ));
+    undo_.push(new MoveColumnCommand(MSFGAZ));
 }
 
 void FrmEKLZ::blocdata()
 {
     // Over every entry, shown or not. What the pass writes over becomes a
     // step of its own, which undo takes together with the step before it.
-    history_.passBegins();
+    undo_.passBegins();
     runBlockingPass(
         register_, [this] { return desktop_.processEvents(); },
-        [this](int row, int col, CellText before, CellText after) { history_.passWrites(row, col, before, after); });
-    history_.passEnds();
+        [this](int row, int col, CellText before, CellText after) { undo_.passWrites(row, col, before, after); });
+    undo_.passEnds();
 }
 
 void FrmEKLZ::passOfLoad()
@@ -420,9 +412,8 @@ void FrmEKLZ::MSFGAZ_MouseUp()
 
 void FrmEKLZ::SortByColumn(int col)
 {
-    overlay_.settle();
     const Desktop::BusyScope busy(desktop_);
-    history_.push(new SortCommand(MSFGAZ, col, RegisterLayout::headerFormat.toString()));
+    undo_.push(new SortCommand(MSFGAZ, col, RegisterLayout::headerFormat.toString()));
 }
 
 void FrmEKLZ::CommitCellEdit()

@@ -48,14 +48,12 @@ public:
     GridModel& model() { return register_; }
     GridWidget* gridWidget() const { return controls_.MSFGAZ; }
     bool isGridEdited() const { return gridEdited; }
-    QUndoStack& history() { return history_.stack(); }
+    QUndoStack& undoStack() { return undo_.stack(); }
     UnitHistory& unitHistory() { return unitHistory_; }
     EntryMarks& marks() { return marks_; }
     // "Выход" and the close box ask first: the grid was clicked, or it holds
     // changes not yet saved.
     bool mayLoseWork() const;
-
-    static const QString programTitle;
 
     // At start: offers the work of windows that ended without saving it.
     void offerRecovery() { recovery_.offerRecovery(); }
@@ -96,7 +94,8 @@ private:
     void showExitQuestion();
     // The blocking pass of a load: its dates belong to the load.
     void passOfLoad();
-    RegisterDocument::WindowHooks documentHooks();
+    // Loads and saves tell the window what it must do around them.
+    void listenToDocument();
 
     // Handlers.
     void CmdZagruz_Click();
@@ -128,7 +127,7 @@ private:
     InputLine* inputLine_ = nullptr;
     QPointer<Dialog> dialog_;
     RegisterDocument document_;
-    UndoSteps history_;
+    UndoSteps undo_;
     CellClipboard clipboard_;
     EntryMarks marks_;
     ContextMenu menu_;

@@ -69,7 +69,7 @@ void TestUndo::everyChangeIsOneStep()
     if (operation == u"CmdDelS") { // a step that changes nothing is no step
         f.grid().setRow(0);
         f.press("CmdDelS");
-        QCOMPARE(f.window->history().count(), 0);
+        QCOMPARE(f.window->undoStack().count(), 0);
     }
     f.grid().setRow(2);
     f.grid().setCol(1);
@@ -105,7 +105,7 @@ void TestUndo::everyChangeIsOneStep()
         f.window->CommitCellEdit();
     const QStringList after = snapshot(f.grid());
     QVERIFY(after != before);
-    QCOMPARE(f.window->history().count(), 1);
+    QCOMPARE(f.window->undoStack().count(), 1);
     if (operation.startsWith(u"activation"))
         QCOMPARE(f.grid().TextMatrix(2, 3), QStringLiteral("01.01.2027"));
 
@@ -141,7 +141,7 @@ void TestUndo::everyChangeIsOneStep()
     if (action == u"undo") { // a load clears the steps
         f.desktop.replies = {true};
         f.press("CmdZagruz");
-        QCOMPARE(f.window->history().count(), 0);
+        QCOMPARE(f.window->undoStack().count(), 0);
     }
     if (action == u"save, undo") {
         f.press("CmdProd"); // undone after the save: there is something to lose

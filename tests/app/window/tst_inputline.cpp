@@ -279,7 +279,7 @@ void TestInputLine::severalCellsPasteIntoTheGrid()
     QCOMPARE(f.grid().TextMatrix(2, 5), QStringLiteral("W"));
     QVERIFY(f.overlay()->isHidden());
     QCOMPARE(f.lineEdit("TxtVvod")->text(), QString());
-    QCOMPARE(f.window->history().count(), 1);
+    QCOMPARE(f.window->undoStack().count(), 1);
 
     f.clickCell(3, 0);
     QContextMenuEvent press(QContextMenuEvent::Mouse, QPoint(2, 2), f.overlay()->mapToGlobal(QPoint(2, 2)));
