@@ -168,7 +168,7 @@ double timeRecovery(BenchWindow& w)
     editCell(w);
     w.window().workLog().flush();
     QTemporaryDir crashed; // the log as a killed program leaves it: unlocked
-    QFile::copy(w.window().workLog().path(), crashed.filePath(QStringLiteral("work.journal")));
+    QFile::copy(w.window().workLog().path(), crashed.filePath(QStringLiteral("work.worklog")));
     QElapsedTimer timer;
     timer.start();
     std::vector<OrphanedWorkLog> found = OrphanedWorkLog::findIn(crashed.path());

@@ -1,7 +1,7 @@
 #include "ui/InputLine.h"
 
 #include "grid/FlexGrid.h"
-#include "ui/CellOverlay.h"
+#include "ui/CellBox.h"
 
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -32,13 +32,13 @@ bool typesACharacter(const QKeyEvent& key)
 
 } // namespace
 
-InputLine::InputLine(FlexGrid& grid, QLineEdit& line, QPushButton& enter, CellOverlay& overlay,
-    CellOverlay::WriteCell writeCell, QObject* parent)
+InputLine::InputLine(FlexGrid& grid, QLineEdit& line, QPushButton& enter, CellBox& cellBox,
+    CellBox::WriteCell writeCell, QObject* parent)
     : QObject(parent)
     , grid_(grid)
     , line_(line)
     , enter_(enter)
-    , overlay_(overlay)
+    , cellBox_(cellBox)
     , writeCell_(std::move(writeCell))
 {
     line_.installEventFilter(this);
@@ -61,7 +61,7 @@ bool InputLine::eventFilter(QObject* watched, QEvent* event)
         copyToCell(); // TxtVvod_KeyPress, CmdEdit_KeyPress
     } else if (watched == &line_ && event->type() == QEvent::MouseButtonPress &&
                static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        overlay_.drop(); // TxtVvod_Click
+        cellBox_.drop(); // TxtVvod_Click
         line_.setFocus();
     }
     return false;

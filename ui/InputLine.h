@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/CellOverlay.h"
+#include "ui/CellBox.h"
 
 #include <QObject>
 
@@ -11,12 +11,12 @@ class QPushButton;
 // The input line TxtVvod and its button "Ввод". Every character key pressed
 // in either copies the input line's text into the grid's current cell before
 // the key takes effect, so the cell stays one key behind until Enter or a
-// click on "Ввод". A click into the input line drops a pending overlay edit.
+// click on "Ввод". A click into the input line drops a pending cell box edit.
 class InputLine : public QObject {
     Q_OBJECT
 public:
-    InputLine(FlexGrid& grid, QLineEdit& line, QPushButton& enter, CellOverlay& overlay,
-        CellOverlay::WriteCell writeCell, QObject* parent = nullptr);
+    InputLine(FlexGrid& grid, QLineEdit& line, QPushButton& enter, CellBox& cellBox, CellBox::WriteCell writeCell,
+        QObject* parent = nullptr);
 
     void copyToCell();
 
@@ -27,6 +27,6 @@ private:
     FlexGrid& grid_;
     QLineEdit& line_;
     QPushButton& enter_;
-    CellOverlay& overlay_;
-    CellOverlay::WriteCell writeCell_;
+    CellBox& cellBox_;
+    CellBox::WriteCell writeCell_;
 };

@@ -1,5 +1,5 @@
 #include "app/document/RegisterDocument.h"
-#include "ui/CellOverlay.h"
+#include "ui/CellBox.h"
 
 #include "app/desktop/Desktop.h"
 #include "app/desktop/ProgramTitle.h"
@@ -25,7 +25,7 @@ const QString backupFolderName = RegisterLayout::backupFolder.toString();
 
 } // namespace
 
-RegisterDocument::RegisterDocument(FlexGrid& grid, const CellOverlay& cellBox, QString programFolder, Desktop& desktop)
+RegisterDocument::RegisterDocument(FlexGrid& grid, const CellBox& cellBox, QString programFolder, Desktop& desktop)
     : grid_(grid)
     , cellBox_(cellBox)
     , programFolder_(std::move(programFolder))
@@ -80,7 +80,7 @@ void RegisterDocument::placeAfterLoad(RegisterReader::Status status, int lastCol
     grid_.setCol(status == RegisterReader::Status::Ok ? lastColumn : 0);
 }
 
-void RegisterDocument::loadgrid()
+void RegisterDocument::loadRegister()
 {
     if (!mayDropChanges(QStringLiteral("открыть журнал")))
         return;
@@ -233,7 +233,7 @@ void RegisterDocument::placeAfterSave(const SaveOutcome& outcome)
     }
 }
 
-bool RegisterDocument::SaveGridn()
+bool RegisterDocument::saveRegister()
 {
     std::optional<FileReplacement::Guards::Seen> seen;
     if (holds_ == GridHolds::Register && registerStamp_ && registerContents_)
@@ -249,7 +249,7 @@ bool RegisterDocument::SaveGridn()
     return true;
 }
 
-void RegisterDocument::loadgridarch()
+void RegisterDocument::loadArchiveByName()
 {
     QString name;
     if (!archives_.askName(QStringLiteral("Введите год (или другое имя файла)"), name) || archives_.refuseUnreadable())
@@ -299,7 +299,7 @@ bool RegisterDocument::loadArchive(const QString& path)
     return status == RegisterReader::Status::Ok;
 }
 
-bool RegisterDocument::SaveAsGridn()
+bool RegisterDocument::saveAsArchive()
 {
     QString name;
     if (!archives_.askName(QStringLiteral("Введите имя файла"), name))

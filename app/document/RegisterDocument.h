@@ -14,7 +14,7 @@
 #include <functional>
 #include <optional>
 
-class CellOverlay;
+class CellBox;
 class Desktop;
 class FlexGrid;
 class GridModel;
@@ -32,7 +32,7 @@ class GridModel;
 class RegisterDocument : public QObject {
     Q_OBJECT
 public:
-    RegisterDocument(FlexGrid& grid, const CellOverlay& cellBox, QString programFolder, Desktop& desktop);
+    RegisterDocument(FlexGrid& grid, const CellBox& cellBox, QString programFolder, Desktop& desktop);
 
     // Whether the grid differs from what the last load or save left in it,
     // an edit pending in the cell box included.
@@ -58,15 +58,16 @@ public:
 
     // Header row and one empty entry row, seven columns.
     void resetGrid();
-    void loadgrid();
-    void loadgridarch();
+    // thisyear.csv into the grid; an archive or a kept version by a name asked for.
+    void loadRegister();
+    void loadArchiveByName();
     // Loads the archive (or kept version) at path as "Загрузить архив" does,
     // asking first when changes are unsaved; answers whether it loaded whole.
     bool loadArchive(const QString& path);
     QString archiveFolder() const { return archives_.path(); }
     // Both saves tell the user what went wrong and answer whether they saved.
-    bool SaveGridn();
-    bool SaveAsGridn();
+    bool saveRegister();
+    bool saveAsArchive();
 
 signals:
     // What is typed but not yet in the grid belongs to what the document is
@@ -100,7 +101,7 @@ private:
     void placeAfterSave(const SaveOutcome& outcome);
 
     FlexGrid& grid_;
-    const CellOverlay& cellBox_;
+    const CellBox& cellBox_;
     const QString programFolder_;
     Desktop& desktop_;
     ArchiveFolder archives_;

@@ -7,7 +7,7 @@
 #include "grid/FlexGrid.h"
 #include "grid/Windows1251.h"
 #include "register/RegisterLayout.h"
-#include "ui/CellOverlay.h"
+#include "ui/CellBox.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -56,11 +56,11 @@ std::optional<char32_t> firstUnwritable(const QList<QStringList>& cells)
 
 } // namespace
 
-CellClipboard::CellClipboard(FlexGrid& grid, Desktop& desktop, UndoSteps& undo, CellOverlay& overlay)
+CellClipboard::CellClipboard(FlexGrid& grid, Desktop& desktop, UndoSteps& undo, CellBox& cellBox)
     : grid_(grid)
     , desktop_(desktop)
     , undo_(undo)
-    , overlay_(overlay)
+    , cellBox_(cellBox)
 {
 }
 
@@ -133,7 +133,7 @@ void CellClipboard::pasteText(const QString& text, int row, int col)
     const int top = std::max(FlexGrid::FixedRows, row);
     if (cells.isEmpty() || refused(cells, top, col))
         return;
-    overlay_.settle();
+    cellBox_.settle();
     GridModel& model = grid_.model();
     int width = 0;
     for (const QStringList& line : cells)
@@ -169,7 +169,7 @@ void CellClipboard::pasteText(const QString& text, int row, int col)
 
 void CellClipboard::watchCellBox(QLineEdit& box)
 {
-    cellBox_ = &box;
+    boxEdit_ = &box;
     box.installEventFilter(this);
 }
 
@@ -181,18 +181,18 @@ void CellClipboard::watchInputLine(QLineEdit& line)
 
 bool CellClipboard::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() != QEvent::KeyPress || (watched != cellBox_ && watched != inputLine_))
+    if (event->type() != QEvent::KeyPress || (watched != boxEdit_ && watched != inputLine_))
         return QObject::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);
-    if (watched == cellBox_ && key->matches(QKeySequence::Copy) && !cellBox_->hasSelectedText()) {
+    if (watched == boxEdit_ && key->matches(QKeySequence::Copy) && !boxEdit_->hasSelectedText()) {
         copy();
         return true;
     }
     const QString text = QGuiApplication::clipboard()->text();
     if (key->matches(QKeySequence::Paste) && holdsCells(text)) {
         // The box's text gives way to the cells pasted from its cell.
-        if (watched == cellBox_)
-            overlay_.drop();
+        if (watched == boxEdit_)
+            cellBox_.drop();
         pasteText(text, grid_.Row(), grid_.Col());
         return true;
     }

@@ -4,7 +4,7 @@
 #include <QObject>
 #include <QStringList>
 
-class CellOverlay;
+class CellBox;
 class Desktop;
 class UndoSteps;
 class FlexGrid;
@@ -20,7 +20,7 @@ class QLineEdit;
 class CellClipboard : public QObject {
     Q_OBJECT
 public:
-    CellClipboard(FlexGrid& grid, Desktop& desktop, UndoSteps& undo, CellOverlay& overlay);
+    CellClipboard(FlexGrid& grid, Desktop& desktop, UndoSteps& undo, CellBox& cellBox);
 
     void copy();
     // The clipboard's text, from the current cell.
@@ -47,7 +47,7 @@ private:
     FlexGrid& grid_;
     Desktop& desktop_;
     UndoSteps& undo_;
-    CellOverlay& overlay_;
-    QLineEdit* cellBox_ = nullptr;
+    CellBox& cellBox_;
+    QLineEdit* boxEdit_ = nullptr;
     QLineEdit* inputLine_ = nullptr;
 };

@@ -3,7 +3,7 @@
 #include "grid/FlexGrid.h"
 #include "register/RegisterLayout.h"
 #include "rules/BlockingDate.h"
-#include "ui/CellOverlay.h"
+#include "ui/CellBox.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -24,11 +24,11 @@ QString stepText(const QString& verb, const QString& step)
 
 } // namespace
 
-UndoSteps::UndoSteps(QWidget& window, FlexGrid& grid, CellOverlay& overlay, QLineEdit& inputLine, QLineEdit& cellBox)
+UndoSteps::UndoSteps(QWidget& window, FlexGrid& grid, CellBox& cellBox, QLineEdit& inputLine, QLineEdit& boxEdit)
     : grid_(grid)
-    , overlay_(overlay)
-    , inputLine_(inputLine)
     , cellBox_(cellBox)
+    , inputLine_(inputLine)
+    , boxEdit_(boxEdit)
 {
     stack_.setUndoLimit(stepsKept);
     const QList<QKeySequence> undoKeys {QKeySequence(Qt::CTRL | Qt::Key_Z)};
@@ -86,7 +86,7 @@ void UndoSteps::updateActions()
 void UndoSteps::takeStep(bool undo, void (QLineEdit::*boxStep)())
 {
     // In the input line and the cell box the keys act on the box's own text.
-    for (QLineEdit* box : {&inputLine_, &cellBox_}) {
+    for (QLineEdit* box : {&inputLine_, &boxEdit_}) {
         if (boxStep && box->hasFocus()) {
             (box->*boxStep)();
             return;
@@ -94,7 +94,7 @@ void UndoSteps::takeStep(bool undo, void (QLineEdit::*boxStep)())
     }
     // A pending edit goes into the cell it was opened on first, as a step of
     // its own: the rows may move under the box.
-    overlay_.settle();
+    cellBox_.settle();
     const int before = stack_.index();
     if (undo) {
         // The blocking pass's writes go back together with the step they followed.
@@ -138,7 +138,7 @@ void UndoSteps::push(QUndoCommand* step)
     // the cell it was opened on first, as a step of its own, before rows or
     // columns move under the box. Steps read the cells they change only as
     // they are made, so the edit is part of what this one starts from.
-    overlay_.settle();
+    cellBox_.settle();
     pushPassStep(); // a pass yielding to this handler wrote before it
     stack_.push(step);
     keepWithinCeiling();

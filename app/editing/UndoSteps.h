@@ -8,7 +8,7 @@
 #include <memory>
 #include <optional>
 
-class CellOverlay;
+class CellBox;
 class FlexGrid;
 class QAction;
 class QLineEdit;
@@ -25,7 +25,7 @@ class UndoSteps : public QObject {
 public:
     // boxes: the input line and the cell box, where the keys act on their
     // own text.
-    UndoSteps(QWidget& window, FlexGrid& grid, CellOverlay& overlay, QLineEdit& inputLine, QLineEdit& cellBox);
+    UndoSteps(QWidget& window, FlexGrid& grid, CellBox& cellBox, QLineEdit& inputLine, QLineEdit& boxEdit);
     ~UndoSteps() override;
 
     QUndoStack& stack() { return stack_; }
@@ -68,9 +68,9 @@ private:
     void keepWithinCeiling();
 
     FlexGrid& grid_;
-    CellOverlay& overlay_;
+    CellBox& cellBox_;
     QLineEdit& inputLine_;
-    QLineEdit& cellBox_;
+    QLineEdit& boxEdit_;
     QUndoStack stack_;
     QAction* undoAction_ = nullptr;
     QAction* redoAction_ = nullptr;

@@ -12,7 +12,7 @@
 #include "grid/FlexGrid.h"
 #include "rules/BlockingDate.h"
 #include "storage/RegisterWriter.h"
-#include "ui/CellOverlay.h"
+#include "ui/CellBox.h"
 #include "worklog/OrphanedWorkLog.h"
 
 #include <QDateTime>
@@ -29,12 +29,12 @@ bool sameFolder(const QString& a, const QString& b)
 } // namespace
 
 WorkRecovery::WorkRecovery(GridModel& model, FlexGrid& grid, RegisterDocument& document, UndoSteps& undo,
-    CellOverlay& overlay, Desktop& desktop, QString folder)
+    CellBox& cellBox, Desktop& desktop, QString folder)
     : model_(model)
     , grid_(grid)
     , document_(document)
     , undo_(undo)
-    , overlay_(overlay)
+    , cellBox_(cellBox)
     , desktop_(desktop)
     , folder_(std::move(folder))
     , log_(model, folder_, [this] { return document_.origin(); })
@@ -106,7 +106,7 @@ void WorkRecovery::offerRecovery()
 
 bool WorkRecovery::takeRecovered(OrphanedWorkLog& orphan, bool sameFolder)
 {
-    overlay_.drop();
+    cellBox_.drop();
     undo_.clear();
     log_.setRecording(false);
     grid_.showAll(); // the work comes back whole

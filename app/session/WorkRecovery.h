@@ -5,7 +5,7 @@
 #include <QObject>
 #include <QString>
 
-class CellOverlay;
+class CellBox;
 class Desktop;
 class UndoSteps;
 class FlexGrid;
@@ -21,7 +21,7 @@ class WorkRecovery : public QObject {
     Q_OBJECT
 public:
     // folder holds the logs.
-    WorkRecovery(GridModel& model, FlexGrid& grid, RegisterDocument& document, UndoSteps& undo, CellOverlay& overlay,
+    WorkRecovery(GridModel& model, FlexGrid& grid, RegisterDocument& document, UndoSteps& undo, CellBox& cellBox,
         Desktop& desktop, QString folder);
 
     WorkLog& workLog() { return log_; }
@@ -37,7 +37,7 @@ private:
     FlexGrid& grid_;
     RegisterDocument& document_;
     UndoSteps& undo_;
-    CellOverlay& overlay_;
+    CellBox& cellBox_;
     Desktop& desktop_;
     const QString folder_;
     WorkLog log_;

@@ -4,7 +4,7 @@
 #include "app/desktop/ProgramTitle.h"
 #include "app/document/SaveMessages.h"
 #include "grid/FlexGrid.h"
-#include "storage/ReplacementFile.h"
+#include "storage/StagedFile.h"
 #include "ui/RegisterPrinter.h"
 
 #include <QDate>
@@ -32,7 +32,7 @@ void PdfExport::run()
     if (path.isEmpty())
         return;
     const QString shown = QDir::toNativeSeparators(path);
-    ReplacementFile file(path);
+    StagedFile file(path);
     if (!file.open(0644)) {
         desktop_.messageBox(
             QStringLiteral("PDF «%1» не сохранён: %2. Файл не создан.").arg(shown, SaveMessages::systemReason(errno)),

@@ -3,17 +3,17 @@
 #include "app/desktop/Desktop.h"
 #include "app/desktop/ProgramTitle.h"
 #include "grid/FlexGrid.h"
-#include "ui/CellOverlay.h"
+#include "ui/CellBox.h"
 
 #include <QAction>
 #include <QMenu>
 #include <QWidget>
 
-ShownEntries::ShownEntries(QWidget& window, FlexGrid& grid, Desktop& desktop, CellOverlay& overlay)
+ShownEntries::ShownEntries(QWidget& window, FlexGrid& grid, Desktop& desktop, CellBox& cellBox)
     : window_(window)
     , grid_(grid)
     , desktop_(desktop)
-    , overlay_(overlay)
+    , cellBox_(cellBox)
 {
     addAction(QStringLiteral("Все записи"), QKeySequence(Qt::CTRL | Qt::Key_1), EntryFilter::Kind::All);
     addAction(QStringLiteral("Заблокированные"), QKeySequence(Qt::CTRL | Qt::Key_2), EntryFilter::Kind::Blocked);
@@ -69,7 +69,7 @@ void ShownEntries::showContaining()
 void ShownEntries::show(const EntryFilter& filter)
 {
     // The rows move under a pending edit: it goes into its own cell first.
-    overlay_.settle();
+    cellBox_.settle();
     filter_ = filter;
     if (filter.kind == EntryFilter::Kind::All) {
         grid_.showAll();

@@ -5,7 +5,7 @@
 #include <QDate>
 #include <QObject>
 
-class CellOverlay;
+class CellBox;
 class Desktop;
 class FlexGrid;
 class QAction;
@@ -20,7 +20,7 @@ class QWidget;
 class ShownEntries : public QObject {
     Q_OBJECT
 public:
-    ShownEntries(QWidget& window, FlexGrid& grid, Desktop& desktop, CellOverlay& overlay);
+    ShownEntries(QWidget& window, FlexGrid& grid, Desktop& desktop, CellBox& cellBox);
 
     // Puts «Показать» into the menu.
     void addTo(QMenu& menu);
@@ -38,7 +38,7 @@ private:
     QWidget& window_;
     FlexGrid& grid_;
     Desktop& desktop_;
-    CellOverlay& overlay_;
+    CellBox& cellBox_;
     std::vector<QAction*> actions_;
     EntryFilter filter_;
     QDate today_;

@@ -30,7 +30,8 @@ public:
 
 private:
     void open(int source, const QString& path, int row, const QStringList& cells);
-    // The entry shown as row, current, the window to the front.
+    // The entry at modelRow made current (shown first where a filter hides
+    // it), the main window to the front.
     void makeCurrent(int modelRow);
 
     QWidget& window_;

@@ -2,17 +2,17 @@
 
 #include "app/editing/CellClipboard.h"
 #include "app/editing/UndoSteps.h"
-#include "ui/CellOverlay.h"
+#include "ui/CellBox.h"
 #include "ui/GridWidget.h"
 
 #include <QAction>
 #include <QLineEdit>
 #include <QMenu>
 
-ContextMenu::ContextMenu(QWidget& window, GridWidget& grid, QLineEdit& cellBox, UndoSteps& undo,
-    CellClipboard& clipboard, CellOverlay& overlay)
+ContextMenu::ContextMenu(
+    QWidget& window, GridWidget& grid, QLineEdit& boxEdit, UndoSteps& undo, CellClipboard& clipboard, CellBox& cellBox)
     : menu_(new QMenu(&window))
-    , overlay_(overlay)
+    , cellBox_(cellBox)
 {
     menu_->addAction(undo.undoAction());
     menu_->addAction(undo.redoAction());
@@ -27,13 +27,13 @@ ContextMenu::ContextMenu(QWidget& window, GridWidget& grid, QLineEdit& cellBox, 
     connect(&grid, &GridWidget::pasteRequested, &clipboard, &CellClipboard::paste);
     connect(&grid, &GridWidget::contextMenuRequested, this, &ContextMenu::popup);
     // The cell box is open after every click: its right press is the grid's.
-    cellBox.setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(&cellBox, &QWidget::customContextMenuRequested, this,
-        [this, &cellBox](const QPoint& at) { popup(cellBox.mapToGlobal(at)); });
+    boxEdit.setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(&boxEdit, &QWidget::customContextMenuRequested, this,
+        [this, &boxEdit](const QPoint& at) { popup(boxEdit.mapToGlobal(at)); });
 }
 
 void ContextMenu::popup(const QPoint& globalPos)
 {
-    overlay_.settle();
+    cellBox_.settle();
     menu_->popup(globalPos);
 }

@@ -2,7 +2,7 @@
 
 #include <QObject>
 
-class CellOverlay;
+class CellBox;
 class UndoSteps;
 class CellClipboard;
 class GridWidget;
@@ -19,8 +19,8 @@ class QWidget;
 class ContextMenu : public QObject {
     Q_OBJECT
 public:
-    ContextMenu(QWidget& window, GridWidget& grid, QLineEdit& cellBox, UndoSteps& undo, CellClipboard& clipboard,
-        CellOverlay& overlay);
+    ContextMenu(QWidget& window, GridWidget& grid, QLineEdit& boxEdit, UndoSteps& undo, CellClipboard& clipboard,
+        CellBox& cellBox);
 
     QMenu& menu() { return *menu_; }
 
@@ -28,5 +28,5 @@ private:
     void popup(const QPoint& globalPos);
 
     QMenu* menu_ = nullptr;
-    CellOverlay& overlay_;
+    CellBox& cellBox_;
 };

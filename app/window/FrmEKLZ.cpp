@@ -50,27 +50,27 @@ FrmEKLZ::FrmEKLZ(Desktop& desktop, QString programFolder, QString logFolder, QWi
     , desktop_(desktop)
     , MSFGAZ(register_)
     , controls_(*this, MSFGAZ)
-    , overlay_(
+    , cellBox_(
           MSFGAZ, *controls_.txtDataEntry, [this] { desktop_.flushEvents(); }, [this] { blocdata(); },
           [this](int row, int col, const QString& text) {
               undo_.writeCell(row, col, text, SetCellCommand::Control::CellBox);
           })
-    , document_(MSFGAZ, overlay_, std::move(programFolder), desktop)
-    , undo_(*this, MSFGAZ, overlay_, *controls_.TxtVvod, *controls_.txtDataEntry)
-    , clipboard_(MSFGAZ, desktop, undo_, overlay_)
-    , marks_(MSFGAZ, *controls_.MSFGAZ)
-    , menu_(*this, *controls_.MSFGAZ, *controls_.txtDataEntry, undo_, clipboard_, overlay_)
-    , shown_(*this, MSFGAZ, desktop, overlay_)
+    , document_(MSFGAZ, cellBox_, std::move(programFolder), desktop)
+    , undo_(*this, MSFGAZ, cellBox_, *controls_.TxtVvod, *controls_.txtDataEntry)
+    , clipboard_(MSFGAZ, desktop, undo_, cellBox_)
+    , marks_(MSFGAZ, *controls_.gridWidget)
+    , menu_(*this, *controls_.gridWidget, *controls_.txtDataEntry, undo_, clipboard_, cellBox_)
+    , shown_(*this, MSFGAZ, desktop, cellBox_)
     , pdf_(MSFGAZ, desktop)
     , unitHistory_(*this, MSFGAZ, desktop, document_, shown_)
-    , recovery_(register_, MSFGAZ, document_, undo_, overlay_, desktop, std::move(logFolder))
+    , recovery_(register_, MSFGAZ, document_, undo_, cellBox_, desktop, std::move(logFolder))
 {
     setWindowIcon(appIcon());
     setWindowTitle(programTitle());
     setFont(msSansSerif(8.25, false));
     resize(Twips::toPixels(QSize(10575, 4995)));
     inputLine_ = new InputLine(
-        MSFGAZ, *controls_.TxtVvod, *controls_.CmdEdit, overlay_,
+        MSFGAZ, *controls_.TxtVvod, *controls_.CmdEdit, cellBox_,
         [this](int row, int col, const QString& text) {
             undo_.writeCell(row, col, text, SetCellCommand::Control::InputLine);
         },
@@ -84,7 +84,7 @@ FrmEKLZ::FrmEKLZ(Desktop& desktop, QString programFolder, QString logFolder, QWi
     addAction(history); // Ctrl+H anywhere in the window
     menu_.menu().addAction(history);
     connect(history, &QAction::triggered, this, [this] {
-        overlay_.settle(); // what is typed is part of what is searched
+        cellBox_.settle(); // what is typed is part of what is searched
         unitHistory_.run();
     });
     connect(&undo_, &UndoSteps::stepTaken, &shown_, &ShownEntries::reapply);
@@ -147,11 +147,11 @@ void FrmEKLZ::connectHandlers()
     connect(&MSFGAZ, &FlexGrid::GotFocus, this, &FrmEKLZ::MSFGAZ_GotFocus);
     // From the keyboard as with the mouse: F2 or Enter opens the cell box on
     // the current cell, and Escape closes it, the cell keeping its text.
-    connect(controls_.MSFGAZ, &GridWidget::editRequested, this, &FrmEKLZ::MSFGAZ_Click);
+    connect(controls_.gridWidget, &GridWidget::editRequested, this, &FrmEKLZ::MSFGAZ_Click);
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), controls_.txtDataEntry, nullptr, nullptr, Qt::WidgetShortcut),
         &QShortcut::activated, this, [this] {
-            overlay_.drop();
-            controls_.MSFGAZ->setFocus(Qt::OtherFocusReason);
+            cellBox_.drop();
+            controls_.gridWidget->setFocus(Qt::OtherFocusReason);
         });
     connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this, &FrmEKLZ::CmdSearh_Click);
     connect(new QShortcut(QKeySequence::FindNext, this), &QShortcut::activated, this, &FrmEKLZ::findNext);
@@ -197,22 +197,22 @@ void FrmEKLZ::closeEvent(QCloseEvent* event)
 
 void FrmEKLZ::loadgrid()
 {
-    document_.loadgrid();
+    document_.loadRegister();
 }
 
 void FrmEKLZ::loadgridarch()
 {
-    document_.loadgridarch();
+    document_.loadArchiveByName();
 }
 
 bool FrmEKLZ::SaveGridn()
 {
-    return document_.SaveGridn();
+    return document_.saveRegister();
 }
 
 bool FrmEKLZ::SaveAsGridn()
 {
-    return document_.SaveAsGridn();
+    return document_.saveAsArchive();
 }
 
 void FrmEKLZ::CmdZagruz_Click()
@@ -280,7 +280,7 @@ bool FrmEKLZ::endOfSession(bool interactionAllowed)
     if (!mayLoseWork())
         return true;
     if (!interactionAllowed) {
-        overlay_.settle(); // typed but not committed is work too
+        cellBox_.settle(); // typed but not committed is work too
         workLog().flush();
         return true;
     }
@@ -299,7 +299,7 @@ bool FrmEKLZ::endOfSession(bool interactionAllowed)
 
 void FrmEKLZ::endBySignal()
 {
-    overlay_.settle(); // typed but not committed is work too
+    cellBox_.settle(); // typed but not committed is work too
     workLog().flush();
     desktop_.quit();
 }
@@ -338,7 +338,7 @@ void FrmEKLZ::CmdPrint_Click()
 
 void FrmEKLZ::tabPrint()
 {
-    // A pending overlay edit is committed by the walk's first move of the
+    // A pending cell box edit is committed by the walk's first move of the
     // current cell, into the cell current then.
     const QString date = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
     const QString time = QTime::currentTime().toString(QStringLiteral("H:mm:ss"));
@@ -401,7 +401,7 @@ void FrmEKLZ::passOfLoad()
 void FrmEKLZ::MSFGAZ_Click()
 {
     gridEdited = true;
-    overlay_.open();
+    cellBox_.open();
 }
 
 void FrmEKLZ::MSFGAZ_MouseUp()
@@ -418,7 +418,7 @@ void FrmEKLZ::SortByColumn(int col)
 
 void FrmEKLZ::CommitCellEdit()
 {
-    overlay_.commit();
+    cellBox_.commit();
 }
 
 void FrmEKLZ::MSFGAZ_LeaveCell()

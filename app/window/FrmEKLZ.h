@@ -12,7 +12,7 @@
 #include "app/window/MainControls.h"
 #include "grid/FlexGrid.h"
 #include "grid/GridModel.h"
-#include "ui/CellOverlay.h"
+#include "ui/CellBox.h"
 #include "worklog/WorkLog.h"
 
 #include <QDate>
@@ -26,15 +26,15 @@ class Dialog;
 class InputLine;
 class QUndoStack;
 
-// The main window: the register grid MSFGAZ, the input line, the cell
-// overlay and the thirteen buttons. Every user action begins in one of its
+// The main window: the register grid MSFGAZ, the input line, the cell box
+// and the thirteen buttons. Every user action begins in one of its
 // handlers; the shared procedures (loading, saving, the blocking pass, the
-// overlay's commit) are its members, as the rest of the program knows them.
-// The work behind them is its parts': the register (RegisterDocument), the
-// undo history (UndoSteps), the clipboard (CellClipboard), the marks
-// (EntryMarks), the grid's menu (ContextMenu), what the grid shows
-// (ShownEntries) and the work log (WorkRecovery), each with its own
-// members.
+// cell box's commit) are its members, as the rest of the program knows them.
+// The work behind them is its parts', each with its own members: the
+// register (RegisterDocument), undo and redo (UndoSteps), the clipboard
+// (CellClipboard), the marks (EntryMarks), the grid's menu (ContextMenu),
+// what the grid shows (ShownEntries), the PDF (PdfExport), a unit's history
+// (UnitHistory) and the work log (WorkRecovery).
 class FrmEKLZ : public QWidget {
     Q_OBJECT
 public:
@@ -46,7 +46,7 @@ public:
 
     FlexGrid& grid() { return MSFGAZ; }
     GridModel& model() { return register_; }
-    GridWidget* gridWidget() const { return controls_.MSFGAZ; }
+    GridWidget* gridWidget() const { return controls_.gridWidget; }
     bool isGridEdited() const { return gridEdited; }
     QUndoStack& undoStack() { return undo_.stack(); }
     UnitHistory& unitHistory() { return unitHistory_; }
@@ -123,7 +123,7 @@ private:
     GridModel register_; // every entry; MSFGAZ shows them
     FlexGrid MSFGAZ;
     MainControls controls_;
-    CellOverlay overlay_;
+    CellBox cellBox_;
     InputLine* inputLine_ = nullptr;
     QPointer<Dialog> dialog_;
     RegisterDocument document_;

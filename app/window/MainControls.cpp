@@ -51,11 +51,11 @@ MainControls::MainControls(QWidget& window, FlexGrid& grid)
     grid.move(480, 1560);
     grid.setWidth(9615);
     grid.setHeight(3255);
-    MSFGAZ = new GridWidget(grid, &window);
-    MSFGAZ->setObjectName(QStringLiteral("MSFGAZ"));
-    MSFGAZ->setAccessibleName(QStringLiteral("Журнал ЭКЛЗ"));
+    gridWidget = new GridWidget(grid, &window);
+    gridWidget->setObjectName(QStringLiteral("MSFGAZ"));
+    gridWidget->setAccessibleName(QStringLiteral("Журнал ЭКЛЗ"));
     const QPalette system = window.palette();
-    MSFGAZ->setColors({.back = system.color(QPalette::Base),
+    gridWidget->setColors({.back = system.color(QPalette::Base),
         .fore = system.color(QPalette::Text),
         .backFixed = QColor(255, 255, 192),
         .foreFixed = Qt::black,
@@ -91,7 +91,7 @@ QPushButton* MainControls::addButton(const char* name, const QString& caption, Q
 
 void MainControls::setTabOrder()
 {
-    const std::array<QWidget*, 16> order = {TxtVvod, CmdProd, MSFGAZ, CmdDelC, CmdDelS, CmdAddC, CmdAddS, CmdZArch,
+    const std::array<QWidget*, 16> order = {TxtVvod, CmdProd, gridWidget, CmdDelC, CmdDelS, CmdAddC, CmdAddS, CmdZArch,
         CmdZagruz, CmdSortC, CmdSave, CmdEdit, CmdSearh, txtDataEntry, CmdSaveAs, CmdPrint};
     for (size_t i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);

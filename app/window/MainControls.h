@@ -30,7 +30,7 @@ public:
     QPushButton* CmdProd = nullptr;
     QLineEdit* TxtVvod = nullptr; // the input line
     QLineEdit* txtDataEntry = nullptr; // the cell box, hidden until a cell is edited
-    GridWidget* MSFGAZ = nullptr; // draws the grid
+    GridWidget* gridWidget = nullptr; // draws the grid
 
 private:
     QPushButton* addButton(const char* name, const QString& caption, QRect twips);

@@ -22,7 +22,7 @@ class GridModel;
 // A step is pushed when it is done: its first redo() is the operation itself,
 // and one that changes nothing (a deletion of the header row, a move of the
 // last column onto itself) marks itself obsolete, so the stack drops it.
-// The window commits a pending overlay edit before undoing or redoing, so
+// The window commits a pending cell box edit before undoing or redoing, so
 // that moving the current cell pushes nothing in the middle of a step.
 class GridCommand : public QUndoCommand {
 public:
@@ -93,7 +93,7 @@ private:
     bool applied_ = true; // the cells were written before the step was pushed
 };
 
-// A cell's text replaced: the overlay's commit, or a copy from the input line
+// A cell's text replaced: the cell box's commit, or a copy from the input line
 // or "Ввод". Consecutive copies into the same cell merge into one step.
 // A cell of the same row that follows from the new text (the blocking date
 // from an activation date) may change with it, in the same step.

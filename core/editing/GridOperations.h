@@ -8,7 +8,7 @@
 class FlexGrid;
 
 // What the main window's buttons and the header do to the grid's shape and
-// order. None of them closes a pending overlay edit: they change no current
+// order. None of them closes a pending cell box edit: they change no current
 // cell except where a move is part of the operation (search, sort), and such a
 // move raises LeaveCell like any other.
 namespace GridOperations {

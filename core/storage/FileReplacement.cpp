@@ -5,7 +5,7 @@
 #include "storage/KeptVersions.h"
 #include "storage/PosixIo.h"
 #include "storage/RegisterLock.h"
-#include "storage/ReplacementFile.h"
+#include "storage/StagedFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -193,7 +193,7 @@ void expectOwnLink(Target& target, const QString& kept)
 SaveOutcome replaceByRename(
     Target& target, const Guards& guards, const Producer& produce, bool withoutCopy, ContentHash& written)
 {
-    ReplacementFile file(target.path);
+    StagedFile file(target.path);
     if (!file.open(target.exists ? target.info.st_mode & 07777 : 0644))
         return failed(SaveOutcome::Kind::CannotOpen, errno);
     if (target.exists) {
@@ -241,7 +241,7 @@ void removeLeftovers(const Target& target)
     const QString name = QFileInfo(target.path).fileName();
     const QDir folder(target.folder);
     for (const QString& file : folder.entryList(QDir::Files | QDir::Hidden | QDir::System))
-        if (ReplacementFile::isLeftover(file, name) || RegisterLock::isLeftover(file, name))
+        if (StagedFile::isLeftover(file, name) || RegisterLock::isLeftover(file, name))
             QFile::remove(folder.filePath(file));
 }
 

@@ -16,7 +16,9 @@
 namespace {
 
 constexpr int batchDelayMs = 200;
-const QString suffix = QStringLiteral(".journal");
+const QString suffix = QStringLiteral(".worklog");
+// What earlier versions named their logs: still found and offered.
+const QString oldSuffix = QStringLiteral(".journal");
 
 } // namespace
 
@@ -50,7 +52,7 @@ QStringList WorkLog::logsIn(const QString& folder)
 {
     QStringList paths;
     const QDir dir(folder);
-    for (const QString& name : dir.entryList({u'*' + suffix}, QDir::Files | QDir::Hidden, QDir::Name))
+    for (const QString& name : dir.entryList({u'*' + suffix, u'*' + oldSuffix}, QDir::Files | QDir::Hidden, QDir::Name))
         paths << dir.filePath(name);
     return paths;
 }

@@ -39,7 +39,7 @@ struct WindowFixture {
     FlexGrid& grid() { return window->grid(); }
     QPushButton* button(const char* name) { return window->findChild<QPushButton*>(QLatin1String(name)); }
     QLineEdit* lineEdit(const char* name) { return window->findChild<QLineEdit*>(QLatin1String(name)); }
-    QLineEdit* overlay() { return lineEdit("txtDataEntry"); }
+    QLineEdit* cellBox() { return lineEdit("txtDataEntry"); }
 
     QString path(const QString& name) const { return folder.filePath(name); }
 
@@ -93,12 +93,12 @@ struct WindowFixture {
         press("CmdZagruz");
     }
 
-    // Clicks a cell and replaces the overlay's text by typing.
+    // Clicks a cell and replaces the cell box's text by typing.
     void retype(int row, int col, const QString& text)
     {
         clickCell(row, col);
-        overlay()->selectAll();
-        type(overlay(), text);
+        cellBox()->selectAll();
+        type(cellBox(), text);
     }
 
     void press(const char* name) { QTest::mouseClick(button(name), Qt::LeftButton); }

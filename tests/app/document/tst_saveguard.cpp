@@ -257,7 +257,7 @@ void TestSaveGuard::loadAsksBeforeDroppingChanges_data()
     QTest::newRow("a row added, yes") << "CmdZagruz"
                                       << "CmdAddS" << true << true;
     QTest::newRow("a pending cell box, no") << "CmdZagruz"
-                                            << "overlay" << false << true;
+                                            << "cell box" << false << true;
     QTest::newRow("sorted, archive, no") << "CmdZArch"
                                          << "sort" << false << true;
     QTest::newRow("a column deleted, archive, yes") << "CmdZArch"
@@ -276,7 +276,7 @@ void TestSaveGuard::loadAsksBeforeDroppingChanges()
     WindowFixture f;
     writeArchive(f, QStringLiteral("2009.csv"));
     f.open(QStringLiteral("2;200;;;;;Петров;\r\n1;100;;;;;Иванов;\r\n"));
-    if (change == u"overlay") {
+    if (change == u"cell box") {
         f.retype(1, 6, QStringLiteral("Сидоров"));
     } else if (change == u"click") {
         f.open(QStringLiteral("2;200;15.01.2009;01.03.2010;ЭКР;7;Петров;\r\n"
@@ -303,7 +303,7 @@ void TestSaveGuard::loadAsksBeforeDroppingChanges()
         QCOMPARE(f.grid().TextMatrix(1, 6), before);
         QCOMPARE(f.grid().Rows(), rows);
         QCOMPARE(f.grid().Cols(), cols);
-        QVERIFY(change != u"overlay" || f.overlay()->isVisible());
+        QVERIFY(change != u"cell box" || f.cellBox()->isVisible());
     } else {
         QCOMPARE(f.grid().TextMatrix(1, 6), load == u"CmdZArch" ? QStringLiteral("Иванов") : QStringLiteral("Петров"));
     }

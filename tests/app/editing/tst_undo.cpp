@@ -207,7 +207,7 @@ void TestUndo::undoTakesBackWhatTheWindowChanged()
         } else if (step.startsWith(u"retype:")) {
             f.retype(at[0].toInt(), at[1].toInt(), at[2]);
         } else if (step == u"box") {
-            QTest::mouseClick(f.overlay(), Qt::LeftButton);
+            QTest::mouseClick(f.cellBox(), Qt::LeftButton);
         } else if (step.startsWith(u"select:")) {
             f.grid().setRow(at[0].toInt());
             f.grid().setCol(at[1].toInt());
@@ -217,8 +217,8 @@ void TestUndo::undoTakesBackWhatTheWindowChanged()
             f.window->gridWidget()->setFocus();
             QTest::keyClick(f.window->gridWidget(), step == u"copy" ? Qt::Key_C : Qt::Key_V, Qt::ControlModifier);
         } else if (step == u"boxcopy") {
-            f.overlay()->deselect();
-            QTest::keyClick(f.overlay(), Qt::Key_C, Qt::ControlModifier);
+            f.cellBox()->deselect();
+            QTest::keyClick(f.cellBox(), Qt::Key_C, Qt::ControlModifier);
         } else if (step.startsWith(u"clip:")) {
             QGuiApplication::clipboard()->setText(arguments);
         } else if (step.startsWith(u"menu:")) {

@@ -212,6 +212,7 @@ void TestRecovery::workTheFileCannotHoldComesBack()
 void TestRecovery::damagedLogIsMovedAside()
 {
     WindowFixture f;
+    // Named as earlier versions named their logs: still found.
     QFile garbage(f.logs.filePath(QStringLiteral("work-20261207-120000-000-1.journal")));
     QVERIFY(garbage.open(QIODevice::WriteOnly));
     static const char bytes[] = "PALOMETJ\x01\x00\x00\x00 not a frame, and long enough to be no torn one";

@@ -10,14 +10,14 @@ class TestCellEdit : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { installFontSubstitutions(); }
-    void overlayCoversTheClickedCell();
+    void cellBoxCoversTheClickedCell();
     void clickingAnotherCellCommitsTheFirst();
     void clickingAgainWithoutTypingKeepsTheText();
     void emptiedOverlayCommitsAnEmptyCell();
     void keysOpenAndCloseTheBoxButNeverCommit();
     void saveCommitsThePendingEditFirst();
     void clickMarksTheRegisterAndRunsThePass();
-    void overlayShowsTheBlockingDateThePassWrote();
+    void cellBoxShowsTheBlockingDateThePassWrote();
     void nestedClickDuringThePassIsSafe();
     void gridKeysMoveTheCellButDoNotOpenTheOverlay();
     void onlyTheLeftButtonClicks_data();
@@ -25,19 +25,19 @@ private slots:
     void composedTextReachesTheCell();
 };
 
-void TestCellEdit::overlayCoversTheClickedCell()
+void TestCellEdit::cellBoxCoversTheClickedCell()
 {
     WindowFixture f;
     f.open(sample);
     f.clickCell(2, 4);
-    QLineEdit* overlay = f.overlay();
-    QVERIFY(overlay->isVisible());
-    QTRY_VERIFY(overlay->hasFocus());
-    QCOMPARE(overlay->text(), QStringLiteral("АМС"));
+    QLineEdit* box = f.cellBox();
+    QVERIFY(box->isVisible());
+    QTRY_VERIFY(box->hasFocus());
+    QCOMPARE(box->text(), QStringLiteral("АМС"));
     FlexGrid& grid = f.grid();
     const QRect cell(grid.Left() + grid.colLeft(4), grid.Top() + grid.rowTop(2), grid.ColWidth(4), grid.RowHeight(2));
-    QCOMPARE(overlay->geometry(), Twips::toPixels(cell));
-    QVERIFY(!overlay->hasFrame());
+    QCOMPARE(box->geometry(), Twips::toPixels(cell));
+    QVERIFY(!box->hasFrame());
 }
 
 void TestCellEdit::clickingAnotherCellCommitsTheFirst()
@@ -48,8 +48,8 @@ void TestCellEdit::clickingAnotherCellCommitsTheFirst()
     f.clickCell(2, 6);
     QCOMPARE(f.grid().TextMatrix(1, 4), QStringLiteral("Меркурий"));
     QCOMPARE(f.grid().TextMatrix(2, 4), QStringLiteral("АМС"));
-    QVERIFY(f.overlay()->isVisible());
-    QCOMPARE(f.overlay()->text(), QStringLiteral("Петров"));
+    QVERIFY(f.cellBox()->isVisible());
+    QCOMPARE(f.cellBox()->text(), QStringLiteral("Петров"));
 }
 
 void TestCellEdit::clickingAgainWithoutTypingKeepsTheText()
@@ -59,8 +59,8 @@ void TestCellEdit::clickingAgainWithoutTypingKeepsTheText()
     f.clickCell(1, 6);
     f.clickCell(1, 6);
     QCOMPARE(f.grid().TextMatrix(1, 6), QStringLiteral("Иванов"));
-    QVERIFY(f.overlay()->isVisible());
-    QCOMPARE(f.overlay()->text(), QStringLiteral("Иванов"));
+    QVERIFY(f.cellBox()->isVisible());
+    QCOMPARE(f.cellBox()->text(), QStringLiteral("Иванов"));
     QVERIFY(f.window->isGridEdited());
 }
 
@@ -69,8 +69,8 @@ void TestCellEdit::emptiedOverlayCommitsAnEmptyCell()
     WindowFixture f;
     f.open(sample);
     f.clickCell(1, 0);
-    f.overlay()->selectAll();
-    QTest::keyClick(f.overlay(), Qt::Key_Delete);
+    f.cellBox()->selectAll();
+    QTest::keyClick(f.cellBox(), Qt::Key_Delete);
     f.clickCell(2, 0);
     QCOMPARE(f.grid().TextMatrix(1, 0), QString());
 }
@@ -80,26 +80,26 @@ void TestCellEdit::keysOpenAndCloseTheBoxButNeverCommit()
     WindowFixture f;
     f.open(sample);
     f.clickCell(1, 5);
-    WindowFixture::type(f.overlay(), QStringLiteral("9"));
-    QTest::keyClick(f.overlay(), Qt::Key_Return);
-    QVERIFY(f.overlay()->isVisible());
+    WindowFixture::type(f.cellBox(), QStringLiteral("9"));
+    QTest::keyClick(f.cellBox(), Qt::Key_Return);
+    QVERIFY(f.cellBox()->isVisible());
     QCOMPARE(f.grid().TextMatrix(1, 5), QStringLiteral("7"));
     // Moving the focus to a button keeps the edit pending, too.
-    QTest::keyClick(f.overlay(), Qt::Key_Tab);
-    QVERIFY(f.overlay()->isVisible());
-    QCOMPARE(f.overlay()->text(), QStringLiteral("79"));
+    QTest::keyClick(f.cellBox(), Qt::Key_Tab);
+    QVERIFY(f.cellBox()->isVisible());
+    QCOMPARE(f.cellBox()->text(), QStringLiteral("79"));
     // Escape closes the box: the cell keeps its text, the grid the focus.
-    f.overlay()->setFocus();
-    QTest::keyClick(f.overlay(), Qt::Key_Escape);
-    QVERIFY(f.overlay()->isHidden());
+    f.cellBox()->setFocus();
+    QTest::keyClick(f.cellBox(), Qt::Key_Escape);
+    QVERIFY(f.cellBox()->isHidden());
     QCOMPARE(f.grid().TextMatrix(1, 5), QStringLiteral("7"));
     QVERIFY(f.window->gridWidget()->hasFocus());
     // F2 and Enter open it on the current cell, as a click does.
     for (const Qt::Key key : {Qt::Key_F2, Qt::Key_Return}) {
         QTest::keyClick(f.window->gridWidget(), key);
-        QVERIFY(f.overlay()->isVisible());
-        QCOMPARE(f.overlay()->text(), QStringLiteral("7"));
-        QTest::keyClick(f.overlay(), Qt::Key_Escape);
+        QVERIFY(f.cellBox()->isVisible());
+        QCOMPARE(f.cellBox()->text(), QStringLiteral("7"));
+        QTest::keyClick(f.cellBox(), Qt::Key_Escape);
     }
 }
 
@@ -109,7 +109,7 @@ void TestCellEdit::saveCommitsThePendingEditFirst()
     f.open(sample);
     f.retype(2, 6, QStringLiteral("Сидоров"));
     f.press("CmdSave");
-    QVERIFY(f.overlay()->isHidden());
+    QVERIFY(f.cellBox()->isHidden());
     QCOMPARE(f.grid().TextMatrix(2, 6), QStringLiteral("Сидоров"));
     QVERIFY(f.readBytes().contains(QByteArray(QStringEncoder("windows-1251").encode(QStringLiteral(";Сидоров;\r\n")))));
     // Committed once, wherever the current cell stands, and the save leaves
@@ -134,7 +134,7 @@ void TestCellEdit::clickMarksTheRegisterAndRunsThePass()
     QCOMPARE(f.grid().TextMatrix(2, 3), QStringLiteral("01.01.2011"));
 }
 
-void TestCellEdit::overlayShowsTheBlockingDateThePassWrote()
+void TestCellEdit::cellBoxShowsTheBlockingDateThePassWrote()
 {
     WindowFixture f;
     f.open(sample);
@@ -142,7 +142,7 @@ void TestCellEdit::overlayShowsTheBlockingDateThePassWrote()
     f.retype(1, 2, QStringLiteral("05.11.2009"));
     f.clickCell(1, 3);
     QCOMPARE(f.grid().TextMatrix(1, 3), QStringLiteral("01.01.2011"));
-    QCOMPARE(f.overlay()->text(), QStringLiteral("01.01.2011"));
+    QCOMPARE(f.cellBox()->text(), QStringLiteral("01.01.2011"));
     f.clickCell(2, 0);
     QCOMPARE(f.grid().TextMatrix(1, 3), QStringLiteral("01.01.2011"));
 }
@@ -168,7 +168,7 @@ void TestCellEdit::nestedClickDuringThePassIsSafe()
     QCOMPARE(f.grid().Rows(), 50);
     QCOMPARE(f.grid().TextMatrix(49, 3), QStringLiteral("01.03.2010"));
     QCOMPARE(f.grid().Row(), 3);
-    QVERIFY(f.overlay()->isVisible());
+    QVERIFY(f.cellBox()->isVisible());
 }
 
 void TestCellEdit::gridKeysMoveTheCellButDoNotOpenTheOverlay()
@@ -176,7 +176,7 @@ void TestCellEdit::gridKeysMoveTheCellButDoNotOpenTheOverlay()
     WindowFixture f;
     f.open(sample);
     f.clickCell(1, 0);
-    WindowFixture::type(f.overlay(), QStringLiteral("X"));
+    WindowFixture::type(f.cellBox(), QStringLiteral("X"));
     QWidget* grid = f.window->gridWidget();
     grid->setFocus(); // the grid takes the focus: the edit is committed
     QCOMPARE(f.grid().TextMatrix(1, 0), QStringLiteral("1X"));
@@ -188,7 +188,7 @@ void TestCellEdit::gridKeysMoveTheCellButDoNotOpenTheOverlay()
     QTest::keyClick(grid, Qt::Key_Home, Qt::ControlModifier);
     QCOMPARE(QPoint(f.grid().Col(), f.grid().Row()), QPoint(0, 1));
     QTest::keyClick(grid, 'a');
-    QVERIFY(f.overlay()->isHidden());
+    QVERIFY(f.cellBox()->isHidden());
     QCOMPARE(f.grid().TextMatrix(1, 0), QStringLiteral("1X"));
 }
 
@@ -196,7 +196,7 @@ void TestCellEdit::onlyTheLeftButtonClicks_data()
 {
     QTest::addColumn<Qt::MouseButton>("button");
     QTest::addColumn<QString>("place");
-    QTest::addColumn<bool>("acts"); // the cell clicked, the header sorted, the overlay dropped
+    QTest::addColumn<bool>("acts"); // the cell clicked, the header sorted, the cell box dropped
     for (const QString& place : {QStringLiteral("cell"), QStringLiteral("header"), QStringLiteral("input")}) {
         QTest::addRow("left, %s", qPrintable(place)) << Qt::LeftButton << place << true;
         QTest::addRow("right, %s", qPrintable(place)) << Qt::RightButton << place << false;
@@ -212,14 +212,14 @@ void TestCellEdit::onlyTheLeftButtonClicks()
     WindowFixture f;
     f.open(QStringLiteral("2;200;31.10.2008;01.12.2009;АМС;8;Петров;\r\n") + sample);
     if (place == u"input")
-        f.clickCell(1, 0); // an overlay for the input line to drop
+        f.clickCell(1, 0); // a cell box for the input line to drop
     const int row = f.grid().Row();
     QWidget* viewport = f.window->gridWidget()->viewport();
     if (place == u"cell") {
         QTest::mouseClick(viewport, button, {}, f.cellCentre(2, 1));
         QCOMPARE(f.grid().Row() == 2 && f.grid().Col() == 1, acts);
         QCOMPARE(f.grid().Row() == row, !acts);
-        QCOMPARE(f.overlay()->isVisible(), acts);
+        QCOMPARE(f.cellBox()->isVisible(), acts);
         QCOMPARE(f.window->isGridEdited(), acts);
         f.press("CmdProd");
         QCOMPARE(f.desktop.quits, acts ? 0 : 1);
@@ -228,7 +228,7 @@ void TestCellEdit::onlyTheLeftButtonClicks()
         QCOMPARE(f.grid().TextMatrix(1, 6), acts ? QStringLiteral("Иванов") : QStringLiteral("Петров"));
     } else {
         QTest::mouseClick(f.lineEdit("TxtVvod"), button);
-        QCOMPARE(f.overlay()->isVisible(), !acts);
+        QCOMPARE(f.cellBox()->isVisible(), !acts);
     }
 }
 
@@ -250,8 +250,8 @@ void TestCellEdit::composedTextReachesTheCell()
     QCOMPARE(f.grid().Text(), QStringLiteral("éё"));
 
     f.clickCell(2, 6);
-    f.overlay()->selectAll();
-    compose(f.overlay(), QStringLiteral("Ёлкин"));
+    f.cellBox()->selectAll();
+    compose(f.cellBox(), QStringLiteral("Ёлкин"));
     f.clickCell(1, 6);
     QCOMPARE(f.grid().TextMatrix(2, 6), QStringLiteral("Ёлкин"));
 }

@@ -114,7 +114,7 @@ void TestExit::dialogLooksAsSpecified()
     QCOMPARE(dialogButton("OKButton")->nextInFocusChain(), dialogButton("CancelButton"));
     // The main window stays usable meanwhile.
     f.clickCell(1, 1);
-    QVERIFY(f.overlay()->isVisible());
+    QVERIFY(f.cellBox()->isVisible());
     // Return presses the focused button as Space does: "НАЗАД" closes.
     QTest::keyClick(dialogButton("CmdCancel"), Qt::Key_Return);
     QTRY_VERIFY(openDialogs().isEmpty());
@@ -139,8 +139,8 @@ void TestExit::yesSavesTheGridAsItIsThenEnds()
     f.clickCell(1, 6);
     f.press("CmdProd");
     // Edited while the dialog is open: part of what is saved.
-    f.overlay()->selectAll();
-    WindowFixture::type(f.overlay(), QStringLiteral("Сидоров"));
+    f.cellBox()->selectAll();
+    WindowFixture::type(f.cellBox(), QStringLiteral("Сидоров"));
     answer("OKButton");
     QCOMPARE(f.desktop.quits, 1);
     QVERIFY(openDialogs().isEmpty());

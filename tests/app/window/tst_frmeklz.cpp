@@ -58,8 +58,8 @@ void TestFrmEKLZ::startsWithTheHeaderAndOneEmptyEntry()
     QLineEdit* input = f.lineEdit("TxtVvod");
     QCOMPARE(input->text(), QString());
     QTRY_VERIFY(input->hasFocus());
-    QVERIFY(f.overlay()->isHidden());
-    QCOMPARE(f.overlay()->text(), QStringLiteral("Text1"));
+    QVERIFY(f.cellBox()->isHidden());
+    QCOMPARE(f.cellBox()->text(), QStringLiteral("Text1"));
     QVERIFY(!f.window->isGridEdited());
 }
 
@@ -242,11 +242,11 @@ void TestFrmEKLZ::pendingEditNeverLandsInTheLoadedRegister()
     f.writeRegister(QStringLiteral("a;b;;;;;;\r\nc;d;;;;;;\r\n"));
     f.press("CmdZagruz");
     f.clickCell(1, 1);
-    QVERIFY(f.overlay()->isVisible());
-    f.type(f.overlay(), QStringLiteral("ПРАВКА"));
+    QVERIFY(f.cellBox()->isVisible());
+    f.type(f.cellBox(), QStringLiteral("ПРАВКА"));
     f.desktop.replies = {true};
     f.press("CmdZagruz");
-    QVERIFY(f.overlay()->isHidden());
+    QVERIFY(f.cellBox()->isHidden());
     for (int r = 0; r < f.grid().Rows(); ++r)
         for (int c = 0; c < f.grid().Cols(); ++c)
             QVERIFY(!f.grid().TextMatrix(r, c).contains(QStringLiteral("ПРАВКА")));

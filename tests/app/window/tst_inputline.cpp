@@ -96,7 +96,7 @@ void TestInputLine::clickIntoTheInputLineDropsThePendingEdit()
     f.open(sample);
     f.retype(2, 6, QStringLiteral("Новый"));
     QTest::mouseClick(f.lineEdit("TxtVvod"), Qt::LeftButton);
-    QVERIFY(f.overlay()->isHidden());
+    QVERIFY(f.cellBox()->isHidden());
     QVERIFY(f.lineEdit("TxtVvod")->hasFocus());
     f.clickCell(1, 0);
     QCOMPARE(f.grid().TextMatrix(2, 6), QStringLiteral("Иванов"));
@@ -154,8 +154,8 @@ void TestInputLine::headerReleaseSortsThenOpensTheOverlayOnTheCaption()
     QCOMPARE(f.grid().Row(), 0);
     QCOMPARE(f.grid().Col(), col);
     QVERIFY(f.window->gridWidget()->isVisible());
-    QVERIFY(f.overlay()->isVisible());
-    QCOMPARE(f.overlay()->text(), f.grid().TextMatrix(0, col));
+    QVERIFY(f.cellBox()->isVisible());
+    QCOMPARE(f.cellBox()->text(), f.grid().TextMatrix(0, col));
     QVERIFY(f.window->isGridEdited());
 }
 
@@ -277,13 +277,13 @@ void TestInputLine::severalCellsPasteIntoTheGrid()
     QCOMPARE(f.grid().TextMatrix(1, 5), QStringLiteral("Y"));
     QCOMPARE(f.grid().TextMatrix(2, 4), QStringLiteral("Z"));
     QCOMPARE(f.grid().TextMatrix(2, 5), QStringLiteral("W"));
-    QVERIFY(f.overlay()->isHidden());
+    QVERIFY(f.cellBox()->isHidden());
     QCOMPARE(f.lineEdit("TxtVvod")->text(), QString());
     QCOMPARE(f.window->undoStack().count(), 1);
 
     f.clickCell(3, 0);
-    QContextMenuEvent press(QContextMenuEvent::Mouse, QPoint(2, 2), f.overlay()->mapToGlobal(QPoint(2, 2)));
-    QApplication::sendEvent(f.overlay(), &press);
+    QContextMenuEvent press(QContextMenuEvent::Mouse, QPoint(2, 2), f.cellBox()->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(f.cellBox(), &press);
     QTRY_VERIFY(f.shownMenu());
     QMenu* menu = f.shownMenu();
     const QList<QAction*> entries = menu->actions();

@@ -81,7 +81,7 @@ void TestPrint::withoutAPrinterTheUserIsToldAndTheGridStillWalked()
     f.desktop.cancelAtPage = 2;
     f.open(registerOf(cancelled ? 80 : 3));
     f.clickCell(1, 0);
-    WindowFixture::type(f.overlay(), QStringLiteral("7"));
+    WindowFixture::type(f.cellBox(), QStringLiteral("7"));
     f.press("CmdPrint");
     QCOMPARE(f.desktop.messages.size(), size_t {1});
     QVERIFY(f.desktop.messages[0].text.contains(said));

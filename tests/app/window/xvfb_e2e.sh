@@ -94,7 +94,7 @@ click 52 "$(row_y 2)"
 sleep 1.5                      # the log is on disk within a second
 kill -KILL "$ppid_"
 wait "$ppid_" 2>/dev/null
-ls "$work/state/palomet/"*.journal >/dev/null 2>&1 || fail "no log after the kill"
+ls "$work/state/palomet/"*.worklog >/dev/null 2>&1 || fail "no log after the kill"
 "$work/program/palomet" >>"$work/palomet.log" 2>&1 &
 ppid_=$!
 sleep 2
@@ -108,7 +108,7 @@ ends "the recovered work was saved"
 saved=$(head -n 1 "$work/program/thisyear.csv" | tr -d '\r')
 [ "$saved" = "CRASH-SERIAL;0001234567;15.01.2009;01.03.2010;OLD-MODEL;101;OWNER-A;" ] ||
   fail "the recovered edit was not saved: $saved"
-ls "$work/state/palomet/"*.journal >/dev/null 2>&1 && fail "a log is left after the save"
+ls "$work/state/palomet/"*.worklog >/dev/null 2>&1 && fail "a log is left after the save"
 
 # «Показать» from the keyboard: Ctrl+2 shows the blocked units (both are)
 # and the caption says so; Ctrl+1 shows every entry again.

@@ -1,4 +1,4 @@
-#include "storage/ReplacementFile.h"
+#include "storage/StagedFile.h"
 
 #include "storage/PosixIo.h"
 
@@ -15,17 +15,17 @@ const QString marker = QStringLiteral(".palomet-new-");
 
 } // namespace
 
-ReplacementFile::ReplacementFile(QString target)
+StagedFile::StagedFile(QString target)
     : target_(std::move(target))
 {
 }
 
-ReplacementFile::~ReplacementFile()
+StagedFile::~StagedFile()
 {
     cancel();
 }
 
-bool ReplacementFile::open(unsigned mode)
+bool StagedFile::open(unsigned mode)
 {
     const QFileInfo info(target_);
     temporary_ = info.absolutePath() + QStringLiteral("/.") + info.fileName() + marker + PosixIo::uniqueSuffix();
@@ -35,12 +35,12 @@ bool ReplacementFile::open(unsigned mode)
     return fd_ >= 0;
 }
 
-bool ReplacementFile::write(QByteArrayView bytes)
+bool StagedFile::write(QByteArrayView bytes)
 {
     return fd_ >= 0 && PosixIo::writeAll(fd_, bytes.data(), bytes.size());
 }
 
-bool ReplacementFile::commit()
+bool StagedFile::commit()
 {
     if (fd_ < 0)
         return false;
@@ -60,7 +60,7 @@ bool ReplacementFile::commit()
     return true;
 }
 
-void ReplacementFile::cancel()
+void StagedFile::cancel()
 {
     if (fd_ >= 0)
         ::close(std::exchange(fd_, -1));
@@ -68,7 +68,7 @@ void ReplacementFile::cancel()
         ::unlink(native(std::exchange(temporary_, QString())).constData());
 }
 
-bool ReplacementFile::isLeftover(const QString& fileName, const QString& targetName)
+bool StagedFile::isLeftover(const QString& fileName, const QString& targetName)
 {
     static const QString pattern = QStringLiteral("^\\.%1%2[0-9a-f]{16}$");
     return QRegularExpression(pattern.arg(QRegularExpression::escape(targetName), QRegularExpression::escape(marker)))

@@ -13,12 +13,12 @@
 // remove the user's file. The temporary name here is hidden and says whose it
 // is, ".NAME.palomet-new-<16 hex digits>", and it is created exclusively,
 // never through a link someone planted in its place.
-class ReplacementFile {
+class StagedFile {
 public:
-    explicit ReplacementFile(QString target);
-    ~ReplacementFile(); // a file neither committed nor cancelled is removed
-    ReplacementFile(const ReplacementFile&) = delete;
-    ReplacementFile& operator=(const ReplacementFile&) = delete;
+    explicit StagedFile(QString target);
+    ~StagedFile(); // a file neither committed nor cancelled is removed
+    StagedFile(const StagedFile&) = delete;
+    StagedFile& operator=(const StagedFile&) = delete;
 
     // Creates the temporary file with the given permission bits; false with
     // errno telling why.

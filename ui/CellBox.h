@@ -10,11 +10,11 @@ class QWidget;
 // The text box laid over a grid cell to edit it. Its visibility is the only
 // record of a pending edit; a commit puts the edit into whatever cell is
 // current then, and settle into the cell the box was opened on.
-class CellOverlay {
+class CellBox {
 public:
     // writeCell puts a committed text into a cell (through the undo stack).
     using WriteCell = std::function<void(int row, int col, const QString& text)>;
-    CellOverlay(FlexGrid& grid, QLineEdit& box, std::function<void()> processEvents, std::function<void()> blockingPass,
+    CellBox(FlexGrid& grid, QLineEdit& box, std::function<void()> processEvents, std::function<void()> blockingPass,
         WriteCell writeCell);
 
     // A click on the grid: fill the box with the current cell's text, lay it

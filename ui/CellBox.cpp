@@ -1,11 +1,11 @@
-#include "ui/CellOverlay.h"
+#include "ui/CellBox.h"
 
 #include "grid/FlexGrid.h"
 #include "grid/Twips.h"
 
 #include <QLineEdit>
 
-CellOverlay::CellOverlay(FlexGrid& grid, QLineEdit& box, std::function<void()> processEvents,
+CellBox::CellBox(FlexGrid& grid, QLineEdit& box, std::function<void()> processEvents,
     std::function<void()> blockingPass, WriteCell writeCell)
     : grid_(grid)
     , box_(box)
@@ -15,12 +15,12 @@ CellOverlay::CellOverlay(FlexGrid& grid, QLineEdit& box, std::function<void()> p
 {
 }
 
-bool CellOverlay::pending() const
+bool CellBox::pending() const
 {
     return box_.isVisibleTo(box_.parentWidget());
 }
 
-void CellOverlay::open()
+void CellBox::open()
 {
     openedRow_ = grid_.Row();
     openedCol_ = grid_.Col();
@@ -40,7 +40,7 @@ void CellOverlay::open()
         box_.setText(grid_.TextMatrix(grid_.Row(), grid_.Col()));
 }
 
-void CellOverlay::commit()
+void CellBox::commit()
 {
     if (!pending())
         return;
@@ -49,7 +49,7 @@ void CellOverlay::commit()
     writeCell_(grid_.Row(), grid_.Col(), box_.text());
 }
 
-void CellOverlay::settle()
+void CellBox::settle()
 {
     if (!pending())
         return;
@@ -58,7 +58,7 @@ void CellOverlay::settle()
         writeCell_(openedRow_, openedCol_, box_.text());
 }
 
-void CellOverlay::drop()
+void CellBox::drop()
 {
     box_.hide();
 }
