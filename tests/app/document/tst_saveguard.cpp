@@ -5,6 +5,7 @@
 #include "storage/RegisterFormat.h"
 
 #include <QDir>
+#include <functional>
 #include <unistd.h>
 
 namespace {
@@ -31,7 +32,12 @@ void writeArchive(WindowFixture& f, const QString& name)
     f.writeRegister(sample, QStringLiteral("Archive/") + name);
 }
 
+// What the user does after opening the register, in the window of a fixture.
+using Change = std::function<void(WindowFixture&)>;
+
 } // namespace
+
+Q_DECLARE_METATYPE(Change)
 
 class TestSaveGuard : public QObject {
     Q_OBJECT
@@ -247,47 +253,41 @@ void TestSaveGuard::readOnlyFolderWritesTheFileInPlace()
 void TestSaveGuard::loadAsksBeforeDroppingChanges_data()
 {
     QTest::addColumn<QString>("load"); // the button
-    QTest::addColumn<QString>("change"); // made after opening the register
+    QTest::addColumn<Change>("change"); // made after opening the register
     QTest::addColumn<bool>("reply");
     QTest::addColumn<bool>("asks");
-    QTest::newRow("unchanged") << "CmdZagruz"
-                               << "" << false << false;
-    QTest::newRow("a row added, no") << "CmdZagruz"
-                                     << "CmdAddS" << false << true;
-    QTest::newRow("a row added, yes") << "CmdZagruz"
-                                      << "CmdAddS" << true << true;
-    QTest::newRow("a pending cell box, no") << "CmdZagruz"
-                                            << "cell box" << false << true;
-    QTest::newRow("sorted, archive, no") << "CmdZArch"
-                                         << "sort" << false << true;
-    QTest::newRow("a column deleted, archive, yes") << "CmdZArch"
-                                                    << "CmdDelC" << true << true;
+    QTest::addColumn<bool>("boxOpen"); // the cell box still open after a "Нет"
+    const auto press = [](const char* button) { return Change([button](WindowFixture& f) { f.press(button); }); };
+    QTest::newRow("unchanged") << "CmdZagruz" << Change([](WindowFixture&) {}) << false << false << false;
+    QTest::newRow("a row added, no") << "CmdZagruz" << press("CmdAddS") << false << true << false;
+    QTest::newRow("a row added, yes") << "CmdZagruz" << press("CmdAddS") << true << true << false;
+    QTest::newRow("a pending cell box, no")
+        << "CmdZagruz" << Change([](WindowFixture& f) { f.retype(1, 6, QStringLiteral("Сидоров")); }) << false << true
+        << true;
+    QTest::newRow("sorted, archive, no") << "CmdZArch" << Change([](WindowFixture& f) {
+        QTest::mouseClick(f.window->gridWidget()->viewport(), Qt::LeftButton, {}, f.cellCentre(0, 6));
+    }) << false << true << false;
+    QTest::newRow("a column deleted, archive, yes") << "CmdZArch" << press("CmdDelC") << true << true << false;
     // The click's blocking pass only writes the dates the file already holds.
-    QTest::newRow("a click, its pass equal") << "CmdZagruz"
-                                             << "click" << false << false;
+    QTest::newRow("a click, its pass equal") << "CmdZagruz" << Change([](WindowFixture& f) {
+        f.open(QStringLiteral("2;200;15.01.2009;01.03.2010;ЭКР;7;Петров;\r\n"
+                              "1;100;31.10.2008;01.12.2009;АМС;8;Иванов;\r\n"));
+        f.clickCell(2, 0);
+        QTest::mouseClick(f.lineEdit("TxtVvod"), Qt::LeftButton);
+    }) << false << false << false;
 }
 
 void TestSaveGuard::loadAsksBeforeDroppingChanges()
 {
     QFETCH(QString, load);
-    QFETCH(QString, change);
+    QFETCH(Change, change);
     QFETCH(bool, reply);
     QFETCH(bool, asks);
+    QFETCH(bool, boxOpen);
     WindowFixture f;
     writeArchive(f, QStringLiteral("2009.csv"));
     f.open(QStringLiteral("2;200;;;;;Петров;\r\n1;100;;;;;Иванов;\r\n"));
-    if (change == u"cell box") {
-        f.retype(1, 6, QStringLiteral("Сидоров"));
-    } else if (change == u"click") {
-        f.open(QStringLiteral("2;200;15.01.2009;01.03.2010;ЭКР;7;Петров;\r\n"
-                              "1;100;31.10.2008;01.12.2009;АМС;8;Иванов;\r\n"));
-        f.clickCell(2, 0);
-        QTest::mouseClick(f.lineEdit("TxtVvod"), Qt::LeftButton);
-    } else if (change == u"sort") {
-        QTest::mouseClick(f.window->gridWidget()->viewport(), Qt::LeftButton, {}, f.cellCentre(0, 6));
-    } else if (!change.isEmpty()) {
-        f.press(change.toLatin1().constData());
-    }
+    change(f);
     const QString before = f.grid().TextMatrix(1, 6);
     const int rows = f.grid().Rows();
     const int cols = f.grid().Cols();
@@ -303,7 +303,7 @@ void TestSaveGuard::loadAsksBeforeDroppingChanges()
         QCOMPARE(f.grid().TextMatrix(1, 6), before);
         QCOMPARE(f.grid().Rows(), rows);
         QCOMPARE(f.grid().Cols(), cols);
-        QVERIFY(change != u"cell box" || f.cellBox()->isVisible());
+        QVERIFY(!boxOpen || f.cellBox()->isVisible());
     } else {
         QCOMPARE(f.grid().TextMatrix(1, 6), load == u"CmdZArch" ? QStringLiteral("Иванов") : QStringLiteral("Петров"));
     }

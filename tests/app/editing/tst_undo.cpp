@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QMenu>
 #include <QMimeData>
+#include <functional>
 
 namespace {
 
@@ -33,7 +34,12 @@ void ctrl(WindowFixture& f, Qt::Key key)
     QTest::keyClick(f.button("CmdProd"), key, Qt::ControlModifier);
 }
 
+// What the user does, in the window of a fixture.
+using Operation = std::function<void(WindowFixture&)>;
+
 } // namespace
+
+Q_DECLARE_METATYPE(Operation)
 
 class TestUndo : public QObject {
     Q_OBJECT
@@ -49,20 +55,56 @@ private slots:
 void TestUndo::everyChangeIsOneStep_data()
 {
     QTest::addColumn<QString>("operation");
+    QTest::addColumn<Operation>("operate");
     QTest::addColumn<QString>("action"); // undo, redo, save then undo, the context menu
-    const char* operations[] = {"cell box", "input line", "Ввод", "CmdAddS", "CmdDelS", "CmdAddC", "CmdDelC",
-        "CmdSortC", "header sort", "activation date, cell box", "activation date, input line"};
-    for (const char* operation : operations)
+    // A new activation date brings its blocking date in the same step.
+    const QString activation = QStringLiteral("01.11.2025");
+    const auto typeIntoLine = [](WindowFixture& f, const QString& text) {
+        QLineEdit* line = f.lineEdit("TxtVvod");
+        line->setFocus();
+        f.type(line, text);
+        QTest::keyClick(line, Qt::Key_Return); // the copies merge into one step
+    };
+    const auto press = [](const char* button) { return Operation([button](WindowFixture& f) { f.press(button); }); };
+    const std::vector<std::pair<const char*, Operation>> operations {
+        {"cell box", [](WindowFixture& f) { f.retype(2, 6, QStringLiteral("Кузнецов")); }},
+        {"input line", [=](WindowFixture& f) { typeIntoLine(f, QStringLiteral("ЭКЛЗ")); }},
+        {"Ввод",
+            [](WindowFixture& f) {
+                f.lineEdit("TxtVvod")->setText(QStringLiteral("новое"));
+                f.press("CmdEdit");
+            }},
+        {"CmdAddS", press("CmdAddS")},
+        {"CmdDelS", press("CmdDelS")},
+        {"CmdAddC", press("CmdAddC")},
+        {"CmdDelC", press("CmdDelC")},
+        {"CmdSortC", press("CmdSortC")},
+        {"header sort",
+            [](WindowFixture& f) {
+                QTest::mouseClick(f.window->gridWidget()->viewport(), Qt::LeftButton, {}, f.cellCentre(0, 6));
+            }},
+        {"activation date, cell box", [=](WindowFixture& f) { f.retype(2, 2, activation); }},
+        {"activation date, input line",
+            [=](WindowFixture& f) {
+                f.grid().setCol(2);
+                typeIntoLine(f, activation);
+            }},
+    };
+    for (const auto& [operation, operate] : operations)
         for (const char* action : {"undo", "redo", "save, undo", "menu"})
-            QTest::addRow("%s, %s", operation, action) << QString::fromUtf8(operation) << QString::fromLatin1(action);
+            QTest::addRow("%s, %s", operation, action)
+                << QString::fromUtf8(operation) << operate << QString::fromLatin1(action);
     // An untouched cell box is closed by the undo, not committed as a step.
-    QTest::newRow("CmdDelS under an open cell box, undo") << "box, CmdDelS"
-                                                          << "undo";
+    QTest::newRow("CmdDelS under an open cell box, undo") << "box, CmdDelS" << Operation([](WindowFixture& f) {
+        f.clickCell(2, 0);
+        f.press("CmdDelS");
+    }) << "undo";
 }
 
 void TestUndo::everyChangeIsOneStep()
 {
     QFETCH(QString, operation);
+    QFETCH(Operation, operate);
     QFETCH(QString, action);
     WindowFixture f;
     f.open(sample);
@@ -74,33 +116,7 @@ void TestUndo::everyChangeIsOneStep()
     f.grid().setRow(2);
     f.grid().setCol(1);
     const QStringList before = snapshot(f.grid());
-    QLineEdit* line = f.lineEdit("TxtVvod");
-    // A new activation date brings its blocking date in the same step.
-    const QString activation = QStringLiteral("01.11.2025");
-    if (operation == u"activation date, cell box") {
-        f.retype(2, 2, activation);
-    } else if (operation == u"activation date, input line") {
-        f.grid().setCol(2);
-        line->setFocus();
-        f.type(line, activation);
-        QTest::keyClick(line, Qt::Key_Return);
-    } else if (operation == u"cell box") {
-        f.retype(2, 6, QStringLiteral("Кузнецов"));
-    } else if (operation == u"input line") {
-        line->setFocus();
-        f.type(line, QStringLiteral("ЭКЛЗ"));
-        QTest::keyClick(line, Qt::Key_Return); // the copies merge into one step
-    } else if (operation == u"Ввод") {
-        line->setText(QStringLiteral("новое"));
-        f.press("CmdEdit");
-    } else if (operation == u"box, CmdDelS") {
-        f.clickCell(2, 0);
-        f.press("CmdDelS");
-    } else if (operation == u"header sort") {
-        QTest::mouseClick(f.window->gridWidget()->viewport(), Qt::LeftButton, {}, f.cellCentre(0, 6));
-    } else {
-        f.press(operation.toLatin1().constData());
-    }
+    operate(f);
     if (!operation.startsWith(u"box"))
         f.window->CommitCellEdit();
     const QStringList after = snapshot(f.grid());
@@ -110,6 +126,7 @@ void TestUndo::everyChangeIsOneStep()
         QCOMPARE(f.grid().TextMatrix(2, 3), QStringLiteral("01.01.2027"));
 
     if (operation == u"input line") { // there Ctrl+Z is the line's own
+        QLineEdit* line = f.lineEdit("TxtVvod");
         QTest::keyClick(line, Qt::Key_Z, Qt::ControlModifier);
         QVERIFY(line->text() != QStringLiteral("ЭКЛЗ"));
         QCOMPARE(snapshot(f.grid()), after);
