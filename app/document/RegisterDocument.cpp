@@ -66,6 +66,7 @@ void RegisterDocument::resetGrid()
     grid_.showAll();
     model.setRows(1);
     model.setCols(RegisterLayout::savedColumns);
+    model.numberColumns();
     model.AddItem(QString());
     grid_.setFormatString(RegisterLayout::headerFormat.toString());
 }

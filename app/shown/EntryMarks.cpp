@@ -46,12 +46,14 @@ std::optional<GridWidget::Mark> EntryMarks::markOf(int row, int col, QString* ti
 {
     if (row < FlexGrid::FixedRows)
         return std::nullopt;
-    if (col == RegisterLayout::serialColumn && duplicates_.isDuplicate(grid_.modelRow(row))) {
+    // The register's columns wherever column operations moved them.
+    const int key = grid_.model().columnKey(col);
+    if (key == RegisterLayout::serialColumn && duplicates_.isDuplicate(grid_.modelRow(row))) {
         if (tip)
             *tip = repeatedTip(row);
         return GridWidget::Mark {repeatedBack, repeatedFore};
     }
-    if (col == RegisterLayout::activationColumn) {
+    if (key == RegisterLayout::activationColumn) {
         CellText::Scratch scratch;
         const QStringView activation = grid_.cellText(row, col).view(scratch);
         if (activation.isEmpty() || BlockingDate::readDate(activation))
@@ -60,7 +62,7 @@ std::optional<GridWidget::Mark> EntryMarks::markOf(int row, int col, QString* ti
             *tip = QStringLiteral("Дата активации не читается: дата блокировки не рассчитана");
         return GridWidget::Mark {unreadableBack, unreadableFore};
     }
-    if (col == RegisterLayout::blockingColumn || col == RegisterLayout::serialColumn)
+    if (key == RegisterLayout::blockingColumn || key == RegisterLayout::serialColumn)
         return blockingMark(row, tip);
     return std::nullopt;
 }
@@ -77,8 +79,9 @@ QString EntryMarks::repeatedTip(int row) const
 std::optional<GridWidget::Mark> EntryMarks::blockingMark(int row, QString* tip) const
 {
     CellText::Scratch scratch;
-    const BlockingStatus status = BlockingStatus::of(grid_.cellText(row, RegisterLayout::blockingColumn).view(scratch),
-        today_.isValid() ? today_ : QDate::currentDate());
+    const int blockingColumn = grid_.model().columnWithKey(RegisterLayout::blockingColumn);
+    const BlockingStatus status = BlockingStatus::of(
+        grid_.cellText(row, blockingColumn).view(scratch), today_.isValid() ? today_ : QDate::currentDate());
     if (status.state == BlockingStatus::State::None)
         return std::nullopt;
     if (tip)

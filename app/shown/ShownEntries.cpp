@@ -63,7 +63,7 @@ void ShownEntries::showContaining()
     const QString word = desktop_.inputBox(prompt, programTitle(), grid_.Row() > 0 ? grid_.Text() : QString());
     if (word.isEmpty())
         return;
-    show({EntryFilter::Kind::Containing, word, col});
+    show({EntryFilter::Kind::Containing, word, grid_.model().columnKey(col)});
 }
 
 void ShownEntries::show(const EntryFilter& filter)

@@ -183,6 +183,7 @@ void DeleteColumnCommand::apply()
         cells_.append(model_.cellText(r, col_));
     width_ = grid_.ColWidth(col_);
     alignment_ = grid_.ColAlignment(col_);
+    key_ = model_.columnKey(col_);
     setObsolete(!GridOperations::deleteLastColumn(grid_)); // the only column stays
 }
 
@@ -200,6 +201,7 @@ void DeleteColumnCommand::revert()
     }
     grid_.model().setColWidth(col_, width_);
     grid_.model().setColAlignment(col_, alignment_);
+    model_.setColumnKey(col_, key_);
     cells_ = PackedRow();
 }
 

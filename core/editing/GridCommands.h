@@ -171,6 +171,7 @@ private:
     PackedRow cells_;
     int width_ = 0;
     Qt::Alignment alignment_;
+    int key_ = -1; // what marks and filters know it by (GridModel::columnKey)
 };
 
 // "Переместить колонки": the last column to the current one's place.

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 GridModel::GridModel(QObject* parent)
     : QObject(parent)
@@ -13,6 +14,20 @@ GridModel::GridModel(QObject* parent)
     , alignments_(2, Qt::AlignLeft)
 {
     rows_.resize(2);
+    numberColumns();
+}
+
+void GridModel::numberColumns()
+{
+    columnKeys_.resize(widths_.size());
+    std::iota(columnKeys_.begin(), columnKeys_.end(), 0);
+    nextColumnKey_ = Cols();
+}
+
+int GridModel::columnWithKey(int key) const
+{
+    const auto at = std::find(columnKeys_.begin(), columnKeys_.end(), key);
+    return at == columnKeys_.end() ? -1 : int(at - columnKeys_.begin());
 }
 
 bool GridModel::setRows(int count)
@@ -49,6 +64,9 @@ bool GridModel::setCols(int count)
     }
     widths_.resize(static_cast<size_t>(count), defaultColWidth);
     alignments_.resize(static_cast<size_t>(count), Qt::AlignLeft);
+    while (columnKeys_.size() < size_t(count))
+        columnKeys_.push_back(nextColumnKey_++);
+    columnKeys_.resize(size_t(count));
     emit columnsChanged();
     return true;
 }
@@ -116,6 +134,7 @@ bool GridModel::setColPosition(int index, int position)
     };
     move(widths_);
     move(alignments_);
+    move(columnKeys_);
     emit columnsChanged();
     return true;
 }

@@ -70,6 +70,21 @@ public:
     static constexpr int textMargin = 45;
     const std::vector<int>& colWidths() const { return widths_; }
 
+    // Columns keep a key through moves: the place they stood at when the
+    // columns were last numbered (a load), or a new key once added. What
+    // follows a column of the register (the marks, a filter) asks where the
+    // column of a key stands now: -1 once it is deleted.
+    int columnKey(int col) const { return col >= 0 && col < Cols() ? columnKeys_[size_t(col)] : -1; }
+    int columnWithKey(int key) const;
+    // The columns as they stand now are numbered 0, 1, 2…: after a load.
+    void numberColumns();
+    // A deleted column put back by undo takes its key again.
+    void setColumnKey(int col, int key)
+    {
+        if (col >= 0 && col < Cols())
+            columnKeys_[size_t(col)] = key;
+    }
+
     // Generic ascending order (GenericOrder) of the rows first..last by the
     // keys keyFirst..keyLast, dates read by the date reader when one is set;
     // the order applied (see permuteRows), empty when nothing was sorted.
@@ -133,6 +148,8 @@ private:
     PackedRow edited_; // where a row is edited, its room kept from row to row
     std::vector<int> widths_;
     std::vector<Qt::Alignment> alignments_;
+    std::vector<int> columnKeys_;
+    int nextColumnKey_ = 0;
     GenericOrder::DateReader dateReader_;
     quint64 revision_ = 0;
     std::vector<GridRecorder*> recorders_;

@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr int serialColumn = RegisterLayout::serialColumn;
 // A change of more rows than this at once is counted anew rather than row by row.
 constexpr int rowsFollowed = 1000;
 
@@ -64,9 +63,14 @@ DuplicateSerials::~DuplicateSerials()
         counter_.join();
 }
 
+int DuplicateSerials::serialColumn() const
+{
+    return model_.columnWithKey(RegisterLayout::serialColumn);
+}
+
 quint64 DuplicateSerials::keyAt(int row) const
 {
-    return keyOf(model_.cellText(row, serialColumn));
+    return keyOf(model_.cellText(row, serialColumn()));
 }
 
 bool DuplicateSerials::isDuplicate(int modelRow) const
@@ -84,11 +88,11 @@ bool DuplicateSerials::isDuplicate(int modelRow) const
 std::vector<int> DuplicateSerials::rowsHolding(int modelRow, size_t limit) const
 {
     std::vector<int> rows;
-    const CellText serial = model_.cellText(modelRow, serialColumn);
+    const CellText serial = model_.cellText(modelRow, serialColumn());
     if (serial.isEmpty())
         return rows;
     for (int row = GridModel::FixedRows; row < model_.Rows() && rows.size() < limit; ++row)
-        if (model_.cellText(row, serialColumn) == serial)
+        if (model_.cellText(row, serialColumn()) == serial)
             rows.push_back(row);
     return rows;
 }
@@ -113,7 +117,7 @@ void DuplicateSerials::record(const GridChange& change)
     using Kind = GridChange::Kind;
     switch (change.kind) {
     case Kind::SetText:
-        if (change.b == serialColumn && change.a >= GridModel::FixedRows) {
+        if (change.b == serialColumn() && change.a >= GridModel::FixedRows) {
             adjust(keyAt(change.a), -1);
             adjust(keyOf(change.text), +1);
         }
@@ -124,7 +128,7 @@ void DuplicateSerials::record(const GridChange& change)
             return;
         if (change.kind == Kind::SetRowCells)
             adjust(keyAt(change.a), -1);
-        adjust(keyOf(change.cells->cell(serialColumn)), +1);
+        adjust(keyOf(change.cells->cell(serialColumn())), +1);
         return;
     case Kind::AddItem:
         adjust(keyOf(change.text), +1);
@@ -140,11 +144,13 @@ void DuplicateSerials::record(const GridChange& change)
                 adjust(keyAt(row), -1);
         }
         return;
-    case Kind::SetColPosition:
-        if (std::min(change.a, change.b) == serialColumn)
+    case Kind::SetCols:
+        // The serial numbers' column deleted (nobody's is a duplicate then),
+        // or put back by an undo: counted anew.
+        if (serialColumn() < 0 || change.a <= serialColumn())
             scheduleCount();
         return;
-    case Kind::SetCols:
+    case Kind::SetColPosition: // the serial numbers move with their column
     case Kind::SetColAlignment:
     case Kind::SetColWidth:
     case Kind::PermuteRows:
@@ -175,18 +181,19 @@ void DuplicateSerials::count()
     state_ = State::Counting;
     if (counter_.joinable())
         counter_.join();
-    counter_ = std::thread([this, rows = model_.snapshot().rows, generation = generation_]() mutable {
-        std::vector<quint64> keys;
-        keys.reserve(rows.size());
-        for (size_t row = GridModel::FixedRows; row < rows.size(); ++row)
-            if (const quint64 key = keyOf(rows.row(row).cell(serialColumn)))
-                keys.push_back(key);
-        rows = {}; // the grid's blocks are its own again
-        std::sort(keys.begin(), keys.end());
-        QMetaObject::invokeMethod(
-            this, [this, keys = std::move(keys), generation]() mutable { counted(std::move(keys), generation); },
-            Qt::QueuedConnection);
-    });
+    counter_ =
+        std::thread([this, rows = model_.snapshot().rows, column = serialColumn(), generation = generation_]() mutable {
+            std::vector<quint64> keys;
+            keys.reserve(rows.size());
+            for (size_t row = GridModel::FixedRows; row < rows.size(); ++row)
+                if (const quint64 key = keyOf(rows.row(row).cell(column)))
+                    keys.push_back(key);
+            rows = {}; // the grid's blocks are its own again
+            std::sort(keys.begin(), keys.end());
+            QMetaObject::invokeMethod(
+                this, [this, keys = std::move(keys), generation]() mutable { counted(std::move(keys), generation); },
+                Qt::QueuedConnection);
+        });
 }
 
 void DuplicateSerials::counted(std::vector<quint64> keys, int generation)

@@ -44,6 +44,8 @@ private:
     void scheduleCount();
     void count();
     void counted(std::vector<quint64> keys, int generation);
+    // Where the serial numbers stand now, wherever column operations moved them.
+    int serialColumn() const;
     quint64 keyAt(int row) const;
     void adjust(quint64 key, int by);
 

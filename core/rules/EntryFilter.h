@@ -15,9 +15,13 @@ struct EntryFilter {
     enum class Kind { All, Blocked, Soon, Containing };
     Kind kind = Kind::All;
     QString word; // Containing
-    int column = 0; // Containing
+    // Containing: the column's key (GridModel::columnKey), so that the filter
+    // holds to its column wherever column operations move it; a deleted
+    // column holds nothing.
+    int column = 0;
 
     // The model's entry rows it shows, ascending; every one for All. A date
-    // that does not read is neither blocked nor blocking soon.
+    // that does not read is neither blocked nor blocking soon; the blocking
+    // dates are read from their column wherever it stands.
     std::vector<quint32> matches(const GridModel& model, QDate today) const;
 };

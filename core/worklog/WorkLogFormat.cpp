@@ -205,6 +205,7 @@ bool restoreSnapshot(Input& in, GridModel& grid)
         return false;
     grid.setRows(GridModel::FixedRows);
     grid.setCols(int(cols));
+    grid.numberColumns();
     for (int c = 0; c < int(cols); ++c) {
         grid.setColWidth(c, in.get<qint32>());
         grid.setColAlignment(c, Qt::Alignment(in.get<qint32>()));

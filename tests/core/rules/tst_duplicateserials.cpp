@@ -58,7 +58,12 @@ void TestDuplicateSerials::followsEveryChange_data()
     QTest::newRow("a row added") << Change([](GridModel& m) { m.AddItem(QStringLiteral("B")); }) << "1 2 3 5";
     QTest::newRow("whole rows written") << Change([](GridModel& m) { m.setRowCells(4, m.rowCells(2)); }) << "1 2 3 4";
     QTest::newRow("a sort keeps them") << Change([](GridModel& m) { m.sort(1, m.Rows() - 1, 0, 0); }) << "1 2";
-    QTest::newRow("a column moved onto 0") << Change([](GridModel& m) { m.setColPosition(6, 0); }) << "";
+    QTest::newRow("a column moved before them") << Change([](GridModel& m) { m.setColPosition(6, 0); }) << "1 3";
+    QTest::newRow("their column moved") << Change([](GridModel& m) { m.setColPosition(0, 4); }) << "1 3";
+    QTest::newRow("their column deleted") << Change([](GridModel& m) {
+        m.setColPosition(0, 6);
+        m.setCols(6);
+    }) << "";
     QTest::newRow("only the header's text")
         << Change([](GridModel& m) { m.setTextMatrix(0, 0, QStringLiteral("A")); }) << "1 3";
 }

@@ -5,7 +5,8 @@
 #include <QTest>
 
 // Which entries «Показать» shows, on a model alone: the period's edges, dates
-// that do not read, and a word held without regard to case.
+// that do not read, a word held without regard to case, and the same through
+// column operations.
 class TestEntryFilter : public QObject {
     Q_OBJECT
 private slots:
@@ -68,6 +69,13 @@ void TestEntryFilter::matches()
     GridModel model;
     fill(model, entries);
     const EntryFilter filter {EntryFilter::Kind(kind), word, column};
+    QCOMPARE(filter.matches(model, today), rows);
+    // The same entries once a column is added before the others ("Добавить
+    // колонку" on the first) and the last moved to the second place
+    // ("Переместить колонки"): a filter holds to its columns.
+    model.setCols(8);
+    model.setColPosition(7, 0);
+    model.setColPosition(7, 1);
     QCOMPARE(filter.matches(model, today), rows);
 }
 
