@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QToolTip>
+#include <algorithm>
 
 GridWidget::GridWidget(FlexGrid& grid, QWidget* parent)
     : QAbstractScrollArea(parent)
@@ -139,7 +140,10 @@ void GridWidget::paintCell(QPainter& painter, int row, int col, const QRect& rec
     const int left = std::min(grid_.Col(), grid_.ColSel());
     const int right = std::max(grid_.Col(), grid_.ColSel());
     const bool current = row == grid_.Row() && col == grid_.Col();
-    const bool selected = !fixed && !current && row >= top && row <= bottom && col >= left && col <= right;
+    // The current cell is shown as selected while the focus is elsewhere (on
+    // «Поиск», the input line): what a button acts on is always in sight.
+    const bool selected =
+        !fixed && (!current || !hasFocus()) && row >= top && row <= bottom && col >= left && col <= right;
 
     QColor back = fixed ? colors_.backFixed : (selected ? colors_.backSel : colors_.back);
     QColor fore = fixed ? colors_.foreFixed : (selected ? colors_.foreSel : colors_.fore);
@@ -271,8 +275,11 @@ void GridWidget::keyPressEvent(QKeyEvent* event)
         return;
     }
     const int page = pageRows();
-    int row = grid_.Row();
-    int col = grid_.Col();
+    // With Shift the arrows move the selection's far corner, so that several
+    // cells are selected (and copied) without the mouse.
+    const bool widen = event->modifiers() & Qt::ShiftModifier;
+    int row = widen ? grid_.RowSel() : grid_.Row();
+    int col = widen ? grid_.ColSel() : grid_.Col();
     switch (event->key()) {
     case Qt::Key_Up:
         --row;
@@ -306,7 +313,10 @@ void GridWidget::keyPressEvent(QKeyEvent* event)
         QAbstractScrollArea::keyPressEvent(event);
         return;
     }
-    grid_.userMoveTo(row, col);
+    if (!widen)
+        grid_.userMoveTo(row, col);
+    else if (grid_.Rows() > FlexGrid::FixedRows)
+        grid_.userDrag(std::clamp(row, FlexGrid::FixedRows, grid_.Rows() - 1), std::clamp(col, 0, grid_.Cols() - 1));
 }
 
 void GridWidget::focusInEvent(QFocusEvent* event)

@@ -16,8 +16,10 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDate>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPrinter>
@@ -153,8 +155,40 @@ void FrmEKLZ::connectHandlers()
             cellBox_.drop();
             controls_.gridWidget->setFocus(Qt::OtherFocusReason);
         });
+    listenToCellBoxKeys();
     connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this, &FrmEKLZ::CmdSearh_Click);
     connect(new QShortcut(QKeySequence::FindNext, this), &QShortcut::activated, this, &FrmEKLZ::findNext);
+}
+
+void FrmEKLZ::listenToCellBoxKeys()
+{
+    // Enter puts the text into the cell and the focus back on the grid, the
+    // current cell staying where it is, as a spreadsheet's Enter; Tab puts
+    // it in and moves right; the keys that move in the grid put it in and
+    // move there.
+    QLineEdit* box = controls_.txtDataEntry;
+    const auto onKey = [&](QKeySequence keys, auto action) {
+        connect(new QShortcut(keys, box, nullptr, nullptr, Qt::WidgetShortcut), &QShortcut::activated, this, action);
+    };
+    for (const Qt::Key enter : {Qt::Key_Return, Qt::Key_Enter}) {
+        onKey(QKeySequence(enter), [this] {
+            CommitCellEdit();
+            controls_.gridWidget->setFocus(Qt::OtherFocusReason);
+        });
+    }
+    onKey(QKeySequence(Qt::Key_Tab), [this] {
+        CommitCellEdit();
+        controls_.gridWidget->setFocus(Qt::TabFocusReason);
+        MSFGAZ.userMoveTo(MSFGAZ.Row(), MSFGAZ.Col() + 1);
+    });
+    for (const Qt::Key key : {Qt::Key_Up, Qt::Key_Down, Qt::Key_PageUp, Qt::Key_PageDown}) {
+        onKey(QKeySequence(key), [this, key] {
+            CommitCellEdit();
+            controls_.gridWidget->setFocus(Qt::OtherFocusReason);
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+            QCoreApplication::sendEvent(controls_.gridWidget, &press);
+        });
+    }
 }
 
 void FrmEKLZ::Form_Load()

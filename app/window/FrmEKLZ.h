@@ -89,6 +89,7 @@ protected:
 
 private:
     void connectHandlers();
+    void listenToCellBoxKeys();
     void Form_Load();
     void Form_Resize();
     void showExitQuestion();

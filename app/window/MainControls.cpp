@@ -91,8 +91,10 @@ QPushButton* MainControls::addButton(const char* name, const QString& caption, Q
 
 void MainControls::setTabOrder()
 {
-    const std::array<QWidget*, 16> order = {TxtVvod, CmdProd, gridWidget, CmdDelC, CmdDelS, CmdAddC, CmdAddS, CmdZArch,
-        CmdZagruz, CmdSortC, CmdSave, CmdEdit, CmdSearh, txtDataEntry, CmdSaveAs, CmdPrint};
+    // As the window reads: the upper row of buttons left to right, the lower
+    // one with the input line, then the grid and the box laid over it.
+    const std::array<QWidget*, 16> order = {CmdDelC, CmdDelS, CmdSortC, CmdZArch, CmdSaveAs, CmdEdit, CmdPrint, CmdProd,
+        CmdAddC, CmdAddS, CmdSearh, CmdZagruz, CmdSave, TxtVvod, gridWidget, txtDataEntry};
     for (size_t i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }

@@ -53,9 +53,12 @@ std::optional<int> findRow(const FlexGrid& grid, const QString& word, int col, i
 
 void showMatch(FlexGrid& grid, int row)
 {
+    // The found entry alone is selected: « Удалить строку» removes the row
+    // where the selection ends, and so removes the unit that was searched
+    // for, never its neighbour.
     grid.setRow(row);
     grid.setTopRow(row);
-    grid.setRowSel(row == grid.Rows() - 1 ? row - 1 : row + 1);
+    grid.setRowSel(row);
 }
 
 bool search(FlexGrid& grid, const QString& word)

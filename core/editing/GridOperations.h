@@ -34,8 +34,8 @@ bool moveLastColumn(FlexGrid& grid, int to);
 
 // "Поиск": the first row, header included, whose cell in the selection's end
 // column begins with word (compared without regard to case) becomes current,
-// scrolled to the top, with the selection ending on the next row (the one
-// above when the match is the last row). Answers whether a row matched.
+// scrolled to the top, the selection ending on it: what « Удалить строку»
+// then removes is the entry found. Answers whether a row matched.
 bool search(FlexGrid& grid, const QString& word);
 // The first row from `from` on whose cell in col begins with word, going on
 // from the top once when wrap; the header row counts as "Поиск" counts it.

@@ -1,6 +1,9 @@
 #include "WindowFixture.h"
 #include "app/desktop/Fonts.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+
 namespace {
 const QString sample = QStringLiteral("1;100;15.01.2009;01.03.2010;ЭКР;7;Иванов;\r\n"
                                       "2;200;31.10.2008;01.12.2009;АМС;8;Петров;\r\n");
@@ -14,7 +17,8 @@ private slots:
     void clickingAnotherCellCommitsTheFirst();
     void clickingAgainWithoutTypingKeepsTheText();
     void emptiedOverlayCommitsAnEmptyCell();
-    void keysOpenAndCloseTheBoxButNeverCommit();
+    void keysInTheBoxCommitOrDrop_data();
+    void keysInTheBoxCommitOrDrop();
     void saveCommitsThePendingEditFirst();
     void clickMarksTheRegisterAndRunsThePass();
     void cellBoxShowsTheBlockingDateThePassWrote();
@@ -75,30 +79,42 @@ void TestCellEdit::emptiedOverlayCommitsAnEmptyCell()
     QCOMPARE(f.grid().TextMatrix(1, 0), QString());
 }
 
-void TestCellEdit::keysOpenAndCloseTheBoxButNeverCommit()
+void TestCellEdit::keysInTheBoxCommitOrDrop_data()
 {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("cell"); // the text of cell (1, 5) after the key
+    QTest::addColumn<QPoint>("current"); // column, row
+    QTest::newRow("Enter: put in, the cell stays") << int(Qt::Key_Return) << 0 << "79" << QPoint(5, 1);
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << "79" << QPoint(5, 1);
+    QTest::newRow("Tab: put in, one to the right") << int(Qt::Key_Tab) << 0 << "79" << QPoint(6, 1);
+    QTest::newRow("Down: put in, one down") << int(Qt::Key_Down) << 0 << "79" << QPoint(5, 2);
+    QTest::newRow("Page Down: put in, a page down") << int(Qt::Key_PageDown) << 0 << "79" << QPoint(5, 2);
+    QTest::newRow("Escape: dropped") << int(Qt::Key_Escape) << 0 << "7" << QPoint(5, 1);
+}
+
+// The keyboard alone edits: a key in the box puts its text into the cell
+// (Escape drops it), closes the box and gives the grid the focus; F2 and
+// Enter on the grid open it again.
+void TestCellEdit::keysInTheBoxCommitOrDrop()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, cell);
+    QFETCH(QPoint, current);
     WindowFixture f;
     f.open(sample);
     f.clickCell(1, 5);
     WindowFixture::type(f.cellBox(), QStringLiteral("9"));
-    QTest::keyClick(f.cellBox(), Qt::Key_Return);
-    QVERIFY(f.cellBox()->isVisible());
-    QCOMPARE(f.grid().TextMatrix(1, 5), QStringLiteral("7"));
-    // Moving the focus to a button keeps the edit pending, too.
-    QTest::keyClick(f.cellBox(), Qt::Key_Tab);
-    QVERIFY(f.cellBox()->isVisible());
-    QCOMPARE(f.cellBox()->text(), QStringLiteral("79"));
-    // Escape closes the box: the cell keeps its text, the grid the focus.
-    f.cellBox()->setFocus();
-    QTest::keyClick(f.cellBox(), Qt::Key_Escape);
+    QTest::keyClick(f.cellBox(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     QVERIFY(f.cellBox()->isHidden());
-    QCOMPARE(f.grid().TextMatrix(1, 5), QStringLiteral("7"));
+    QCOMPARE(f.grid().TextMatrix(1, 5), cell);
+    QCOMPARE(QPoint(f.grid().Col(), f.grid().Row()), current);
     QVERIFY(f.window->gridWidget()->hasFocus());
-    // F2 and Enter open it on the current cell, as a click does.
-    for (const Qt::Key key : {Qt::Key_F2, Qt::Key_Return}) {
-        QTest::keyClick(f.window->gridWidget(), key);
+    for (const Qt::Key open : {Qt::Key_F2, Qt::Key_Return}) {
+        QTest::keyClick(f.window->gridWidget(), open);
         QVERIFY(f.cellBox()->isVisible());
-        QCOMPARE(f.cellBox()->text(), QStringLiteral("7"));
+        QCOMPARE(f.cellBox()->text(), f.grid().Text());
         QTest::keyClick(f.cellBox(), Qt::Key_Escape);
     }
 }
@@ -190,6 +206,13 @@ void TestCellEdit::gridKeysMoveTheCellButDoNotOpenTheOverlay()
     QTest::keyClick(grid, 'a');
     QVERIFY(f.cellBox()->isHidden());
     QCOMPARE(f.grid().TextMatrix(1, 0), QStringLiteral("1X"));
+    // Shift with the arrows widens the selection from the current cell.
+    QTest::keyClick(grid, Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(grid, Qt::Key_Down, Qt::ShiftModifier);
+    QCOMPARE(QPoint(f.grid().Col(), f.grid().Row()), QPoint(0, 1));
+    QCOMPARE(QPoint(f.grid().ColSel(), f.grid().RowSel()), QPoint(1, 2));
+    QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("1X\t100\n2\t200\n"));
 }
 
 void TestCellEdit::onlyTheLeftButtonClicks_data()

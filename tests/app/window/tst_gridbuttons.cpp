@@ -63,10 +63,17 @@ void TestGridButtons::searchMovesToTheMatchAndCommitsFirst()
                        "Выделение всей колонки производит сортировку."));
     QCOMPARE(f.grid().TextMatrix(1, 6), QStringLiteral("Сидоренко"));
     QCOMPARE(f.grid().Row(), 3);
-    QCOMPARE(f.grid().RowSel(), 2); // the last row: the one above
-    // Delete row now removes the row next to the match.
+    QCOMPARE(f.grid().RowSel(), 3);
+    // Found, it is painted as selected though the focus stays on «Поиск».
+    const QImage image = f.window->gridWidget()->viewport()->grab().toImage();
+    const auto backAt = [&](int row) {
+        return QColor(image.pixel(Twips::toPixels(f.grid().colLeft(6)) + 2, Twips::toPixels(f.grid().rowTop(row)) + 2));
+    };
+    QCOMPARE(backAt(3), QColor(255, 128, 128));
+    QCOMPARE(backAt(2), QColor(Qt::white));
+    // « Удалить строку» now removes the entry found, not its neighbour.
     f.press("CmdDelS");
-    QCOMPARE(column(f.grid(), 6), (QStringList {"Сидоренко", "Петров"}));
+    QCOMPARE(column(f.grid(), 6), (QStringList {"Сидоренко", "Иванов"}));
 }
 
 void TestGridButtons::searchCancelledChangesNothing()

@@ -31,7 +31,7 @@ class TestGridOperations : public QObject {
 private slots:
     void searchFindsTheFirstCellThatBeginsWithTheWord_data();
     void searchFindsTheFirstCellThatBeginsWithTheWord();
-    void searchSelectsTheNeighbourRow();
+    void searchSelectsTheFoundEntryAlone();
     void searchReadsTheSelectionEndColumn();
     void deleteRowRemovesTheSelectionEnd();
     void columnRotationRestoresTheOrder();
@@ -69,18 +69,23 @@ void TestGridOperations::searchFindsTheFirstCellThatBeginsWithTheWord()
     QCOMPARE(grid.Col(), 6);
 }
 
-void TestGridOperations::searchSelectsTheNeighbourRow()
+// The selection ends on the entry found, the last one too, so that a
+// deletion after a search removes that entry.
+void TestGridOperations::searchSelectsTheFoundEntryAlone()
 {
     FlexGrid grid;
     fillNumbered(grid, 5);
     grid.setViewportSize(5000, 2000);
     grid.setCol(1);
+    grid.setRowSel(1);
     QVERIFY(GridOperations::search(grid, QStringLiteral("31")));
     QCOMPARE(grid.Row(), 3);
-    QCOMPARE(grid.RowSel(), 4);
+    QCOMPARE(grid.RowSel(), 3);
     QVERIFY(GridOperations::search(grid, QStringLiteral("51")));
     QCOMPARE(grid.Row(), 5);
-    QCOMPARE(grid.RowSel(), 4);
+    QCOMPARE(grid.RowSel(), 5);
+    QVERIFY(GridOperations::deleteRow(grid, grid.RowSel()));
+    QCOMPARE(grid.TextMatrix(grid.Rows() - 1, 1), QStringLiteral("41"));
 }
 
 void TestGridOperations::searchReadsTheSelectionEndColumn()
@@ -99,8 +104,9 @@ void TestGridOperations::deleteRowRemovesTheSelectionEnd()
     FlexGrid grid;
     fillNumbered(grid, 4);
     grid.setCol(0);
-    QVERIFY(GridOperations::search(grid, QStringLiteral("20")));
-    QVERIFY(GridOperations::deleteRow(grid, grid.RowSel())); // row 3, below the match
+    grid.setRow(2);
+    grid.setRowSel(3);
+    QVERIFY(GridOperations::deleteRow(grid, grid.RowSel())); // row 3, where the selection ends
     QCOMPARE(grid.TextMatrix(2, 0), QStringLiteral("20"));
     QCOMPARE(grid.TextMatrix(3, 0), QStringLiteral("40"));
 
