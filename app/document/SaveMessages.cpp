@@ -162,6 +162,14 @@ QString loadFailure(RegisterReader::Status status, const QString& fileName, cons
         return QStringLiteral("«%1» не загружен: на его месте не обычный файл, а канал, сокет или "
                               "устройство.")
             .arg(fileName);
+    case RegisterReader::Status::LineTooLong:
+        return QStringLiteral("«%1» загружен не полностью: в нём есть строка длиннее %2 знаков. В таблице строки "
+                              "файла до неё.")
+            .arg(fileName, QLocale(QLocale::Russian).toString(RegisterFormat::maxLineLength));
+    case RegisterReader::Status::ReadFailed:
+        return QStringLiteral("«%1» загружен не полностью: файл не удалось дочитать (ошибка чтения). В таблице "
+                              "то, что прочитано до ошибки.")
+            .arg(fileName);
     case RegisterReader::Status::TooManyRows:
         return QStringLiteral("«%1» загружен не полностью: в нём больше %2 строк, а таблица вмещает "
                               "не больше. В таблице первые %2 строк файла.")

@@ -235,20 +235,20 @@ void appendUnicodeLine(QByteArray& out, std::span<const CellText> fields)
     out += "\r\n";
 }
 
-std::optional<std::vector<QStringList>> parseUnicode(QByteArrayView bytes)
+std::vector<QStringList> parseUnicode(QByteArrayView bytes)
 {
     const QString text = QString::fromUtf8(bytes);
     std::vector<QStringList> rows;
     QStringList fields;
     QString field;
-    qsizetype lineLength = 0;
     bool quoted = false;
     bool lineOpen = false;
+    bool fieldOpen = false; // something since the last ';': a field to end the line with
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar ch = text[i];
         lineOpen = true;
-        if (++lineLength > maxLineLength)
-            return std::nullopt;
+        if (ch != u';' && ch != u'\r' && ch != u'\n')
+            fieldOpen = true;
         if (quoted) {
             if (ch == u'"' && i + 1 < text.size() && text[i + 1] == u'"')
                 field += text[++i];
@@ -260,19 +260,22 @@ std::optional<std::vector<QStringList>> parseUnicode(QByteArrayView bytes)
             quoted = true;
         } else if (ch == u';') {
             fields << std::exchange(field, QString());
+            fieldOpen = false;
         } else if (ch == u'\r' || ch == u'\n') {
             if (ch == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
                 ++i;
-            fields << std::exchange(field, QString());
+            if (fieldOpen || fields.isEmpty())
+                fields << std::exchange(field, QString());
             rows.push_back(std::exchange(fields, QStringList()));
-            lineLength = 0;
             lineOpen = false;
+            fieldOpen = false;
         } else {
             field += ch;
         }
     }
     if (lineOpen) {
-        fields << field;
+        if (fieldOpen || fields.isEmpty())
+            fields << field;
         rows.push_back(fields);
     }
     return rows;

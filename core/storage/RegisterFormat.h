@@ -86,8 +86,10 @@ std::optional<Unwritable> appendLine(QByteArray& out, RowView row, Checked check
 // begin with those three bytes is read as the bytes it holds.
 constexpr QByteArrayView unicodeMark = "\xEF\xBB\xBF";
 void appendUnicodeLine(QByteArray& out, std::span<const CellText> fields);
-// What follows the mark, as rows of fields; nullopt when a line is longer
-// than maxLineLength characters.
-std::optional<std::vector<QStringList>> parseUnicode(QByteArrayView bytes);
+// What follows the mark, as rows of fields, the ';' after each field ending
+// it: a line holds as many fields as were written. Lines of any length: this
+// form exists for what the register cannot hold, a cell longer than a
+// register's line included.
+std::vector<QStringList> parseUnicode(QByteArrayView bytes);
 
 } // namespace RegisterFormat

@@ -79,25 +79,24 @@ std::optional<Status> loadUnicode(GridModel& grid, const QString& path, int* las
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return Status::ReadFailed;
-    const auto rows = RegisterFormat::parseUnicode(QByteArrayView(bytes).sliced(RegisterFormat::unicodeMark.size()));
-    if (!rows)
-        return Status::LineTooLong;
+    const std::vector<QStringList> rows =
+        RegisterFormat::parseUnicode(QByteArrayView(bytes).sliced(RegisterFormat::unicodeMark.size()));
     int cols = grid.Cols();
-    for (const QStringList& fields : *rows)
+    for (const QStringList& fields : rows)
         cols = std::max(cols, int(fields.size()));
     grid.setCols(cols);
     // In place of the empty row the load begins with.
     const int first = grid.Rows() - 1;
-    grid.setRows(first + int(rows->size()));
+    grid.setRows(first + int(rows.size()));
     PackedRow cells;
-    for (size_t r = 0; r < rows->size(); ++r) {
+    for (size_t r = 0; r < rows.size(); ++r) {
         cells = PackedRow();
-        for (const QString& field : (*rows)[r])
+        for (const QString& field : rows[r])
             cells.append(field);
         grid.setRowCells(first + int(r), cells);
     }
-    if (!rows->empty() && lastColumn)
-        *lastColumn = int(rows->back().size()) - 1;
+    if (!rows.empty() && lastColumn)
+        *lastColumn = int(rows.back().size()) - 1;
     return Status::Ok;
 }
 

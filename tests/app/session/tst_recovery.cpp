@@ -146,6 +146,7 @@ void TestRecovery::workTheFileCannotHoldComesBack_data()
     QTest::newRow("a character outside Windows-1251, not taken back") << "Café" << false;
     QTest::newRow("a paste wider than the grid, refused") << "wide paste" << true;
     QTest::newRow("from a folder that is gone") << "gone folder" << true;
+    QTest::newRow("a cell longer than a register's line, not taken back") << "long cell" << false;
 }
 
 // Work the register file cannot hold, or logged where the window can no
@@ -175,7 +176,17 @@ void TestRecovery::workTheFileCannotHoldComesBack()
         QCOMPARE(f->grid().Cols(), 8);
         typed = QStringLiteral("после вставки");
     }
-    f->retype(3, 6, typed);
+    if (work == u"long cell") {
+        typed = QString(33000, u'ж');
+        QGuiApplication::clipboard()->setText(typed);
+        f->grid().setRow(3);
+        f->grid().setCol(6);
+        f->window->gridWidget()->setFocus();
+        QTest::keyClick(f->window->gridWidget(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(f->grid().TextMatrix(3, 6), typed);
+    } else {
+        f->retype(3, 6, typed);
+    }
     f->clickCell(2, 0);
     f->window.reset();
     f.reset();
@@ -205,6 +216,7 @@ void TestRecovery::workTheFileCannotHoldComesBack()
     again.desktop.answers = {QFileInfo(kept[0]).completeBaseName()};
     again.press("CmdZArch");
     QCOMPARE(again.grid().TextMatrix(3, 6), typed);
+    QCOMPARE(again.grid().Cols(), 8); // as many columns as the window had
     QCOMPARE(again.desktop.messages.size(), size_t(1));
     QDir(logs).removeRecursively();
 }

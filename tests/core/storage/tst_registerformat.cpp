@@ -165,6 +165,7 @@ void TestRegisterFormat::keptWorkHoldsEveryCharacter_data()
     QTest::newRow("a semicolon and a quote") << QStringList {"a;b", "say \"hi\"", "\""} << true;
     QTest::newRow("a line break") << QStringList {"two\nlines", "and\r\nthree"} << true;
     QTest::newRow("text past the seventh column") << QStringList {"0", "1", "2", "3", "4", "5", "6", "восьмая"} << true;
+    QTest::newRow("a line longer than a register's") << QStringList {"1", QString(33000, u'ж')} << true;
 }
 
 // Work recovered and not taken back: kept whole, in the register's form where
@@ -187,6 +188,8 @@ void TestRegisterFormat::keptWorkHoldsEveryCharacter()
     RegisterFiles::resetForLoading(back);
     QCOMPARE(RegisterReader::loadInto(back, kept.path, {nullptr, true, nullptr}), RegisterReader::Status::Ok);
     QCOMPARE(back.Rows(), 3);
+    if (unicode)
+        QCOMPARE(back.Cols(), grid.Cols()); // no column more than was written
     for (int c = 0; c < cells.size(); ++c)
         QCOMPARE(back.TextMatrix(2, c), cells[c]);
     QCOMPARE(back.TextMatrix(1, 0), QString());
