@@ -41,7 +41,7 @@ QString printedPages(BenchWindow& window, const QString& path)
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(path);
-    RegisterPrinter::print(grid, printer, QStringLiteral("07.12.2026"), QStringLiteral("12:00:00"));
+    RegisterPrinter::print(grid, printer, {QStringLiteral("07.12.2026"), QStringLiteral("12:00:00")});
     // Qt's PDF writer orders its objects differently from run to run, so the
     // pages are compared as printed: rendered to grey pixels by pdftoppm.
     QProcess render;

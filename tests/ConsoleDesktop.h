@@ -32,17 +32,17 @@ public:
     // The job stays at this page, up to 5 s, until "Отмена" is answered, so
     // that a click aimed at a page lands there however fast pages are drawn.
     int holdAtPage = 0;
-    bool printProgress(int page, int pages) override
+    bool printProgress(int page, int pages, const QString& what) override
     {
         if (reportPages)
             std::printf("page %d\n", page);
         std::fflush(stdout);
-        bool goesOn = QtDesktop::printProgress(page, pages);
+        bool goesOn = QtDesktop::printProgress(page, pages, what);
         QElapsedTimer held;
         held.start();
         while (goesOn && page == holdAtPage && held.elapsed() < 5000) {
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-            goesOn = QtDesktop::printProgress(page, pages);
+            goesOn = QtDesktop::printProgress(page, pages, what);
         }
         if (reportPages && goesOn && page > pages)
             std::printf("handed %lld\n", QDateTime::currentMSecsSinceEpoch());

@@ -40,8 +40,7 @@ PrintPage preparePage(QPrinter& printer)
 
 namespace {
 
-Outcome draw(FlexGrid& grid, QPrinter& printer, PrintPage page, const QString& dateText, const QString& timeText,
-    const Progress& progress)
+Outcome draw(FlexGrid& grid, QPrinter& printer, PrintPage page, const PrintHeading& heading, const Progress& progress)
 {
     const int pages = PrintLayout::pageCount(grid.Rows());
     PrinterTarget::PageBegun pageBegun;
@@ -49,10 +48,10 @@ Outcome draw(FlexGrid& grid, QPrinter& printer, PrintPage page, const QString& d
         pageBegun = [&](int number) { return progress(number, pages); };
     PrinterTarget target(printer, pageBegun);
     if (!target.active() || (pageBegun && !pageBegun(1))) {
-        walkOnly(grid, dateText, timeText);
+        walkOnly(grid, heading);
         return target.active() ? Outcome::Cancelled : Outcome::NotStarted;
     }
-    PrintLayout(grid, target, page, dateText, timeText).run();
+    PrintLayout(grid, target, page, heading).run();
     if (target.cancelled())
         return Outcome::Cancelled;
     return target.handedOver() ? Outcome::Printed : Outcome::NotHandedOver;
@@ -65,8 +64,8 @@ namespace {
 // Draws into a PDF file with the page and resolution of like (prepared,
 // measured as page), then asks once more, before the file is taken as done,
 // whether the user cancelled.
-Outcome drawPdf(FlexGrid& grid, const QString& path, const QPrinter& like, PrintPage page, const QString& dateText,
-    const QString& timeText, const Progress& progress)
+Outcome drawPdf(FlexGrid& grid, const QString& path, const QPrinter& like, PrintPage page, const PrintHeading& heading,
+    const Progress& progress)
 {
     QPrinter file(QPrinter::HighResolution);
     file.setOutputFormat(QPrinter::PdfFormat);
@@ -74,7 +73,7 @@ Outcome drawPdf(FlexGrid& grid, const QString& path, const QPrinter& like, Print
     file.setResolution(like.resolution());
     file.setPageLayout(like.pageLayout());
     file.setDocName(like.docName());
-    const Outcome drawn = draw(grid, file, page, dateText, timeText, progress);
+    const Outcome drawn = draw(grid, file, page, heading, progress);
     if (drawn != Outcome::Printed)
         return drawn;
     // A press on "Отмена" while the last page was drawn or the file ended
@@ -85,22 +84,21 @@ Outcome drawPdf(FlexGrid& grid, const QString& path, const QPrinter& like, Print
 
 } // namespace
 
-Outcome toPdf(FlexGrid& grid, const QString& path, QPrinter* like, const QString& dateText, const QString& timeText,
-    const Progress& progress)
+Outcome toPdf(
+    FlexGrid& grid, const QString& path, QPrinter* like, const PrintHeading& heading, const Progress& progress)
 {
     if (like)
-        return drawPdf(grid, path, *like, preparePage(*like), dateText, timeText, progress);
+        return drawPdf(grid, path, *like, preparePage(*like), heading, progress);
     QPrinter paper(QPrinter::HighResolution);
     paper.setOutputFormat(QPrinter::PdfFormat);
-    return drawPdf(grid, path, paper, preparePage(paper), dateText, timeText, progress);
+    return drawPdf(grid, path, paper, preparePage(paper), heading, progress);
 }
 
-Outcome print(
-    FlexGrid& grid, QPrinter& printer, const QString& dateText, const QString& timeText, const Progress& progress)
+Outcome print(FlexGrid& grid, QPrinter& printer, const PrintHeading& heading, const Progress& progress)
 {
     const PrintPage page = preparePage(printer);
     if (printer.outputFormat() != QPrinter::NativeFormat)
-        return draw(grid, printer, page, dateText, timeText, progress);
+        return draw(grid, printer, page, heading, progress);
     // A CUPS queue: drawn into a file of the queue's page and resolution
     // first. The file loses its name as soon as it is made, and is written
     // and handed over through its descriptor: however the program ends (a
@@ -108,7 +106,7 @@ Outcome print(
     // temporary folder that every user of the machine shares.
     QTemporaryFile pdf(QDir::tempPath() + QStringLiteral("/palomet-print-XXXXXX.pdf"));
     if (!pdf.open()) {
-        walkOnly(grid, dateText, timeText);
+        walkOnly(grid, heading);
         return Outcome::NotStarted;
     }
     QString through = QStringLiteral("/proc/self/fd/%1").arg(pdf.handle());
@@ -118,7 +116,7 @@ Outcome print(
     } else {
         through = pdf.fileName(); // no /proc: named until printed
     }
-    const Outcome drawn = drawPdf(grid, through, printer, page, dateText, timeText, progress);
+    const Outcome drawn = drawPdf(grid, through, printer, page, heading, progress);
     if (drawn != Outcome::Printed)
         return drawn;
     return CupsJob::submit(printer.printerName(), through, printer.docName(), printer.pageLayout().pageSize().key(),
@@ -127,10 +125,10 @@ Outcome print(
                : Outcome::NotHandedOver;
 }
 
-void walkOnly(FlexGrid& grid, const QString& dateText, const QString& timeText)
+void walkOnly(FlexGrid& grid, const PrintHeading& heading)
 {
     NullTarget nowhere;
-    PrintLayout(grid, nowhere, PrintPage {}, dateText, timeText).run();
+    PrintLayout(grid, nowhere, PrintPage {}, heading).run();
 }
 
 } // namespace RegisterPrinter

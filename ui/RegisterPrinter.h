@@ -32,17 +32,17 @@ using Progress = std::function<bool(int page, int pages)>;
 // job is drawn into a temporary PDF with the queue's page and resolution,
 // and handed to the queue only once whole (see CupsJob).
 Outcome print(
-    FlexGrid& grid, QPrinter& printer, const QString& dateText, const QString& timeText, const Progress& progress = {});
+    FlexGrid& grid, QPrinter& printer, const PrintHeading& heading, const Progress& progress = {});
 
 // The grid laid out as printed into a PDF file at path: on the page of the
 // printer like when one is given (its paper, margins and resolution, as a
 // job for it would be; it is prepared as for printing), otherwise on A4
 // with Qt's margins.
-Outcome toPdf(FlexGrid& grid, const QString& path, QPrinter* like, const QString& dateText, const QString& timeText,
+Outcome toPdf(FlexGrid& grid, const QString& path, QPrinter* like, const PrintHeading& heading,
     const Progress& progress = {});
 
 // Walks the grid as printing does, printing nothing: the current cell ends
 // where a print leaves it.
-void walkOnly(FlexGrid& grid, const QString& dateText, const QString& timeText);
+void walkOnly(FlexGrid& grid, const PrintHeading& heading);
 
 } // namespace RegisterPrinter

@@ -37,12 +37,13 @@ public:
     virtual void quit() = 0;
     // The system's default printer, or null when there is none.
     virtual std::unique_ptr<QPrinter> defaultPrinter() = 0;
-    // A print job's page about to be drawn, of pages: shows "Печать:
-    // страница N из M" with "Отмена" when there is more than one page, and
+    // A print job's page about to be drawn, of pages: shows "WHAT:
+    // страница N из M" ("Печать", "Сохранение в PDF") with "Отмена" when
+    // there is more than one page, and
     // answers false once the user cancels. Page pages + 1: the job is drawn
     // and about to be handed over, the last moment "Отмена" can act; the
     // progress closes then unless it cancels. printEnded closes it.
-    virtual bool printProgress(int page, int pages) = 0;
+    virtual bool printProgress(int page, int pages, const QString& what) = 0;
     virtual void printEnded() = 0;
 
     // The busy pointer for the life of a scope, returned however it ends.

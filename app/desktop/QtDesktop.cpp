@@ -123,7 +123,7 @@ void QtDesktop::quit()
     std::_Exit(EXIT_SUCCESS);
 }
 
-bool QtDesktop::printProgress(int page, int pages)
+bool QtDesktop::printProgress(int page, int pages, const QString& what)
 {
     if (pages <= 1)
         return true;
@@ -136,7 +136,7 @@ bool QtDesktop::printProgress(int page, int pages)
         printing_->setMinimumDuration(0);
         printing_->setAutoReset(false);
     }
-    printing_->setLabelText(QStringLiteral("Печать: страница %1 из %2").arg(std::min(page, pages)).arg(pages));
+    printing_->setLabelText(QStringLiteral("%1: страница %2 из %3").arg(what).arg(std::min(page, pages)).arg(pages));
     printing_->setValue(std::min(page, pages) - 1);
     QCoreApplication::processEvents(); // "Отмена" and the window's painting
     // A press on "Отмена" whose release has not come yet is a click under

@@ -24,7 +24,7 @@ public:
     void flushEvents() override;
     void quit() override;
     std::unique_ptr<QPrinter> defaultPrinter() override;
-    bool printProgress(int page, int pages) override;
+    bool printProgress(int page, int pages, const QString& what) override;
     void printEnded() override;
 
 private:

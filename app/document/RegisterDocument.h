@@ -65,6 +65,9 @@ public:
     // asking first when changes are unsaved; answers whether it loaded whole.
     bool loadArchive(const QString& path);
     QString archiveFolder() const { return archives_.path(); }
+    // The archive or kept version the grid holds, by its file name; empty
+    // when it holds the register (or nothing loaded).
+    QString archiveHeld() const { return holds_ == GridHolds::Archive ? archiveName_ : QString(); }
     // Both saves tell the user what went wrong and answer whether they saved.
     bool saveRegister();
     bool saveAsArchive();

@@ -3,6 +3,7 @@
 #include "app/desktop/Desktop.h"
 #include "app/desktop/ProgramTitle.h"
 #include "app/document/SaveMessages.h"
+#include "app/shown/ShownEntries.h"
 #include "grid/FlexGrid.h"
 #include "storage/StagedFile.h"
 #include "ui/RegisterPrinter.h"
@@ -15,17 +16,40 @@
 #include <QTime>
 #include <cerrno>
 
-PdfExport::PdfExport(FlexGrid& grid, Desktop& desktop)
+PdfExport::PdfExport(FlexGrid& grid, Desktop& desktop, const ShownEntries& shown)
     : grid_(grid)
     , desktop_(desktop)
+    , shown_(shown)
 {
 }
+
+namespace {
+
+// The documents folder where it exists (a new account may have none yet),
+// else the home folder.
+QString suggestedFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
+// Why a file could not be created at path: a folder that is not there is
+// said as such, anything else as the system says it.
+QString whyNotCreated(const QString& path, int error)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (error == ENOENT && !QFileInfo(folder).isDir())
+        return QStringLiteral("папки «%1» нет").arg(QDir::toNativeSeparators(folder));
+    return SaveMessages::systemReason(error);
+}
+
+} // namespace
 
 void PdfExport::run()
 {
     const QDate today = QDate::currentDate();
     const QString suggested =
-        QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+        QDir(suggestedFolder())
             .filePath(QStringLiteral("Журнал ЭКЛЗ %1.pdf").arg(today.toString(QStringLiteral("dd.MM.yyyy"))));
     const QString path =
         desktop_.saveFileBox(QStringLiteral("Сохранить в PDF"), suggested, QStringLiteral("PDF (*.pdf)"));
@@ -35,7 +59,7 @@ void PdfExport::run()
     StagedFile file(path);
     if (!file.open(0644)) {
         desktop_.messageBox(
-            QStringLiteral("PDF «%1» не сохранён: %2. Файл не создан.").arg(shown, SaveMessages::systemReason(errno)),
+            QStringLiteral("PDF «%1» не сохранён: %2. Файл не создан.").arg(shown, whyNotCreated(path, errno)),
             programTitle());
         return;
     }
@@ -46,8 +70,11 @@ void PdfExport::run()
     {
         const Desktop::BusyScope busy(desktop_);
         outcome = RegisterPrinter::toPdf(grid_, QStringLiteral("/proc/self/fd/%1").arg(file.handle()), printer.get(),
-            today.toString(QStringLiteral("dd.MM.yyyy")), QTime::currentTime().toString(QStringLiteral("H:mm:ss")),
-            [this](int page, int pages) { return desktop_.printProgress(page, pages); });
+            {today.toString(QStringLiteral("dd.MM.yyyy")), QTime::currentTime().toString(QStringLiteral("H:mm:ss")),
+                shown_.note()},
+            [this](int page, int pages) {
+                return desktop_.printProgress(page, pages, QStringLiteral("Сохранение в PDF"));
+            });
         desktop_.printEnded();
     }
     if (outcome == RegisterPrinter::Outcome::Printed && file.commit())

@@ -4,20 +4,24 @@
 
 class Desktop;
 class FlexGrid;
+class ShownEntries;
 
 // «Сохранить в PDF…»: the entries shown, laid out exactly as printed, into a
 // file chosen in Qt's own dialog (offering «Журнал ЭКЛЗ ДД.ММ.ГГГГ.pdf» in
-// the user's documents folder), with the printing's progress and «Отмена».
+// the user's documents folder, or home where there is none), headed with
+// what is shown when it is not the whole register, with a progress of its
+// own and «Отмена».
 // The file is written under a temporary name beside the one chosen and takes
 // its place only once whole, so a cancelled or failed export leaves no file
 // and replaces none.
 class PdfExport {
 public:
-    PdfExport(FlexGrid& grid, Desktop& desktop);
+    PdfExport(FlexGrid& grid, Desktop& desktop, const ShownEntries& shown);
 
     void run();
 
 private:
     FlexGrid& grid_;
     Desktop& desktop_;
+    const ShownEntries& shown_;
 };

@@ -2,6 +2,7 @@
 
 #include "app/desktop/Desktop.h"
 #include "app/desktop/ProgramTitle.h"
+#include "app/document/RegisterDocument.h"
 #include "grid/FlexGrid.h"
 #include "ui/CellBox.h"
 
@@ -9,11 +10,13 @@
 #include <QMenu>
 #include <QWidget>
 
-ShownEntries::ShownEntries(QWidget& window, FlexGrid& grid, Desktop& desktop, CellBox& cellBox)
+ShownEntries::ShownEntries(
+    QWidget& window, FlexGrid& grid, Desktop& desktop, CellBox& cellBox, const RegisterDocument& document)
     : window_(window)
     , grid_(grid)
     , desktop_(desktop)
     , cellBox_(cellBox)
+    , document_(document)
 {
     addAction(QStringLiteral("Все записи"), QKeySequence(Qt::CTRL | Qt::Key_1), EntryFilter::Kind::All);
     addAction(QStringLiteral("Заблокированные"), QKeySequence(Qt::CTRL | Qt::Key_2), EntryFilter::Kind::Blocked);
@@ -28,6 +31,7 @@ ShownEntries::ShownEntries(QWidget& window, FlexGrid& grid, Desktop& desktop, Ce
     });
     connect(&grid_.model(), &GridModel::rowsInserted, this, &ShownEntries::updateCaption);
     connect(&grid_.model(), &GridModel::rowsRemoved, this, &ShownEntries::updateCaption);
+    connect(&document_, &RegisterDocument::loaded, this, &ShownEntries::updateCaption);
 }
 
 QAction* ShownEntries::addAction(const QString& text, const QKeySequence& keys, EntryFilter::Kind kind)
@@ -85,14 +89,42 @@ void ShownEntries::reapply()
         show(filter_);
 }
 
+QString ShownEntries::filterWords() const
+{
+    switch (filter_.kind) {
+    case EntryFilter::Kind::All:
+        break;
+    case EntryFilter::Kind::Blocked:
+        return QStringLiteral("заблокированные");
+    case EntryFilter::Kind::Soon:
+        return QStringLiteral("блокируются в течение 30 дней");
+    case EntryFilter::Kind::Containing: {
+        const int col = grid_.model().columnWithKey(filter_.column);
+        const QString caption = grid_.TextMatrix(0, col).trimmed();
+        if (col < 0)
+            return QStringLiteral("содержащие «%1» в удалённой колонке").arg(filter_.word);
+        return caption.isEmpty() ? QStringLiteral("содержащие «%1» в колонке %2").arg(filter_.word).arg(col + 1)
+                                 : QStringLiteral("содержащие «%1» в колонке «%2»").arg(filter_.word, caption);
+    }
+    }
+    return QString();
+}
+
+QString ShownEntries::note() const
+{
+    QStringList parts;
+    if (const QString archive = document_.archiveHeld(); !archive.isEmpty())
+        parts << QStringLiteral("архив «%1»").arg(archive);
+    if (grid_.filtered())
+        parts << QStringLiteral("показано %1 из %2: %3")
+                     .arg(grid_.Rows() - FlexGrid::FixedRows)
+                     .arg(grid_.model().Rows() - FlexGrid::FixedRows)
+                     .arg(filterWords());
+    return parts.join(QStringLiteral(", "));
+}
+
 void ShownEntries::updateCaption()
 {
-    if (!grid_.filtered()) {
-        window_.setWindowTitle(programTitle());
-        return;
-    }
-    window_.setWindowTitle(QStringLiteral("%1 — показано %2 из %3")
-                               .arg(programTitle())
-                               .arg(grid_.Rows() - FlexGrid::FixedRows)
-                               .arg(grid_.model().Rows() - FlexGrid::FixedRows));
+    const QString what = note();
+    window_.setWindowTitle(what.isEmpty() ? programTitle() : programTitle() + QStringLiteral(" — ") + what);
 }

@@ -62,8 +62,8 @@ FrmEKLZ::FrmEKLZ(Desktop& desktop, QString programFolder, QString logFolder, QWi
     , clipboard_(MSFGAZ, desktop, undo_, cellBox_)
     , marks_(MSFGAZ, *controls_.gridWidget)
     , menu_(*this, *controls_.gridWidget, *controls_.txtDataEntry, undo_, clipboard_, cellBox_)
-    , shown_(*this, MSFGAZ, desktop, cellBox_)
-    , pdf_(MSFGAZ, desktop)
+    , shown_(*this, MSFGAZ, desktop, cellBox_, document_)
+    , pdf_(MSFGAZ, desktop, shown_)
     , unitHistory_(*this, MSFGAZ, desktop, document_, shown_)
     , recovery_(register_, MSFGAZ, document_, undo_, cellBox_, desktop, std::move(logFolder))
 {
@@ -381,10 +381,10 @@ void FrmEKLZ::tabPrint()
     {
         const Desktop::BusyScope busy(desktop_);
         if (printer)
-            outcome = RegisterPrinter::print(MSFGAZ, *printer, date, time,
-                [this](int page, int pages) { return desktop_.printProgress(page, pages); });
+            outcome = RegisterPrinter::print(MSFGAZ, *printer, {date, time, shown_.note()},
+                [this](int page, int pages) { return desktop_.printProgress(page, pages, QStringLiteral("Печать")); });
         else
-            RegisterPrinter::walkOnly(MSFGAZ, date, time);
+            RegisterPrinter::walkOnly(MSFGAZ, {date, time});
         desktop_.printEnded();
     }
     if (outcome != RegisterPrinter::Outcome::Printed)

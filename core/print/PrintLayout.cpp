@@ -35,11 +35,10 @@ std::optional<int> product(int a, int b)
 
 const QString PrintLayout::fontName = QStringLiteral("Times New Roman cyr");
 
-PrintLayout::PrintLayout(FlexGrid& grid, PrintTarget& target, PrintPage page, QString dateText, QString timeText)
+PrintLayout::PrintLayout(FlexGrid& grid, PrintTarget& target, PrintPage page, PrintHeading heading)
     : grid_(grid)
     , target_(target)
-    , dateText_(std::move(dateText))
-    , timeText_(std::move(timeText))
+    , heading_(std::move(heading))
     , u_(roundHalfEven(page.width * 0.01))
     , v_(roundHalfEven(page.height * 0.02))
 {
@@ -154,11 +153,17 @@ void PrintLayout::run()
             titles_[c] = grid_.Text();
     }
 
-    const QString title =
-        QStringLiteral(" PALOMET ") + QStringLiteral(" от  ") + dateText_ + QStringLiteral(" ") + timeText_;
+    QString title =
+        QStringLiteral(" PALOMET ") + QStringLiteral(" от  ") + heading_.date + QStringLiteral(" ") + heading_.time;
     target_.setBold(true);
-    target_.setFontSize(14);
-    if (const auto x = product(titleColumn, u_))
+    // The register, whole, is headed in large print; what it holds or shows
+    // otherwise is said after the title, the line then set in the table's
+    // size from the table's left edge so that all of it fits the page.
+    const bool noted = !heading_.note.isEmpty();
+    if (noted)
+        title += QStringLiteral(" — ") + heading_.note;
+    target_.setFontSize(noted ? 10 : 14);
+    if (const auto x = product(noted ? ruleStart : titleColumn, u_))
         target_.drawText(static_cast<float>(*x), 0.0f, title);
 
     int line = 2;

@@ -5,6 +5,15 @@
 class FlexGrid;
 class PrintTarget;
 
+// The title line of page 1: the day and time of printing, and what the
+// grid holds when it is not the whole register (an archive, a filter), or
+// nothing.
+struct PrintHeading {
+    QString date;
+    QString time;
+    QString note = {};
+};
+
 // The printed register: the grid as a ruled table, landscape, with a title
 // line on page 1, the column titles on every page and a page label.
 //
@@ -24,7 +33,7 @@ public:
     static constexpr int thinPen = 1;
     static const QString fontName;
 
-    PrintLayout(FlexGrid& grid, PrintTarget& target, PrintPage page, QString dateText, QString timeText);
+    PrintLayout(FlexGrid& grid, PrintTarget& target, PrintPage page, PrintHeading heading);
 
     // Reads the grid by moving its current cell over every cell, and sends
     // the whole job to the target.
@@ -46,8 +55,7 @@ private:
 
     FlexGrid& grid_;
     PrintTarget& target_;
-    const QString dateText_;
-    const QString timeText_;
+    const PrintHeading heading_;
     int u_ = 0;
     int v_ = 0;
     int page_ = 1;

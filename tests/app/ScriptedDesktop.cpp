@@ -55,9 +55,10 @@ bool ScriptedDesktop::processEvents()
     return true;
 }
 
-bool ScriptedDesktop::printProgress(int page, int pages)
+bool ScriptedDesktop::printProgress(int page, int pages, const QString& what)
 {
     printedPages.emplace_back(page, pages);
+    progressWhat = what;
     return page != cancelAtPage;
 }
 

@@ -50,7 +50,8 @@ public:
     // Every page a print job reported, as (page, pages); "Отмена" at the
     // page cancelAtPage when set.
     std::vector<std::pair<int, int>> printedPages;
+    QString progressWhat; // what the last progress said it was: "Печать", "Сохранение в PDF"
     int cancelAtPage = 0;
-    bool printProgress(int page, int pages) override;
+    bool printProgress(int page, int pages, const QString& what) override;
     void printEnded() override { }
 };

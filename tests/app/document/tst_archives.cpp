@@ -54,6 +54,11 @@ void TestArchives::archiveRoundTrip()
     QCOMPARE(f.grid().TextMatrix(1, 3), QStringLiteral("stored")); // no pass on archives
     QVERIFY(f.desktop.messages.empty());
     QCOMPARE(f.desktop.busyChanges.back(), false);
+    // The caption says the grid holds an archive, which a save would write
+    // over the register; «Palomet» alone is the register again.
+    QCOMPARE(f.window->windowTitle(), QStringLiteral("Palomet — архив «ARCH.csv»"));
+    f.press("CmdZagruz");
+    QCOMPARE(f.window->windowTitle(), QStringLiteral("Palomet"));
 }
 
 void TestArchives::missingArchivesAreReported()

@@ -191,7 +191,10 @@ void TestFrmEKLZ::failedLoadShowsItsMessage_data()
     QTest::addColumn<QString>("message");
     const QString cannotFind = QStringLiteral("Не могу найти thisyear.csv.");
     QTest::newRow("a folder named thisyear.csv") << "folder" << 2 << cannotFind;
-    QTest::newRow("a line too long") << "long line" << 3 << cannotFind;
+    QTest::newRow("a line too long") << "long line" << 3
+                                     << QStringLiteral(
+                                            "«thisyear.csv» загружен не полностью: в нём есть строка длиннее "
+                                            "32\u00A0766 знаков. В таблице строки файла до неё.");
     QTest::newRow("a FIFO, which never blocks")
         << "fifo" << 2 << "«thisyear.csv» не загружен: на его месте не обычный файл, а канал, сокет или устройство.";
     // A link to an unplugged stick: said as what it is, and a save says the same.
@@ -461,7 +464,8 @@ void TestFrmEKLZ::filterActsOnTheEntriesShown()
         return texts;
     };
     QCOMPARE(serials(), shown);
-    QCOMPARE(f.window->windowTitle(), QStringLiteral("Palomet — показано %1 из 5").arg(shown.size()));
+    QVERIFY2(f.window->windowTitle().startsWith(QStringLiteral("Palomet — показано %1 из 5: ").arg(shown.size())),
+        qPrintable(f.window->windowTitle()));
     QAccessibleInterface* table = QAccessible::queryAccessibleInterface(f.window->gridWidget());
     QCOMPARE(table->tableInterface()->rowCount(), int(shown.size()));
     QCOMPARE(table->tableInterface()->cellAt(0, 0)->text(QAccessible::Name), shown[0]);
@@ -486,7 +490,7 @@ void TestFrmEKLZ::filterActsOnTheEntriesShown()
     f.press("CmdDelS");
     QCOMPARE(f.window->model().Rows(), 5);
     QVERIFY(!serials().contains(shown.last()));
-    QCOMPARE(f.window->windowTitle(), QStringLiteral("Palomet — показано %1 из 4").arg(shown.size() - 1));
+    QVERIFY(f.window->windowTitle().startsWith(QStringLiteral("Palomet — показано %1 из 4: ").arg(shown.size() - 1)));
     QTest::keyClick(f.button("CmdProd"), Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(serials(), shown);
     f.press("CmdAddS"); // added at the end, and shown

@@ -190,7 +190,8 @@ void TestGridButtons::columnOperationsKeepMarksAndFilters()
     f.clickCell(2, serial);
     ctrl(f, Qt::Key_Z);
     QCOMPARE(f.grid().Rows(), 3);
-    QCOMPARE(f.window->windowTitle(), QStringLiteral("Palomet — показано 2 из 3"));
+    QCOMPARE(
+        f.window->windowTitle(), QStringLiteral("Palomet — показано 2 из 3: содержащие «лютик» в колонке «Владелец»"));
 
     ctrl(f, Qt::Key_1);
     const auto backAt = [&](int row, int col) {

@@ -30,6 +30,7 @@ private slots:
     void withoutAPrinterTheUserIsToldAndTheGridStillWalked();
     void printsAndSavesWhatIsShown_data();
     void printsAndSavesWhatIsShown();
+    void pdfIntoAFolderThatIsNotThere();
 };
 
 void TestPrint::printsTwoLandscapeA4PagesWithThePendingEdit()
@@ -138,6 +139,8 @@ void TestPrint::printsAndSavesWhatIsShown()
         menu->close();
         QVERIFY(f.desktop.suggestedFiles.value(0).endsWith(
             QStringLiteral("/Журнал ЭКЛЗ %1.pdf").arg(QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")))));
+        // A folder that is there, even on an account with no documents folder yet.
+        QVERIFY(QFileInfo(QFileInfo(f.desktop.suggestedFiles.value(0)).absolutePath()).isDir());
     } else {
         f.desktop.pdfPath = out;
         f.press("CmdPrint");
@@ -151,6 +154,7 @@ void TestPrint::printsAndSavesWhatIsShown()
         return;
     }
     QVERIFY(f.desktop.messages.empty());
+    QCOMPARE(f.desktop.progressWhat, pdf ? QStringLiteral("Сохранение в PDF") : QStringLiteral("Печать"));
     const QString info = PdfTools::info(out);
     if (info.isEmpty())
         QSKIP("pdfinfo is not installed");
@@ -160,7 +164,29 @@ void TestPrint::printsAndSavesWhatIsShown()
     const QString text = PdfTools::text(out).simplified();
     QVERIFY(text.contains(QStringLiteral("ООО Ромашка 37")));
     QCOMPARE(text.contains(QStringLiteral("ООО Ромашка 4")), !filtered);
+    // The heading says what is shown when it is not the whole register.
+    const QString heading = QStringLiteral("PALOMET от ") + QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
+    QVERIFY2(text.contains(heading), qPrintable(text.left(300)));
+    QVERIFY2(text.contains(QStringLiteral("показано 9 из 37: содержащие «ромашка 3» в колонке «Владелец»")) == filtered,
+        qPrintable(text.left(300)));
+    QCOMPARE(text.contains(QStringLiteral("показано")), filtered);
     QVERIFY(text.contains(QStringLiteral("стр. 1")));
+}
+
+// The message names the cause as the user can mend it.
+void TestPrint::pdfIntoAFolderThatIsNotThere()
+{
+    WindowFixture f;
+    f.open(registerOf(3));
+    const QString missing = f.path(QStringLiteral("Документы"));
+    f.desktop.savedFiles = {missing + QStringLiteral("/register.pdf")};
+    for (QAction* action : f.window->findChildren<QAction*>())
+        if (action->text() == QStringLiteral("Сохранить в PDF…"))
+            action->trigger();
+    QCOMPARE(f.desktop.messages.size(), size_t(1));
+    QCOMPARE(
+        f.desktop.messages[0].text, QStringLiteral("PDF «%1/register.pdf» не сохранён: папки «%1» нет. Файл не создан.")
+                                        .arg(QDir::toNativeSeparators(missing)));
 }
 
 QTEST_MAIN(TestPrint)

@@ -119,7 +119,7 @@ sleep 0.5
 click 308 68                   # "Открыть журнал"
 xdotool key --clearmodifiers ctrl+2
 sleep 0.5
-xdotool search --onlyvisible --name '^Palomet — показано 2 из 2$' >/dev/null 2>&1 ||
+xdotool search --onlyvisible --name '^Palomet — показано 2 из 2: заблокированные$' >/dev/null 2>&1 ||
   fail "no caption for the filter: $(xdotool getwindowname "$window")"
 xdotool key --clearmodifiers ctrl+1
 sleep 0.5

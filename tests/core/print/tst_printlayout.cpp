@@ -83,7 +83,7 @@ void fillGrid(FlexGrid& grid, int cols, int entries)
 Recorder printGrid(FlexGrid& grid, PrintPage measures = page)
 {
     Recorder recorder;
-    PrintLayout(grid, recorder, measures, QStringLiteral("07.12.2026"), QStringLiteral("9:05:07")).run();
+    PrintLayout(grid, recorder, measures, {QStringLiteral("07.12.2026"), QStringLiteral("9:05:07")}).run();
     return recorder;
 }
 
