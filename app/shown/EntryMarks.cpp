@@ -67,13 +67,23 @@ std::optional<GridWidget::Mark> EntryMarks::markOf(int row, int col, QString* ti
     return std::nullopt;
 }
 
-// The entries holding the serial number (a walk over the register).
+// The entries holding the serial number (a walk over the register), by the
+// rows they are shown in, and how many a filter hides.
 QString EntryMarks::repeatedTip(int row) const
 {
     QStringList rows;
-    for (const int holder : duplicates_.rowsHolding(grid_.modelRow(row)))
-        rows << QString::number(holder);
-    return QStringLiteral("Номер повторяется: строки %1").arg(rows.join(QStringLiteral(", ")));
+    int hidden = 0;
+    for (const int holder : duplicates_.rowsHolding(grid_.modelRow(row))) {
+        const int shown = grid_.viewRow(holder);
+        if (shown < 0)
+            ++hidden;
+        else
+            rows << QString::number(shown);
+    }
+    QString tip = QStringLiteral("Номер повторяется: строки %1").arg(rows.join(QStringLiteral(", ")));
+    if (hidden > 0)
+        tip += QStringLiteral(" и ещё %1 не показано").arg(Plural::count(hidden, "запись", "записи", "записей"));
+    return tip;
 }
 
 std::optional<GridWidget::Mark> EntryMarks::blockingMark(int row, QString* tip) const

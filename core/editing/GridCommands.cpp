@@ -2,6 +2,7 @@
 
 #include "editing/GridOperations.h"
 #include "grid/FlexGrid.h"
+#include "register/RegisterLayout.h"
 
 #include <utility>
 
@@ -10,6 +11,16 @@ namespace {
 QString rowText(const char* what, int row)
 {
     return QString::fromUtf8(what) + u' ' + QString::number(row);
+}
+
+// An entry as the user finds it again whatever is shown or sorted by then:
+// by its serial number; one without is named by the row it is shown in.
+QString entryText(const FlexGrid& grid, int row)
+{
+    const GridModel& model = grid.model();
+    const QString serial =
+        model.cellText(grid.modelRow(row), model.columnWithKey(RegisterLayout::serialColumn)).toString().trimmed();
+    return serial.isEmpty() ? QStringLiteral("строки %1").arg(row) : QStringLiteral("записи %1").arg(serial);
 }
 
 } // namespace
@@ -69,7 +80,8 @@ void GridCommand::showPlace()
 
 SetCellCommand::SetCellCommand(
     FlexGrid& grid, int row, int col, QString text, Control control, std::optional<Derived> derived)
-    : GridCommand(grid, row, col, QStringLiteral("изменение ячейки в строке %1, колонке %2").arg(row).arg(col + 1))
+    : GridCommand(
+          grid, row, col, QStringLiteral("изменение ячейки %1, колонка %2").arg(entryText(grid, row)).arg(col + 1))
     , before_(grid.TextMatrix(row, col))
     , after_(std::move(text))
     , control_(control)
@@ -139,7 +151,7 @@ void AddRowCommand::revert()
 }
 
 DeleteRowCommand::DeleteRowCommand(FlexGrid& grid, int row)
-    : GridCommand(grid, row, grid.Col(), rowText("удаление строки", row))
+    : GridCommand(grid, row, grid.Col(), QStringLiteral("удаление %1").arg(entryText(grid, row)))
 {
 }
 

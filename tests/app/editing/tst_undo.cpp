@@ -188,6 +188,10 @@ void TestUndo::undoTakesBackWhatTheWindowChanged_data()
     QTest::newRow("typed, clicked again, a row added, undone")
         << "retype:2,6,NEW/box/CmdAddS/menu:Отменить: добавление строки 4/undo"
         << "2,6=NEW|rows=4";
+    QTest::newRow("steps named by the entry's serial number, not its row")
+        << "retype:2,6,NEW/click:1,0/menu:Отменить: изменение ячейки записи 1, колонка 7/CmdDelS/"
+           "menu:Отменить: удаление записи 2/undo/undo"
+        << "2,6=Иванов|rows=4";
     QTest::newRow("typed, a row deleted, undone") << "retype:2,6,NEW/CmdDelS/undo"
                                                   << "2,6=NEW|rows=4";
     QTest::newRow("the box after a row deletion") << "click:1,0/CmdDelS/click:2,1"
