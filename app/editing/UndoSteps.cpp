@@ -93,8 +93,11 @@ void UndoSteps::takeStep(bool undo, void (QLineEdit::*boxStep)())
         }
     }
     // A pending edit goes into the cell it was opened on first, as a step of
-    // its own: the rows may move under the box.
+    // its own: the rows may move under the box. What a pass paused under
+    // this key wrote so far is a step of its own too, so that no step holds
+    // rows from before and after the undo.
     cellBox_.settle();
+    pushPassStep();
     const int before = stack_.index();
     if (undo) {
         // The blocking pass's writes go back together with the step they followed.
@@ -142,6 +145,13 @@ void UndoSteps::push(QUndoCommand* step)
     pushPassStep(); // a pass yielding to this handler wrote before it
     stack_.push(step);
     keepWithinCeiling();
+}
+
+void UndoSteps::clear()
+{
+    stack_.clear();
+    if (passStep_)
+        passStep_ = std::make_unique<CellsCommand>(grid_, QString(), true);
 }
 
 void UndoSteps::passBegins()

@@ -52,7 +52,9 @@ public:
     // Ctrl+Z (undo) or Ctrl+Y; boxStep, when given, is what the keys do in
     // the input line or the cell box when one of them has the focus.
     void takeStep(bool undo, void (QLineEdit::*boxStep)());
-    void clear() { stack_.clear(); }
+    // A load: the steps are gone, and so is what a pass paused under the
+    // load wrote into the register that was there.
+    void clear();
 
 signals:
     // An undo or a redo changed the register.

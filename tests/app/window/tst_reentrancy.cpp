@@ -1,6 +1,9 @@
 #include "WindowFixture.h"
 #include "app/desktop/Fonts.h"
 
+#include <QAction>
+#include <QMenu>
+
 namespace {
 
 constexpr int entries = 3000;
@@ -13,13 +16,16 @@ QString largeRegister()
     return text;
 }
 
-// Opens the large register and blanks its blocking dates, then clicks a cell;
+// Opens the large register and blanks its blocking dates (unless open is
+// false), then clicks a cell;
 // when the click's pass has yielded `after` times, `action` runs inside it.
-void clickWhileThePassYields(WindowFixture& f, int after, const std::function<void()>& action)
+void clickWhileThePassYields(WindowFixture& f, int after, const std::function<void()>& action, bool open = true)
 {
-    f.open(largeRegister());
-    for (int r = 1; r < f.grid().Rows(); ++r)
-        f.grid().setTextMatrix(r, 3, QString());
+    if (open) {
+        f.open(largeRegister());
+        for (int r = 1; r < f.grid().Rows(); ++r)
+            f.grid().setTextMatrix(r, 3, QString());
+    }
     const int start = f.desktop.yields;
     bool done = false;
     f.desktop.duringYield = [&](int yield) {
@@ -49,6 +55,7 @@ class TestReentrancy : public QObject {
 private slots:
     void initTestCase() { installFontSubstitutions(); }
     void openingAgainDuringThePass();
+    void undoDuringThePass();
     void deletingColumnsAndRowsDuringThePass();
     void savingDuringThePassWritesWhatTheGridHolds();
     void closeBoxDuringThePassAsksAndThePassGoesOn();
@@ -58,9 +65,43 @@ private slots:
 void TestReentrancy::openingAgainDuringThePass()
 {
     WindowFixture f;
-    clickWhileThePassYields(f, 500, [&] { f.press("CmdZagruz"); });
+    clickWhileThePassYields(f, 500, [&] {
+        f.desktop.replies = {true}; // the blanked dates are unsaved: "Да", load
+        f.press("CmdZagruz");
+    });
     QCOMPARE(f.grid().Rows(), entries + 1);
     verifyDerived(f.grid());
+    // Nothing the pass wrote into the register before the load is a step
+    // whose undo would write into the one loaded.
+    QTest::keyClick(f.button("CmdProd"), Qt::Key_Z, Qt::ControlModifier);
+    verifyDerived(f.grid());
+}
+
+// Ctrl+Z while the pass pauses takes back the edit before it, and what the
+// pass wrote before and after stays apart: undoing all of it gives the grid
+// as it was before the click.
+void TestReentrancy::undoDuringThePass()
+{
+    WindowFixture f;
+    f.open(largeRegister());
+    for (int r = 1; r < f.grid().Rows(); ++r)
+        f.grid().setTextMatrix(r, 3, QString());
+    QStringList before;
+    for (int r = 1; r < f.grid().Rows(); ++r)
+        before << f.grid().TextMatrix(r, 3) + f.grid().TextMatrix(r, 6);
+    f.retype(1, 6, QStringLiteral("Петров"));
+    // The menu's «Отменить»: Ctrl+Z in the cell box the click opened is the box's own.
+    const auto undoEntry = [&] { return f.window->findChild<QMenu*>()->actions().at(0); };
+    clickWhileThePassYields(
+        f, 300, [&] { undoEntry()->trigger(); }, false);
+    QCOMPARE(f.grid().TextMatrix(1, 6), QStringLiteral("Иванов"));
+    verifyDerived(f.grid());
+    while (f.window->undoStack().canUndo())
+        undoEntry()->trigger();
+    QStringList after;
+    for (int r = 1; r < f.grid().Rows(); ++r)
+        after << f.grid().TextMatrix(r, 3) + f.grid().TextMatrix(r, 6);
+    QCOMPARE(after, before);
 }
 
 void TestReentrancy::deletingColumnsAndRowsDuringThePass()
