@@ -1,8 +1,7 @@
 #include "app/editing/UndoSteps.h"
 
 #include "grid/FlexGrid.h"
-#include "register/RegisterLayout.h"
-#include "rules/BlockingDate.h"
+#include "rules/BlockingPass.h"
 #include "ui/CellBox.h"
 
 #include <QAction>
@@ -125,14 +124,10 @@ void UndoSteps::writeCell(int row, int col, const QString& text, SetCellCommand:
 
 std::optional<SetCellCommand::Derived> UndoSteps::derivedCell(int row, int col, QStringView text) const
 {
-    // So that nothing saved, printed or marked before the next click shows
-    // the two dates apart.
-    if (row < FlexGrid::FixedRows || col != RegisterLayout::activationColumn)
+    const std::optional<FollowingCell> following = cellFollowing(grid_.model(), grid_.modelRow(row), col, text);
+    if (!following)
         return std::nullopt;
-    const std::optional<BlockingDate::DateText> blocking = BlockingDate::forActivationText(text);
-    if (!blocking || grid_.cellText(row, RegisterLayout::blockingColumn) == CellText(blocking->view()))
-        return std::nullopt;
-    return SetCellCommand::Derived {RegisterLayout::blockingColumn, blocking->toString()};
+    return SetCellCommand::Derived {following->col, following->text};
 }
 
 void UndoSteps::push(QUndoCommand* step)

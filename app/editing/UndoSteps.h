@@ -39,8 +39,8 @@ public:
     // A text written into a cell shown (the cell box, the input line): a
     // step, with the cell that follows from it; the same text is none.
     void writeCell(int row, int col, const QString& text, SetCellCommand::Control control);
-    // The cell of the row that follows from text written into (row, col):
-    // an activation date brings its blocking date at once.
+    // The cell of the row shown that follows from text written into
+    // (row, col), by the register's rule (cellFollowing).
     std::optional<SetCellCommand::Derived> derivedCell(int row, int col, QStringView text) const;
 
     // The blocking pass: what it writes between begin and end becomes a step;

@@ -89,9 +89,9 @@ QString EntryMarks::repeatedTip(int row) const
 std::optional<GridWidget::Mark> EntryMarks::blockingMark(int row, QString* tip) const
 {
     CellText::Scratch scratch;
-    const int blockingColumn = grid_.model().columnWithKey(RegisterLayout::blockingColumn);
+    const int blockingAt = grid_.model().columnWithKey(RegisterLayout::blockingColumn);
     const BlockingStatus status = BlockingStatus::of(
-        grid_.cellText(row, blockingColumn).view(scratch), today_.isValid() ? today_ : QDate::currentDate());
+        grid_.cellText(row, blockingAt).view(scratch), today_.isValid() ? today_ : QDate::currentDate());
     if (status.state == BlockingStatus::State::None)
         return std::nullopt;
     if (tip)

@@ -33,3 +33,13 @@ void runBlockingPass(GridModel& grid, const std::function<bool()>& yieldToEvents
         grid.setTextMatrix(row, blockingColumn, blocking->view());
     }
 }
+
+std::optional<FollowingCell> cellFollowing(const GridModel& grid, int modelRow, int col, QStringView text)
+{
+    if (modelRow < GridModel::FixedRows || col != activationColumn)
+        return std::nullopt;
+    const std::optional<BlockingDate::DateText> blocking = BlockingDate::forActivationText(text);
+    if (!blocking || grid.cellText(modelRow, blockingColumn) == CellText(blocking->view()))
+        return std::nullopt;
+    return FollowingCell {blockingColumn, blocking->toString()};
+}

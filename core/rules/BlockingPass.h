@@ -2,7 +2,10 @@
 
 #include "grid/CellText.h"
 
+#include <QString>
+#include <QStringView>
 #include <functional>
+#include <optional>
 
 class GridModel;
 
@@ -21,3 +24,14 @@ class GridModel;
 // with its text before and after, so that the change can be undone.
 using PassWrite = std::function<void(int row, int col, CellText before, CellText after)>;
 void runBlockingPass(GridModel& grid, const std::function<bool()>& yieldToEvents, const PassWrite& willWrite = {});
+
+// The rule an edit keeps without waiting for the pass: text written into
+// col of an entry brings the cell that follows from it (an activation date
+// its blocking date), so that nothing saved, printed or marked before the
+// next click shows the two apart. Nothing when no cell follows, or it
+// already holds that text.
+struct FollowingCell {
+    int col;
+    QString text;
+};
+std::optional<FollowingCell> cellFollowing(const GridModel& grid, int modelRow, int col, QStringView text);

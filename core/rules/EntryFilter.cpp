@@ -24,12 +24,11 @@ std::vector<quint32> EntryFilter::matches(const GridModel& model, QDate today) c
     // Day numbers, so that a million dates are read without a QDate each.
     const std::optional<int> day = BlockingDate::dayNumber(today.toString(QStringLiteral("dd.MM.yyyy")));
     CellText::Scratch scratch;
-    const int blockingColumn = model.columnWithKey(RegisterLayout::blockingColumn);
+    const int blockingAt = model.columnWithKey(RegisterLayout::blockingColumn);
     for (int row = GridModel::FixedRows; row < end; ++row) {
         bool shown = kind == Kind::All;
         if (!shown && day) {
-            const std::optional<int> blocking =
-                BlockingDate::dayNumber(model.cellText(row, blockingColumn).view(scratch));
+            const std::optional<int> blocking = BlockingDate::dayNumber(model.cellText(row, blockingAt).view(scratch));
             const int until = blocking ? *blocking - *day : 0;
             shown = blocking && (kind == Kind::Blocked ? until <= 0 : until > 0 && until <= BlockingStatus::soonDays);
         }
