@@ -72,7 +72,7 @@ void GridCommand::showPlace()
 {
     const int shown = grid_.viewRow(std::clamp(row_, 0, model_.Rows() - 1));
     const int row = shown >= 0 ? shown : grid_.Row();
-    const int col = std::clamp(col_, 0, grid_.Cols() - 1);
+    const int col = std::clamp(col_, 0, model_.Cols() - 1);
     grid_.setRow(row);
     grid_.setCol(col);
     grid_.scrollIntoView(row, col);
@@ -179,8 +179,8 @@ void InsertColumnCommand::apply()
 
 void InsertColumnCommand::revert()
 {
-    grid_.model().setColPosition(col_, grid_.Cols() - 1);
-    grid_.model().setCols(grid_.Cols() - 1);
+    model_.setColPosition(col_, model_.Cols() - 1);
+    model_.setCols(model_.Cols() - 1);
 }
 
 DeleteColumnCommand::DeleteColumnCommand(FlexGrid& grid)
@@ -193,8 +193,8 @@ void DeleteColumnCommand::apply()
     cells_ = PackedRow();
     for (int r = 0; r < model_.Rows(); ++r)
         cells_.append(model_.cellText(r, col_));
-    width_ = grid_.ColWidth(col_);
-    alignment_ = grid_.ColAlignment(col_);
+    width_ = model_.ColWidth(col_);
+    alignment_ = model_.ColAlignment(col_);
     key_ = model_.columnKey(col_);
     setObsolete(!GridOperations::deleteLastColumn(grid_)); // the only column stays
 }
@@ -211,8 +211,8 @@ void DeleteColumnCommand::revert()
         model_.setTextMatrix(r, col_, cells.textOf(span));
         pos = span.end;
     }
-    grid_.model().setColWidth(col_, width_);
-    grid_.model().setColAlignment(col_, alignment_);
+    model_.setColWidth(col_, width_);
+    model_.setColAlignment(col_, alignment_);
     model_.setColumnKey(col_, key_);
     cells_ = PackedRow();
 }
@@ -229,7 +229,7 @@ void MoveColumnCommand::apply()
 
 void MoveColumnCommand::revert()
 {
-    grid_.model().setColPosition(col_, grid_.Cols() - 1);
+    model_.setColPosition(col_, model_.Cols() - 1);
 }
 
 SortCommand::SortCommand(FlexGrid& grid, int col, QString headerFormat)
@@ -240,12 +240,12 @@ SortCommand::SortCommand(FlexGrid& grid, int col, QString headerFormat)
 
 void SortCommand::apply()
 {
-    header_ = grid_.rowCells(0);
+    header_ = model_.rowCells(0);
     widths_.clear();
     alignments_.clear();
-    for (int c = 0; c < grid_.Cols(); ++c) {
-        widths_.push_back(grid_.ColWidth(c));
-        alignments_.push_back(grid_.ColAlignment(c));
+    for (int c = 0; c < model_.Cols(); ++c) {
+        widths_.push_back(model_.ColWidth(c));
+        alignments_.push_back(model_.ColAlignment(c));
     }
     if (order_.empty()) {
         std::tie(first_, order_) = GridOperations::sortByColumn(grid_, col_, headerFormat_);
@@ -263,9 +263,9 @@ void SortCommand::revert()
     model_.permuteRows(first_, inverse);
     model_.setCols(static_cast<int>(widths_.size()));
     model_.setRowCells(0, header_);
-    for (int c = 0; c < grid_.Cols(); ++c) {
-        grid_.model().setColWidth(c, widths_[static_cast<size_t>(c)]);
-        grid_.model().setColAlignment(c, alignments_[static_cast<size_t>(c)]);
+    for (int c = 0; c < model_.Cols(); ++c) {
+        model_.setColWidth(c, widths_[static_cast<size_t>(c)]);
+        model_.setColAlignment(c, alignments_[static_cast<size_t>(c)]);
     }
 }
 

@@ -13,11 +13,12 @@ class GridModel;
 // The register's changes made in the main window, as steps of an undo stack.
 // Each step stores only what it changed (a cell's two texts, a deleted row's
 // cells, a deleted column's cells, a sort's permutation) and puts back exactly
-// that: texts, row order, column order and the column count. A step is made
-// on the grid as shown (FlexGrid) and keeps the model's rows, so that it
-// puts back the same entries whatever is shown by then. After an undo or a
-// redo the current cell is where the step happened, scrolled into view, when
-// that entry is shown.
+// that: texts, row order, column order and the column count. A step is first
+// made as the user made it, on the grid as shown (FlexGrid); it keeps the
+// model's rows and is undone and redone on the model itself, so that it puts
+// back the same entries whatever is shown by then. After an undo or a redo
+// the view's current cell is where the step happened, scrolled into view,
+// when that entry is shown.
 //
 // A step is pushed when it is done: its first redo() is the operation itself,
 // and one that changes nothing (a deletion of the header row, a move of the
