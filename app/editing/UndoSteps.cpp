@@ -5,9 +5,6 @@
 #include "ui/CellBox.h"
 
 #include <QAction>
-#include <QLineEdit>
-#include <QShortcut>
-#include <QWidget>
 
 namespace {
 
@@ -23,31 +20,23 @@ QString stepText(const QString& verb, const QString& step)
 
 } // namespace
 
-UndoSteps::UndoSteps(QWidget& window, FlexGrid& grid, CellBox& cellBox, QLineEdit& inputLine, QLineEdit& boxEdit)
+const QList<QKeySequence> UndoSteps::undoKeys {QKeySequence(Qt::CTRL | Qt::Key_Z)};
+const QList<QKeySequence> UndoSteps::redoKeys {
+    QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)};
+
+UndoSteps::UndoSteps(FlexGrid& grid, CellBox& cellBox)
     : grid_(grid)
     , cellBox_(cellBox)
-    , inputLine_(inputLine)
-    , boxEdit_(boxEdit)
 {
     stack_.setUndoLimit(stepsKept);
-    const QList<QKeySequence> undoKeys {QKeySequence(Qt::CTRL | Qt::Key_Z)};
-    const QList<QKeySequence> redoKeys {
-        QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)};
-    for (const QKeySequence& keys : undoKeys)
-        connect(
-            new QShortcut(keys, &window), &QShortcut::activated, this, [this] { takeStep(true, &QLineEdit::undo); });
-    for (const QKeySequence& keys : redoKeys)
-        connect(
-            new QShortcut(keys, &window), &QShortcut::activated, this, [this] { takeStep(false, &QLineEdit::redo); });
-
     undoAction_ = new QAction(this);
     undoAction_->setShortcuts(undoKeys);
     redoAction_ = new QAction(this);
     redoAction_->setShortcuts(redoKeys);
     for (QAction* action : {undoAction_, redoAction_})
         action->setShortcutContext(Qt::WidgetShortcut); // shown; the window's own keys act
-    connect(undoAction_, &QAction::triggered, this, [this] { takeStep(true, nullptr); });
-    connect(redoAction_, &QAction::triggered, this, [this] { takeStep(false, nullptr); });
+    connect(undoAction_, &QAction::triggered, this, [this] { takeStep(true); });
+    connect(redoAction_, &QAction::triggered, this, [this] { takeStep(false); });
     connect(&stack_, &QUndoStack::indexChanged, this, &UndoSteps::updateActions);
     connect(&stack_, &QUndoStack::cleanChanged, this, &UndoSteps::updateActions);
     updateActions();
@@ -82,15 +71,8 @@ void UndoSteps::updateActions()
     redoAction_->setEnabled(canRedo());
 }
 
-void UndoSteps::takeStep(bool undo, void (QLineEdit::*boxStep)())
+void UndoSteps::takeStep(bool undo)
 {
-    // In the input line and the cell box the keys act on the box's own text.
-    for (QLineEdit* box : {&inputLine_, &boxEdit_}) {
-        if (boxStep && box->hasFocus()) {
-            (box->*boxStep)();
-            return;
-        }
-    }
     // A pending edit goes into the cell it was opened on first, as a step of
     // its own: the rows may move under the box. What a pass paused under
     // this key wrote so far is a step of its own too, so that no step holds

@@ -2,6 +2,8 @@
 
 #include "editing/GridCommands.h"
 
+#include <QKeySequence>
+#include <QList>
 #include <QObject>
 #include <QStringView>
 #include <QUndoStack>
@@ -11,8 +13,6 @@
 class CellBox;
 class FlexGrid;
 class QAction;
-class QLineEdit;
-class QWidget;
 
 // The main window's undo and redo: every change of the register made in the
 // window is a step here, taken back with Ctrl+Z (Ctrl+Y or Ctrl+Shift+Z
@@ -23,15 +23,16 @@ class QWidget;
 class UndoSteps : public QObject {
     Q_OBJECT
 public:
-    // boxes: the input line and the cell box, where the keys act on their
-    // own text.
-    UndoSteps(QWidget& window, FlexGrid& grid, CellBox& cellBox, QLineEdit& inputLine, QLineEdit& boxEdit);
+    UndoSteps(FlexGrid& grid, CellBox& cellBox);
     ~UndoSteps() override;
 
     QUndoStack& stack() { return stack_; }
     // The menu's entries: they name the step and always act on the register.
     QAction* undoAction() const { return undoAction_; }
     QAction* redoAction() const { return redoAction_; }
+    // Ctrl+Z; Ctrl+Y and Ctrl+Shift+Z.
+    static const QList<QKeySequence> undoKeys;
+    static const QList<QKeySequence> redoKeys;
 
     // Pushes a step, after the blocking pass's writes made so far, and keeps
     // the history within its ceiling.
@@ -49,9 +50,9 @@ public:
     void passWrites(int modelRow, int col, CellText before, CellText after);
     void passEnds();
 
-    // Ctrl+Z (undo) or Ctrl+Y; boxStep, when given, is what the keys do in
-    // the input line or the cell box when one of them has the focus.
-    void takeStep(bool undo, void (QLineEdit::*boxStep)());
+    // One step the user made back (undo) or again, with the blocking
+    // pass's steps that follow it.
+    void takeStep(bool undo);
     // A load: the steps are gone, and so is what a pass paused under the
     // load wrote into the register that was there.
     void clear();
@@ -71,8 +72,6 @@ private:
 
     FlexGrid& grid_;
     CellBox& cellBox_;
-    QLineEdit& inputLine_;
-    QLineEdit& boxEdit_;
     QUndoStack stack_;
     QAction* undoAction_ = nullptr;
     QAction* redoAction_ = nullptr;

@@ -58,7 +58,7 @@ FrmEKLZ::FrmEKLZ(Desktop& desktop, QString programFolder, QString logFolder, QWi
               undo_.writeCell(row, col, text, SetCellCommand::Control::CellBox);
           })
     , document_(MSFGAZ, cellBox_, std::move(programFolder), desktop)
-    , undo_(*this, MSFGAZ, cellBox_, *controls_.TxtVvod, *controls_.txtDataEntry)
+    , undo_(MSFGAZ, cellBox_)
     , clipboard_(MSFGAZ, desktop, undo_, cellBox_)
     , marks_(MSFGAZ, *controls_.gridWidget)
     , menu_(*this, *controls_.gridWidget, *controls_.txtDataEntry, undo_, clipboard_, cellBox_)
@@ -156,6 +156,21 @@ void FrmEKLZ::connectHandlers()
             controls_.gridWidget->setFocus(Qt::OtherFocusReason);
         });
     listenToCellBoxKeys();
+    // The undo keys anywhere in the window; in the input line and the cell
+    // box they act on the box's own text.
+    const auto undoKeys = [this](const QList<QKeySequence>& keys, bool undo, void (QLineEdit::*boxStep)()) {
+        for (const QKeySequence& key : keys) {
+            connect(new QShortcut(key, this), &QShortcut::activated, this, [this, undo, boxStep] {
+                for (QLineEdit* box : {controls_.TxtVvod, controls_.txtDataEntry}) {
+                    if (box->hasFocus())
+                        return (box->*boxStep)();
+                }
+                undo_.takeStep(undo);
+            });
+        }
+    };
+    undoKeys(UndoSteps::undoKeys, true, &QLineEdit::undo);
+    undoKeys(UndoSteps::redoKeys, false, &QLineEdit::redo);
     connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this, &FrmEKLZ::CmdSearh_Click);
     connect(new QShortcut(QKeySequence::FindNext, this), &QShortcut::activated, this, &FrmEKLZ::findNext);
 }
