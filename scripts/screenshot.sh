@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Takes docs/screenshot.png: the real window under Xvfb with the shipped
-# sample register opened. Needs a build (scripts/build.sh) and what the tests
+# sample register opened; then docs/screenshots/filter.png, the same window
+# showing only the entries whose registration number holds «56» (Ctrl+4), its caption
+# saying so. Needs a build (scripts/build.sh) and what the tests
 # install (Xvfb, xdotool, ImageMagick).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -30,3 +32,20 @@ xdotool mousemove --window "$window" 700 320        # the pointer out of the way
 sleep 0.3
 import -window "$window" docs/screenshot.png
 echo docs/screenshot.png
+
+# «Показать» ▸ «Содержащие…» on the owner's column, from the keyboard.
+xdotool mousemove --window "$window" 150 132 click 1 # the first registration number
+sleep 0.3
+xdotool key --clearmodifiers Escape ctrl+4
+sleep 0.5
+xdotool key --clearmodifiers ctrl+a
+xdotool type --delay 30 '56'
+xdotool key --clearmodifiers Return
+for _ in $(seq 50); do
+  case "$(xdotool getwindowname "$window")" in *показано*) break ;; esac
+  sleep 0.1
+done
+xdotool mousemove --window "$window" 700 320
+sleep 0.3
+import -window "$window" docs/screenshots/filter.png
+echo docs/screenshots/filter.png
