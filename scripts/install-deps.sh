@@ -16,7 +16,7 @@ if [ "${1:-}" = "--test" ]; then
     clang libclang-rt-14-dev python3
     cups cups-client cups-bsd printer-driver-cups-pdf poppler-utils
     tesseract-ocr tesseract-ocr-rus tesseract-ocr-eng
-    xvfb xdotool x11-utils imagemagick
+    xvfb xdotool xclip x11-utils imagemagick
     desktop-file-utils appstream dpkg-dev file util-linux e2fsprogs
     lintian devscripts man-db groff-base
     samba smbclient smbnetfs fuse3

@@ -12,27 +12,35 @@
 #include <cstdio>
 #include <cstdlib>
 
-class QtDesktop::PointerLifted {
+class QtDesktop::DialogShown {
 public:
-    explicit PointerLifted(const QtDesktop& desktop)
-        : lifted_(desktop.busyDepth_ > 0)
+    // The default pointer while a dialog is up; and after it, the main window
+    // active again, so that the keys go back to it: without a window manager
+    // (a kiosk, a remote X session) nothing else gives it the keyboard back,
+    // and what the user types next would reach no box.
+    explicit DialogShown(const QtDesktop& desktop)
+        : desktop_(desktop)
+        , lifted_(desktop.busyDepth_ > 0)
     {
         if (lifted_)
             QApplication::setOverrideCursor(Qt::ArrowCursor);
     }
-    ~PointerLifted()
+    ~DialogShown()
     {
         if (lifted_)
             QApplication::restoreOverrideCursor();
+        if (desktop_.mainWindow_ && desktop_.mainWindow_->isVisible())
+            desktop_.mainWindow_->activateWindow();
     }
 
 private:
+    const QtDesktop& desktop_;
     bool lifted_;
 };
 
 QString QtDesktop::inputBox(const QString& prompt, const QString& title, const QString& initial)
 {
-    const PointerLifted lifted(*this);
+    const DialogShown shown(*this);
     bool accepted = false;
     const QString text = QInputDialog::getText(mainWindow_, title, prompt, QLineEdit::Normal, initial, &accepted);
     return accepted ? text : QString();
@@ -40,14 +48,14 @@ QString QtDesktop::inputBox(const QString& prompt, const QString& title, const Q
 
 void QtDesktop::messageBox(const QString& text, const QString& title)
 {
-    const PointerLifted lifted(*this);
+    const DialogShown shown(*this);
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, mainWindow_);
     box.exec();
 }
 
 QString QtDesktop::saveFileBox(const QString& title, const QString& suggested, const QString& filter)
 {
-    const PointerLifted lifted(*this);
+    const DialogShown shown(*this);
     // Qt's own dialog, in Russian like the rest of the program, whatever the desktop's.
     QFileDialog dialog(mainWindow_, title, suggested, filter);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -72,7 +80,7 @@ bool QtDesktop::askYesNoDefaultYes(const QString& text, const QString& title)
 
 bool QtDesktop::ask(const QString& text, const QString& title, bool yesIsDefault)
 {
-    const PointerLifted lifted(*this);
+    const DialogShown shown(*this);
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, mainWindow_);
     QPushButton* yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
     QPushButton* no = box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);

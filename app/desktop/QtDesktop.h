@@ -29,7 +29,7 @@ public:
 
 private:
     // A box shows the default pointer, even inside a busy operation.
-    class PointerLifted;
+    class DialogShown;
     bool ask(const QString& text, const QString& title, bool yesIsDefault);
 
     QPointer<QWidget> mainWindow_;

@@ -11,6 +11,7 @@ fail() { echo "FAILED: $*"; exit 1; }
 
 command -v Xvfb >/dev/null || skip "Xvfb is not installed (scripts/install-deps.sh installs it)"
 command -v xdotool >/dev/null || fail "xdotool is not installed (scripts/install-deps.sh installs it)"
+command -v xclip >/dev/null || fail "xclip is not installed (scripts/install-deps.sh --test installs it)"
 
 source "$(dirname "$0")/../../xvfb.sh"
 xvfb_workspace palomet-e2e 90 140
@@ -91,6 +92,19 @@ click 52 "$(row_y 1)"
 xdotool key --clearmodifiers ctrl+a
 xdotool type --delay 30 'CRASH-SERIAL'
 click 52 "$(row_y 2)"
+# A paste refused with a message, then more typing: once the box is gone
+# the keys come back to the window, though no window manager gives them.
+click 52 "$(row_y 2)"
+click 52 "$(row_y 2)"          # the second click lands in the cell box
+python3 -c "print('\t'.join(str(i) for i in range(33000)), end='')" | xclip -selection clipboard
+xdotool key --clearmodifiers Escape ctrl+v
+sleep 1
+xdotool key --clearmodifiers Return   # OK on «Вставка не выполнена…»
+sleep 0.5
+click 52 "$(row_y 2)"
+xdotool key --clearmodifiers ctrl+a
+xdotool type --delay 30 'AFTER-BOX'
+click 52 "$(row_y 1)"
 sleep 1.5                      # the log is on disk within a second
 kill -KILL "$ppid_"
 wait "$ppid_" 2>/dev/null
@@ -108,6 +122,8 @@ ends "the recovered work was saved"
 saved=$(head -n 1 "$work/program/thisyear.csv" | tr -d '\r')
 [ "$saved" = "CRASH-SERIAL;0001234567;15.01.2009;01.03.2010;OLD-MODEL;101;OWNER-A;" ] ||
   fail "the recovered edit was not saved: $saved"
+second=$(sed -n 2p "$work/program/thisyear.csv" | tr -d '\r')
+[ "${second%%;*}" = AFTER-BOX ] || fail "the edit typed after a message box was lost: $second"
 ls "$work/state/palomet/"*.worklog >/dev/null 2>&1 && fail "a log is left after the save"
 
 # «Показать» from the keyboard: Ctrl+2 shows the blocked units (both are)
