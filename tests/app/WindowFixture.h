@@ -19,6 +19,10 @@
 // the helpers the window tests share: writing the register, clicking cells and
 // buttons through real mouse events.
 struct WindowFixture {
+    // Three entries out of order, blocking dates to be derived.
+    static inline const QString threeEntries = QStringLiteral("3;300;15.01.2009;;ЭКР;10;Сидоров;\r\n"
+                                                              "1;100;01.11.2008;;АМС;9;Иванов;\r\n"
+                                                              "2;200;29.02.2008;;ЭЛВЕС;100;Петров;\r\n");
     QTemporaryDir temporary;
     QTemporaryDir logs;
     QDir folder;

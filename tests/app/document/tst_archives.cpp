@@ -4,12 +4,6 @@
 #include <QDir>
 #include <QGuiApplication>
 
-namespace {
-const QString sample = QStringLiteral("3;300;15.01.2009;;ЭКР;10;Сидоров;\r\n"
-                                      "1;100;01.11.2008;;АМС;9;Иванов;\r\n"
-                                      "2;200;29.02.2008;;ЭЛВЕС;100;Петров;\r\n");
-} // namespace
-
 // «Сохранить как» and «Загрузить архив»: archives written and read back,
 // missing ones reported, names that would leave Archive refused.
 class TestArchives : public QObject {
@@ -34,7 +28,7 @@ void TestArchives::archiveRoundTrip()
 {
     QFETCH(QString, answer);
     WindowFixture f;
-    f.open(sample);
+    f.open(WindowFixture::threeEntries);
     f.desktop.answers = QStringList {QStringLiteral("arch")};
     f.press("CmdSaveAs");
     QCOMPARE(f.desktop.prompts.value(0), QStringLiteral("Введите имя файла"));
@@ -64,7 +58,7 @@ void TestArchives::archiveRoundTrip()
 void TestArchives::missingArchivesAreReported()
 {
     WindowFixture f;
-    f.open(sample);
+    f.open(WindowFixture::threeEntries);
     f.desktop.answers = QStringList {QStringLiteral("2009")};
     f.press("CmdZArch"); // no Archive folder at all
     QCOMPARE(f.grid().Rows(), 2);
@@ -87,7 +81,7 @@ void TestArchives::missingArchivesAreReported()
 void TestArchives::archiveNameThatLeavesTheFolderIsRefused()
 {
     WindowFixture f;
-    f.open(sample);
+    f.open(WindowFixture::threeEntries);
     f.desktop.answers = QStringList {QStringLiteral("../thisyear"), QStringLiteral("..")};
     f.press("CmdSaveAs");
     f.press("CmdZArch");

@@ -5,12 +5,6 @@
 #include <QGuiApplication>
 #include <QMenu>
 
-namespace {
-const QString sample = QStringLiteral("3;300;15.01.2009;;ЭКР;10;Сидоров;\r\n"
-                                      "1;100;01.11.2008;;АМС;9;Иванов;\r\n"
-                                      "2;200;29.02.2008;;ЭЛВЕС;100;Петров;\r\n");
-} // namespace
-
 // Copy and paste through the window.
 class TestClipboard : public QObject {
     Q_OBJECT
@@ -33,7 +27,7 @@ void TestClipboard::severalCellsPasteIntoTheGrid()
 {
     QFETCH(QString, into);
     WindowFixture f;
-    f.open(sample);
+    f.open(WindowFixture::threeEntries);
     f.clickCell(1, 4);
     if (into == u"TxtVvod")
         f.lineEdit("TxtVvod")->setFocus();

@@ -5,9 +5,6 @@
 #include <functional>
 
 namespace {
-const QString sample = QStringLiteral("3;300;15.01.2009;;ЭКР;10;Сидоров;\r\n"
-                                      "1;100;01.11.2008;;АМС;9;Иванов;\r\n"
-                                      "2;200;29.02.2008;;ЭЛВЕС;100;Петров;\r\n");
 
 QStringList column(FlexGrid& grid, int col)
 {
@@ -54,7 +51,7 @@ private slots:
 void TestGridButtons::searchMovesToTheMatchAndCommitsFirst()
 {
     WindowFixture f;
-    f.open(sample);
+    f.open(WindowFixture::threeEntries);
     f.retype(1, 6, QStringLiteral("Сидоренко"));
     f.desktop.answers = QStringList {QStringLiteral("пет")};
     f.press("CmdSearh");
@@ -79,7 +76,7 @@ void TestGridButtons::searchMovesToTheMatchAndCommitsFirst()
 void TestGridButtons::searchCancelledChangesNothing()
 {
     WindowFixture f;
-    f.open(sample);
+    f.open(WindowFixture::threeEntries);
     f.grid().setRow(2);
     f.press("CmdSearh");
     f.desktop.answers = QStringList {QStringLiteral("zzz")};
@@ -102,7 +99,7 @@ void TestGridButtons::headerReleaseSortsThenOpensTheOverlayOnTheCaption()
     QFETCH(int, col);
     QFETCH(QStringList, sorted);
     WindowFixture f;
-    f.open(sample);
+    f.open(WindowFixture::threeEntries);
     f.grid().setTextMatrix(0, 0, QStringLiteral("typed")); // sorting puts the standard captions back
     releaseOverHeader(f, col);
     QCOMPARE(column(f.grid(), col), sorted);
@@ -118,7 +115,7 @@ void TestGridButtons::headerReleaseSortsThenOpensTheOverlayOnTheCaption()
 void TestGridButtons::rowAndColumnButtons()
 {
     WindowFixture f;
-    f.open(sample);
+    f.open(WindowFixture::threeEntries);
     FlexGrid& grid = f.grid();
     f.press("CmdAddS");
     QCOMPARE(grid.Rows(), 5);

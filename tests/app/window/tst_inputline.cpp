@@ -3,12 +3,6 @@
 
 #include <QGuiApplication>
 
-namespace {
-const QString sample = QStringLiteral("3;300;15.01.2009;;ЭКР;10;Сидоров;\r\n"
-                                      "1;100;01.11.2008;;АМС;9;Иванов;\r\n"
-                                      "2;200;29.02.2008;;ЭЛВЕС;100;Петров;\r\n");
-} // namespace
-
 // The input line: typing copies into the current cell, «Ввод» copies the
 // whole text, a click into it drops a pending cell box edit.
 class TestInputLine : public QObject {
@@ -23,7 +17,7 @@ private slots:
 void TestInputLine::cellStaysOneKeyBehind()
 {
     WindowFixture f;
-    f.open(sample);
+    f.open(WindowFixture::threeEntries);
     f.grid().setRow(1);
     f.grid().setCol(6);
     QLineEdit* input = f.lineEdit("TxtVvod");
@@ -59,7 +53,7 @@ void TestInputLine::enterButtonCopiesTheWholeText()
 void TestInputLine::clickIntoTheInputLineDropsThePendingEdit()
 {
     WindowFixture f;
-    f.open(sample);
+    f.open(WindowFixture::threeEntries);
     f.retype(2, 6, QStringLiteral("Новый"));
     QTest::mouseClick(f.lineEdit("TxtVvod"), Qt::LeftButton);
     QVERIFY(f.cellBox()->isHidden());

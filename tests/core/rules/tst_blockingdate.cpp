@@ -43,8 +43,6 @@ private slots:
     void passWritesEveryEntryItsOwnDate_data();
     void passWritesEveryEntryItsOwnDate();
     void duplicatesOfALoadAreCountedAnew();
-    void anActivationDateBringsItsBlockingDate_data();
-    void anActivationDateBringsItsBlockingDate();
 };
 
 void TestBlockingDate::workedValues_data()
@@ -215,38 +213,6 @@ void TestBlockingDate::duplicatesOfALoadAreCountedAnew()
     QVERIFY(duplicates.isDuplicate(1) && duplicates.isDuplicate(5000) && !duplicates.isDuplicate(2));
     model.setTextMatrix(5000, 0, QStringLiteral("S2"));
     QVERIFY(!duplicates.isDuplicate(1) && duplicates.isDuplicate(2));
-}
-
-void TestBlockingDate::anActivationDateBringsItsBlockingDate_data()
-{
-    QTest::addColumn<int>("row");
-    QTest::addColumn<int>("col");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("following"); // "COL=TEXT", or empty for none
-    QTest::newRow("an activation date") << 1 << 2 << "01.11.2025"
-                                        << "3=01.01.2027";
-    QTest::newRow("the date already there") << 1 << 2 << "15.01.2009"
-                                            << "";
-    QTest::newRow("not a date") << 1 << 2 << "скоро"
-                                << "";
-    QTest::newRow("another column") << 1 << 6 << "01.11.2025"
-                                    << "";
-    QTest::newRow("the header") << 0 << 2 << "01.11.2025"
-                                << "";
-}
-
-// An edit brings what follows from it at once, before any pass.
-void TestBlockingDate::anActivationDateBringsItsBlockingDate()
-{
-    QFETCH(int, row);
-    QFETCH(int, col);
-    QFETCH(QString, text);
-    QFETCH(QString, following);
-    GridModel grid;
-    fillActivations(grid, {"15.01.2009"});
-    grid.setTextMatrix(1, 3, QStringLiteral("01.03.2010"));
-    const std::optional<FollowingCell> cell = cellFollowing(grid, row, col, text);
-    QCOMPARE(cell ? QStringLiteral("%1=%2").arg(cell->col).arg(cell->text) : QString(), following);
 }
 
 QTEST_MAIN(TestBlockingDate)

@@ -5,8 +5,6 @@
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QTest>
-#include <functional>
-#include <sys/stat.h>
 
 using namespace RegisterFiles;
 
@@ -17,8 +15,6 @@ class TestHistorySearch : public QObject {
 private slots:
     void findsEveryEntry_data();
     void findsEveryEntry();
-    void filesThatCannotBeRead_data();
-    void filesThatCannotBeRead();
 };
 
 namespace {
@@ -36,12 +32,7 @@ QString rowsOf(const HistorySearch::Found& found)
     return rows.join(u' ') + (found.truncated ? QStringLiteral(" and more") : QString());
 }
 
-// Puts what the row names at path; false when it could not.
-using MakeFile = std::function<bool(const QString&)>;
-
 } // namespace
-
-Q_DECLARE_METATYPE(MakeFile)
 
 void TestHistorySearch::findsEveryEntry_data()
 {
@@ -81,33 +72,6 @@ void TestHistorySearch::findsEveryEntry()
     const std::atomic<bool> stopped = true;
     QVERIFY(HistorySearch::inFile(path, word, stopped).hits.empty());
     QVERIFY(HistorySearch::inRegister(model.snapshot(), word, stopped).hits.empty());
-}
-
-void TestHistorySearch::filesThatCannotBeRead_data()
-{
-    QTest::addColumn<MakeFile>("make");
-    QTest::addColumn<int>("status");
-    QTest::newRow("missing") << MakeFile([](const QString&) { return true; })
-                             << int(RegisterReader::Status::CannotOpen);
-    QTest::newRow("a folder") << MakeFile([](const QString& path) { return QDir().mkdir(path); })
-                              << int(RegisterReader::Status::CannotOpen);
-    QTest::newRow("a FIFO") << MakeFile([](const QString& path) {
-        return ::mkfifo(path.toLocal8Bit().constData(), 0600) == 0;
-    }) << int(RegisterReader::Status::NotRegularFile);
-}
-
-// Named with the reason, nothing found, and a FIFO never waited on.
-void TestHistorySearch::filesThatCannotBeRead()
-{
-    QFETCH(MakeFile, make);
-    QFETCH(int, status);
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("2009.csv"));
-    QVERIFY(make(path));
-    const std::atomic<bool> cancelled = false;
-    const HistorySearch::Found found = HistorySearch::inFile(path, QStringLiteral("1"), cancelled);
-    QCOMPARE(int(found.status), status);
-    QVERIFY(found.hits.empty());
 }
 
 QTEST_GUILESS_MAIN(TestHistorySearch)
