@@ -17,7 +17,11 @@ class QTableView;
 // in the archives, read off the window's thread, one file to a task; a
 // search longer than a second shows its progress with «Отмена». Files that
 // cannot be read are named below the table, with the reason; the search
-// goes on past them. Enter or a double click on a row chooses its entry.
+// goes on past them. A line above the table says the word searched for and
+// what was found. Enter or a double click on a row chooses its entry;
+// Escape closes the window. A search started while another runs takes its
+// place: the results shown, and the rows chosen from them, are always those
+// of one finished search.
 class UnitHistoryWindow : public QWidget {
     Q_OBJECT
 public:
@@ -41,18 +45,23 @@ signals:
     // The results are in the table.
     void searched();
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     struct Run;
-    void progressed();
-    void finished();
+    void progressed(const std::shared_ptr<Run>& run);
+    void finished(const std::shared_ptr<Run>& run);
     void showProgress();
+    void closeProgress();
 
     UnitHistoryTable table_;
     QTableView* view_ = nullptr;
+    QLabel* heading_ = nullptr;
     QLabel* failures_ = nullptr;
     QThreadPool pool_;
     QTimer slow_;
     std::shared_ptr<Run> run_;
-    std::vector<SearchedFile> sources_;
+    std::vector<SearchedFile> shownSources_; // of the results in the table
     QProgressDialog* progress_ = nullptr;
 };

@@ -138,4 +138,13 @@ std::optional<DateText> forActivationText(QStringView activation)
     return format(*blocking);
 }
 
+std::optional<QDate> forActivation(QStringView activation)
+{
+    const auto date = readCivil(activation);
+    const auto blocking = date ? blockingOf(*date) : std::nullopt;
+    if (!blocking)
+        return std::nullopt;
+    return QDate(blocking->year, blocking->month, blocking->day);
+}
+
 } // namespace BlockingDate

@@ -33,4 +33,7 @@ struct DateText {
 // or the blocking date would fall past the year 9999.
 std::optional<DateText> forActivationText(QStringView activation);
 
+// The blocking date itself for column 2's text, under the same rule.
+std::optional<QDate> forActivation(QStringView activation);
+
 } // namespace BlockingDate

@@ -1,7 +1,9 @@
 #include "storage/ArchiveName.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace ArchiveName {
 
@@ -49,6 +51,24 @@ std::optional<QString> linkLeaving(const QString& folder, const QString& path)
     if (QFileInfo(target).path() != QFileInfo(folder).canonicalFilePath())
         return target;
     return std::nullopt;
+}
+
+QStringList newestFirst(const QString& archiveFolder)
+{
+    QFileInfoList files;
+    const auto kinds = QDir::Files | QDir::Hidden | QDir::System;
+    for (const QFileInfo& file : QDir(archiveFolder).entryInfoList(kinds, QDir::NoSort))
+        if (file.suffix().compare(QStringLiteral("csv"), Qt::CaseInsensitive) == 0)
+            files << file;
+    std::sort(files.begin(), files.end(), [](const QFileInfo& a, const QFileInfo& b) {
+        const QDateTime at = a.lastModified();
+        const QDateTime bt = b.lastModified();
+        return at != bt ? at > bt : a.fileName() > b.fileName();
+    });
+    QStringList paths;
+    for (const QFileInfo& file : files)
+        paths << file.filePath();
+    return paths;
 }
 
 } // namespace ArchiveName

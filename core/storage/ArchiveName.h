@@ -29,4 +29,8 @@ QStringList otherCaseNames(const QString& archiveFolder, QStringView typed);
 // inside and for anything that is not a link. The folder itself may be a link.
 std::optional<QString> linkLeaving(const QString& folder, const QString& path);
 
+// The archives of the folder (its *.csv files, in any case; never Backup's),
+// newest first: by the time they were written, then by name. Paths.
+QStringList newestFirst(const QString& archiveFolder);
+
 } // namespace ArchiveName

@@ -29,13 +29,16 @@ Found inRegister(const GridSnapshot& grid, const QString& word, const std::atomi
 {
     const CaselessText wanted(word);
     Found found;
-    for (size_t r = 1; r < grid.rows.size() && !cancelled && !found.truncated; ++r) {
+    size_t r = 1;
+    for (; r < grid.rows.size() && !cancelled && !found.truncated; ++r) {
         if (auto cells = matching(grid.rows.row(r), grid.cols(), wanted)) {
             found.truncated = found.hits.size() == limit;
             if (!found.truncated)
                 found.hits.push_back({int(r), std::move(*cells)});
         }
     }
+    if (r < grid.rows.size() && !found.truncated)
+        found.status = RegisterReader::Status::Stopped;
     return found;
 }
 
@@ -45,18 +48,21 @@ Found inFile(const QString& path, const QString& word, const std::atomic<bool>& 
     Found found;
     PackedRow cells;
     int line = 0;
-    found.status = RegisterReader::readLines(path, [&](QByteArrayView bytes) {
-        ++line;
-        // Most lines hold no such word anywhere: told without splitting them.
-        if (cancelled || found.truncated || !wanted.contains(CellText::fromBytes(bytes)))
-            return;
-        const int count = RegisterFormat::splitFields(bytes, cells);
-        if (auto texts = matching(cells.view(), count, wanted)) {
-            found.truncated = found.hits.size() == limit;
-            if (!found.truncated)
-                found.hits.push_back({line, std::move(*texts)});
-        }
-    });
+    found.status = RegisterReader::readLines(
+        path,
+        [&](QByteArrayView bytes) {
+            ++line;
+            // Most lines hold no such word anywhere: told without splitting them.
+            if (found.truncated || !wanted.contains(CellText::fromBytes(bytes)))
+                return;
+            const int count = RegisterFormat::splitFields(bytes, cells);
+            if (auto texts = matching(cells.view(), count, wanted)) {
+                found.truncated = found.hits.size() == limit;
+                if (!found.truncated)
+                    found.hits.push_back({line, std::move(*texts)});
+            }
+        },
+        nullptr, &cancelled);
     return found;
 }
 

@@ -22,7 +22,8 @@ struct Hit {
 struct Found {
     std::vector<Hit> hits;
     bool truncated = false; // more were there than the limit
-    RegisterReader::Status status = RegisterReader::Status::Ok; // of the file read
+    // Of the file read; Stopped when the search was cancelled before its end.
+    RegisterReader::Status status = RegisterReader::Status::Ok;
 };
 
 // At most limit hits are kept: a word that nearly every entry holds would

@@ -39,7 +39,8 @@ Status openRegular(const QString& path, QFile& file)
 
 } // namespace
 
-Status readLines(const QString& path, const std::function<void(QByteArrayView)>& onLine, ContentHash* hash)
+Status readLines(const QString& path, const std::function<void(QByteArrayView)>& onLine, ContentHash* hash,
+    const std::atomic<bool>* stop)
 {
     QFile file;
     if (const Status opened = openRegular(path, file); opened != Status::Ok)
@@ -47,6 +48,8 @@ Status readLines(const QString& path, const std::function<void(QByteArrayView)>&
     // A block read after what the last one left unfinished.
     QByteArray pending;
     for (;;) {
+        if (stop && *stop)
+            return Status::Stopped;
         const qsizetype kept = pending.size();
         pending.resize(kept + blockSize);
         const qint64 got = file.read(pending.data() + kept, blockSize);

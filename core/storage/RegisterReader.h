@@ -2,6 +2,7 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <atomic>
 #include <functional>
 
 class ContentHash;
@@ -15,11 +16,16 @@ namespace RegisterReader {
 // a socket or a device stands there; it is never opened for reading, so it
 // cannot hang the window. A folder there cannot be opened. TooManyRows: more
 // lines than the grid holds (GridModel::maxRows); the grid keeps those it holds.
-enum class Status { Ok, CannotOpen, Unreadable, NotRegularFile, ReadFailed, LineTooLong, TooManyRows };
+// Stopped: the reader was asked to stop before the end; the lines before
+// were handed on.
+enum class Status { Ok, CannotOpen, Unreadable, NotRegularFile, ReadFailed, LineTooLong, TooManyRows, Stopped };
 
 // Hands every line's bytes to onLine, undecoded; adds every byte read to
-// hash when one is given.
-Status readLines(const QString& path, const std::function<void(QByteArrayView)>& onLine, ContentHash* hash = nullptr);
+// hash when one is given. When stop is given and becomes true, the reading
+// ends at the next block: a search cancelled on a slow share does not read
+// the rest of a big file first.
+Status readLines(const QString& path, const std::function<void(QByteArrayView)>& onLine, ContentHash* hash = nullptr,
+    const std::atomic<bool>* stop = nullptr);
 
 // The reading loop shared by the register and the archives: every line of the
 // file becomes the next entry row of the model, its cells the file's bytes,
