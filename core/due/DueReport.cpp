@@ -1,0 +1,102 @@
+#include "due/DueReport.h"
+
+#include "due/DueList.h"
+#include "register/RegisterLayout.h"
+#include "storage/ArchiveName.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTextStream>
+
+namespace DueReport {
+
+namespace {
+
+QString reasonFor(RegisterReader::Status status)
+{
+    switch (status) {
+    case RegisterReader::Status::Unreadable:
+        return QStringLiteral("нет прав на чтение файла");
+    case RegisterReader::Status::NotRegularFile:
+        return QStringLiteral("это не обычный файл, а канал, сокет или устройство");
+    case RegisterReader::Status::LineTooLong:
+        return QStringLiteral("в нём строка длиннее 32 766 знаков; строки до неё прочитаны");
+    case RegisterReader::Status::ReadFailed:
+        return QStringLiteral("ошибка чтения; строки до неё прочитаны");
+    case RegisterReader::Status::CannotOpen:
+        return QStringLiteral("файл не открывается");
+    case RegisterReader::Status::Ok:
+    case RegisterReader::Status::TooManyRows:
+    case RegisterReader::Status::Stopped:
+        break;
+    }
+    return {};
+}
+
+} // namespace
+
+QStringList captions()
+{
+    QStringList names;
+    for (const QString& caption : RegisterLayout::headerFormat.toString().split(u'|'))
+        names << caption.mid(1).trimmed(); // without "^"
+    return names;
+}
+
+QString headerLine()
+{
+    return (QStringList {QStringLiteral("Дата блокировки"), QStringLiteral("Состояние"), QStringLiteral("Файл"),
+                QStringLiteral("Строка")} +
+            captions())
+        .join(u'\t');
+}
+
+int write(const QString& folder, int days, QDate today, QTextStream& out, QTextStream& err)
+{
+    const QDir dir(folder);
+    const QString registerPath = dir.filePath(RegisterLayout::registerFile.toString());
+    const QString archives = dir.filePath(RegisterLayout::archiveFolder.toString());
+    if (!QFileInfo(folder).isDir()) {
+        err << QStringLiteral("palomet: папки «%1» нет.\n").arg(folder);
+        return 2;
+    }
+    const bool registerThere = QFileInfo::exists(registerPath);
+    if (!registerThere && !QFileInfo(archives).isDir()) {
+        err << QStringLiteral("palomet: в папке «%1» нет ни журнала %2, ни папки %3.\n")
+                   .arg(folder, RegisterLayout::registerFile, RegisterLayout::archiveFolder);
+        return 2;
+    }
+    std::vector<DueList::Source> sources;
+    if (registerThere)
+        sources.push_back({RegisterLayout::registerFile.toString(), registerPath});
+    for (const QString& archive : ArchiveName::newestFirst(archives))
+        sources.push_back({QFileInfo(archive).fileName(), archive});
+    const DueList::Result result = DueList::make(sources, {}, {}, today.addDays(-days), today.addDays(days));
+
+    out << headerLine() << u'\n';
+    for (const DueList::Entry& entry : result.entries) {
+        if (entry.replaced)
+            continue;
+        out << (QStringList {entry.blocking.toString(QStringLiteral("dd.MM.yyyy")),
+                    DueList::stateOn(entry.blocking, today), sources[size_t(entry.source)].name,
+                    QString::number(entry.row)} +
+                   entry.cells)
+                   .join(u'\t')
+            << u'\n';
+    }
+    int status = 0;
+    for (size_t i = 0; i < sources.size(); ++i) {
+        const QString reason = reasonFor(result.sources[i].status);
+        if (!reason.isEmpty()) {
+            err << QStringLiteral("palomet: «%1» не прочитан: %2.\n").arg(sources[i].path, reason);
+            status = 1;
+        }
+        if (const int undated = result.sources[i].undated)
+            err << QStringLiteral("palomet: в «%1» записей с непонятной датой активации: %2; их срок не известен.\n")
+                       .arg(sources[i].name)
+                       .arg(undated);
+    }
+    return status;
+}
+
+} // namespace DueReport
