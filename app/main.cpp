@@ -6,14 +6,17 @@
 #include "app/session/CommandLine.h"
 #include "app/session/SessionEnd.h"
 #include "app/window/FrmEKLZ.h"
+#include "due/DueReport.h"
 #include "grid/Twips.h"
 #include "storage/RegisterFormat.h"
 
 #include <QApplication>
+#include <QDate>
 #include <QFileInfo>
 #include <QScreen>
 #include <QSessionManager>
 #include <QStyleFactory>
+#include <QTextStream>
 #include <cstdio>
 #include <cstdlib>
 
@@ -33,6 +36,17 @@ bool displayReachable()
     return QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X") + number);
 }
 
+// palomet --due: the list, in the folder given or the program's own.
+int dueReport(int argc, char* argv[], const CommandLine::Start& start)
+{
+    QCoreApplication app(argc, argv);
+    const QString folder =
+        start.folder.isEmpty() ? ProgramFolder::choose(QCoreApplication::applicationDirPath()) : start.folder;
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return DueReport::write(folder, *start.dueDays, QDate::currentDate(), out, err);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -41,6 +55,8 @@ int main(int argc, char* argv[])
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
     const CommandLine::Start start = CommandLine::read(arguments);
+    if (start.dueDays) // a report, never a window: the folder's problem is on standard error
+        return start.exitStatus ? *start.exitStatus : dueReport(argc, argv, start);
     if (start.exitStatus && (start.problem.isEmpty() || !displayReachable()))
         return *start.exitStatus;
     if (!displayReachable()) {
