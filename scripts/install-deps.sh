@@ -8,7 +8,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6printsupport6 qt6-qpa-plugins libgl-dev libcups2-dev
+  qt6-base-dev qt6-base-dev-tools libqt6printsupport6 qt6-qpa-plugins libgl-dev libcups2-dev qt6-charts-dev libqt6opengl6-dev
   fonts-liberation2 fontconfig qt6-translations-l10n file
 )
 if [ "${1:-}" = "--test" ]; then

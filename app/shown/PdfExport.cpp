@@ -48,44 +48,49 @@ QString whyNotCreated(const QString& path, int error)
 void PdfExport::run()
 {
     const QDate today = QDate::currentDate();
-    const QString suggested =
-        QDir(suggestedFolder())
-            .filePath(QStringLiteral("Журнал ЭКЛЗ %1.pdf").arg(today.toString(QStringLiteral("dd.MM.yyyy"))));
-    const QString path =
-        desktop_.saveFileBox(QStringLiteral("Сохранить в PDF"), suggested, QStringLiteral("PDF (*.pdf)"));
+    const PrintHeading heading {today.toString(QStringLiteral("dd.MM.yyyy")),
+        QTime::currentTime().toString(QStringLiteral("H:mm:ss")), shown_.note()};
+    save(desktop_, QStringLiteral("Журнал ЭКЛЗ %1.pdf").arg(heading.date),
+        [&](const QString& path, QPrinter* like, const RegisterPrinter::Progress& progress) {
+            return RegisterPrinter::toPdf(grid_, path, like, heading, progress);
+        });
+}
+
+void PdfExport::save(Desktop& desktop, const QString& fileName, const Writer& write)
+{
+    const QString path = desktop.saveFileBox(
+        QStringLiteral("Сохранить в PDF"), QDir(suggestedFolder()).filePath(fileName), QStringLiteral("PDF (*.pdf)"));
     if (path.isEmpty())
         return;
     const QString shown = QDir::toNativeSeparators(path);
     StagedFile file(path);
     if (!file.open(0644)) {
-        desktop_.messageBox(
+        desktop.messageBox(
             QStringLiteral("PDF «%1» не сохранён: %2. Файл не создан.").arg(shown, whyNotCreated(path, errno)),
             programTitle());
         return;
     }
     // The printer's page where there is a default printer, so that the file
     // is what the printer would print.
-    const std::unique_ptr<QPrinter> printer = desktop_.defaultPrinter();
+    const std::unique_ptr<QPrinter> printer = desktop.defaultPrinter();
     RegisterPrinter::Outcome outcome;
     {
-        const Desktop::BusyScope busy(desktop_);
-        outcome = RegisterPrinter::toPdf(grid_, QStringLiteral("/proc/self/fd/%1").arg(file.handle()), printer.get(),
-            {today.toString(QStringLiteral("dd.MM.yyyy")), QTime::currentTime().toString(QStringLiteral("H:mm:ss")),
-                shown_.note()},
-            [this](int page, int pages) {
-                return desktop_.printProgress(page, pages, QStringLiteral("Сохранение в PDF"));
+        const Desktop::BusyScope busy(desktop);
+        outcome = write(
+            QStringLiteral("/proc/self/fd/%1").arg(file.handle()), printer.get(), [&desktop](int page, int pages) {
+                return desktop.printProgress(page, pages, QStringLiteral("Сохранение в PDF"));
             });
-        desktop_.printEnded();
+        desktop.printEnded();
     }
     if (outcome == RegisterPrinter::Outcome::Printed && file.commit())
         return;
     const int error = errno;
     file.cancel();
-    desktop_.messageBox(outcome == RegisterPrinter::Outcome::Cancelled
-                            ? QStringLiteral("PDF «%1» не сохранён: сохранение отменено, файл не создан.").arg(shown)
-                            : QStringLiteral("PDF «%1» не сохранён: %2. Файл не создан.")
-                                  .arg(shown, outcome == RegisterPrinter::Outcome::Printed
-                                                  ? SaveMessages::systemReason(error)
-                                                  : QStringLiteral("файл не удалось записать")),
+    desktop.messageBox(outcome == RegisterPrinter::Outcome::Cancelled
+                           ? QStringLiteral("PDF «%1» не сохранён: сохранение отменено, файл не создан.").arg(shown)
+                           : QStringLiteral("PDF «%1» не сохранён: %2. Файл не создан.")
+                                 .arg(shown, outcome == RegisterPrinter::Outcome::Printed
+                                                 ? SaveMessages::systemReason(error)
+                                                 : QStringLiteral("файл не удалось записать")),
         programTitle());
 }

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "ui/RegisterPrinter.h"
+
 #include <QString>
+#include <functional>
 
 class Desktop;
 class FlexGrid;
+class QPrinter;
 class ShownEntries;
 
 // «Сохранить в PDF…»: the entries shown, laid out exactly as printed, into a
@@ -19,6 +23,13 @@ public:
     PdfExport(FlexGrid& grid, Desktop& desktop, const ShownEntries& shown);
 
     void run();
+
+    // Any PDF the program writes, offered as fileName in the same folder,
+    // staged and replaced the same way: write lays it out at path, on the
+    // page of the printer like when there is one.
+    using Writer = std::function<RegisterPrinter::Outcome(
+        const QString& path, QPrinter* like, const RegisterPrinter::Progress& progress)>;
+    static void save(Desktop& desktop, const QString& fileName, const Writer& write);
 
 private:
     FlexGrid& grid_;

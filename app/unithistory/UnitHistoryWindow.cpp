@@ -15,27 +15,6 @@ namespace {
 
 constexpr size_t hitsShown = HistorySearch::hitsKept;
 
-QString reasonFor(RegisterReader::Status status)
-{
-    switch (status) {
-    case RegisterReader::Status::Unreadable:
-        return QStringLiteral("нет прав на чтение файла");
-    case RegisterReader::Status::NotRegularFile:
-        return QStringLiteral("это не обычный файл, а канал, сокет или устройство");
-    case RegisterReader::Status::LineTooLong:
-        return QStringLiteral("в нём строка длиннее 32 766 знаков; строки до неё просмотрены");
-    case RegisterReader::Status::ReadFailed:
-        return QStringLiteral("ошибка чтения; строки до неё просмотрены");
-    case RegisterReader::Status::CannotOpen:
-        return QStringLiteral("файл не открывается");
-    case RegisterReader::Status::Ok:
-    case RegisterReader::Status::TooManyRows:
-    case RegisterReader::Status::Stopped:
-        break;
-    }
-    return {};
-}
-
 } // namespace
 
 struct UnitHistoryWindow::Run {
@@ -187,7 +166,7 @@ void UnitHistoryWindow::finished(const std::shared_ptr<Run>& run)
             if (rows.size() < hitsShown)
                 rows.push_back({int(i), hit});
         stopped = stopped || found.status == RegisterReader::Status::Stopped;
-        const QString reason = reasonFor(found.status);
+        const QString reason = RegisterReader::whyUnread(found.status);
         if (!reason.isEmpty())
             unread << QStringLiteral("«%1»: %2").arg(run->sources[i].name, reason);
     }

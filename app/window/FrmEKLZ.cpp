@@ -65,6 +65,7 @@ FrmEKLZ::FrmEKLZ(Desktop& desktop, QString programFolder, QString logFolder, QWi
     , shown_(*this, MSFGAZ, desktop, cellBox_, document_)
     , pdf_(MSFGAZ, desktop, shown_)
     , unitHistory_(*this, MSFGAZ, desktop, document_, shown_)
+    , blockingDates_(*this, MSFGAZ, desktop, document_, shown_)
     , recovery_(register_, MSFGAZ, document_, undo_, cellBox_, desktop, std::move(logFolder))
 {
     setWindowIcon(appIcon());
@@ -80,15 +81,9 @@ FrmEKLZ::FrmEKLZ(Desktop& desktop, QString programFolder, QString logFolder, QWi
     clipboard_.watchCellBox(*controls_.txtDataEntry);
     shown_.addTo(menu_.menu());
     menu_.menu().addAction(QStringLiteral("Сохранить в PDF…"), this, [this] { pdf_.run(); });
-    auto* history = new QAction(QStringLiteral("История ЭКЛЗ…"), this);
-    history->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
-    history->setShortcutContext(Qt::WindowShortcut);
-    addAction(history); // Ctrl+H anywhere in the window
-    menu_.menu().addAction(history);
-    connect(history, &QAction::triggered, this, [this] {
-        cellBox_.settle(); // what is typed is part of what is searched
-        unitHistory_.run();
-    });
+    // Ctrl+H and Ctrl+B anywhere in the window; what is typed is part of what they read.
+    addListAction(QStringLiteral("История ЭКЛЗ…"), Qt::Key_H, [this] { unitHistory_.run(); });
+    addListAction(QStringLiteral("Сроки блокировки…"), Qt::Key_B, [this] { blockingDates_.run(); });
     connect(&undo_, &UndoSteps::stepTaken, &shown_, &ShownEntries::reapply);
     clipboard_.watchInputLine(*controls_.TxtVvod);
     register_.setDateReader(&BlockingDate::dayNumber);
@@ -103,6 +98,19 @@ FrmEKLZ::FrmEKLZ(Desktop& desktop, QString programFolder, QString logFolder, QWi
 FrmEKLZ::~FrmEKLZ()
 {
     delete dialog_;
+}
+
+void FrmEKLZ::addListAction(const QString& text, Qt::Key key, const std::function<void()>& open)
+{
+    auto* action = new QAction(text, this);
+    action->setShortcut(QKeySequence(Qt::CTRL | key));
+    action->setShortcutContext(Qt::WindowShortcut);
+    addAction(action);
+    menu_.menu().addAction(action);
+    connect(action, &QAction::triggered, this, [this, open] {
+        cellBox_.settle();
+        open();
+    });
 }
 
 void FrmEKLZ::listenToDocument()

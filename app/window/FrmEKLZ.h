@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/document/RegisterDocument.h"
+#include "app/due/BlockingDates.h"
 #include "app/editing/CellClipboard.h"
 #include "app/editing/UndoSteps.h"
 #include "app/session/WorkRecovery.h"
@@ -19,6 +20,7 @@
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 class Desktop;
@@ -34,7 +36,8 @@ class QUndoStack;
 // register (RegisterDocument), undo and redo (UndoSteps), the clipboard
 // (CellClipboard), the marks (EntryMarks), the grid's menu (ContextMenu),
 // what the grid shows (ShownEntries), the PDF (PdfExport), a unit's history
-// (UnitHistory) and the work log (WorkRecovery).
+// (UnitHistory), the blocking dates across the years (BlockingDates) and
+// the work log (WorkRecovery).
 class FrmEKLZ : public QWidget {
     Q_OBJECT
 public:
@@ -50,6 +53,7 @@ public:
     bool isGridEdited() const { return gridEdited; }
     QUndoStack& undoStack() { return undo_.stack(); }
     UnitHistory& unitHistory() { return unitHistory_; }
+    BlockingDates& blockingDates() { return blockingDates_; }
     EntryMarks& marks() { return marks_; }
     // "Выход" and the close box ask first: the grid was clicked, or it holds
     // changes not yet saved.
@@ -63,6 +67,7 @@ public:
     {
         marks_.setToday(today);
         shown_.setToday(today);
+        blockingDates_.setToday(today);
     }
     // The session ends: with interaction allowed, unsaved work gets the exit
     // question; otherwise it is written to the log. Answers false when
@@ -97,6 +102,8 @@ private:
     void passOfLoad();
     // Loads and saves tell the window what it must do around them.
     void listenToDocument();
+    // A command of the grid's menu opening a list of entries, on Ctrl+key.
+    void addListAction(const QString& text, Qt::Key key, const std::function<void()>& open);
 
     // Handlers.
     void CmdZagruz_Click();
@@ -135,6 +142,7 @@ private:
     ShownEntries shown_;
     PdfExport pdf_;
     UnitHistory unitHistory_;
+    BlockingDates blockingDates_;
     WorkRecovery recovery_;
 
     bool gridEdited = false;

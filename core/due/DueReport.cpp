@@ -10,31 +10,6 @@
 
 namespace DueReport {
 
-namespace {
-
-QString reasonFor(RegisterReader::Status status)
-{
-    switch (status) {
-    case RegisterReader::Status::Unreadable:
-        return QStringLiteral("нет прав на чтение файла");
-    case RegisterReader::Status::NotRegularFile:
-        return QStringLiteral("это не обычный файл, а канал, сокет или устройство");
-    case RegisterReader::Status::LineTooLong:
-        return QStringLiteral("в нём строка длиннее 32 766 знаков; строки до неё прочитаны");
-    case RegisterReader::Status::ReadFailed:
-        return QStringLiteral("ошибка чтения; строки до неё прочитаны");
-    case RegisterReader::Status::CannotOpen:
-        return QStringLiteral("файл не открывается");
-    case RegisterReader::Status::Ok:
-    case RegisterReader::Status::TooManyRows:
-    case RegisterReader::Status::Stopped:
-        break;
-    }
-    return {};
-}
-
-} // namespace
-
 QStringList captions()
 {
     QStringList names;
@@ -86,7 +61,7 @@ int write(const QString& folder, int days, QDate today, QTextStream& out, QTextS
     }
     int status = 0;
     for (size_t i = 0; i < sources.size(); ++i) {
-        const QString reason = reasonFor(result.sources[i].status);
+        const QString reason = RegisterReader::whyUnread(result.sources[i].status);
         if (!reason.isEmpty()) {
             err << QStringLiteral("palomet: «%1» не прочитан: %2.\n").arg(sources[i].path, reason);
             status = 1;

@@ -39,6 +39,27 @@ Status openRegular(const QString& path, QFile& file)
 
 } // namespace
 
+QString whyUnread(Status status)
+{
+    switch (status) {
+    case Status::Unreadable:
+        return QStringLiteral("нет прав на чтение файла");
+    case Status::NotRegularFile:
+        return QStringLiteral("это не обычный файл, а канал, сокет или устройство");
+    case Status::LineTooLong:
+        return QStringLiteral("в нём строка длиннее 32 766 знаков; строки до неё прочитаны");
+    case Status::ReadFailed:
+        return QStringLiteral("ошибка чтения; строки до неё прочитаны");
+    case Status::CannotOpen:
+        return QStringLiteral("файл не открывается");
+    case Status::Ok:
+    case Status::TooManyRows:
+    case Status::Stopped:
+        break;
+    }
+    return {};
+}
+
 Status readLines(const QString& path, const std::function<void(QByteArrayView)>& onLine, ContentHash* hash,
     const std::atomic<bool>* stop)
 {

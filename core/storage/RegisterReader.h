@@ -20,6 +20,10 @@ namespace RegisterReader {
 // were handed on.
 enum class Status { Ok, CannotOpen, Unreadable, NotRegularFile, ReadFailed, LineTooLong, TooManyRows, Stopped };
 
+// Why a file listed as read was not read whole, as a list of files says it
+// («нет прав на чтение файла»); empty for Ok, TooManyRows and Stopped.
+QString whyUnread(Status status);
+
 // Hands every line's bytes to onLine, undecoded; adds every byte read to
 // hash when one is given. When stop is given and becomes true, the reading
 // ends at the next block: a search cancelled on a slow share does not read
