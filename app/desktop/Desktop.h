@@ -17,6 +17,9 @@ public:
     // is the text offered.
     virtual QString inputBox(const QString& prompt, const QString& title, const QString& initial = QString()) = 0;
     virtual void messageBox(const QString& text, const QString& title) = 0;
+    // A question with a name to keep or change, and the buttons "Да" and
+    // "Нет": the name on "Да", an empty text on "Нет", Escape or the close box.
+    virtual QString nameQuestion(const QString& text, const QString& title, const QString& initial) = 0;
     // Qt's own file dialog for a file to write, offering suggested (a path),
     // asking before it names a file that exists; the path chosen, or an
     // empty text when cancelled.

@@ -46,6 +46,18 @@ QString QtDesktop::inputBox(const QString& prompt, const QString& title, const Q
     return accepted ? text : QString();
 }
 
+QString QtDesktop::nameQuestion(const QString& text, const QString& title, const QString& initial)
+{
+    const DialogShown shown(*this);
+    QInputDialog dialog(mainWindow_);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(text);
+    dialog.setTextValue(initial);
+    dialog.setOkButtonText(QStringLiteral("Да"));
+    dialog.setCancelButtonText(QStringLiteral("Нет"));
+    return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
+}
+
 void QtDesktop::messageBox(const QString& text, const QString& title)
 {
     const DialogShown shown(*this);

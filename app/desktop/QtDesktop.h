@@ -15,6 +15,7 @@ public:
     void setMainWindow(QWidget* window) { mainWindow_ = window; }
 
     QString inputBox(const QString& prompt, const QString& title, const QString& initial = QString()) override;
+    QString nameQuestion(const QString& text, const QString& title, const QString& initial) override;
     void messageBox(const QString& text, const QString& title) override;
     QString saveFileBox(const QString& title, const QString& suggested, const QString& filter) override;
     bool askYesNo(const QString& text, const QString& title) override;

@@ -50,7 +50,13 @@ bool ArchiveFolder::holds(const QString& path) const
 
 bool ArchiveFolder::askName(const QString& prompt, QString& name)
 {
-    name = desktop_.inputBox(prompt, prompt).toUpper();
+    name = desktop_.inputBox(prompt, prompt);
+    return acceptName(name);
+}
+
+bool ArchiveFolder::acceptName(QString& name)
+{
+    name = name.toUpper();
     if (name.isEmpty())
         return false;
     if (!ArchiveName::staysInside(name)) {

@@ -23,6 +23,9 @@ public:
     // Asks for a name, upper-cased; false when none was given or it would
     // leave the folder (the user has been told).
     bool askName(const QString& prompt, QString& name);
+    // The same for a name given: upper-cased; false when empty or it would
+    // leave the folder (the user has been told).
+    bool acceptName(QString& name);
     // The file a typed name stands for, or the kept version of that name in
     // backupFolders when the folder holds none; empty when none can be
     // chosen (the user has been told why).

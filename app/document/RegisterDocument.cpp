@@ -181,7 +181,7 @@ bool RegisterDocument::mayLeaveTextUnsaved()
 }
 
 std::optional<SaveOutcome> RegisterDocument::saveTo(const QString& path, const QString& keptName,
-    const std::function<bool()>& mayWrite, std::optional<FileReplacement::Guards::Seen> seen)
+    const std::function<bool()>& mayWrite, std::optional<FileReplacement::Guards::Seen> seen, const GridModel* contents)
 {
     // The pending edit is part of what is saved, wherever the current cell
     // stands: put in here, once, before anything is read.
@@ -198,7 +198,7 @@ std::optional<SaveOutcome> RegisterDocument::saveTo(const QString& path, const Q
     // as it is now; a "Да" then replaces whatever stands there.
     for (int attempt = 0; attempt < 3; ++attempt) {
         const Desktop::BusyScope busy(desktop_);
-        outcome = RegisterWriter::save(grid_.model(), path, guards);
+        outcome = RegisterWriter::save(contents ? *contents : grid_.model(), path, guards);
         if (outcome.kind != RegisterWriter::Outcome::Kind::ChangedMeanwhile)
             break;
         changedMeanwhile_ = true;
@@ -234,13 +234,14 @@ void RegisterDocument::placeAfterSave(const SaveOutcome& outcome)
     }
 }
 
-bool RegisterDocument::saveRegister()
+bool RegisterDocument::saveRegister(const GridModel* contents)
 {
     std::optional<FileReplacement::Guards::Seen> seen;
     if (holds_ == GridHolds::Register && registerStamp_ && registerContents_)
         seen = FileReplacement::Guards::Seen {*registerContents_, registerStamp_->modifiedNs};
     const std::optional<SaveOutcome> saved = saveTo(
-        registerPath(), RegisterLayout::registerKeptName.toString(), [this] { return mayReplaceRegister(); }, seen);
+        registerPath(), RegisterLayout::registerKeptName.toString(), [this] { return mayReplaceRegister(); }, seen,
+        contents);
     if (!saved)
         return false;
     holds_ = GridHolds::Register;
@@ -303,8 +304,11 @@ bool RegisterDocument::loadArchive(const QString& path)
 bool RegisterDocument::saveAsArchive()
 {
     QString name;
-    if (!archives_.askName(QStringLiteral("Введите имя файла"), name))
-        return false;
+    return archives_.askName(QStringLiteral("Введите имя файла"), name) && saveAsArchive(name);
+}
+
+bool RegisterDocument::saveAsArchive(const QString& name)
+{
     if (!archives_.holdsAnyFile())
         QDir(programFolder_).mkdir(archiveFolderName); // a failure shows when the file is written
     const QString path = ArchiveName::pathIn(archives_.path(), name);

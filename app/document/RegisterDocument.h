@@ -69,8 +69,13 @@ public:
     // when it holds the register (or nothing loaded).
     QString archiveHeld() const { return holds_ == GridHolds::Archive ? archiveName_ : QString(); }
     // Both saves tell the user what went wrong and answer whether they saved.
-    bool saveRegister();
+    // The register takes the grid, or contents when given.
+    bool saveRegister(const GridModel* contents = nullptr);
     bool saveAsArchive();
+    // Into Archive under name (upper-cased, staying inside it), asking
+    // first when that archive exists.
+    bool saveAsArchive(const QString& name);
+    ArchiveFolder& archives() { return archives_; }
 
 signals:
     // What is typed but not yet in the grid belongs to what the document is
@@ -95,7 +100,8 @@ private:
     // saw of the file, when known. Answers how the save ended, or nothing
     // when it did not (the user has been told why).
     std::optional<SaveOutcome> saveTo(const QString& path, const QString& keptName,
-        const std::function<bool()>& mayWrite, std::optional<FileReplacement::Guards::Seen> seen = std::nullopt);
+        const std::function<bool()>& mayWrite, std::optional<FileReplacement::Guards::Seen> seen = std::nullopt,
+        const GridModel* contents = nullptr);
     // Asks before a load replaces unsaved changes; what is to be loaded
     // completes the question.
     bool mayDropChanges(const QString& whatLoads);

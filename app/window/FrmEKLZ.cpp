@@ -66,6 +66,7 @@ FrmEKLZ::FrmEKLZ(Desktop& desktop, QString programFolder, QString logFolder, QWi
     , pdf_(MSFGAZ, desktop, shown_)
     , unitHistory_(*this, MSFGAZ, desktop, document_, shown_)
     , blockingDates_(*this, MSFGAZ, desktop, document_, shown_)
+    , newYear_(MSFGAZ, desktop, document_)
     , recovery_(register_, MSFGAZ, document_, undo_, cellBox_, desktop, std::move(logFolder))
 {
     setWindowIcon(appIcon());
@@ -84,6 +85,10 @@ FrmEKLZ::FrmEKLZ(Desktop& desktop, QString programFolder, QString logFolder, QWi
     // Ctrl+H and Ctrl+B anywhere in the window; what is typed is part of what they read.
     addListAction(QStringLiteral("История ЭКЛЗ…"), Qt::Key_H, [this] { unitHistory_.run(); });
     addListAction(QStringLiteral("Сроки блокировки…"), Qt::Key_B, [this] { blockingDates_.run(); });
+    menu_.menu().addAction(QStringLiteral("Начать новый год…"), this, [this] {
+        cellBox_.settle(); // what is typed belongs to the year saved
+        newYear_.run();
+    });
     connect(&undo_, &UndoSteps::stepTaken, &shown_, &ShownEntries::reapply);
     clipboard_.watchInputLine(*controls_.TxtVvod);
     register_.setDateReader(&BlockingDate::dayNumber);

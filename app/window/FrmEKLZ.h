@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/document/NewYear.h"
 #include "app/document/RegisterDocument.h"
 #include "app/due/BlockingDates.h"
 #include "app/editing/CellClipboard.h"
@@ -68,6 +69,7 @@ public:
         marks_.setToday(today);
         shown_.setToday(today);
         blockingDates_.setToday(today);
+        newYear_.setToday(today);
     }
     // The session ends: with interaction allowed, unsaved work gets the exit
     // question; otherwise it is written to the log. Answers false when
@@ -143,6 +145,7 @@ private:
     PdfExport pdf_;
     UnitHistory unitHistory_;
     BlockingDates blockingDates_;
+    NewYear newYear_;
     WorkRecovery recovery_;
 
     bool gridEdited = false;

@@ -34,6 +34,10 @@ public:
 
     QStringList offered; // every input box's initial text, in order
     QString inputBox(const QString& prompt, const QString& title, const QString& initial = QString()) override;
+    QString nameQuestion(const QString& text, const QString& title, const QString& initial) override
+    {
+        return inputBox(text, title, initial);
+    }
     void messageBox(const QString& text, const QString& title) override;
     QStringList savedFiles; // what the file dialogs answer, from the front; cancelled once used up
     QStringList suggestedFiles; // every file dialog's suggestion, in order
