@@ -3,6 +3,7 @@
 #include "BenchWindow.h"
 #include "Floors.h"
 
+#include "app/due/DueWindow.h"
 #include "app/unithistory/UnitHistoryWindow.h"
 #include "rules/BlockingDate.h"
 #include "worklog/OrphanedWorkLog.h"
@@ -108,6 +109,17 @@ double timeHistory(BenchWindow& w)
     if (w.window().unitHistory().results()->table().rowCount() != 21)
         qFatal("the history did not find the entry in every file");
     return ms;
+}
+
+// «Сроки блокировки…» over the register and twenty archives that are copies
+// of it: from the key to the list in its window.
+double timeDue(BenchWindow& w)
+{
+    QElapsedTimer timer;
+    timer.start();
+    w.window().blockingDates().run();
+    waitFor(w.window().blockingDates().list(), &DueWindow::listed);
+    return elapsedMs(timer);
 }
 
 // The duplicate serial numbers counted over the loaded register, as a load
@@ -295,6 +307,7 @@ QList<BenchRow> benchRows()
     rows.append({QStringLiteral("print"), 32766});
     rows.append({QStringLiteral("pdf"), 32766});
     rows.append({QStringLiteral("history"), 32766});
+    rows.append({QStringLiteral("due"), 32766});
     for (const char* operation :
         {"filter blocked", "filter containing", "scroll filtered", "duplicates", "edit serial", "scroll marked"})
         rows.append({QString::fromLatin1(operation), 1000000});
@@ -341,12 +354,13 @@ QString measure(const QString& operation, const QString& registerFile, int entri
     const std::vector<std::pair<QString, std::function<double(BenchWindow&)>>> timed = {
         {QStringLiteral("recovery"), timeRecovery},
         {QStringLiteral("history"), timeHistory},
+        {QStringLiteral("due"), timeDue},
         {QStringLiteral("duplicates"), timeDuplicateCount},
     };
     for (const auto& [name, time] : timed) {
         if (name != operation)
             continue;
-        if (operation == QLatin1String("history"))
+        if (operation == QLatin1String("history") || operation == QLatin1String("due"))
             archiveCopies(registerFile, window.folder(), 20);
         std::vector<double> times;
         double worstWait = 0;

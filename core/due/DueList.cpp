@@ -20,10 +20,19 @@ bool later(const DueRecords::Record& a, const DueRecords::Record& b)
     return a.activationDay != b.activationDay ? a.activationDay > b.activationDay : a.row > b.row;
 }
 
+size_t recordsIn(const std::vector<DueRecords>& files)
+{
+    size_t count = 0;
+    for (const DueRecords& file : files)
+        count += file.records().size();
+    return count;
+}
+
 // The latest activation day of every cash register named.
 std::unordered_map<std::u16string_view, int> latestByCash(const std::vector<DueRecords>& files)
 {
     std::unordered_map<std::u16string_view, int> latest;
+    latest.reserve(recordsIn(files));
     for (const DueRecords& file : files)
         for (const DueRecords::Record& record : file.records()) {
             if (record.cashSize == 0 || record.activationDay == DueRecords::noDate)
@@ -40,6 +49,7 @@ std::unordered_map<std::u16string_view, int> latestByCash(const std::vector<DueR
 std::vector<At> unitsOf(const std::vector<DueRecords>& files)
 {
     std::unordered_map<std::u16string_view, At> byUnit;
+    byUnit.reserve(recordsIn(files));
     std::vector<At> units;
     for (size_t f = 0; f < files.size(); ++f) {
         const std::vector<DueRecords::Record>& records = files[f].records();
