@@ -22,8 +22,10 @@ void DueChart::setMonths(const std::vector<QDate>& months, const std::vector<int
 {
     QChart* c = chart();
     c->removeAllSeries();
-    for (QAbstractAxis* axis : c->axes())
-        c->removeAxis(axis);
+    for (QAbstractAxis* axis : c->axes()) {
+        c->removeAxis(axis); // handed back to us
+        delete axis;
+    }
     auto* others = new QBarSet(QStringLiteral("Блокируются в месяце"));
     auto* thisMonth = new QBarSet(QStringLiteral("Текущий месяц"));
     QStringList names;
