@@ -2,6 +2,8 @@
 
 #include <QString>
 #include <memory>
+#include <optional>
+#include <vector>
 
 class QPrinter;
 
@@ -48,6 +50,21 @@ public:
     // progress closes then unless it cancels. printEnded closes it.
     virtual bool printProgress(int page, int pages, const QString& what) = 0;
     virtual void printEnded() = 0;
+
+    // What a save joining another desk's work asks about: an entry (its
+    // serial number and row), a column's caption, and the text there and
+    // here.
+    struct Conflict {
+        QString entry;
+        QString column;
+        QString there;
+        QString here;
+    };
+    // The window «Изменения на двух рабочих местах», intro above the list:
+    // for each conflict, true to keep theirs («Оставить их»), false for
+    // «Оставить мои»; nothing on «Отмена», Escape or the close box.
+    virtual std::optional<std::vector<bool>> chooseVersions(
+        const QString& intro, const std::vector<Conflict>& conflicts) = 0;
 
     // The busy pointer for the life of a scope, returned however it ends.
     class BusyScope {

@@ -1,4 +1,5 @@
 #include "app/desktop/QtDesktop.h"
+#include "app/desktop/ConflictWindow.h"
 #include "app/desktop/ProgramTitle.h"
 
 #include <QApplication>
@@ -63,6 +64,15 @@ void QtDesktop::messageBox(const QString& text, const QString& title)
     const DialogShown shown(*this);
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, mainWindow_);
     box.exec();
+}
+
+std::optional<std::vector<bool>> QtDesktop::chooseVersions(const QString& intro, const std::vector<Conflict>& conflicts)
+{
+    const DialogShown shown(*this);
+    ConflictWindow window(intro, conflicts, mainWindow_);
+    if (window.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return window.choices();
 }
 
 QString QtDesktop::saveFileBox(const QString& title, const QString& suggested, const QString& filter)

@@ -27,6 +27,8 @@ public:
     std::unique_ptr<QPrinter> defaultPrinter() override;
     bool printProgress(int page, int pages, const QString& what) override;
     void printEnded() override;
+    std::optional<std::vector<bool>> chooseVersions(
+        const QString& intro, const std::vector<Conflict>& conflicts) override;
 
 private:
     // A box shows the default pointer, even inside a busy operation.

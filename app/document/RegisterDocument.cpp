@@ -5,6 +5,7 @@
 #include "app/desktop/ProgramTitle.h"
 #include "app/document/ProgramFolder.h"
 #include "app/document/SaveMessages.h"
+#include "editing/EntriesCommand.h"
 #include "grid/FlexGrid.h"
 #include "register/RegisterLayout.h"
 #include "storage/ArchiveName.h"
@@ -15,6 +16,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 namespace {
 
@@ -107,10 +109,15 @@ void RegisterDocument::loadRegister()
         holds_ = whole ? GridHolds::Register : GridHolds::PartOfRegister;
         registerStamp_ = stamp;
         registerContents_.reset();
+        base_.reset();
         if (whole && stamp)
             registerContents_ = contents;
         if (whole)
             emit registerRead();
+        // What the grid counts as saved, the blocking dates the load
+        // derived included: the base of a merge with another desk's save.
+        if (registerContents_)
+            keepBase(grid_.model());
         markSaved();
         emit loaded();
     }
@@ -186,7 +193,7 @@ std::optional<SaveOutcome> RegisterDocument::saveTo(const QString& path, const Q
     // The pending edit is part of what is saved, wherever the current cell
     // stands: put in here, once, before anything is read.
     emit editsWanted();
-    if (!mayLeaveTextUnsaved())
+    if (!textAgreed_ && !mayLeaveTextUnsaved())
         return std::nullopt;
     FileReplacement::Guards guards {backupFolder(), keptName, mayWrite,
         [&](int error) {
@@ -234,21 +241,104 @@ void RegisterDocument::placeAfterSave(const SaveOutcome& outcome)
     }
 }
 
+bool RegisterDocument::registerChanged() const
+{
+    return changedMeanwhile_ || FileStamp::of(registerPath()) != registerStamp_;
+}
+
+void RegisterDocument::keepBase(const GridModel& model)
+{
+    base_ = model.snapshot().rows;
+}
+
+bool RegisterDocument::joinRegister(RegisterMerge::Counts& counts, QString& otherDesk, bool& notMerged)
+{
+    // What is typed belongs to this desk's side of the merge.
+    emit editsWanted();
+    if (registerStamp_ && registerContents_ && otherDesk.isEmpty())
+        otherDesk = FileReplacement::replacedBy(registerPath(), {*registerContents_, registerStamp_->modifiedNs});
+    RegisterMerger::Joined joined;
+    switch (RegisterMerger::join(grid_, *base_, registerPath(), otherDesk, desktop_, joined)) {
+    case RegisterMerger::Outcome::Cancelled:
+        return false;
+    case RegisterMerger::Outcome::NotARegister:
+        notMerged = true;
+        return true;
+    case RegisterMerger::Outcome::Joined:
+        break;
+    }
+    if (joined.step) {
+        GridCommand* step = joined.step.release();
+        emit merged(step);
+        if (!step->isDone()) { // nobody took it: done here, without undo
+            step->redo();
+            delete step;
+        }
+    }
+    counts.added += joined.counts.added;
+    counts.changed += joined.counts.changed;
+    counts.deleted += joined.counts.deleted;
+    // The grid now holds what the file holds: the next merge starts there.
+    base_ = std::move(joined.base);
+    registerStamp_ = joined.stamp;
+    registerContents_ = joined.contents;
+    changedMeanwhile_ = false;
+    return true;
+}
+
 bool RegisterDocument::saveRegister(const GridModel* contents)
 {
-    std::optional<FileReplacement::Guards::Seen> seen;
-    if (holds_ == GridHolds::Register && registerStamp_ && registerContents_)
-        seen = FileReplacement::Guards::Seen {*registerContents_, registerStamp_->modifiedNs};
-    const std::optional<SaveOutcome> saved = saveTo(
-        registerPath(), RegisterLayout::registerKeptName.toString(), [this] { return mayReplaceRegister(); }, seen,
-        contents);
-    if (!saved)
-        return false;
-    holds_ = GridHolds::Register;
-    // Read under the save's lock: a write by anyone after it shows at the next save.
-    registerStamp_ = saved->stampAfter;
-    registerContents_ = saved->contentHash;
-    return true;
+    // Another desk's save since this one's view: joined with the grid, then
+    // written; a third desk saving meanwhile is joined in turn, a few times.
+    constexpr int joinsAtMost = 4;
+    RegisterMerge::Counts counts;
+    QString otherDesk;
+    bool joinedAny = false;
+    bool foundChanged = false; // by the last write, under its lock
+    // Text the file cannot carry is asked about once, not at every join.
+    const auto asked = qScopeGuard([this] { textAgreed_ = false; });
+    for (int joins = 0;; ++joins) {
+        bool notMerged = false;
+        const bool mayJoin = !contents && holds_ == GridHolds::Register && base_ && joins < joinsAtMost;
+        if (mayJoin && (foundChanged || registerChanged())) {
+            if (!joinRegister(counts, otherDesk, notMerged))
+                return false;
+            joinedAny = joinedAny || !notMerged;
+        }
+        std::optional<FileReplacement::Guards::Seen> seen;
+        if (holds_ == GridHolds::Register && registerStamp_ && registerContents_)
+            seen = FileReplacement::Guards::Seen {*registerContents_, registerStamp_->modifiedNs};
+        bool joinAgain = false;
+        const auto mayWrite = [&] {
+            textAgreed_ = true;
+            if (mayJoin && !notMerged && registerChanged()) {
+                joinAgain = true;
+                return false;
+            }
+            return mayReplaceRegister();
+        };
+        const std::optional<SaveOutcome> saved =
+            saveTo(registerPath(), RegisterLayout::registerKeptName.toString(), mayWrite, seen, contents);
+        if (!saved) {
+            if (!joinAgain)
+                return false;
+            foundChanged = true;
+            continue;
+        }
+        holds_ = GridHolds::Register;
+        // Read under the save's lock: a write by anyone after it shows at the next save.
+        registerStamp_ = saved->stampAfter;
+        registerContents_ = saved->contentHash;
+        keepBase(contents ? *contents : grid_.model());
+        if (joinedAny)
+            desktop_.messageBox(
+                QStringLiteral("Журнал сохранён вместе с изменениями, сделанными на %1: %2.")
+                    .arg(otherDesk.isEmpty() ? QStringLiteral("другом рабочем месте")
+                                             : QStringLiteral("другом рабочем месте (%1)").arg(otherDesk),
+                        RegisterMerger::countsText(counts)),
+                programTitle());
+        return true;
+    }
 }
 
 void RegisterDocument::loadArchiveByName()
@@ -292,6 +382,7 @@ bool RegisterDocument::loadArchive(const QString& path)
         }
         holds_ = found ? GridHolds::Archive : GridHolds::Nothing;
         archiveName_ = QFileInfo(path).fileName();
+        base_.reset();
         markSaved();
         emit loaded();
     }
@@ -340,6 +431,7 @@ void RegisterDocument::recovered(const WorkLogFormat::Origin& origin)
     holds_ = origin.holds;
     archiveName_ = origin.name;
     registerStamp_.reset();
+    base_.reset(); // the register as read then is gone with the program
     if (origin.stamped) {
         registerStamp_ =
             FileStamp {quint64(origin.device), quint64(origin.inode), origin.size, origin.modifiedNs, origin.changedNs};

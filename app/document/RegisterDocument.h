@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/document/ArchiveFolder.h"
+#include "app/document/RegisterMerger.h"
 
 #include "storage/FileReplacement.h"
 #include "storage/FileStamp.h"
@@ -16,6 +17,7 @@
 
 class CellBox;
 class Desktop;
+class GridCommand;
 class FlexGrid;
 class GridModel;
 
@@ -27,8 +29,11 @@ class GridModel;
 //
 // It also remembers what the grid holds, so that a save never replaces a
 // thisyear.csv the user has not seen: the one read whole by the last load or
-// written by the last save, as stamped on disk at that moment; or something
-// else (nothing opened yet, an archive, a load that stopped part-way).
+// written by the last save, as stamped on disk at that moment, with its
+// entries (shared with the grid, not copied); or something else (nothing
+// opened yet, an archive, a load that stopped part-way). When another desk
+// has saved the register since, a save joins that desk's work with the
+// grid's (RegisterMerger) and writes both.
 class RegisterDocument : public QObject {
     Q_OBJECT
 public:
@@ -90,11 +95,21 @@ signals:
     void loaded();
     // The grid is now what a file holds.
     void saved();
+    // A save joined another desk's work with the grid: the receiver pushes
+    // the step onto the undo stack, which does it, and keeps it.
+    void merged(GridCommand* step);
 
 private:
     QString registerPath() const;
 
     bool mayReplaceRegister();
+    // The register is no longer what was last read or written here.
+    bool registerChanged() const;
+    // Joins the register on disk with the grid; false when the save is to
+    // stop, and notMerged set when it is to ask instead, as about any file
+    // changed elsewhere.
+    bool joinRegister(RegisterMerge::Counts& counts, QString& otherDesk, bool& notMerged);
+    void keepBase(const GridModel& model);
     bool mayLeaveTextUnsaved();
     // keptName names the replaced file's kept versions; seen is what the user
     // saw of the file, when known. Answers how the save ended, or nothing
@@ -121,7 +136,11 @@ private:
     QString archiveName_; // with GridHolds::Archive
     std::optional<FileStamp> registerStamp_; // with GridHolds::Register; nullopt: no file then
     std::optional<quint64> registerContents_; // their checksum, when read or written whole
+    // The entries of that register, when read or written whole: the base of a merge.
+    std::optional<RowStore::Snapshot> base_;
     // A save found the register replaced since it was seen here, whatever
     // the file's attributes said: the question that follows asks about it.
     bool changedMeanwhile_ = false;
+    // Within one save: the user agreed to leave text past the saved columns.
+    bool textAgreed_ = false;
 };

@@ -131,6 +131,12 @@ void FrmEKLZ::listenToDocument()
         workLog().setRecording(true);
     });
     connect(&document_, &RegisterDocument::saved, this, [this] { workLog().end(); });
+    // The other desk's work joined with the grid is on disk in the log
+    // before the save writes it: a crash in between recovers both.
+    connect(&document_, &RegisterDocument::merged, this, [this](GridCommand* step) {
+        undo_.push(step);
+        workLog().flush();
+    });
 }
 
 bool FrmEKLZ::mayLoseWork() const

@@ -40,6 +40,8 @@ public:
     // history grows too large.
     void forget();
     bool forgotten() const { return forgotten_; }
+    // Whether the step has been done once (its first redo).
+    bool isDone() const { return done_; }
     // A step that undo and redo take together with the one below it.
     virtual bool passesThrough() const { return false; }
 

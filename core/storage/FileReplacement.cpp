@@ -245,7 +245,14 @@ void removeLeftovers(const Target& target)
             QFile::remove(folder.filePath(file));
 }
 
-// Hidden, beside the file.
+// Hidden, beside the file, named after the version it stands for.
+QString markerPath(const QString& path, const Guards::Seen& seen)
+{
+    const QFileInfo file(path);
+    return file.path() + QStringLiteral("/.") + file.fileName() + QStringLiteral(".replaced-") +
+           QStringLiteral("%1-%2").arg(seen.contents, 16, 16, QLatin1Char('0')).arg(seen.modifiedNs);
+}
+
 QString markerPrefix(const Target& target)
 {
     return target.folder + QStringLiteral("/.") + QFileInfo(target.path).fileName() + QStringLiteral(".replaced-");
@@ -266,9 +273,7 @@ bool claimSeenContents(const Target& target, const Guards& guards, QString& mark
     marker.clear();
     if (!guards.seen || !target.exists)
         return true;
-    const QString path =
-        markerPrefix(target) +
-        QStringLiteral("%1-%2").arg(guards.seen->contents, 16, 16, QLatin1Char('0')).arg(guards.seen->modifiedNs);
+    const QString path = markerPath(target.path, *guards.seen);
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (PosixIo::writeClosed(path, claimed, O_CREAT | O_EXCL)) {
             marker = path;
@@ -277,7 +282,7 @@ bool claimSeenContents(const Target& target, const Guards& guards, QString& mark
         if (errno != EEXIST)
             return true; // no marker can be made here: the stamp alone decides
         QFile file(path);
-        const bool replacedAlready = file.open(QIODevice::ReadOnly) && file.read(64) == replaced;
+        const bool replacedAlready = file.open(QIODevice::ReadOnly) && file.read(64).startsWith(replaced);
         file.close();
         if (replacedAlready)
             return false;
@@ -322,8 +327,9 @@ SaveOutcome writeLocked(
             QFile::remove(marker); // the contents seen are still there
         return outcome;
     }
+    // "replaced", then who did it, for the desk that finds it.
     if (!marker.isEmpty())
-        PosixIo::writeClosed(marker, replaced, O_TRUNC);
+        PosixIo::writeClosed(marker, replaced.toByteArray() + RegisterLock::thisDesk().toUtf8() + '\n', O_TRUNC);
     outcome.stampAfter = FileStamp::of(target.path);
     outcome.contentHash = written.result();
     if (!outcome.keptVersion.isEmpty())
@@ -395,6 +401,17 @@ SaveOutcome write(const QString& path, const Guards& guards, const Producer& pro
         }
         return outcome;
     }
+}
+
+QString replacedBy(const QString& path, const Guards::Seen& seen)
+{
+    QFile file(markerPath(path, seen));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray content = file.read(1024);
+    if (!content.startsWith(replaced))
+        return {};
+    return QString::fromUtf8(content.mid(replaced.size())).trimmed();
 }
 
 } // namespace FileReplacement

@@ -53,4 +53,8 @@ using Producer = std::function<std::optional<SaveOutcome>(const Sink& sink)>;
 
 SaveOutcome write(const QString& path, const Guards& guards, const Producer& produce);
 
+// Who replaced the version of the file at path that seen describes, as its
+// save's marker names them ("Иванов на ПК-3"); empty when unknown.
+QString replacedBy(const QString& path, const Guards::Seen& seen);
+
 } // namespace FileReplacement

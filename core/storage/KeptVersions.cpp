@@ -27,12 +27,22 @@ QString partPath(const QString& folder, const QString& name)
     return folder + QStringLiteral("/.") + name + partMarker + PosixIo::uniqueSuffix();
 }
 
+// A hidden claim on a version's name, for file systems without hard links.
+QString claimPath(const QString& version)
+{
+    const QFileInfo info(version);
+    return info.path() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".claim");
+}
+
 // Puts a whole file under a version's name that nobody else takes meanwhile:
 // another desk keeping a version of the same name in the same second on a
 // shared Backup gets the next number. A hard link claims the name whole where
-// the file system has them; elsewhere the name is created empty first, which
-// only one desk can do, and the file renamed over it. Answers 0, EEXIST when
-// the name was taken, or the errno.
+// the file system has them. Elsewhere a hidden claim beside the name is
+// created first, which only one desk can do, and the whole file renamed to
+// the name: a kill in between leaves the claim, never an empty version. The
+// claim stays while the version does, so that no desk whose view of the
+// folder lags behind renames over it. Answers 0, EEXIST when the name was
+// taken, or the errno.
 int placeUnder(const QString& part, const QString& to)
 {
     if (::link(native(part).constData(), native(to).constData()) == 0) {
@@ -41,13 +51,15 @@ int placeUnder(const QString& part, const QString& to)
     }
     if (errno == EEXIST)
         return EEXIST;
-    const int reserved = PosixIo::createExclusive(to, 0600);
-    if (reserved < 0)
+    const int claim = PosixIo::createExclusive(claimPath(to), 0600);
+    if (claim < 0)
         return errno;
-    ::close(reserved);
+    ::close(claim);
+    if (QFileInfo(to).exists() || QFileInfo(to).isSymLink())
+        return EEXIST;
     if (::rename(native(part).constData(), native(to).constData()) != 0) {
         const int error = errno;
-        ::unlink(native(to).constData());
+        ::unlink(native(claimPath(to)).constData());
         return error;
     }
     return 0;
@@ -189,16 +201,28 @@ void prune(const QString& folder, const QString& name, const QString& justKept)
     // save has just made stays.
     old.removeOne(justKept);
     const qsizetype surplus = old.size() + (justKept.isEmpty() ? 0 : 1) - versionsKept;
-    for (qsizetype i = 0; i < surplus; ++i)
+    for (qsizetype i = 0; i < surplus; ++i) {
         QFile::remove(old[i]);
+        QFile::remove(claimPath(old[i]));
+    }
     // Copies cut off by a killed save, known by the name only a copy of this
     // name's versions has: whatever the name holds (an archive named "*"),
     // no other name's copy in progress, on another desk, matches.
     const QRegularExpression cut(QStringLiteral("^\\.%1%2[0-9a-f]{16}$")
                                      .arg(QRegularExpression::escape(name), QRegularExpression::escape(partMarker)));
-    for (const QString& file : QDir(folder).entryList(QDir::Files | QDir::Hidden))
+    // Claims a killed save left without its version, once no save can still
+    // be placing it.
+    const QRegularExpression claim(QStringLiteral("^\\.(%1-.*\\.csv)\\.claim$").arg(QRegularExpression::escape(name)));
+    const QDateTime longAgo = QDateTime::currentDateTime().addSecs(-600);
+    for (const QString& file : QDir(folder).entryList(QDir::Files | QDir::Hidden)) {
+        const QString path = folder + u'/' + file;
         if (cut.match(file).hasMatch())
-            QFile::remove(folder + u'/' + file);
+            QFile::remove(path);
+        const QRegularExpressionMatch claimed = claim.match(file);
+        if (claimed.hasMatch() && versionPattern(name).match(claimed.captured(1)).hasMatch() &&
+            !taken(folder + u'/' + claimed.captured(1)) && QFileInfo(path).lastModified() < longAgo)
+            QFile::remove(path);
+    }
 }
 
 bool sameContents(const QString& a, const QString& b)

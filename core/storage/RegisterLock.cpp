@@ -169,6 +169,11 @@ QString RegisterLock::describe(const Holder& holder)
     return text;
 }
 
+QString RegisterLock::thisDesk()
+{
+    return describe({thisUser(), QSysInfo::machineHostName(), 0, QString(), QString(), QDateTime()});
+}
+
 bool RegisterLock::isLeftover(const QString& fileName, const QString& targetName)
 {
     return QRegularExpression(

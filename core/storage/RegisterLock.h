@@ -67,6 +67,8 @@ public:
     const QString& path() const { return path_; }
     // "Иванов на ПК-3 с 18:02"
     static QString describe(const Holder& holder);
+    // This desk as another one names it: "Иванов на ПК-3".
+    static QString thisDesk();
 
     // Whether a file beside target is what a lock left: a stale lock renamed
     // aside or a clock probe.

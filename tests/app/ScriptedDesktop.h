@@ -28,7 +28,7 @@ public:
     // Runs inside every processEvents, before the real pending events, with
     // the number of that yield: lets a test act in the middle of a handler.
     std::function<void(int)> duringYield;
-    // Runs inside every yes/no question, before it is answered.
+    // Runs inside every yes/no question and conflict window, before it is answered.
     std::function<void()> duringQuestion;
     int yields = 0;
 
@@ -58,4 +58,27 @@ public:
     int cancelAtPage = 0;
     bool printProgress(int page, int pages, const QString& what) override;
     void printEnded() override { }
+    // Every conflict window, as shown; each answered from the front of
+    // conflictReplies: every row their way (true) or mine (false), or
+    // «Отмена» (nothing), which is also the answer once they are used up.
+    struct Conflicts {
+        QString intro;
+        std::vector<Conflict> rows;
+    };
+    std::vector<Conflicts> conflictWindows;
+    std::vector<std::optional<bool>> conflictReplies;
+    std::optional<std::vector<bool>> chooseVersions(
+        const QString& intro, const std::vector<Conflict>& conflicts) override
+    {
+        conflictWindows.push_back({intro, conflicts});
+        if (duringQuestion)
+            duringQuestion();
+        if (conflictReplies.empty())
+            return std::nullopt;
+        const std::optional<bool> reply = conflictReplies.front();
+        conflictReplies.erase(conflictReplies.begin());
+        if (!reply)
+            return std::nullopt;
+        return std::vector<bool>(conflicts.size(), *reply);
+    }
 };

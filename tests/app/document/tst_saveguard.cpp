@@ -3,6 +3,7 @@
 #include "WindowFixture.h"
 #include "app/desktop/Fonts.h"
 #include "storage/RegisterFormat.h"
+#include "storage/RegisterLock.h"
 
 #include <QDir>
 #include <functional>
@@ -45,6 +46,8 @@ private slots:
     void initTestCase() { installFontSubstitutions(); }
     void registerSaveAsksUnlessTheGridHoldsTheFile_data();
     void registerSaveAsksUnlessTheGridHoldsTheFile();
+    void joinsTheOtherDesksWork_data();
+    void joinsTheOtherDesksWork();
     void saveAsAsksBeforeReplacingAnArchive_data();
     void saveAsAsksBeforeReplacingAnArchive();
     void archivesAreFoundInAnyCase_data();
@@ -59,20 +62,37 @@ void TestSaveGuard::registerSaveAsksUnlessTheGridHoldsTheFile_data()
     QTest::addColumn<QString>("before"); // what happened before the owner cell was edited
     QTest::addColumn<bool>("reply");
     QTest::addColumn<QString>("asked"); // a part of the question, or empty for none
-    QTest::newRow("opened, unchanged") << "open" << false << "";
-    QTest::newRow("saved here, saved again") << "open save" << false << "";
-    QTest::newRow("no file on disk") << "delete" << false << "";
-    QTest::newRow("never opened: no") << "" << false << "не открывался";
-    QTest::newRow("never opened: yes") << "" << true << "не открывался";
-    QTest::newRow("archive loaded") << "archive" << false << "архив «2009.csv»";
-    QTest::newRow("load stopped part-way") << "broken" << true << "не полностью";
-    QTest::newRow("saved by a second window") << "open second" << false << "другим окном";
-    QTest::newRow("changed by another program") << "open touch" << true << "изменён";
-    // The question holds no lock: a second window saves while it is open,
-    // and the first window's "Да" is asked again about the file as it is then.
-    QTest::newRow("a second window saves during the question") << "open touch during" << false << "изменён";
-    QTest::newRow("text in an eighth column: no") << "open eighth" << false << "первые 7 колонок";
-    QTest::newRow("text in an eighth column: yes") << "open eighth" << true << "первые 7 колонок";
+    QTest::addColumn<QString>("joined"); // what the other's save left that the file keeps, when joined
+    QTest::newRow("opened, unchanged") << "open" << false << ""
+                                       << "";
+    QTest::newRow("saved here, saved again") << "open save" << false << ""
+                                             << "";
+    QTest::newRow("no file on disk") << "delete" << false << ""
+                                     << "";
+    QTest::newRow("never opened: no") << "" << false << "не открывался"
+                                      << "";
+    QTest::newRow("never opened: yes") << "" << true << "не открывался"
+                                       << "";
+    QTest::newRow("archive loaded") << "archive" << false << "архив «2009.csv»"
+                                    << "";
+    QTest::newRow("load stopped part-way") << "broken" << true << "не полностью"
+                                           << "";
+    QTest::newRow("saved by a second window: joined") << "open second" << false << ""
+                                                      << "SECOND";
+    QTest::newRow("changed by another program: joined") << "open touch" << false << ""
+                                                        << "200";
+    QTest::newRow("changed into a file cut short: asked") << "open damage" << true << "изменён"
+                                                          << "";
+    QTest::newRow("changed into a file cut short: no") << "open damage" << false << "изменён"
+                                                       << "";
+    // A question holds no lock: a second window saves while it is open, and
+    // the first window's "Да" joins its work, with no second question.
+    QTest::newRow("a second window saves during the question") << "open eighth during" << true << "первые 7 колонок"
+                                                               << "SECOND";
+    QTest::newRow("text in an eighth column: no") << "open eighth" << false << "первые 7 колонок"
+                                                  << "";
+    QTest::newRow("text in an eighth column: yes") << "open eighth" << true << "первые 7 колонок"
+                                                   << "";
 }
 
 void TestSaveGuard::registerSaveAsksUnlessTheGridHoldsTheFile()
@@ -80,6 +100,7 @@ void TestSaveGuard::registerSaveAsksUnlessTheGridHoldsTheFile()
     QFETCH(QString, before);
     QFETCH(bool, reply);
     QFETCH(QString, asked);
+    QFETCH(QString, joined);
     WindowFixture f;
     QByteArray onDisk = encoded(sample);
     f.writeBytes(onDisk);
@@ -103,18 +124,18 @@ void TestSaveGuard::registerSaveAsksUnlessTheGridHoldsTheFile()
             ScriptedDesktop desktop;
             FrmEKLZ second(desktop, f.folder.path(), f.logs.path());
             second.findChild<QPushButton*>(QStringLiteral("CmdZagruz"))->click();
-            second.grid().setTextMatrix(1, 0, QStringLiteral("SECOND"));
+            second.grid().setTextMatrix(1, 4, QStringLiteral("SECOND"));
             second.findChild<QPushButton*>(QStringLiteral("CmdSave"))->click();
             QVERIFY(desktop.questions.empty());
             onDisk = f.readBytes();
-            QVERIFY(onDisk.startsWith("SECOND;"));
+            QVERIFY(onDisk.contains(";SECOND;"));
         } else if (step == u"during") {
             f.desktop.duringQuestion = [&] {
                 f.desktop.duringQuestion = nullptr;
                 ScriptedDesktop desktop;
                 FrmEKLZ second(desktop, f.folder.path(), f.logs.path());
                 second.findChild<QPushButton*>(QStringLiteral("CmdZagruz"))->click();
-                second.grid().setTextMatrix(1, 0, QStringLiteral("SECOND"));
+                second.grid().setTextMatrix(1, 4, QStringLiteral("SECOND"));
                 second.findChild<QPushButton*>(QStringLiteral("CmdSave"))->click();
                 QVERIFY(desktop.messages.empty() && desktop.questions.empty()); // neither frozen nor busy
                 onDisk = f.readBytes();
@@ -124,6 +145,10 @@ void TestSaveGuard::registerSaveAsksUnlessTheGridHoldsTheFile()
         } else if (step == u"touch") {
             QThread::msleep(10);
             onDisk = encoded(sample).replace("100", "200");
+            f.writeBytes(onDisk);
+        } else if (step == u"damage") {
+            QThread::msleep(10);
+            onDisk = encoded(sample) + QByteArray(RegisterFormat::maxLineLength + 1, 'x');
             f.writeBytes(onDisk);
         }
     }
@@ -140,10 +165,146 @@ void TestSaveGuard::registerSaveAsksUnlessTheGridHoldsTheFile()
         QCOMPARE(f.desktop.questions[0].title, QStringLiteral("Palomet"));
     }
     const bool written = asked.isEmpty() || reply;
-    QVERIFY(f.desktop.messages.size() == size_t(before == u"broken"));
+    QCOMPARE(f.desktop.messages.size(), size_t(before == u"broken" || !joined.isEmpty()));
     QCOMPARE(f.readBytes().contains("EDITED"), written);
+    if (!joined.isEmpty()) {
+        QVERIFY(f.readBytes().contains(joined.toLatin1()));
+        QVERIFY2(f.desktop.messages[0].text.startsWith(
+                     QStringLiteral("Журнал сохранён вместе с изменениями, сделанными на другом рабочем месте")),
+            qPrintable(f.desktop.messages[0].text));
+    }
     if (!written)
         QCOMPARE(f.readBytes(), onDisk);
+}
+
+namespace {
+
+// Edits separated by '|': "ROW,COL,TEXT" writes a cell, "+LINE" adds an
+// entry at the end, "-ROW" deletes an entry.
+void edit(GridModel& grid, const QString& edits)
+{
+    for (const QString& change : edits.split(u'|', Qt::SkipEmptyParts)) {
+        if (change.startsWith(u'+')) {
+            grid.AddItem(QString());
+            const QStringList cells = change.mid(1).split(u';');
+            for (int col = 0; col < cells.size(); ++col)
+                grid.setTextMatrix(grid.Rows() - 1, col, cells[col]);
+        } else if (change.startsWith(u'-')) {
+            grid.RemoveItem(change.mid(1).toInt());
+        } else {
+            grid.setTextMatrix(
+                change.section(u',', 0, 0).toInt(), change.section(u',', 1, 1).toInt(), change.section(u',', 2));
+        }
+    }
+}
+
+// Each entry's serial number and owner: "3:Сидоров,1:Иванов".
+QString owners(const QByteArray& file)
+{
+    QStringList entries;
+    const QString text = QStringDecoder("windows-1251").decode(file);
+    for (const QString& line : text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
+        entries << line.section(u';', 0, 0) + u':' + line.section(u';', 6, 6);
+    return entries.join(u',');
+}
+
+QString owners(const GridModel& grid)
+{
+    QStringList entries;
+    for (int row = 1; row < grid.Rows(); ++row)
+        entries << grid.TextMatrix(row, 0) + u':' + grid.TextMatrix(row, 6);
+    return entries.join(u',');
+}
+
+} // namespace
+
+// Two windows on one folder, each with its own edits: the second saves, then
+// the first, which joins the second's work with its own, asking only about
+// what both changed, as one undo step.
+void TestSaveGuard::joinsTheOtherDesksWork_data()
+{
+    QTest::addColumn<QString>("theirs"); // the second window's edits
+    QTest::addColumn<QString>("ours");
+    QTest::addColumn<int>("reply"); // in the conflict window: 1 all theirs, 0 all mine, -1 «Отмена»
+    QTest::addColumn<QStringList>("conflicts"); // "entry|column|there|here"
+    QTest::addColumn<QString>("saved"); // owners(), or empty when nothing is saved
+    QTest::addColumn<QString>("counts");
+    QTest::newRow("each its own entry") << "1,6,THEIRS"
+                                        << "2,6,MINE" << 0 << QStringList() << "3:THEIRS,1:MINE,2:Петров"
+                                        << "добавлено 0, изменено 1, удалено 0";
+    QTest::newRow("additions and a deletion")
+        << "+4;400;01.02.2010;;ЭКР;11;Новиков|-3"
+        << "+5;500;;;;;Орлов" << 0 << QStringList() << "3:Сидоров,1:Иванов,4:Новиков,5:Орлов"
+        << "добавлено 1, изменено 0, удалено 1";
+    const QStringList sameCell {"3 (строка 1)|Владелец|THEIRS|MINE"};
+    QTest::newRow("the same cell: theirs") << "1,6,THEIRS"
+                                           << "1,6,MINE" << 1 << sameCell << "3:THEIRS,1:Иванов,2:Петров"
+                                           << "добавлено 0, изменено 1, удалено 0";
+    QTest::newRow("the same cell: mine") << "1,6,THEIRS"
+                                         << "1,6,MINE" << 0 << sameCell << "3:MINE,1:Иванов,2:Петров"
+                                         << "добавлено 0, изменено 0, удалено 0";
+    QTest::newRow("the same cell: cancelled") << "1,6,THEIRS"
+                                              << "1,6,MINE" << -1 << sameCell << ""
+                                              << "";
+    QTest::newRow("changed there, deleted here: theirs")
+        << "2,6,THEIRS"
+        << "-2" << 1
+        << QStringList {"1 (строка 2 там)|вся запись|1; 100; 01.11.2008; 01.01.2010; АМС; 9; THEIRS|запись удалена"}
+        << "3:Сидоров,1:THEIRS,2:Петров"
+        << "добавлено 1, изменено 0, удалено 0";
+}
+
+void TestSaveGuard::joinsTheOtherDesksWork()
+{
+    QFETCH(QString, theirs);
+    QFETCH(QString, ours);
+    QFETCH(int, reply);
+    QFETCH(QStringList, conflicts);
+    QFETCH(QString, saved);
+    QFETCH(QString, counts);
+    WindowFixture f;
+    f.writeRegister(WindowFixture::threeEntries);
+    f.press("CmdZagruz");
+    {
+        WindowFixture second(f.folder.path());
+        second.press("CmdZagruz");
+        edit(second.grid().model(), theirs);
+        second.press("CmdSave");
+        QVERIFY(second.desktop.questions.empty() && second.desktop.messages.empty());
+    }
+    const QByteArray theirFile = f.readBytes();
+    edit(f.grid().model(), ours);
+    const QString mine = owners(f.grid().model());
+    if (reply >= 0)
+        f.desktop.conflictReplies = {reply == 1};
+    f.press("CmdSave");
+
+    QStringList asked;
+    for (const auto& window : f.desktop.conflictWindows)
+        for (const Desktop::Conflict& row : window.rows)
+            asked << QStringList {row.entry, row.column, row.there, row.here}.join(u'|');
+    QCOMPARE(asked, conflicts);
+    QVERIFY(f.desktop.questions.empty());
+    if (saved.isEmpty()) { // cancelled: the file and the grid as they were
+        QCOMPARE(f.readBytes(), theirFile);
+        QCOMPARE(owners(f.grid().model()), mine);
+        QVERIFY(f.desktop.messages.empty());
+        return;
+    }
+    QCOMPARE(owners(f.readBytes()), saved);
+    QCOMPARE(owners(f.grid().model()), saved);
+    QCOMPARE(f.desktop.messages.size(), size_t(1));
+    QCOMPARE(f.desktop.messages[0].text,
+        QStringLiteral("Журнал сохранён вместе с изменениями, сделанными на другом рабочем месте (%1): %2 записей.")
+            .arg(RegisterLock::thisDesk(), counts.section(QStringLiteral(" записей"), 0, 0)));
+    QCOMPARE(f.desktop.messages[0].title, QStringLiteral("Palomet"));
+    // The join is one step, taken back with Ctrl+Z; what the first window
+    // saved was joined with what the second did.
+    if (owners(f.grid().model()) != mine) {
+        QCOMPARE(f.window->undoStack().undoText(), QStringLiteral("Слияние с изменениями другого рабочего места"));
+        f.window->undoStack().undo();
+        QCOMPARE(owners(f.grid().model()), mine);
+    }
 }
 
 void TestSaveGuard::saveAsAsksBeforeReplacingAnArchive_data()
