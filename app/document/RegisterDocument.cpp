@@ -303,7 +303,8 @@ bool RegisterDocument::saveRegister(const GridModel* contents)
         if (mayJoin && (foundChanged || registerChanged())) {
             if (!joinRegister(counts, otherDesk, notMerged))
                 return false;
-            joinedAny = joinedAny || !notMerged;
+            // A file rewritten with what this desk saw brings nothing to tell.
+            joinedAny = counts.added + counts.changed + counts.deleted > 0;
         }
         std::optional<FileReplacement::Guards::Seen> seen;
         if (holds_ == GridHolds::Register && registerStamp_ && registerContents_)

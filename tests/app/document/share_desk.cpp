@@ -3,10 +3,12 @@
 // standard output how each went.
 //
 //   share_desk FOLDER hold SECONDS   holds FOLDER/thisyear.csv's lock ("held")
-//   share_desk FOLDER save MARK      opens, writes MARK into the first owner
-//                                    and saves ("saved", "asked: …" or
-//                                    "message: …"); every question is answered "Нет"
-//   share_desk FOLDER wait MARK      the same, but waits for a line on
+//   share_desk FOLDER save MARK [ROW]  opens, writes MARK into the owner of
+//                                    entry ROW (1 unless given) and saves
+//                                    ("saved", "asked: …" or "message: …");
+//                                    every question is answered "Нет", every
+//                                    conflict window «Отмена»
+//   share_desk FOLDER wait MARK [ROW]  the same, but waits for a line on
 //                                    standard input between opening
 //                                    ("opened") and saving
 #include "WindowFixture.h"
@@ -51,14 +53,17 @@ int main(int argc, char** argv)
         return hold(folder, QString::fromLatin1(argv[3]).toInt());
     WindowFixture f(folder);
     f.press("CmdZagruz");
-    f.grid().setTextMatrix(1, 6, QString::fromLocal8Bit(argv[3]));
+    const int row = argc > 4 ? QByteArray(argv[4]).toInt() : 1;
+    f.grid().setTextMatrix(row, 6, QString::fromLocal8Bit(argv[3]));
     if (command == u"wait") {
         say(QStringLiteral("opened"));
         std::string line;
         std::getline(std::cin, line);
     }
     f.press("CmdSave");
-    if (!f.desktop.questions.empty())
+    if (!f.desktop.conflictWindows.empty())
+        say(QStringLiteral("conflicts: ") + f.desktop.conflictWindows.front().intro);
+    else if (!f.desktop.questions.empty())
         say(QStringLiteral("asked: ") + f.desktop.questions.front().text);
     else if (!f.desktop.messages.empty())
         say(QStringLiteral("message: ") + f.desktop.messages.front().text);

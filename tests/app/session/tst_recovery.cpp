@@ -31,6 +31,8 @@ private slots:
     void workSurvivesTheEndOfItsProgram();
     void workTheFileCannotHoldComesBack_data();
     void workTheFileCannotHoldComesBack();
+    void killedDuringAJoin_data();
+    void killedDuringAJoin();
     void damagedLogIsMovedAside();
     void logThatCannotBeWrittenIsSaid();
 };
@@ -219,6 +221,56 @@ void TestRecovery::workTheFileCannotHoldComesBack()
     QCOMPARE(again.grid().Cols(), 8); // as many columns as the window had
     QCOMPARE(again.desktop.messages.size(), size_t(1));
     QDir(logs).removeRecursively();
+}
+
+void TestRecovery::killedDuringAJoin_data()
+{
+    QTest::addColumn<int>("killAfterMs"); // once the save has begun
+    for (const int ms : {0, 15, 30, 45, 60, 80, 100, 150})
+        QTest::addRow("killed %d ms into the save", ms) << ms;
+}
+
+// A window killed while it joins another desk's save with its own work
+// leaves the other desk's register or the joined one, whole, and its work
+// comes back from the log: joined where the join was logged.
+void TestRecovery::killedDuringAJoin()
+{
+    QFETCH(int, killAfterMs);
+    WindowFixture f;
+    QByteArray entries;
+    for (int i = 0; i < 100000; ++i)
+        entries += QByteArray::number(8710000000LL + i) + ";1;15.01.2009;01.03.2010;EKR;" + QByteArray::number(i) +
+                   ";OWNER;\r\n";
+    f.writeBytes(entries);
+    QProcess editor;
+    editor.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    editor.start(QCoreApplication::applicationDirPath() + QStringLiteral("/worklog_edits"),
+        {f.folder.path(), f.logs.path(), QStringLiteral("merge")});
+    QVERIFY(editor.waitForStarted());
+    while (!editor.canReadLine() && editor.waitForReadyRead(10000)) { }
+    QCOMPARE(editor.readLine().trimmed(), QByteArray("saving"));
+    QTest::qWait(killAfterMs);
+    if (const qint64 pid = editor.processId(); pid > 0) // 0 once it has ended by itself
+        ::kill(pid_t(pid), SIGKILL);
+    QVERIFY(editor.state() == QProcess::NotRunning || editor.waitForFinished(10000));
+    const bool finished = editor.readAll().contains("saved");
+
+    const QByteArray file = f.readBytes();
+    QVERIFY(file.endsWith(";OWNER;\r\n"));
+    QCOMPARE(file.count('\n'), 100000);
+    QVERIFY(file.contains(";THEIRS;"));
+    const bool joined = file.contains("MINE");
+    QVERIFY(joined || !finished);
+    WindowFixture next(f.folder.path(), f.logs.path());
+    next.desktop.replies = {true};
+    next.window->offerRecovery();
+    if (joined && next.desktop.questions.empty())
+        return; // saved whole before the kill: nothing left to recover
+    QCOMPARE(next.desktop.questions.size(), size_t(1));
+    QCOMPARE(next.grid().TextMatrix(1, 6), QStringLiteral("MINE"));
+    // Recovered with the other desk's work where the join had reached the log.
+    const QString second = next.grid().TextMatrix(2, 6);
+    QVERIFY2(second == u"THEIRS" || second == u"OWNER", qPrintable(second));
 }
 
 void TestRecovery::damagedLogIsMovedAside()

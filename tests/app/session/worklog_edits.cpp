@@ -9,6 +9,13 @@
 //   worklog_edits FOLDER LOGS recover N    takes the work of an ended
 //                                              window back instead ("Да"),
 //                                              and numbers its edits from N
+//   worklog_edits FOLDER LOGS merge        opens the register, types MINE
+//                                              into entry 1's owner, waits
+//                                              for the log, then finds
+//                                              THEIRS in entry 2's owner on
+//                                              disk, as another desk's save
+//                                              leaves it, and saves, joining
+//                                              both ("saving", then "saved")
 #include "WindowFixture.h"
 #include "app/session/SessionEnd.h"
 
@@ -29,6 +36,22 @@ int main(int argc, char** argv)
         std::_Exit(EXIT_SUCCESS); // the scripted desktop only counts quits
     });
     int first = 0;
+    if (argc > 3 && qstrcmp(argv[3], "merge") == 0) {
+        f.press("CmdZagruz");
+        f.retype(1, 6, QStringLiteral("MINE"));
+        f.clickCell(1, 0);
+        QTest::qWait(400); // the edit is in the log
+        QByteArray file = f.readBytes();
+        const qsizetype owner = file.indexOf(";OWNER;", file.indexOf('\n'));
+        file.replace(owner, 7, ";THEIRS;");
+        f.writeBytes(file);
+        std::printf("saving\n");
+        std::fflush(stdout);
+        f.press("CmdSave");
+        std::printf("saved\n");
+        std::fflush(stdout);
+        return 0;
+    }
     if (argc > 4 && qstrcmp(argv[3], "recover") == 0) {
         f.desktop.replies = {true};
         f.window->offerRecovery();
