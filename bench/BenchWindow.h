@@ -17,6 +17,8 @@ public:
     std::unique_ptr<QPrinter> defaultPrinter() override;
     QString exportPath; // what «Сохранить в PDF…» is given
     QString saveFileBox(const QString&, const QString&, const QString&) override { return exportPath; }
+    QString lastMessage; // a message box is kept here, not shown
+    void messageBox(const QString& text, const QString&) override { lastMessage = text; }
 };
 
 // The main window over a program folder of its own holding a copy of the
@@ -27,6 +29,7 @@ public:
     explicit BenchWindow(const QString& registerFile);
 
     FrmEKLZ& window() { return window_; }
+    BenchDesktop& desktop() { return desktop_; }
     const QString& folder() const { return folderPath_; }
 
     void press(const char* button);

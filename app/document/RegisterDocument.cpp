@@ -251,7 +251,7 @@ void RegisterDocument::keepBase(const GridModel& model)
     base_ = model.snapshot().rows;
 }
 
-bool RegisterDocument::joinRegister(RegisterMerge::Counts& counts, QString& otherDesk, bool& notMerged)
+bool RegisterDocument::joinRegister(RegisterMerge::Counts& counts, QString& otherDesk, bool& notMerged, bool& toTell)
 {
     // What is typed belongs to this desk's side of the merge.
     emit editsWanted();
@@ -275,6 +275,8 @@ bool RegisterDocument::joinRegister(RegisterMerge::Counts& counts, QString& othe
             delete step;
         }
     }
+    // A file rewritten with what this desk saw brings nothing to tell.
+    toTell = toTell || joined.asked || joined.counts.added + joined.counts.changed + joined.counts.deleted > 0;
     counts.added += joined.counts.added;
     counts.changed += joined.counts.changed;
     counts.deleted += joined.counts.deleted;
@@ -301,10 +303,8 @@ bool RegisterDocument::saveRegister(const GridModel* contents)
         bool notMerged = false;
         const bool mayJoin = !contents && holds_ == GridHolds::Register && base_ && joins < joinsAtMost;
         if (mayJoin && (foundChanged || registerChanged())) {
-            if (!joinRegister(counts, otherDesk, notMerged))
+            if (!joinRegister(counts, otherDesk, notMerged, joinedAny))
                 return false;
-            // A file rewritten with what this desk saw brings nothing to tell.
-            joinedAny = counts.added + counts.changed + counts.deleted > 0;
         }
         std::optional<FileReplacement::Guards::Seen> seen;
         if (holds_ == GridHolds::Register && registerStamp_ && registerContents_)

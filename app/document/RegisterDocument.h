@@ -107,8 +107,9 @@ private:
     bool registerChanged() const;
     // Joins the register on disk with the grid; false when the save is to
     // stop, and notMerged set when it is to ask instead, as about any file
-    // changed elsewhere.
-    bool joinRegister(RegisterMerge::Counts& counts, QString& otherDesk, bool& notMerged);
+    // changed elsewhere. toTell is set when the join brought something or
+    // asked something: the save then says what it joined.
+    bool joinRegister(RegisterMerge::Counts& counts, QString& otherDesk, bool& notMerged, bool& toTell);
     void keepBase(const GridModel& model);
     bool mayLeaveTextUnsaved();
     // keptName names the replaced file's kept versions; seen is what the user

@@ -5,6 +5,7 @@
 #include "editing/EntriesCommand.h"
 #include "grid/FlexGrid.h"
 #include "register/RegisterLayout.h"
+#include "rules/BlockingPass.h"
 #include "storage/RegisterReader.h"
 #include "storage/RegisterWriter.h"
 
@@ -71,34 +72,34 @@ std::vector<Desktop::Conflict> describe(const RegisterMerge& merge, const GridMo
 }
 
 // The grid's entries as the merge left them: ours kept where they stand,
-// rewritten where theirs changed them, theirs added.
-std::vector<EntriesCommand::Entry> entriesOf(
+// rewritten where theirs changed them, theirs added. changes: whether that
+// is not the grid as it is.
+EntriesCommand::Entries entriesOf(
     const RegisterMerge& merge, const RegisterMerge::Result& result, const GridModel& ours, bool& changes)
 {
-    std::vector<EntriesCommand::Entry> entries;
-    entries.reserve(result.pieces.size());
+    EntriesCommand::Entries entries;
+    entries.rows.reserve(result.pieces.size());
     changes = result.pieces.size() != size_t(ours.Rows() - GridModel::FixedRows);
     for (const RegisterMerge::Piece& piece : result.pieces) {
-        EntriesCommand::Entry entry;
-        if (piece.ours != EntryMatching::none)
-            entry.row = piece.ours + GridModel::FixedRows;
-        changes = changes || entry.row != int(entries.size()) + GridModel::FixedRows;
-        if (piece.theirs != EntryMatching::none) {
-            // Columns past the saved ones keep what this desk typed there.
-            PackedRow cells = entry.row != 0 ? ours.rowCells(entry.row) : PackedRow();
-            bool changed = entry.row == 0;
-            for (int column = 0; column < savedColumns; ++column) {
-                const QString text = merge.text(piece, column);
-                if (entry.row == 0)
-                    cells.append(text);
-                else
-                    changed = cells.setCell(column, text) || changed;
-            }
-            if (changed)
-                entry.cells = std::move(cells);
-            changes = changes || changed;
+        const size_t at = entries.rows.size();
+        const int row = piece.ours != EntryMatching::none ? piece.ours + GridModel::FixedRows : 0;
+        entries.rows.push_back(row);
+        changes = changes || row != int(at) + GridModel::FixedRows;
+        if (piece.theirs == EntryMatching::none)
+            continue;
+        // Columns past the saved ones keep what this desk typed there.
+        PackedRow cells = row != 0 ? ours.rowCells(row) : PackedRow();
+        bool changed = row == 0;
+        for (int column = 0; column < savedColumns; ++column) {
+            const QString text = merge.text(piece, column);
+            if (row == 0)
+                cells.append(text);
+            else
+                changed = cells.setCell(column, text) || changed;
         }
-        entries.push_back(std::move(entry));
+        if (changed)
+            entries.cells.emplace_back(at, std::move(cells));
+        changes = changes || changed;
     }
     return entries;
 }
@@ -118,6 +119,16 @@ RegisterMerger::Outcome RegisterMerger::join(FlexGrid& grid, const RowStore::Sna
     }
     if (RegisterWriter::firstTextNotSaved(theirs))
         return Outcome::NotARegister;
+    // Read as a load reads it, blocking dates derived: as the base was. An
+    // entry that is the base's entry at its place, byte for byte, was
+    // derived with it.
+    runBlockingPass(
+        theirs, [] { return false; }, {},
+        [&](int row) {
+            if (size_t(row) >= base.size())
+                return false;
+            return MergeSide::sameBytes(base.row(size_t(row)), theirs.rowView(row));
+        });
     const GridModel& ours = grid.model();
     const RegisterMerge merge(sideOf(base), sideOf(ours), sideOf(theirs));
     std::vector<bool> choices;
@@ -133,13 +144,14 @@ RegisterMerger::Outcome RegisterMerger::join(FlexGrid& grid, const RowStore::Sna
         if (!chosen)
             return Outcome::Cancelled;
         choices = *chosen;
+        joined.asked = true;
     }
     const RegisterMerge::Result result = merge.result(choices);
     joined.counts = result.counts;
     bool changes = false;
-    std::vector<EntriesCommand::Entry> entries = entriesOf(merge, result, ours, changes);
+    EntriesCommand::Entries entries = entriesOf(merge, result, ours, changes);
     if (changes)
-        joined.step = std::make_unique<EntriesCommand>(grid, stepText, entries);
+        joined.step = std::make_unique<EntriesCommand>(grid, stepText, std::move(entries));
     joined.base = theirs.snapshot().rows;
     return Outcome::Joined;
 }

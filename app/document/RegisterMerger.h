@@ -13,8 +13,9 @@ class EntriesCommand;
 class FlexGrid;
 
 // Joins the register another desk saved with the grid, before a save
-// writes the grid over it: reads the file (theirs), merges it with the grid
-// (ours) from the register as this desk last read or wrote it (the base),
+// writes the grid over it: reads the file (theirs) as a load does, blocking
+// dates derived, merges it with the grid (ours) from the register as this
+// desk last read (after the same pass) or wrote it (the base),
 // asks about the conflicts, and makes the undo step that turns the grid into
 // the merged register. A file that is not a whole register (damaged, cut
 // short, with text past the saved columns) is not merged: the save asks
@@ -27,6 +28,7 @@ public:
         // grid already is.
         std::unique_ptr<EntriesCommand> step;
         RegisterMerge::Counts counts;
+        bool asked = false; // the conflicts were decided in their window
         // The file as read: the base of the next merge.
         RowStore::Snapshot base;
         std::optional<FileStamp> stamp;

@@ -2,26 +2,31 @@
 
 #include "grid/FlexGrid.h"
 
-EntriesCommand::EntriesCommand(FlexGrid& grid, const QString& text, const std::vector<Entry>& entries)
+EntriesCommand::EntriesCommand(FlexGrid& grid, const QString& text, Entries entries)
     : GridCommand(grid, grid.Row(), grid.Col(), text)
     , entriesBefore_(grid.model().Rows() - GridModel::FixedRows)
-    , entriesAfter_(int(entries.size()))
+    , entriesAfter_(int(entries.rows.size()))
 {
     const int first = GridModel::FixedRows;
     std::vector<bool> kept(size_t(entriesBefore_), false);
-    order_.reserve(size_t(entriesBefore_) + entries.size());
+    order_.reserve(size_t(entriesBefore_) + entries.rows.size());
     bool moved = false;
-    for (const Entry& entry : entries) {
+    auto cells = entries.cells.begin();
+    for (size_t at = 0; at < entries.rows.size(); ++at) {
+        const int row = entries.rows[at];
+        const bool newCells = cells != entries.cells.end() && cells->first == at;
         quint32 from = 0;
-        if (entry.row >= first) {
-            from = quint32(entry.row - first);
+        if (row >= first) {
+            from = quint32(row - first);
             kept[from] = true;
-            if (entry.cells)
-                changed_.push_back({entry.row, model_.rowCells(entry.row), *entry.cells});
+            if (newCells)
+                changed_.push_back({row, model_.rowCells(row), std::move(cells->second)});
         } else {
             from = quint32(entriesBefore_ + int(added_.size()));
-            added_.push_back(entry.cells.value_or(PackedRow()));
+            added_.push_back(newCells ? std::move(cells->second) : PackedRow());
         }
+        if (newCells)
+            ++cells;
         moved = moved || from != order_.size();
         order_.push_back(from);
     }

@@ -3,7 +3,7 @@
 #include "editing/GridCommands.h"
 #include "grid/PackedRow.h"
 
-#include <optional>
+#include <utility>
 #include <vector>
 
 // Every entry replaced at once by a new list made of the entries that stand
@@ -15,11 +15,13 @@
 // at once and the deleted ones, moved last, cut off.
 class EntriesCommand : public GridCommand {
 public:
-    struct Entry {
-        int row = 0; // the model row it stands in, 0 for a new entry
-        std::optional<PackedRow> cells; // its cells, where they are new
+    struct Entries {
+        // Each entry of the new list: the model row it stands in, 0 for a new one.
+        std::vector<int> rows;
+        // Where an entry's cells are new: its place in rows and its cells, in order.
+        std::vector<std::pair<size_t, PackedRow>> cells;
     };
-    EntriesCommand(FlexGrid& grid, const QString& text, const std::vector<Entry>& entries);
+    EntriesCommand(FlexGrid& grid, const QString& text, Entries entries);
     qsizetype bytes() const override;
 
 private:

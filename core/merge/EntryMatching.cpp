@@ -5,18 +5,19 @@
 #include <QHash>
 #include <QString>
 #include <bit>
+#include <unordered_map>
 
 namespace {
 constexpr int usedUp = -2;
 }
 
-EntryMatching::EntryMatching(const MergeSide& base, const std::vector<quint64>& baseKeys, const MergeSide& side,
-    const std::vector<quint64>& sideKeys)
+EntryMatching::EntryMatching(const MergeSide& base, const MergeSide& side)
     : inSide_(size_t(base.count), none)
     , inBase_(size_t(side.count), none)
     , sameText_(size_t(base.count), false)
 {
-    matchTexts(base, baseKeys, side, sideKeys);
+    matchInPlace(base, side);
+    matchLeft(base, side);
     matchSerials(base, side);
     int last = none;
     for (int entry = 0; entry < side.count && !reordered_; ++entry) {
@@ -28,38 +29,70 @@ EntryMatching::EntryMatching(const MergeSide& base, const std::vector<quint64>& 
     }
 }
 
-void EntryMatching::matchTexts(const MergeSide& base, const std::vector<quint64>& baseKeys, const MergeSide& side,
-    const std::vector<quint64>& sideKeys)
+void EntryMatching::matchInPlace(const MergeSide& base, const MergeSide& side)
 {
-    // An open table from a key to the first base entry not yet matched that
-    // holds it; next chains the later ones. A million entries cost 28 MB and
-    // no allocation an entry.
-    const size_t tableSize = std::bit_ceil(size_t(base.count) + size_t(base.count) / 4 + 2);
-    std::vector<quint64> slotKey(tableSize);
-    std::vector<int> slotEntry(tableSize, none);
-    std::vector<int> next(size_t(base.count), none);
+    // Most entries stand where they stood: walked side by side, an entry
+    // added here or a few deleted there skipped, without a table.
+    constexpr int skippable = 4;
+    int at = 0;
+    for (int entry = 0; entry < side.count && at < base.count; ++entry) {
+        const RowView row = side.entry(entry);
+        for (int skip = 0; skip <= skippable && at + skip < base.count; ++skip) {
+            if (MergeSide::sameBytes(base.entry(at + skip), row)) {
+                pairAlike(at + skip, entry);
+                at += skip + 1;
+                break;
+            }
+        }
+    }
+}
+
+void EntryMatching::matchLeft(const MergeSide& base, const MergeSide& side)
+{
+    // What is left, moved or sorted, through an open table from a key to the
+    // first base entry left that holds it; next chains the later ones. It
+    // costs 16 bytes a slot, two slots an entry left, no allocation an entry.
+    std::vector<std::pair<int, quint64>> left; // base entry, key
+    for (int entry = 0; entry < base.count; ++entry)
+        if (inSide_[size_t(entry)] == none)
+            left.emplace_back(entry, base.key(entry));
+    if (left.empty())
+        return;
+    struct Slot {
+        quint64 key = 0;
+        qint32 entry = none;
+    };
+    const size_t tableSize = std::bit_ceil(left.size() + left.size() / 4 + 2);
+    const int shift = 64 - std::countr_zero(tableSize);
+    std::vector<Slot> table(tableSize);
+    std::unordered_map<int, int> next; // base entry to the next left with its key
+    // Fibonacci hashing: the slot from the key's top bits, well spread
+    // whatever its low ones.
     const auto slotOf = [&](quint64 key) {
-        size_t slot = size_t(key) & (tableSize - 1);
-        while (slotEntry[slot] != none && slotKey[slot] != key)
+        size_t slot = size_t((key * 0x9E3779B97F4A7C15ULL) >> shift);
+        while (table[slot].entry != none && table[slot].key != key)
             slot = (slot + 1) & (tableSize - 1);
         return slot;
     };
-    for (int entry = base.count - 1; entry >= 0; --entry) {
-        const size_t slot = slotOf(baseKeys[size_t(entry)]);
-        slotKey[slot] = baseKeys[size_t(entry)];
-        next[size_t(entry)] = slotEntry[slot];
-        slotEntry[slot] = entry;
+    for (auto it = left.rbegin(); it != left.rend(); ++it) {
+        Slot& slot = table[slotOf(it->second)];
+        slot.key = it->second;
+        if (slot.entry != none)
+            next[it->first] = slot.entry;
+        slot.entry = it->first;
     }
     for (int entry = 0; entry < side.count; ++entry) {
-        const size_t slot = slotOf(sideKeys[size_t(entry)]);
-        const int candidate = slotEntry[slot];
+        if (inBase_[size_t(entry)] != none)
+            continue;
+        Slot& slot = table[slotOf(side.key(entry))];
+        const int candidate = slot.entry;
         // A key shared by two texts is checked away; the entry then counts as changed.
         if (candidate < 0 || !MergeSide::sameEntry(base.entry(candidate), side.entry(entry)))
             continue;
-        pair(candidate, entry);
-        sameText_[size_t(candidate)] = true;
+        pairAlike(candidate, entry);
         // The key stays in its slot, used up, so that probing goes on past it.
-        slotEntry[slot] = next[size_t(candidate)] == none ? usedUp : next[size_t(candidate)];
+        const auto later = next.find(candidate);
+        slot.entry = later == next.end() ? usedUp : later->second;
     }
 }
 

@@ -6,15 +6,14 @@
 
 // Which entry of a later version of a register is which entry of the version
 // it came from (the base). Entries are matched by their whole text first,
-// each base entry once, in order, so that equal entries pair off in turn;
+// each base entry once: walking both in order, where most entries stand,
+// then the rest through a table, so that equal entries pair off in turn;
 // then, among those left on both sides, by serial number, where it is held
 // by one entry alone on each side. What matches nothing was deleted (in the
 // base) or added (in the later version).
 class EntryMatching {
 public:
-    // baseKeys and sideKeys are the sides' keys (MergeSide::keys).
-    EntryMatching(const MergeSide& base, const std::vector<quint64>& baseKeys, const MergeSide& side,
-        const std::vector<quint64>& sideKeys);
+    EntryMatching(const MergeSide& base, const MergeSide& side);
 
     static constexpr int none = -1;
     // The side's entry for a base entry, or none where it was deleted.
@@ -27,13 +26,18 @@ public:
     bool reordered() const { return reordered_; }
 
 private:
-    void matchTexts(const MergeSide& base, const std::vector<quint64>& baseKeys, const MergeSide& side,
-        const std::vector<quint64>& sideKeys);
+    void matchInPlace(const MergeSide& base, const MergeSide& side);
+    void matchLeft(const MergeSide& base, const MergeSide& side);
     void matchSerials(const MergeSide& base, const MergeSide& side);
     void pair(int baseEntry, int sideEntry)
     {
         inSide_[size_t(baseEntry)] = sideEntry;
         inBase_[size_t(sideEntry)] = baseEntry;
+    }
+    void pairAlike(int baseEntry, int sideEntry)
+    {
+        pair(baseEntry, sideEntry);
+        sameText_[size_t(baseEntry)] = true;
     }
 
     std::vector<int> inSide_;

@@ -4,6 +4,7 @@
 
 #include <QHashFunctions>
 #include <array>
+#include <cstring>
 
 namespace {
 
@@ -43,14 +44,17 @@ quint64 wideKey(RowView row)
 
 } // namespace
 
-std::vector<quint64> MergeSide::keys() const
+quint64 MergeSide::key(int at) const
 {
-    std::vector<quint64> keys(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        const RowView row = entry(i);
-        keys[size_t(i)] = row.isWide() ? wideKey(row) : narrowKey(row);
-    }
-    return keys;
+    const RowView row = entry(at);
+    return row.isWide() ? wideKey(row) : narrowKey(row);
+}
+
+bool MergeSide::sameBytes(RowView a, RowView b)
+{
+    // Rows a grid and its snapshot share are the same memory.
+    return a.isWide() == b.isWide() && a.size() == b.size() &&
+           (a.data() == b.data() || std::memcmp(a.data(), b.data(), size_t(a.size())) == 0);
 }
 
 bool MergeSide::sameCell(RowView a, RowView b, int column)
@@ -60,6 +64,9 @@ bool MergeSide::sameCell(RowView a, RowView b, int column)
 
 bool MergeSide::sameEntry(RowView a, RowView b)
 {
+    // Alike bytes are alike texts; the rest is read cell by cell.
+    if (sameBytes(a, b))
+        return true;
     std::array<CellText, savedColumns> x;
     std::array<CellText, savedColumns> y;
     a.readCells(x);

@@ -3,7 +3,6 @@
 #include "grid/PackedRow.h"
 
 #include <functional>
-#include <vector>
 
 // One of the three registers a merge reads, entry by entry: the register as
 // this desk last loaded or saved it, the grid, or the file another desk
@@ -14,10 +13,12 @@ struct MergeSide {
     int count = 0;
     std::function<RowView(int)> entry;
 
-    // A checksum of each entry's saved columns, alike for alike texts
+    // A checksum of an entry's saved columns, alike for alike texts
     // whatever their form.
-    std::vector<quint64> keys() const;
+    quint64 key(int entry) const;
     // Whether two entries hold the same texts in every saved column.
     static bool sameEntry(RowView a, RowView b);
+    // Whether two rows are the same bytes: the same texts, quickly.
+    static bool sameBytes(RowView a, RowView b);
     static bool sameCell(RowView a, RowView b, int column);
 };

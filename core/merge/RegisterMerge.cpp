@@ -21,11 +21,8 @@ RegisterMerge::RegisterMerge(MergeSide base, MergeSide ours, MergeSide theirs)
     , ours_(std::move(ours))
     , theirs_(std::move(theirs))
 {
-    {
-        const std::vector<quint64> baseKeys = base_.keys();
-        ourMatch_ = std::make_unique<EntryMatching>(base_, baseKeys, ours_, ours_.keys());
-        theirMatch_ = std::make_unique<EntryMatching>(base_, baseKeys, theirs_, theirs_.keys());
-    }
+    ourMatch_ = std::make_unique<EntryMatching>(base_, ours_);
+    theirMatch_ = std::make_unique<EntryMatching>(base_, theirs_);
     numberItems();
     findConflicts();
 }

@@ -7,7 +7,8 @@
 using RegisterLayout::activationColumn;
 using RegisterLayout::blockingColumn;
 
-void runBlockingPass(GridModel& grid, const std::function<bool()>& yieldToEvents, const PassWrite& willWrite)
+void runBlockingPass(GridModel& grid, const std::function<bool()>& yieldToEvents, const PassWrite& willWrite,
+    const std::function<bool(int row)>& derivedAlready)
 {
     const int endRow = grid.Rows() - 1;
     CellText::Scratch scratch;
@@ -17,6 +18,8 @@ void runBlockingPass(GridModel& grid, const std::function<bool()>& yieldToEvents
         const CellText activation = grid.cellText(row, activationColumn);
         if (activation.isEmpty())
             return;
+        if (derivedAlready && derivedAlready(row))
+            continue;
         auto blocking = BlockingDate::forActivationText(activation.view(scratch));
         if (!blocking)
             continue;

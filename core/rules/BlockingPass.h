@@ -22,8 +22,11 @@ class GridModel;
 //
 // willWrite, when given, hears of every cell the pass is about to change,
 // with its text before and after, so that the change can be undone.
+// derivedAlready, when given, names rows known to hold their derived date:
+// the pass goes past them (an empty column 2 still ends it).
 using PassWrite = std::function<void(int row, int col, CellText before, CellText after)>;
-void runBlockingPass(GridModel& grid, const std::function<bool()>& yieldToEvents, const PassWrite& willWrite = {});
+void runBlockingPass(GridModel& grid, const std::function<bool()>& yieldToEvents, const PassWrite& willWrite = {},
+    const std::function<bool(int row)>& derivedAlready = {});
 
 // The rule an edit keeps without waiting for the pass: text written into
 // col of an entry brings the cell that follows from it (an activation date
