@@ -50,6 +50,10 @@ ConflictWindow::ConflictWindow(const QString& intro, const std::vector<Desktop::
         showChoice(row);
     }
     table_->resizeColumnsToContents();
+    // A whole entry's text is cut short, the rest in its tooltip, so that
+    // what each row keeps stays in view.
+    for (const int column : {ThereColumn, HereColumn})
+        table_->setColumnWidth(column, std::min(table_->columnWidth(column), 240));
     label->setBuddy(table_);
 
     auto* theirs = new QPushButton(QStringLiteral("Оставить &их"), this);
