@@ -182,11 +182,13 @@ void TestSaveGuard::registerSaveAsksUnlessTheGridHoldsTheFile()
 namespace {
 
 // Edits separated by '|': "ROW,COL,TEXT" writes a cell, "+LINE" adds an
-// entry at the end, "-ROW" deletes an entry.
+// entry at the end, "-ROW" deletes an entry, "sort" sorts by serial number.
 void edit(GridModel& grid, const QString& edits)
 {
     for (const QString& change : edits.split(u'|', Qt::SkipEmptyParts)) {
-        if (change.startsWith(u'+')) {
+        if (change == u"sort") {
+            grid.sort(1, grid.Rows() - 1, 0, 0);
+        } else if (change.startsWith(u'+')) {
             grid.AddItem(QString());
             const QStringList cells = change.mid(1).split(u';');
             for (int col = 0; col < cells.size(); ++col)
@@ -267,6 +269,9 @@ void TestSaveGuard::joinsTheOtherDesksWork_data()
     QTest::newRow("each its own entry") << "1,6,THEIRS"
                                         << "2,6,MINE" << 0 << QStringList() << "3:THEIRS,1:MINE,2:Петров"
                                         << "добавлено 0, изменено 1, удалено 0";
+    QTest::newRow("sorted there: their order") << "sort|1,6,THEIRS"
+                                               << "1,6,MINE" << 0 << QStringList() << "1:THEIRS,2:Петров,3:MINE"
+                                               << "добавлено 0, изменено 1, удалено 0";
     const QStringList sameCell {"3 (строка 1)|Владелец|THEIRS|MINE"};
     QTest::newRow("the same cell: theirs") << "1,6,THEIRS"
                                            << "1,6,MINE" << 1 << sameCell << "3:THEIRS,1:Иванов,2:Петров"
