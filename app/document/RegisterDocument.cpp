@@ -332,11 +332,8 @@ bool RegisterDocument::saveRegister(const GridModel* contents)
         registerContents_ = saved->contentHash;
         keepBase(contents ? *contents : grid_.model());
         if (joinedAny)
-            desktop_.messageBox(
-                QStringLiteral("Журнал сохранён вместе с изменениями, сделанными на %1: %2.")
-                    .arg(otherDesk.isEmpty() ? QStringLiteral("другом рабочем месте")
-                                             : QStringLiteral("другом рабочем месте (%1)").arg(otherDesk),
-                        RegisterMerger::countsText(counts)),
+            desktop_.messageBox(QStringLiteral("Журнал сохранён вместе с изменениями, сделанными на %1: %2.")
+                                    .arg(RegisterMerger::otherDeskText(otherDesk), RegisterMerger::countsText(counts)),
                 programTitle());
         return true;
     }

@@ -133,8 +133,7 @@ RegisterMerger::Outcome RegisterMerger::join(FlexGrid& grid, const RowStore::Sna
     const RegisterMerge merge(sideOf(base), sideOf(ours), sideOf(theirs));
     std::vector<bool> choices;
     if (!merge.conflicts().empty()) {
-        const QString who = otherDesk.isEmpty() ? QStringLiteral("на другом рабочем месте")
-                                                : QStringLiteral("на другом рабочем месте (%1)").arg(otherDesk);
+        const QString who = QStringLiteral("на ") + otherDeskText(otherDesk);
         const QString intro =
             QStringLiteral("Журнал «%1» сохранён %2 после того, как его открыли или сохранили здесь. Эти записи "
                            "изменены и там, и здесь: выберите, что оставить. Остальные изменения обеих сторон "
@@ -162,4 +161,10 @@ QString RegisterMerger::countsText(const RegisterMerge::Counts& counts)
         .arg(counts.added)
         .arg(counts.changed)
         .arg(counts.deleted);
+}
+
+QString RegisterMerger::otherDeskText(const QString& otherDesk)
+{
+    const QString desk = QStringLiteral("другом рабочем месте");
+    return otherDesk.isEmpty() ? desk : QStringLiteral("%1 (%2)").arg(desk, otherDesk);
 }

@@ -39,5 +39,7 @@ public:
 
     // What the message after the save says: "добавлено N, изменено M, удалено K записей".
     static QString countsText(const RegisterMerge::Counts& counts);
+    // "другом рабочем месте", with the desk's name where it is known.
+    static QString otherDeskText(const QString& otherDesk);
     static const QString stepText;
 };

@@ -7,7 +7,6 @@
 #include "grid/FlexGrid.h"
 #include "storage/ArchiveName.h"
 
-#include <QFileInfo>
 #include <QPrinter>
 
 BlockingDates::BlockingDates(
@@ -31,9 +30,8 @@ void BlockingDates::run()
         connect(list_, &DueWindow::printWanted, this, &BlockingDates::print);
         connect(list_, &DueWindow::pdfWanted, this, &BlockingDates::savePdf);
     }
-    std::vector<DueList::Source> sources {{QStringLiteral("текущий журнал"), QString()}};
-    for (const QString& archive : ArchiveName::newestFirst(document_.archiveFolder()))
-        sources.push_back({QFileInfo(archive).fileName(), archive});
+    std::vector<DueList::Source> sources =
+        ArchiveName::listed(document_.archiveFolder(), {{QStringLiteral("текущий журнал"), QString()}});
     const GridModel& model = grid_.model();
     const DueColumns columns {model.columnWithKey(RegisterLayout::serialColumn),
         model.columnWithKey(RegisterLayout::activationColumn), model.columnWithKey(4), model.columnWithKey(5)};

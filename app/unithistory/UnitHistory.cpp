@@ -7,7 +7,6 @@
 #include "grid/FlexGrid.h"
 #include "storage/ArchiveName.h"
 
-#include <QFileInfo>
 #include <QWidget>
 
 UnitHistory::UnitHistory(
@@ -36,9 +35,8 @@ void UnitHistory::run()
                     results_->close(); // the entry is shown; the list would stay behind the window
             });
     }
-    std::vector<UnitHistoryWindow::SearchedFile> sources {{QStringLiteral("текущий журнал"), QString()}};
-    for (const QString& archive : ArchiveName::newestFirst(document_.archiveFolder()))
-        sources.push_back({QFileInfo(archive).fileName(), archive});
+    std::vector<UnitHistoryWindow::SearchedFile> sources =
+        ArchiveName::listed(document_.archiveFolder(), {{QStringLiteral("текущий журнал"), QString()}});
     results_->setWindowTitle(QStringLiteral("История ЭКЛЗ"));
     results_->search(word, grid_.model().snapshot(), std::move(sources));
 }

@@ -2,6 +2,7 @@
 
 #include "app/unithistory/UnitHistoryTable.h"
 #include "grid/GridSnapshot.h"
+#include "storage/ArchiveName.h"
 
 #include <QThreadPool>
 #include <QTimer>
@@ -25,10 +26,8 @@ class QTableView;
 class UnitHistoryWindow : public QWidget {
     Q_OBJECT
 public:
-    struct SearchedFile {
-        QString name; // as the table shows it
-        QString path; // empty: the register, searched in the snapshot
-    };
+    // A file searched; an empty path stands for the register, searched in the snapshot.
+    using SearchedFile = ArchiveName::ListedFile;
 
     explicit UnitHistoryWindow(QWidget* owner);
     ~UnitHistoryWindow() override;

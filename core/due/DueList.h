@@ -1,6 +1,7 @@
 #pragma once
 
 #include "due/DueRecords.h"
+#include "storage/ArchiveName.h"
 
 #include <QDate>
 #include <QString>
@@ -19,10 +20,8 @@
 // Reads, never writes.
 namespace DueList {
 
-struct Source {
-    QString name; // as the list shows it
-    QString path; // empty: the grid's snapshot
-};
+// A file the list reads; an empty path stands for the grid's snapshot.
+using Source = ArchiveName::ListedFile;
 
 struct Entry {
     int source = 0;

@@ -41,11 +41,10 @@ int write(const QString& folder, int days, QDate today, QTextStream& out, QTextS
                    .arg(folder, RegisterLayout::registerFile, RegisterLayout::archiveFolder);
         return 2;
     }
-    std::vector<DueList::Source> sources;
+    std::optional<DueList::Source> current;
     if (registerThere)
-        sources.push_back({RegisterLayout::registerFile.toString(), registerPath});
-    for (const QString& archive : ArchiveName::newestFirst(archives))
-        sources.push_back({QFileInfo(archive).fileName(), archive});
+        current = DueList::Source {RegisterLayout::registerFile.toString(), registerPath};
+    const std::vector<DueList::Source> sources = ArchiveName::listed(archives, current);
     const DueList::Result result = DueList::make(sources, {}, {}, today.addDays(-days), today.addDays(days));
 
     out << headerLine() << u'\n';

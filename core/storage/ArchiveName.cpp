@@ -71,4 +71,14 @@ QStringList newestFirst(const QString& archiveFolder)
     return paths;
 }
 
+std::vector<ListedFile> listed(const QString& archiveFolder, std::optional<ListedFile> first)
+{
+    std::vector<ListedFile> files;
+    if (first)
+        files.push_back(std::move(*first));
+    for (const QString& archive : newestFirst(archiveFolder))
+        files.push_back({QFileInfo(archive).fileName(), archive});
+    return files;
+}
+
 } // namespace ArchiveName

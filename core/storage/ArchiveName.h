@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QStringView>
 #include <optional>
+#include <vector>
 
 // Names typed for the Archive folder ("Сохранить как", "Загрузить архив").
 namespace ArchiveName {
@@ -32,5 +33,15 @@ std::optional<QString> linkLeaving(const QString& folder, const QString& path);
 // The archives of the folder (its *.csv files, in any case; never Backup's),
 // newest first: by the time they were written, then by name. Paths.
 QStringList newestFirst(const QString& archiveFolder);
+
+// A file a list reads: its name as the list shows it, and its path, empty
+// for the register as the grid holds it.
+struct ListedFile {
+    QString name;
+    QString path;
+};
+// first, when given, then every archive of archiveFolder, newest first,
+// named by its file name.
+std::vector<ListedFile> listed(const QString& archiveFolder, std::optional<ListedFile> first = std::nullopt);
 
 } // namespace ArchiveName

@@ -27,6 +27,11 @@ QString partPath(const QString& folder, const QString& name)
     return folder + QStringLiteral("/.") + name + partMarker + PosixIo::uniqueSuffix();
 }
 
+bool taken(const QString& path)
+{
+    return QFileInfo(path).exists() || QFileInfo(path).isSymLink();
+}
+
 // A hidden claim on a version's name, for file systems without hard links.
 QString claimPath(const QString& version)
 {
@@ -55,7 +60,7 @@ int placeUnder(const QString& part, const QString& to)
     if (claim < 0)
         return errno;
     ::close(claim);
-    if (QFileInfo(to).exists() || QFileInfo(to).isSymLink())
+    if (taken(to))
         return EEXIST;
     if (::rename(native(part).constData(), native(to).constData()) != 0) {
         const int error = errno;
@@ -108,11 +113,6 @@ QString versionPath(const QString& folder, const QString& name, const QDateTime&
 {
     return folder + u'/' + name + u'-' + when.toString(QStringLiteral("yyyy-MM-dd-HHmmss")) +
            (attempt == 1 ? QString() : QStringLiteral("-%1").arg(attempt)) + QStringLiteral(".csv");
-}
-
-bool taken(const QString& path)
-{
-    return QFileInfo(path).exists() || QFileInfo(path).isSymLink();
 }
 
 } // namespace
