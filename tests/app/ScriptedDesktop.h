@@ -58,27 +58,19 @@ public:
     int cancelAtPage = 0;
     bool printProgress(int page, int pages, const QString& what) override;
     void printEnded() override { }
-    // Every conflict window, as shown; each answered from the front of
-    // conflictReplies: every row their way (true) or mine (false), or
-    // «Отмена» (nothing), which is also the answer once they are used up.
+    // Every conflict window, as shown, each answered with every row their
+    // way (true) or mine (false), or «Отмена» (nothing), as conflictReply says.
     struct Conflicts {
         QString intro;
         std::vector<Conflict> rows;
     };
     std::vector<Conflicts> conflictWindows;
-    std::vector<std::optional<bool>> conflictReplies;
-    std::optional<std::vector<bool>> chooseVersions(
-        const QString& intro, const std::vector<Conflict>& conflicts) override
+    std::optional<bool> conflictReply;
+    std::optional<std::vector<bool>> chooseVersions(const QString& intro, const std::vector<Conflict>& rows) override
     {
-        conflictWindows.push_back({intro, conflicts});
+        conflictWindows.push_back({intro, rows});
         if (duringQuestion)
             duringQuestion();
-        if (conflictReplies.empty())
-            return std::nullopt;
-        const std::optional<bool> reply = conflictReplies.front();
-        conflictReplies.erase(conflictReplies.begin());
-        if (!reply)
-            return std::nullopt;
-        return std::vector<bool>(conflicts.size(), *reply);
+        return conflictReply ? std::optional(std::vector<bool>(rows.size(), *conflictReply)) : std::nullopt;
     }
 };

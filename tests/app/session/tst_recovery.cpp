@@ -256,9 +256,7 @@ void TestRecovery::killedDuringAJoin()
     const bool finished = editor.readAll().contains("saved");
 
     const QByteArray file = f.readBytes();
-    QVERIFY(file.endsWith(";OWNER;\r\n"));
-    QCOMPARE(file.count('\n'), 100000);
-    QVERIFY(file.contains(";THEIRS;"));
+    QVERIFY(file.endsWith(";OWNER;\r\n") && file.count('\n') == 100000 && file.contains(";THEIRS;"));
     const bool joined = file.contains("MINE");
     QVERIFY(joined || !finished);
     WindowFixture next(f.folder.path(), f.logs.path());
@@ -269,8 +267,7 @@ void TestRecovery::killedDuringAJoin()
     QCOMPARE(next.desktop.questions.size(), size_t(1));
     QCOMPARE(next.grid().TextMatrix(1, 6), QStringLiteral("MINE"));
     // Recovered with the other desk's work where the join had reached the log.
-    const QString second = next.grid().TextMatrix(2, 6);
-    QVERIFY2(second == u"THEIRS" || second == u"OWNER", qPrintable(second));
+    QVERIFY(QStringList({"THEIRS", "OWNER"}).contains(next.grid().TextMatrix(2, 6)));
 }
 
 void TestRecovery::damagedLogIsMovedAside()

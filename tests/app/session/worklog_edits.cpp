@@ -9,13 +9,10 @@
 //   worklog_edits FOLDER LOGS recover N    takes the work of an ended
 //                                              window back instead ("Да"),
 //                                              and numbers its edits from N
-//   worklog_edits FOLDER LOGS merge        opens the register, types MINE
-//                                              into entry 1's owner, waits
-//                                              for the log, then finds
-//                                              THEIRS in entry 2's owner on
-//                                              disk, as another desk's save
-//                                              leaves it, and saves, joining
-//                                              both ("saving", then "saved")
+//   worklog_edits FOLDER LOGS merge        types MINE into entry 1's owner,
+//                                              finds THEIRS in entry 2's on
+//                                              disk, and saves, joining
+//                                              both ("saving", "saved")
 #include "WindowFixture.h"
 #include "app/session/SessionEnd.h"
 
